@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds the launcher and runs every test: the ordinary build,
+# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a short bounded run
+# of each fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+cmake --preset default
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"
+
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
+
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs" --target fuzzers
+seconds=${MENU_FUZZ_SECONDS:-20}
+for fuzzer in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$fuzzer" ] || continue
+  name=$(basename "$fuzzer")
+  corpus=build/fuzz/corpus/$name
+  mkdir -p "$corpus"
+  seeds=fuzz/corpus/$name
+  [ -d "$seeds" ] || seeds=
+  echo "fuzzing $name for ${seconds}s"
+  "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" $seeds \
+    > "build/fuzz/$name.log" 2>&1 || { tail -n 60 "build/fuzz/$name.log"; exit 1; }
+done
+echo "fuzzers: no fault found"

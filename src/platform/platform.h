@@ -1,0 +1,83 @@
+// The seam between the launcher and the operating system. Every service the launcher needs
+// from the system is a small interface here; the real implementation for this system is
+// chosen once at start (makeSystemServices) and handed to the windows that use it, and tests
+// hand in fakes where the real thing cannot be controlled.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace menu::platform {
+
+// Profile strings: the INI files of the launcher and of the package's modules.
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+    // The value of key in section, or nothing when the file, the section or the key is missing.
+    virtual std::optional<QString> read(const QString &file, const QString &section,
+                                        const QString &key) const = 0;
+    // Creates the file, the section and the key as needed. On failure returns false and
+    // leaves the file as it was.
+    virtual bool write(const QString &file, const QString &section, const QString &key,
+                       const QString &value) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0; // local time
+};
+
+// The largest outer size a window may take on the desktop it starts on.
+struct ScreenLimits {
+    int maxWidth = 0;  // the full-screen client width
+    int maxHeight = 0; // the full-screen client height plus one caption
+};
+
+class Screen {
+public:
+    virtual ~Screen() = default;
+    virtual ScreenLimits limits() const = 0;
+};
+
+// One running launcher per user and desktop.
+class SingleInstance {
+public:
+    virtual ~SingleInstance() = default;
+    // Asks a running launcher to bring its window forward; true when one answered.
+    virtual bool raiseRunning() = 0;
+    // Claims the instance for this process; false when another process holds it.
+    virtual bool claim() = 0;
+    // Starts answering later starts: onRaise runs on the user-interface thread each time.
+    virtual void listen(std::function<void()> onRaise) = 0;
+};
+
+enum class BoxKind { Error, Warning, Information, Confirmation };
+enum class BoxAnswer { Ok, Yes, No };
+
+// Modal message boxes with the Slovak titles and button captions.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Error, warning and information boxes have OK only; a confirmation has Yes and No.
+    virtual BoxAnswer show(QWidget *owner, BoxKind kind, const QString &text) = 0;
+    // The box of the general error handler: error icon, OK, the given title.
+    virtual void showFault(QWidget *owner, const QString &title, const QString &text) = 0;
+};
+
+// The services a window is given. Pointers are not owned; they outlive the window.
+struct Services {
+    QString executablePath; // full path of the running launcher
+    ProfileStore *profiles = nullptr;
+    Clock *clock = nullptr;
+    Screen *screen = nullptr;
+    MessageBoxes *boxes = nullptr;
+};
+
+} // namespace menu::platform
