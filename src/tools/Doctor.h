@@ -1,0 +1,30 @@
+// menu-doctor: each command lives in its own file and registers itself here.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace menu::doctor {
+
+// Standard output and error in UTF-8, one call per line or piece.
+void out(const QString &text);
+void err(const QString &text);
+
+struct Command {
+    QString name;  // first word on the command line ("ini")
+    QString usage; // one line per form, without the program's name
+    // Runs with the words after the name; returns the exit status.
+    std::function<int(const QStringList &args)> run;
+};
+
+// Registers a command at program start: static const Registration r{{...}};
+struct Registration {
+    explicit Registration(Command command);
+};
+
+// Prints the usage of one command (or of all) to standard error and returns 2.
+int usage(const QString &name = QString());
+
+} // namespace menu::doctor
