@@ -1,0 +1,62 @@
+#include "gui/Faults.h"
+
+#include "core/AppTexts.h"
+#include "gui/QtMessageBoxes.h"
+
+#include <QCursor>
+
+namespace menu::gui {
+
+namespace {
+platform::MessageBoxes *faultBoxes = nullptr;
+} // namespace
+
+void setFaultBoxes(platform::MessageBoxes *boxes)
+{
+    faultBoxes = boxes;
+}
+
+void reportFault(QWidget *owner, const QString &text)
+{
+    static QtMessageBoxes fallback;
+    platform::MessageBoxes &boxes = faultBoxes != nullptr ? *faultBoxes : fallback;
+    boxes.showFault(owner, core::appTitle(), core::faultMessage(text));
+}
+
+void reportCurrentException(QWidget *owner)
+{
+    try {
+        throw;
+    } catch (const std::exception &error) {
+        reportFault(owner, QString::fromUtf8(error.what()));
+    } catch (...) {
+        reportFault(owner, QStringLiteral("Neznáma chyba"));
+    }
+}
+
+MenuApplication::MenuApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool MenuApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportCurrentException(nullptr);
+        return false;
+    }
+}
+
+void CursorWait(bool on)
+{
+    if (on) {
+        if (QApplication::overrideCursor() != nullptr)
+            QApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        return;
+    }
+    while (QApplication::overrideCursor() != nullptr)
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace menu::gui

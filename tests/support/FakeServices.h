@@ -1,0 +1,59 @@
+// Fakes for the services a test cannot control: message boxes, the clock, the screen.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <deque>
+#include <vector>
+
+namespace menu::test {
+
+struct RecordedBox {
+    platform::BoxKind kind;
+    QString title; // only for fault boxes
+    QString text;
+};
+
+// Records every box and answers confirmations as scripted (No when nothing is scripted).
+class RecordingBoxes final : public platform::MessageBoxes {
+public:
+    platform::BoxAnswer show(QWidget *, platform::BoxKind kind, const QString &text) override
+    {
+        boxes.push_back({kind, QString(), text});
+        if (kind != platform::BoxKind::Confirmation)
+            return platform::BoxAnswer::Ok;
+        if (answers.empty())
+            return platform::BoxAnswer::No;
+        const platform::BoxAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void showFault(QWidget *, const QString &title, const QString &text) override
+    {
+        boxes.push_back({platform::BoxKind::Error, title, text});
+    }
+
+    std::vector<RecordedBox> boxes;
+    std::deque<platform::BoxAnswer> answers;
+};
+
+class FixedClock final : public platform::Clock {
+public:
+    explicit FixedClock(QDateTime at) : at_(std::move(at)) {}
+    QDateTime now() const override { return at_; }
+    void set(QDateTime at) { at_ = std::move(at); }
+
+private:
+    QDateTime at_;
+};
+
+class FixedScreen final : public platform::Screen {
+public:
+    explicit FixedScreen(platform::ScreenLimits limits) : limits_(limits) {}
+    platform::ScreenLimits limits() const override { return limits_; }
+
+private:
+    platform::ScreenLimits limits_;
+};
+
+} // namespace menu::test
