@@ -345,10 +345,12 @@ ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const Q
         to = where.keyLine.end;
         text = value;
     } else if (where.sectionFound) {
+        // After the section's last filled line, ending like that line does: a lone CR before
+        // a blank LF line would otherwise pair up with it.
         const Line &last = where.lastFilled;
         const QString added = entry + QLatin1Char('=') + value;
         from = to = last.terminated() ? last.next : last.end;
-        text = last.terminated() ? added + lineBreak : lineBreak + added;
+        text = last.terminated() ? added + units.decode(last.end, last.next) : lineBreak + added;
     } else {
         const bool open = units.count > 0 && lineAt(units, units.count - 1, units.count).end ==
                                                  units.count; // last line without its break
