@@ -30,15 +30,12 @@ struct Units {
 
     char16_t at(qsizetype i) const
     {
-        const auto *p = reinterpret_cast<const std::uint8_t *>(bytes.constData()) + byteAt(i);
-        switch (encoding) {
-        case Encoding::Utf16Le:
-            return static_cast<char16_t>(p[0] | (p[1] << 8));
-        case Encoding::Utf16Be:
-            return static_cast<char16_t>((p[0] << 8) | p[1]);
-        default:
-            return p[0];
-        }
+        const auto *body = reinterpret_cast<const std::uint8_t *>(bytes.constData()) + bom;
+        if (encoding == Encoding::Utf16Le)
+            return static_cast<char16_t>(body[2 * i] | (body[2 * i + 1] << 8));
+        if (encoding == Encoding::Utf16Be)
+            return static_cast<char16_t>((body[2 * i] << 8) | body[2 * i + 1]);
+        return body[i];
     }
 
     QString decode(qsizetype from, qsizetype to) const
@@ -181,9 +178,28 @@ QString trimmedName(const QString &name)
     return name.mid(begin, end - begin);
 }
 
+char16_t asciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
+
 bool sameName(const Units &units, const Parsed &parsed, const QString &name)
 {
-    return units.decode(parsed.nameBegin, parsed.nameEnd).compare(name, Qt::CaseInsensitive) == 0;
+    // ASCII against ASCII needs no decoding; anything else is compared with Unicode case
+    // folding, under which a few other characters equal ASCII letters.
+    const qsizetype length = parsed.nameEnd - parsed.nameBegin;
+    bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+    for (qsizetype i = parsed.nameBegin; ascii && i < parsed.nameEnd; ++i)
+        ascii = units.at(i) < 0x80;
+    if (!ascii)
+        return units.decode(parsed.nameBegin, parsed.nameEnd).compare(name, Qt::CaseInsensitive) == 0;
+    if (length != name.size())
+        return false;
+    for (qsizetype i = 0; i < length; ++i) {
+        if (asciiLower(units.at(parsed.nameBegin + i)) != asciiLower(name.at(i).unicode()))
+            return false;
+    }
+    return true;
 }
 
 QString valueOf(const Units &units, const Parsed &parsed, const Line &line)

@@ -220,6 +220,7 @@ const WriteCase kWriteCases[] = {
      "[A]\nk=1\n; end\nn=5\n\n[B]\n"},
     {"appendToHeaderOnly", "[A]\r\n[B]\r\n", "A", "n", "5", "[A]\r\nn=5\r\n[B]\r\n"},
     {"appendAtEndWithoutBreak", "[A]\nk=1", "A", "n", "5", "[A]\nk=1\nn=5"},
+    {"endsLikeThePrecedingLine", "[A]\rk=1\n\n[B]\r", "A", "n", "5", "[A]\rk=1\nn=5\n\n[B]\r"},
     {"newSectionAtEnd", "[A]\nk=1\n", "B", "n", "5", "[A]\nk=1\n[B]\nn=5\n"},
     {"newSectionAfterOpenLine", "[A]\rk=1", "B", "n", "5", "[A]\rk=1\r[B]\rn=5\r"},
     {"keyNamesTrimmed", "", " A ", " k ", "v", "[A]\r\nk=v\r\n"},
