@@ -216,6 +216,14 @@ bool profileWrite(const QString &path, const QString &section, const QString &ke
     }
     if (content.found == Found::File && edit.bytes == content.bytes)
         return true;
+    // Replacing needs only the directory's permission; a file that may not be written stays
+    // as it is, and one without any write bit is read-only even for root, as on Windows.
+    if (content.found == Found::File &&
+        ((content.info.st_mode & 0222) == 0 ||
+         ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)) {
+        reason = systemReason((content.info.st_mode & 0222) == 0 ? EACCES : errno);
+        return false;
+    }
     return replaceFile(target, edit.bytes, content.found == Found::File ? &content.info : nullptr,
                        &reason);
 }

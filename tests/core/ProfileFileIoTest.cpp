@@ -131,6 +131,19 @@ TEST(ProfileFileIo, RefusedValueLeavesFileAlone)
     EXPECT_EQ(dir.read(QStringLiteral("m.ini")), QByteArray("[A]\nk=\x9A\n"));
 }
 
+TEST(ProfileFileIo, ReadOnlyFileIsNotReplaced)
+{
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("m.ini"), "[A]\nk=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    EXPECT_EQ(profileRead(path, A, K), QStringLiteral("1"));
+    QString error;
+    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("2"), &error));
+    EXPECT_EQ(error, qt_error_string(EACCES));
+    EXPECT_EQ(dir.read(QStringLiteral("m.ini")), QByteArray("[A]\nk=1\n"));
+    EXPECT_EQ(modeOf(path), 0444u);
+}
+
 TEST(ProfileFileIo, UnreadableFileIsNeverReplaced)
 {
     if (::geteuid() == 0)
