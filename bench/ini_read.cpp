@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <chrono>
 #include <cstdio>
 
@@ -52,6 +51,7 @@ int main()
     std::printf("ini_read: %d lines, %lld bytes\n", 2000, static_cast<long long>(text.size()));
     std::printf("  plain read  %8.1f us\n", plain * 1e6);
     std::printf("  profileRead %8.1f us\n", engine * 1e6);
-    std::printf("  ratio       %8.2f (checksum %lld)\n", engine / plain, static_cast<long long>(sink));
+    std::printf("  ratio       %8.2f (checksum %lld)\n", engine / plain,
+                static_cast<long long>(sink));
     return 0;
 }

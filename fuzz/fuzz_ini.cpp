@@ -4,7 +4,6 @@
 #include "core/ProfileFile.h"
 
 #include <QByteArrayList>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,8 +15,10 @@ namespace {
 using menu::core::profileEdit;
 using menu::core::profileLookup;
 
-const char *const kNames[] = {"A", "a", "Menu1", "OPTIONS", " b ", "\xC5\xA1", "k", "Exe", "[x", "c]"};
-const char *const kValues[] = {"1", "", " q ", "\"x\"", "\xC5\xA1\xC4\x8D", "\xD0\xB6", "a=b", "\xE2\x82\xAC"};
+const char *const kNames[] = {"A",        "a", "Menu1", "OPTIONS", " b ",
+                              "\xC5\xA1", "k", "Exe",   "[x",      "c]"};
+const char *const kValues[] = {"1",        "",    " q ",         "\"x\"", "\xC5\xA1\xC4\x8D",
+                               "\xD0\xB6", "a=b", "\xE2\x82\xAC"};
 
 QString pick(const char *const *names, std::size_t count, std::uint8_t byte)
 {
@@ -27,9 +28,7 @@ QString pick(const char *const *names, std::size_t count, std::uint8_t byte)
 // Names as the engine compares them: without surrounding spaces, tabs and form feeds.
 QString blankTrimmed(QString name)
 {
-    const auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
-    };
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; };
     while (!name.isEmpty() && blank(name.front()))
         name.remove(0, 1);
     while (!name.isEmpty() && blank(name.back()))
@@ -64,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QString value = pick(kValues, std::size(kValues), data[2]);
     if (data[2] & 0x80)
         value = value.repeated(300); // past the length limit
-    const QByteArray file(reinterpret_cast<const char *>(data + 3), static_cast<qsizetype>(size - 3));
+    const QByteArray file(reinterpret_cast<const char *>(data + 3),
+                          static_cast<qsizetype>(size - 3));
 
     auto before = probes(file);
     for (const char *name : kNames) { // neighbours of the key written
@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
         return 0;
     }
-    const auto expected = profileLookup("[s]\nk=" + value.toUtf8(), QStringLiteral("s"),
-                                        QStringLiteral("k"));
+    const auto expected =
+        profileLookup("[s]\nk=" + value.toUtf8(), QStringLiteral("s"), QStringLiteral("k"));
     if (profileLookup(edit.bytes, section, key) != expected)
         std::abort();
     for (std::size_t i = 0; i < before.size(); ++i) {

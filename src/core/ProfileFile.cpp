@@ -20,10 +20,10 @@ enum class Encoding { Utf16Le, Utf16Be, Utf8, Windows1250 };
 struct Units {
     const QByteArray &bytes;
     Encoding encoding = Encoding::Utf8;
-    qsizetype bom = 0;     // bytes of the byte-order mark
-    qsizetype count = 0;   // code units after the mark (an odd last byte of UTF-16 is not one)
-    bool utf8Bom = false;  // UTF-8 marked by its byte-order mark rather than found valid
-    bool ascii = false;    // 8-bit text without a byte above 0x7F
+    qsizetype bom = 0;    // bytes of the byte-order mark
+    qsizetype count = 0;  // code units after the mark (an odd last byte of UTF-16 is not one)
+    bool utf8Bom = false; // UTF-8 marked by its byte-order mark rather than found valid
+    bool ascii = false;   // 8-bit text without a byte above 0x7F
 
     bool wide() const { return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be; }
     qsizetype byteAt(qsizetype unit) const { return bom + (wide() ? 2 * unit : unit); }
@@ -102,7 +102,8 @@ template <typename Text> Line lineAt(const Text &text, qsizetype begin, qsizetyp
         ++i;
     Line line{begin, i, i};
     if (i < count)
-        line.next = (text.at(i) == u'\r' && i + 1 < count && text.at(i + 1) == u'\n') ? i + 2 : i + 1;
+        line.next =
+            (text.at(i) == u'\r' && i + 1 < count && text.at(i + 1) == u'\n') ? i + 2 : i + 1;
     return line;
 }
 
@@ -192,7 +193,8 @@ bool sameName(const Units &units, const Parsed &parsed, const QString &name)
     for (qsizetype i = parsed.nameBegin; ascii && i < parsed.nameEnd; ++i)
         ascii = units.at(i) < 0x80;
     if (!ascii)
-        return units.decode(parsed.nameBegin, parsed.nameEnd).compare(name, Qt::CaseInsensitive) == 0;
+        return units.decode(parsed.nameBegin, parsed.nameEnd).compare(name, Qt::CaseInsensitive) ==
+               0;
     if (length != name.size())
         return false;
     for (qsizetype i = 0; i < length; ++i) {
@@ -213,8 +215,8 @@ QString valueOf(const Units &units, const Parsed &parsed, const Line &line)
         --end;
     }
     // Decode no more than the longest value needs: a UTF-8 character takes up to four bytes.
-    const qsizetype enough = units.encoding == Encoding::Utf8 ? 4 * (kProfileValueMax + 2)
-                                                              : kProfileValueMax + 2;
+    const qsizetype enough =
+        units.encoding == Encoding::Utf8 ? 4 * (kProfileValueMax + 2) : kProfileValueMax + 2;
     QString value = units.decode(begin, std::min(end, begin + enough));
     if (value.size() > kProfileValueMax) {
         value.truncate(kProfileValueMax);
@@ -227,11 +229,11 @@ QString valueOf(const Units &units, const Parsed &parsed, const Line &line)
 // Where a section and a key stand in the file.
 struct Location {
     bool sectionFound = false;
-    Line lastFilled;        // the section's last non-blank line (its header at least)
+    Line lastFilled; // the section's last non-blank line (its header at least)
     bool keyFound = false;
     Line keyLine;
     Parsed key;
-    QString lineBreak;      // the file's first line break
+    QString lineBreak; // the file's first line break
 };
 
 Location locate(const Units &units, const QString &section, const QString &key)
@@ -377,8 +379,9 @@ ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const Q
     const qsizetype byteFrom = units.byteAt(from);
     const qsizetype byteTo = units.byteAt(to);
     if (units.wide())
-        return {splice(bytes, byteFrom, byteTo, encodeWide(text, units.encoding == Encoding::Utf16Be)),
-                {}};
+        return {
+            splice(bytes, byteFrom, byteTo, encodeWide(text, units.encoding == Encoding::Utf16Be)),
+            {}};
     if (units.encoding == Encoding::Utf8 && !units.ascii)
         return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}};
 
@@ -393,10 +396,12 @@ ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const Q
         return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}};
     }
     if (!eightBit)
-        return failed(bytes, QStringLiteral("the text does not fit the file's Windows-1250 encoding"));
+        return failed(bytes,
+                      QStringLiteral("the text does not fit the file's Windows-1250 encoding"));
     QByteArray result = splice(bytes, byteFrom, byteTo, *eightBit);
     if (!isAscii(result.constData(), result.size()) && isValidUtf8(result))
-        return failed(bytes, QStringLiteral("the file would then read as UTF-8 and change its other text"));
+        return failed(
+            bytes, QStringLiteral("the file would then read as UTF-8 and change its other text"));
     return {result, {}};
 }
 

@@ -16,7 +16,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 namespace menu::core {
@@ -48,8 +47,7 @@ QByteArray profileUpdate(const QByteArray &bytes, const QString &section, const 
                          const QString &value);
 
 // File-level access. Reading a missing or unreadable file gives nothing.
-std::optional<QString> profileRead(const QString &path, const QString &section,
-                                   const QString &key);
+std::optional<QString> profileRead(const QString &path, const QString &section, const QString &key);
 // On failure returns false, sets error (when given) to the system's reason, and leaves the
 // file as it was.
 bool profileWrite(const QString &path, const QString &section, const QString &key,

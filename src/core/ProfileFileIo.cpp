@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtGlobal>
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -20,7 +19,7 @@ namespace {
 
 // Owns a file descriptor; closing it explicitly reports the error a late write may give.
 class Fd {
-public:
+  public:
     explicit Fd(int fd = -1) : fd_(fd) {}
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
@@ -44,7 +43,7 @@ public:
         return result;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -184,8 +183,7 @@ bool replaceFile(const QByteArray &path, const QByteArray &bytes, const struct s
 
 } // namespace
 
-std::optional<QString> profileRead(const QString &path, const QString &section,
-                                   const QString &key)
+std::optional<QString> profileRead(const QString &path, const QString &section, const QString &key)
 {
     const Content content = readWhole(QFile::encodeName(path));
     if (content.found != Found::File)

@@ -11,6 +11,7 @@ namespace {
 using HighHalf = std::array<char16_t, 128>;
 
 // Characters of the bytes 0x80 to 0xFF; the lower half of both pages is ASCII.
+// clang-format off
 constexpr HighHalf kWindows1250 = {
     0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,
     0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
@@ -48,6 +49,7 @@ constexpr HighHalf kCp852 = {
     0x00AD, 0x02DD, 0x02DB, 0x02C7, 0x02D8, 0x00A7, 0x00F7, 0x00B8,
     0x00B0, 0x00A8, 0x02D9, 0x0171, 0x0158, 0x0159, 0x25A0, 0x00A0,
 };
+// clang-format on
 
 const HighHalf &highHalf(CodePage page)
 {
@@ -135,7 +137,7 @@ bool isValidUtf8(const char *bytes, qsizetype size)
             continue;
         }
         int length = 0;
-        std::uint8_t low = 0x80; // allowed range of the second byte, against overlong forms,
+        std::uint8_t low = 0x80;  // allowed range of the second byte, against overlong forms,
         std::uint8_t high = 0xBF; // surrogates and values above U+10FFFF
         if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-
 #include <optional>
 
 namespace menu::core {

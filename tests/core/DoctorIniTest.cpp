@@ -1,7 +1,6 @@
 #include "support/TempDir.h"
 
 #include <QProcess>
-
 #include <gtest/gtest.h>
 
 using menu::test::TempDir;
@@ -53,7 +52,8 @@ TEST(DoctorIni, WriteFailure)
     dir.write(QStringLiteral("menu.ini/keep"), "x");
     const DoctorRun run = doctor({"ini", "set", file, "OPTIONS", "Left", "10"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith(("Unable to write to " + file + "\n").toUtf8())) << run.err.data();
+    EXPECT_TRUE(run.err.startsWith(("Unable to write to " + file + "\n").toUtf8()))
+        << run.err.data();
     EXPECT_EQ(run.out, QByteArray());
 }
 

@@ -1,9 +1,9 @@
 #include "core/MenuSettings.h"
+
 #include "platform/posix/PosixProfileStore.h"
 #include "support/TempDir.h"
 
 #include <QDir>
-
 #include <gtest/gtest.h>
 
 using menu::core::MenuIni;
@@ -22,8 +22,8 @@ TEST(MenuIni, ReadAndWrite)
     EXPECT_EQ(ini.path(), dir.file(QStringLiteral("menu.ini")));
 
     EXPECT_EQ(ini.MenuIniRead(QStringLiteral("OPTIONS"), QStringLiteral("Left")), QString());
-    EXPECT_TRUE(ini.MenuIniWrite(QStringLiteral("OPTIONS"), QStringLiteral("Left"),
-                                 QStringLiteral("10")));
+    EXPECT_TRUE(
+        ini.MenuIniWrite(QStringLiteral("OPTIONS"), QStringLiteral("Left"), QStringLiteral("10")));
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini")), QByteArray("[OPTIONS]\r\nLeft=10\r\n"));
     EXPECT_EQ(ini.MenuIniRead(QStringLiteral("options"), QStringLiteral("left")),
               QStringLiteral("10"));
@@ -48,7 +48,7 @@ TEST(MenuIni, WriteFailureRaisesWithThePath)
 }
 
 class ModuleFilesTest : public ::testing::Test {
-protected:
+  protected:
     void module(const char *code, const QByteArray &text)
     {
         dir.write(QStringLiteral("ORVAN/orvan-%1.ini").arg(QLatin1String(code)), text);
@@ -119,23 +119,29 @@ TEST_F(ModuleFilesTest, SubmenuEndsAtTheFirstSectionWithoutExe)
 TEST_F(ModuleFilesTest, ModuleEntryRead)
 {
     module("Tav", "[Menu1]\nExe=\\ORVAN\\x.exe\nNaz=N\n[Menu2]\nNaz=no exe\n");
-    QString name = QStringLiteral("n0"), extra = QStringLiteral("e0"), target = QStringLiteral("t0");
+    QString name = QStringLiteral("n0"), extra = QStringLiteral("e0"),
+            target = QStringLiteral("t0");
     const auto untouched = [&] {
         return name == QLatin1String("n0") && extra == QLatin1String("e0") &&
                target == QLatin1String("t0");
     };
-    EXPECT_FALSE(files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("Menu5"), name, extra, target));
+    EXPECT_FALSE(
+        files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("Menu5"), name, extra, target));
     EXPECT_TRUE(untouched());
-    EXPECT_FALSE(files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("Menu2"), name, extra, target));
+    EXPECT_FALSE(
+        files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("Menu2"), name, extra, target));
     EXPECT_TRUE(untouched());
-    EXPECT_FALSE(files.ModuleEntryRead(QStringLiteral("Pem"), QStringLiteral("Menu1"), name, extra, target));
+    EXPECT_FALSE(
+        files.ModuleEntryRead(QStringLiteral("Pem"), QStringLiteral("Menu1"), name, extra, target));
     EXPECT_TRUE(untouched());
 
-    EXPECT_TRUE(files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("menu1"), name, extra, target));
+    EXPECT_TRUE(
+        files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("menu1"), name, extra, target));
     EXPECT_EQ(name, QStringLiteral("N"));
     EXPECT_EQ(extra, QString());
     EXPECT_EQ(target, dir.file(QStringLiteral("ORVAN/x.exe")));
-    EXPECT_EQ(files.filePath(QStringLiteral("Tav")), dir.file(QStringLiteral("ORVAN/orvan-Tav.ini")));
+    EXPECT_EQ(files.filePath(QStringLiteral("Tav")),
+              dir.file(QStringLiteral("ORVAN/orvan-Tav.ini")));
 }
 
 } // namespace

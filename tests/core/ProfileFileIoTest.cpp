@@ -4,9 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,8 +109,8 @@ TEST(ProfileFileIo, MissingDirectoryAndOverlongName)
 {
     TempDir dir;
     QString error;
-    EXPECT_FALSE(profileWrite(dir.file(QStringLiteral("no/menu.ini")), A, K, QStringLiteral("1"),
-                              &error));
+    EXPECT_FALSE(
+        profileWrite(dir.file(QStringLiteral("no/menu.ini")), A, K, QStringLiteral("1"), &error));
     EXPECT_EQ(error, qt_error_string(ENOENT));
     const QString overlong = dir.file(QString(300, QLatin1Char('n')));
     EXPECT_FALSE(profileWrite(overlong, A, K, QStringLiteral("1"), &error));

@@ -1,7 +1,6 @@
 #include "core/ProfileFile.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 using menu::core::kProfileValueMax;
@@ -145,8 +144,8 @@ TEST(ProfileEncoding, NewOrAsciiFileIsWindows1250WhenItFits)
 TEST(ProfileEncoding, RefusesTextTheFileCannotHold)
 {
     const QByteArray file("[A]\nk=\x9A\n");
-    const auto edit = profileEdit(file, QStringLiteral("A"), QStringLiteral("j"),
-                                  QStringLiteral("ж"));
+    const auto edit =
+        profileEdit(file, QStringLiteral("A"), QStringLiteral("j"), QStringLiteral("ж"));
     EXPECT_FALSE(edit.ok());
     EXPECT_EQ(edit.bytes, file);
 }
@@ -156,7 +155,8 @@ TEST(ProfileEncoding, RefusesAWriteThatWouldChangeHowOtherTextReads)
     // The only invalid UTF-8 is the value replaced; the rest would then read as UTF-8.
     const QByteArray file("[A]\nk=\x9A\nj=\xC3\xA9\n");
     EXPECT_EQ(lookup(file, "A", "j"), QStringLiteral("Ă©"));
-    EXPECT_FALSE(profileEdit(file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("1")).ok());
+    EXPECT_FALSE(
+        profileEdit(file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("1")).ok());
 }
 
 TEST(ProfileValue, CutAt2047Characters)
@@ -201,9 +201,9 @@ TEST_P(WriteRules, ChangesOnlyWhatItMust)
     const WriteCase &c = GetParam();
     const QByteArray written = update(c.before, c.section, c.key, QString::fromUtf8(c.value));
     EXPECT_EQ(written.toStdString(), c.after.toStdString());
-    EXPECT_EQ(lookup(written, c.section, c.key),
-              profileLookup("[s]\nk=" + QByteArray(c.value), QStringLiteral("s"),
-                            QStringLiteral("k")));
+    EXPECT_EQ(
+        lookup(written, c.section, c.key),
+        profileLookup("[s]\nk=" + QByteArray(c.value), QStringLiteral("s"), QStringLiteral("k")));
 }
 
 const WriteCase kWriteCases[] = {
@@ -238,13 +238,13 @@ TEST(ProfileWriteRules, RefusesWhatWouldNotReadBack)
     const struct {
         const char *section, *key, *value;
     } refused[] = {
-        {"", "k", "v"},       {"A", "", "v"},      {"A", " ", "v"},     {"A", "k", "a\nb"},
-        {"A", "k", "a\rb"},   {"A\n", "k", "v"},   {"A", "a=b", "v"},   {"A", ";k", "v"},
-        {"A", "[k", "v]"},    {"A", "[k]", "v"},
+        {"", "k", "v"},     {"A", "", "v"},    {"A", " ", "v"},   {"A", "k", "a\nb"},
+        {"A", "k", "a\rb"}, {"A\n", "k", "v"}, {"A", "a=b", "v"}, {"A", ";k", "v"},
+        {"A", "[k", "v]"},  {"A", "[k]", "v"},
     };
     for (const auto &r : refused) {
-        const auto edit = profileEdit(file, QString::fromUtf8(r.section),
-                                      QString::fromUtf8(r.key), QString::fromUtf8(r.value));
+        const auto edit = profileEdit(file, QString::fromUtf8(r.section), QString::fromUtf8(r.key),
+                                      QString::fromUtf8(r.value));
         EXPECT_FALSE(edit.ok()) << r.section << "/" << r.key << "/" << r.value;
         EXPECT_EQ(edit.bytes, file);
     }

@@ -6,7 +6,7 @@
 namespace menu::platform {
 
 class PosixProfileStore : public ProfileStore {
-public:
+  public:
     std::optional<QString> read(const QString &file, const QString &section,
                                 const QString &key) const override;
     bool write(const QString &file, const QString &section, const QString &key,
@@ -15,7 +15,7 @@ public:
     // The system's reason for the last failed write (empty after a successful one).
     QString lastError() const { return lastError_; }
 
-private:
+  private:
     QString lastError_;
 };
 
