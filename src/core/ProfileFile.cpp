@@ -282,6 +282,8 @@ QString checkNames(const QString &section, const QString &key, const QString &va
         return QStringLiteral("empty section or key name");
     if (hasBreak(section) || hasBreak(key) || hasBreak(value))
         return QStringLiteral("line break in a section name, key name or value");
+    if (!section.isValidUtf16() || !key.isValidUtf16() || !value.isValidUtf16())
+        return QStringLiteral("half of a character in a section name, key name or value");
     const QString header = QLatin1Char('[') + section + QLatin1Char(']');
     const StringUnits headerUnits{header};
     const Parsed h = parse(headerUnits, Line{0, header.size(), header.size()});

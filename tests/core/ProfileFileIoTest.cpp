@@ -118,6 +118,23 @@ TEST(ProfileFileIo, MissingDirectoryAndOverlongName)
     EXPECT_TRUE(entries(dir).isEmpty());
 }
 
+TEST(ProfileFileIo, FifoAndOversizedFileAreNotProfileFiles)
+{
+    TempDir dir;
+    const QString fifo = dir.file(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(profileRead(fifo, A, K)); // returns at once: no writer is awaited
+    EXPECT_FALSE(profileWrite(fifo, A, K, QStringLiteral("1")));
+
+    const QString big = dir.write(QStringLiteral("big.ini"), "[A]\nk=1\n");
+    ASSERT_TRUE(QFile::resize(big, menu::core::kProfileFileMax + 1)); // sparse
+    EXPECT_FALSE(profileRead(big, A, K));
+    QString error;
+    EXPECT_FALSE(profileWrite(big, A, K, QStringLiteral("2"), &error));
+    EXPECT_EQ(error, qt_error_string(EFBIG));
+    EXPECT_EQ(QFileInfo(big).size(), menu::core::kProfileFileMax + 1);
+}
+
 TEST(ProfileFileIo, RefusedValueLeavesFileAlone)
 {
     TempDir dir;

@@ -248,6 +248,8 @@ TEST(ProfileWriteRules, RefusesWhatWouldNotReadBack)
         EXPECT_FALSE(edit.ok()) << r.section << "/" << r.key << "/" << r.value;
         EXPECT_EQ(edit.bytes, file);
     }
+    const QString halfCharacter(1, QChar(0xD83D));
+    EXPECT_FALSE(profileEdit(file, QStringLiteral("A"), QStringLiteral("k"), halfCharacter).ok());
 }
 
 } // namespace
