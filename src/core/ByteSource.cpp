@@ -1,5 +1,7 @@
 #include "core/ByteSource.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +19,7 @@ std::optional<QByteArray> MemoryByteSource::read(std::uint64_t offset, std::size
 
 std::unique_ptr<FileByteSource> FileByteSource::open(const QString &path)
 {
-    const QByteArray native = path.toLocal8Bit();
+    const QByteArray native = QFile::encodeName(path);
     int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;

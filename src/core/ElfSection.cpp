@@ -9,6 +9,7 @@ namespace menu::core {
 namespace {
 
 constexpr std::uint16_t kMaxSections = 4096;
+constexpr std::uint16_t kMaxHeaderSize = 256; // real section headers are 40 or 64 bytes
 constexpr std::uint64_t kMaxNameTable = 1024u * 1024u;
 constexpr std::uint32_t kNoBits = 8;
 
@@ -36,8 +37,7 @@ std::optional<QByteArray> elfSection(const ByteSource &source, const QByteArray 
 {
     const auto ident = source.read(0, 64);
     const auto head = ident ? ident : source.read(0, 52);
-    if (!head || !head->startsWith("\x7F"
-                                   "ELF"))
+    if (!head || le::u32(*head, 0) != 0x464C457F) // "\x7F" "ELF"
         return std::nullopt;
     if (le::u8(*head, 5) != 1) // little-endian only
         return std::nullopt;
@@ -61,7 +61,8 @@ std::optional<QByteArray> elfSection(const ByteSource &source, const QByteArray 
     } else {
         return std::nullopt;
     }
-    if (entrySize < layout.entrySize || count == 0 || count > kMaxSections || namesIndex >= count)
+    if (entrySize < layout.entrySize || entrySize > kMaxHeaderSize || count == 0 ||
+        count > kMaxSections || namesIndex >= count)
         return std::nullopt;
     const auto table = source.read(tableOffset, std::size_t{count} * entrySize);
     if (!table)

@@ -35,4 +35,27 @@ inline void set32(QByteArray &bytes, qsizetype at, std::uint32_t value)
         bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+inline std::uint16_t get16(const QByteArray &bytes, qsizetype at)
+{
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes.at(at)) |
+                                      (static_cast<std::uint8_t>(bytes.at(at + 1)) << 8));
+}
+
+// Where the PE header and the section table entry called name lie (-1 when not there).
+inline qsizetype peHeader(const QByteArray &pe)
+{
+    return get32(pe, 0x3C);
+}
+
+inline qsizetype sectionEntry(const QByteArray &pe, const char *name)
+{
+    const qsizetype header = peHeader(pe);
+    const qsizetype table = header + 24 + get16(pe, header + 20);
+    for (qsizetype i = 0; i < get16(pe, header + 6); ++i) {
+        if (pe.mid(table + 40 * i, 8).startsWith(name))
+            return table + 40 * i;
+    }
+    return -1;
+}
+
 } // namespace menu::test

@@ -104,25 +104,18 @@ TEST(VersionInfo, LauncherCarriesItsBuildDateAsDayMonthYear)
 QString largeProgram(const TempDir &dir, qint64 size)
 {
     QByteArray pe = readAll(peFixture("slovak.exe"));
-    const qsizetype header = get32(pe, 0x3C);
-    const qsizetype sections = static_cast<std::uint8_t>(pe.at(header + 6));
-    const qsizetype table = header + 24 + static_cast<std::uint8_t>(pe.at(header + 20)) +
-                            (static_cast<std::uint8_t>(pe.at(header + 21)) << 8);
-    for (qsizetype i = 0; i < sections; ++i) {
-        const qsizetype entry = table + 40 * i;
-        if (!pe.mid(entry, 8).startsWith(".rsrc"))
-            continue;
-        const std::uint32_t rawSize = get32(pe, entry + 16);
-        const QByteArray data = pe.mid(get32(pe, entry + 20), rawSize);
-        const auto moved = static_cast<std::uint32_t>((size - rawSize) & ~qint64{511});
-        set32(pe, entry + 20, moved);
-        QFile file(dir.file(QStringLiteral("large.exe")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(pe) != pe.size() ||
-            !file.resize(size) || !file.seek(moved) || file.write(data) != data.size())
-            return {};
-        return file.fileName();
-    }
-    return {};
+    const qsizetype entry = sectionEntry(pe, ".rsrc");
+    if (entry < 0)
+        return {};
+    const std::uint32_t rawSize = get32(pe, entry + 16);
+    const QByteArray data = pe.mid(get32(pe, entry + 20), rawSize);
+    const auto moved = static_cast<std::uint32_t>((size - rawSize) & ~qint64{511});
+    set32(pe, entry + 20, moved);
+    QFile file(dir.file(QStringLiteral("large.exe")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pe) != pe.size() || !file.resize(size) ||
+        !file.seek(moved) || file.write(data) != data.size())
+        return {};
+    return file.fileName();
 }
 
 TEST(VersionInfo, ReadsOnlyThePiecesItNeedsOfALargeProgram)
@@ -167,6 +160,69 @@ TEST(VersionInfo, TruncatedProgramsHaveNoVersionInformation)
     QString version = QStringLiteral("stale");
     EXPECT_EQ(menu::core::ReadFileVersion(cut, version), VersionResult::NoVersionInfo);
     EXPECT_TRUE(version.isEmpty());
+}
+
+// Damage of the kinds a broken download or a hostile file brings, each made in a copy of
+// a good program: the reader then finds no version information, and nothing worse happens.
+TEST(VersionInfo, DamagedProgramsHaveNoVersionInformation)
+{
+    const QByteArray good = readAll(peFixture("slovak.exe"));
+    const qsizetype header = peHeader(good);
+    const qsizetype rsrc = sectionEntry(good, ".rsrc");
+    ASSERT_GT(rsrc, 0);
+    const qsizetype root = get32(good, rsrc + 20); // the resource directory in the file
+    // The type entries follow the root's sixteen bytes; find the one of the version.
+    qsizetype versionEntry = -1;
+    const int types = get16(good, root + 12) + get16(good, root + 14);
+    for (int i = 0; i < types; ++i) {
+        if (get32(good, root + 16 + 8 * i) == 16)
+            versionEntry = root + 16 + 8 * i;
+    }
+    ASSERT_GT(versionEntry, 0);
+    const qsizetype names = root + (get32(good, versionEntry + 4) & 0x7FFFFFFF);
+    const qsizetype languages = root + (get32(good, names + 16 + 4) & 0x7FFFFFFF);
+    const qsizetype dataEntry = root + get32(good, languages + 16 + 4);
+
+    struct Damage {
+        const char *what;
+        qsizetype at;
+        std::uint32_t value;
+    };
+    const Damage damages[] = {
+        {"PE header beyond the end", 0x3C, 0x7FFFFFF0},
+        {"PE signature", header, 0x00004550 ^ 0xFF},
+        {"optional header magic", header + 24, 0x30B},
+        {"section count beyond reason", header + 6,
+         0xFFFFu | (std::uint32_t{get16(good, header + 8)} << 16)},
+        {"resource section beyond the end", rsrc + 20, 0x7FFFFFF0},
+        {"resource section size", rsrc + 16, 8},
+        {"type count", root + 12, 0xFFFFFFFF},
+        {"version names loop to the root", versionEntry + 4, 0x80000000},
+        {"version languages loop to the names", names + 16 + 4,
+         0x80000000 | static_cast<std::uint32_t>(names - root)},
+        {"language entry is a directory", languages + 16 + 4, 0x80000000},
+        {"data entry outside the directory", languages + 16 + 4, 0x7FFFFFF0},
+        {"data beyond its section", dataEntry, 0x7FFFFFF0},
+        {"huge data size", dataEntry + 4, 0xFFFFFFFF},
+        {"version block length zero", -1, 0},
+    };
+    TempDir dir;
+    for (const Damage &damage : damages) {
+        SCOPED_TRACE(damage.what);
+        QByteArray pe = good;
+        if (damage.at >= 0) {
+            set32(pe, damage.at, damage.value);
+        } else {
+            const qsizetype block = qsizetype{get32(pe, rsrc + 20)} - get32(pe, rsrc + 12) +
+                                    get32(pe, dataEntry);
+            ASSERT_EQ(get16(pe, block + 6), 'V'); // "VS_VERSION_INFO"
+            set32(pe, block, 0);
+        }
+        const QString path = dir.write(QStringLiteral("damaged.exe"), pe);
+        QString version = QStringLiteral("stale");
+        EXPECT_EQ(menu::core::ReadFileVersion(path, version), VersionResult::NoVersionInfo);
+        EXPECT_TRUE(version.isEmpty());
+    }
 }
 
 // A node of a version block: lengths, type, key, value and children, four-byte aligned.
