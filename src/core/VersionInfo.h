@@ -4,6 +4,7 @@
 // Team Viewer program. No other table is tried and the translation list is not consulted.
 #pragma once
 
+#include "core/ByteSource.h"
 #include "platform/Executables.h"
 
 #include <QByteArray>
@@ -45,12 +46,6 @@ VersionResult ReadExeVersion(const platform::VersionReader &reader, const QStrin
 // damaged.
 std::optional<QString> versionValue(const QByteArray &block, const QString &table,
                                     const QString &key);
-
-} // namespace menu::core
-
-namespace menu::core {
-
-class ByteSource;
 
 // The VS_VERSIONINFO block of a program file: the version resource of a PE image, or the
 // version section of an ELF file (the launcher's own). Cut to the length its root node gives;
