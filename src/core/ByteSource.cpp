@@ -20,7 +20,8 @@ std::optional<QByteArray> MemoryByteSource::read(std::uint64_t offset, std::size
 std::unique_ptr<FileByteSource> FileByteSource::open(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
-    int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe in place of a program would hold the caller until a writer came.
+    int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return nullptr;
     struct stat info {};

@@ -56,6 +56,7 @@ TEST(ProgramIcon, NothingForFilesWithoutAUsableIcon)
         dir.write(QStringLiteral("header-only.ico"), QByteArray("\0\0\1\0\1\0", 6)),
         dir.path(),
         dir.file(QStringLiteral("missing.exe")),
+        QStringLiteral("/dev/zero"),
     };
     for (const QString &path : paths)
         EXPECT_TRUE(largeIcon(path).isNull()) << path.toStdString();

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 using menu::core::VersionResult;
 using namespace menu::test;
 
@@ -29,6 +31,8 @@ TEST(VersionInfo, ResultCodesAndTexts)
     const QString text = dir.write(QStringLiteral("readme.txt"), "Nie je to program.\n");
     const QString empty = dir.write(QStringLiteral("empty.exe"), QByteArray());
     const QString mzOnly = dir.write(QStringLiteral("mz.exe"), "MZ");
+    const QString pipe = dir.file(QStringLiteral("pipe.exe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const std::vector<Expected> cases = {
         {peFixture("slovak.exe"), VersionResult::Found, "2.0.1.15", VersionResult::NoValue, ""},
         {peFixture("slovak32.exe"), VersionResult::Found, "2.0.1.15", VersionResult::NoValue, ""},
@@ -41,6 +45,9 @@ TEST(VersionInfo, ResultCodesAndTexts)
         {text, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
         {empty, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
         {mzOnly, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
+        {pipe, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
+        {QStringLiteral("/dev/zero"), VersionResult::NoVersionInfo, "",
+         VersionResult::NoVersionInfo, ""},
         {QStringLiteral(MENU_PATH), VersionResult::Found, MENU_VERSION_TEXT,
          VersionResult::NoValue, ""},
         {dir.path(), VersionResult::NoFile, "", VersionResult::NoFile, ""},
