@@ -1,0 +1,38 @@
+#include "gui/TemplatePictures.h"
+
+#include <gtest/gtest.h>
+
+using menu::gui::TemplatePicture;
+
+namespace {
+
+struct Expected {
+    TemplatePicture picture;
+    int side;
+    bool alpha; // 32-bit with alpha, or 24-bit
+};
+
+TEST(TemplatePictures, SizesAndDepths)
+{
+    const Expected pictures[] = {
+        {TemplatePicture::BitBtnDefault, 32, false},
+        {TemplatePicture::MenuItemDefaultNeexistIco, 48, true},
+        {TemplatePicture::MenuItemDefaultNeexistPdf, 256, false},
+        {TemplatePicture::MenuItemDefaultNeexistChm, 32, false},
+        {TemplatePicture::MenuItemDefaultNeexistUrl, 64, false},
+        {TemplatePicture::MenuItemDefaultNeexistBat, 48, false},
+        {TemplatePicture::ProgramGeneric, 32, true},
+    };
+    for (const Expected &e : pictures) {
+        SCOPED_TRACE(menu::gui::templatePicturePath(e.picture).toStdString());
+        const QImage image = menu::gui::templatePicture(e.picture);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), QSize(e.side, e.side));
+        EXPECT_EQ(image.hasAlphaChannel(), e.alpha);
+        if (e.alpha) { // the corners of the 32-bit pictures show what lies beneath
+            EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        }
+    }
+}
+
+} // namespace
