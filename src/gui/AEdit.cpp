@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 
 #include <algorithm>
@@ -500,17 +499,22 @@ void TAEdit::PaintWindow(QPainter &painter)
         return;
     }
 
-    QStyleOptionComboBox option;
-    option.initFrom(this);
-    option.rect = r;
-    option.state = state;
-    option.palette = QApplication::palette();
-    option.subControls = QStyle::SC_ComboBoxArrow;
-    option.activeSubControls = FPressed || FMouseInControl ? QStyle::SC_ComboBoxArrow
-                                                           : QStyle::SC_None;
-    option.editable = false;
-    option.frame = false;
-    style()->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, this);
+    // A combo box's drop-down part: a button face with the style's drop-down arrow, which is
+    // what the style draws inside its own combo boxes.
+    QStyleOptionButton face;
+    face.initFrom(this);
+    face.rect = r;
+    face.state = state;
+    face.palette = QApplication::palette();
+    style()->drawControl(QStyle::CE_PushButtonBevel, &face, &painter, this);
+    QStyleOption arrow;
+    arrow.initFrom(this);
+    arrow.state = state;
+    arrow.palette = QApplication::palette();
+    const int size = std::max(5, std::min(r.width(), r.height()) / 2);
+    arrow.rect = QRect(0, 0, size, size);
+    arrow.rect.moveCenter(r.center() + (FPressed ? QPoint(1, 1) : QPoint()));
+    style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &painter, this);
 }
 
 } // namespace menu::gui

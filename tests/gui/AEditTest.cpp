@@ -352,6 +352,14 @@ TEST_F(AEditTest, RendersItsStyles)
                     .arg(dir, QLatin1String(name), valid ? QLatin1String("valid")
                                                          : QLatin1String("invalid"));
             EXPECT_TRUE(image.save(file)) << file.toStdString();
+            if (style != esSimple && valid) {
+                // And with the button held down.
+                QTest::mousePress(&edit, Qt::LeftButton, {}, edit.buttonRect().center());
+                EXPECT_TRUE(edit.buttonPressed());
+                EXPECT_TRUE(edit.grab().toImage().save(
+                    QStringLiteral("%1/aedit-%2-pressed.png").arg(dir, QLatin1String(name))));
+                QTest::mouseRelease(&edit, Qt::LeftButton, {}, edit.buttonRect().center());
+            }
             if (style == esEllipsis) {
                 // The middle one of the three squares is black.
                 const QRect b = edit.buttonRect();
