@@ -216,8 +216,9 @@ void TAEdit::focusInEvent(QFocusEvent *event)
 void TAEdit::focusOutEvent(QFocusEvent *event)
 {
     // Switching to another window or opening a popup is no leaving; nor is the focus shuffle
-    // while a control (this or another) puts the focus back after an error.
-    const bool leaving = entered_ && !exitInProgress &&
+    // while a control (this or another) puts the focus back after an error; and a control that
+    // is being hidden or disabled could not take the focus back.
+    const bool leaving = entered_ && !exitInProgress && isVisible() && isEnabled() &&
                          event->reason() != Qt::ActiveWindowFocusReason &&
                          event->reason() != Qt::PopupFocusReason;
     if (leaving) {

@@ -94,7 +94,10 @@ public:
     // Every text put into the control is normalised and validated for EditType (TestResult,
     // ErrMessage) and then shown; nothing is reported to the user until the focus leaves.
     // Hides QLineEdit::setText: call it on a TAEdit, not through a QLineEdit pointer.
+public Q_SLOTS:
     void setText(const QString &text);
+
+public:
 
     TEditStyle editStyle() const { return FEditStyle; }
     void setEditStyle(TEditStyle style);

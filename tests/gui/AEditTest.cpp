@@ -115,6 +115,17 @@ TEST_F(AEditTest, LeavingAnInvalidControlShowsTheErrorAndKeepsTheFocus)
     EXPECT_EQ(background(number), designed);
 }
 
+TEST_F(AEditTest, HidingAnInvalidControlShowsNoBox)
+{
+    TAEdit *number = edits[1];
+    number->setEditType(ttInteger);
+    enter(number);
+    number->setText(QStringLiteral("1.5"));
+    number->hide();
+    EXPECT_FALSE(number->hasFocus());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(AEditTest, DateIsCompletedOnLeaving)
 {
     TAEdit *date = edits[0];
