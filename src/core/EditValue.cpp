@@ -40,7 +40,8 @@ DecimalDigits exactDigits(double absValue)
 // Rounds half away from zero to the given number of fraction digits (exactly that many after).
 void roundDigits(DecimalDigits &digits, qsizetype decimals)
 {
-    const bool up = digits.fraction.size() > decimals && digits.fraction[decimals] >= QLatin1Char('5');
+    const bool up =
+        digits.fraction.size() > decimals && digits.fraction[decimals] >= QLatin1Char('5');
     if (digits.fraction.size() > decimals)
         digits.fraction.truncate(decimals);
     else

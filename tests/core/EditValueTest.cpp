@@ -48,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{ttFloat, "0.00", "1 234,5", "1234,50", true},
         Case{ttFloat, "0.00", "12,345", "12,35", true},
         Case{ttFloat, "0.00", "-12,345", "-12,35", true},
-        Case{ttFloat, "0.00", "-0,001", "0,00", true}, Case{ttFloat, "0.00", "9,999", "10,00", true},
+        Case{ttFloat, "0.00", "-0,001", "0,00", true},
+        Case{ttFloat, "0.00", "9,999", "10,00", true},
         Case{ttFloat, "0.00", ",5", "0,50", true}, Case{ttFloat, "0.00", "1,2,3", "1,2,3", false},
         Case{ttFloat, "0.00", "1.5", "1.5", false}, Case{ttFloat, "0.00", "-", "-", false},
         Case{ttFloat, "", "2,50", "2,5", true}, Case{ttFloat, "0.##", "2,50", "2,5", true},
@@ -61,8 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Dates: completed from today, written d.M.yyyy.
         Case{ttDate, "", "5", "5.3.2024", true}, Case{ttDate, "", "5/4", "5.4.2024", true},
         Case{ttDate, "", "5 4 2023", "5.4.2023", true}, Case{ttDate, "", "", "", true},
-        Case{ttDate, "", "05.04.24", "5.4.2024", true}, Case{ttDate, "", "1-2-80", "1.2.1980", true},
-        Case{ttDate, "", "29.2", "29.2.2024", true}, Case{ttDate, "", "29.2.2023", "29.2.2023", false},
+        Case{ttDate, "", "05.04.24", "5.4.2024", true},
+        Case{ttDate, "", "1-2-80", "1.2.1980", true},
+        Case{ttDate, "", "29.2", "29.2.2024", true},
+        Case{ttDate, "", "29.2.2023", "29.2.2023", false},
         Case{ttDate, "", "32", "32", false}, Case{ttDate, "", "x", "x", false},
         Case{ttDate, "", "1.2.3.4", "1.2.3.4", false},
         // Text stays as typed.
@@ -74,7 +77,8 @@ TEST(EditValue, ErrorTextsNameTheExpectedForm)
     EXPECT_EQ(conversionErrorText(ttInteger, sk), QStringLiteral("Doplňte celé číslo!"));
     EXPECT_EQ(conversionErrorText(ttFloat, sk), QStringLiteral("Doplňte desatinné číslo!"));
     EXPECT_EQ(conversionErrorText(ttCurrency, sk), QStringLiteral("Doplňte sumu v €!"));
-    EXPECT_EQ(conversionErrorText(ttDate, sk), QStringLiteral("Doplňte dátum v tvare \"d.M.yyyy\"!"));
+    EXPECT_EQ(conversionErrorText(ttDate, sk),
+              QStringLiteral("Doplňte dátum v tvare \"d.M.yyyy\"!"));
     EXPECT_EQ(normaliseEditText(QStringLiteral("32"), ttDate, {}, sk, kToday).errMessage,
               QStringLiteral("Doplňte dátum v tvare \"d.M.yyyy\"!"));
 }
@@ -117,7 +121,8 @@ TEST(EditValue, PatternPlacesDigitsSignAndLiterals)
 TEST(DateUtil, PartsAndSeparators)
 {
     const QChar dot = QLatin1Char('.');
-    EXPECT_EQ(DateSepUnify(QStringLiteral("1 2,3-4.5/6:7a8"), dot), QStringLiteral("1.2.3.4.5.6.78"));
+    EXPECT_EQ(DateSepUnify(QStringLiteral("1 2,3-4.5/6:7a8"), dot),
+              QStringLiteral("1.2.3.4.5.6.78"));
     EXPECT_EQ(DateSepAppend(QStringLiteral("5"), dot), QStringLiteral("5."));
     EXPECT_EQ(DateSepAppend(QStringLiteral("5."), dot), QStringLiteral("5."));
     EXPECT_EQ(DateSepAppend(QString(), dot), QString());
