@@ -7,8 +7,14 @@
 //
 //     auto *field = new TAEdit(this);   // ttString, esSimple
 //     field->setReadOnly(true);
-//     field->setColor(palette().color(QPalette::Window)); // its background without the focus
+//     field->setFocusPolicy(Qt::ClickFocus); // no tab stop
+//     field->setKeyLikeTab(kEnter | kDown | kUp);
+//     field->setColor(palette().color(QPalette::Button)); // its background without the focus
 //     field->setText(version);
+//
+// Font colours go through the palette's Text role as usual; the control itself only sets the
+// Base role (the background). Enter, Up and Down never reach QLineEdit, so returnPressed is not
+// emitted: Enter either moves on like Tab or selects the text.
 //
 // Regional settings (separators, formats, currency symbol, today's date) and the error box come
 // from the platform seam: the application sets process-wide defaults once at start
