@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -124,6 +126,36 @@ TEST_F(AEditTest, HidingAnInvalidControlShowsNoBox)
     number->hide();
     EXPECT_FALSE(number->hasFocus());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(AEditTest, WithoutABoxServiceAPlainErrorBoxIsShown)
+{
+    TAEdit::setDefaultMessageBoxes(nullptr);
+    TAEdit *number = edits[0];
+    number->setEditType(ttInteger);
+    enter(number);
+    number->setText(QStringLiteral("1.5"));
+    QString title, text;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton *button : box->buttons())
+            buttons << button->text();
+        box->buttons().front()->click();
+    });
+    QTest::keyClick(number, Qt::Key_Tab);
+    EXPECT_EQ(title, QStringLiteral("Chyba"));
+    EXPECT_EQ(text, QStringLiteral("Doplňte celé číslo!"));
+    EXPECT_EQ(buttons, QStringList{QStringLiteral("OK")});
+    // The form's focus is back in the control when the form is active again.
+    EXPECT_EQ(form->focusWidget(), number);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_TRUE(number->hasFocus());
+    EXPECT_EQ(background(number), number->errorColor());
 }
 
 TEST_F(AEditTest, DateIsCompletedOnLeaving)
