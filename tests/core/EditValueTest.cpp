@@ -181,5 +181,12 @@ TEST(PosixRegional, SlovakLocaleGivesTheFormsSlovakUsersType)
     const auto us = menu::platform::posix::formatsFromLocale(QLocale(QStringLiteral("en_US")));
     EXPECT_EQ(us.dateSeparator, QLatin1Char('/'));
     EXPECT_EQ(us.decimalSeparator, QLatin1Char('.'));
+    EXPECT_EQ(us.shortDateFormat, QStringLiteral("M/d/yy"));
+    // Month names and blank separators become numbers and one separator.
+    const auto c = menu::platform::posix::formatsFromLocale(QLocale::c());
+    EXPECT_EQ(c.shortDateFormat, QStringLiteral("d.MM.yyyy"));
+    EXPECT_EQ(c.dateSeparator, QLatin1Char('.'));
+    const auto hu = menu::platform::posix::formatsFromLocale(QLocale(QStringLiteral("hu_HU")));
+    EXPECT_EQ(readDate(QStringLiteral("2024.03.05"), hu, kToday), QDate(2024, 3, 5));
 }
 } // namespace
