@@ -215,43 +215,53 @@ void TAEdit::focusInEvent(QFocusEvent *event)
 
 void TAEdit::focusOutEvent(QFocusEvent *event)
 {
-    // Switching to another window or opening a popup is no leaving; nor is the focus shuffle
-    // while a control (this or another) puts the focus back after an error; and a control that
-    // is being hidden or disabled could not take the focus back.
-    const bool leaving = entered_ && !exitInProgress && isVisible() && isEnabled() &&
-                         event->reason() != Qt::ActiveWindowFocusReason &&
-                         event->reason() != Qt::PopupFocusReason;
-    if (leaving) {
-        entered_ = false;
+    // Switching to another window or opening a popup is no leaving.
+    if (event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason) {
+        QLineEdit::focusOutEvent(event);
+        return;
+    }
+    // Nor is the focus shuffle while a control puts the focus back after an error: the control
+    // that was about to get the focus never counted as entered.
+    const bool wasEntered = entered_;
+    entered_ = false;
+    if (wasEntered && !exitInProgress) {
         if (FTracking)
             ButtonTrackEnd();
-        if (!CMExit())
-            return; // the focus is back here; the exit is not announced
-    } else if (event->reason() != Qt::ActiveWindowFocusReason &&
-               event->reason() != Qt::PopupFocusReason) {
-        entered_ = false;
+        if (isVisible() && isEnabled()) {
+            if (!CMExit())
+                return; // the focus is back here; the exit is not announced
+        } else {
+            // Being hidden or disabled: it could not take the focus back, so no box either.
+            applyShade(TestResult ? Shade::Designed : Shade::Error);
+        }
     }
     QLineEdit::focusOutEvent(event);
 }
 
 bool TAEdit::CMExit()
 {
-    exitInProgress = true;
-    setText(text());
-    if (TestResult && FOnValidate)
-        FOnValidate(text(), TestResult, ErrMessage);
-    if (TestResult) {
-        applyShade(Shade::Designed);
-        exitInProgress = false;
-        return true;
+    struct ExitGuard {
+        ExitGuard() { exitInProgress = true; }
+        ~ExitGuard() { exitInProgress = false; }
+        ExitGuard(const ExitGuard &) = delete;
+        ExitGuard &operator=(const ExitGuard &) = delete;
+    };
+    {
+        const ExitGuard guard;
+        setText(text());
+        if (TestResult && FOnValidate)
+            FOnValidate(text(), TestResult, ErrMessage);
+        if (TestResult) {
+            applyShade(Shade::Designed);
+            return true;
+        }
+        applyShade(Shade::Error);
+        // The focus goes back before the box is shown, so that the box returns it to this
+        // control when it closes, and the control that was to get it never counts as entered.
+        if (focusPolicy() != Qt::NoFocus)
+            setFocus(Qt::OtherFocusReason);
     }
-    applyShade(Shade::Error);
-    // The focus goes back before the box is shown, so that the box returns it to this control
-    // when it closes, and no other control ever counts as entered.
-    const bool canFocus = isEnabled() && isVisible() && focusPolicy() != Qt::NoFocus;
-    if (canFocus)
-        setFocus(Qt::OtherFocusReason);
-    exitInProgress = false;
     showError(ErrMessage);
     return false;
 }

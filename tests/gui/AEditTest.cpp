@@ -126,6 +126,13 @@ TEST_F(AEditTest, HidingAnInvalidControlShowsNoBox)
     number->hide();
     EXPECT_FALSE(number->hasFocus());
     EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(background(number), number->errorColor());
+
+    // A valid one goes back to its designed colour.
+    enter(edits[2]);
+    edits[2]->setEnabled(false);
+    EXPECT_FALSE(edits[2]->hasFocus());
+    EXPECT_EQ(background(edits[2]), edits[2]->color());
 }
 
 TEST_F(AEditTest, WithoutABoxServiceAPlainErrorBoxIsShown)
