@@ -274,6 +274,14 @@ TEST_F(AEditTest, EllipsisClicksOnlyWhenReleasedOverTheButton)
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(edit->buttonPressed());
 
+    // Losing the window ends the press: the later release clicks nothing.
+    QTest::mousePress(edit, Qt::LeftButton, {}, button.center());
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(edit, &deactivate);
+    EXPECT_FALSE(edit->buttonPressed());
+    QTest::mouseRelease(edit, Qt::LeftButton, {}, button.center());
+    EXPECT_EQ(clicks, 1);
+
     enter(edit);
     QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(clicks, 2);
