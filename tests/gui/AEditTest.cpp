@@ -417,6 +417,11 @@ TEST_F(AEditTest, RendersItsStyles)
                 EXPECT_TRUE(edit.grab().toImage().save(
                     QStringLiteral("%1/aedit-%2-pressed.png").arg(dir, QLatin1String(name))));
                 QTest::mouseRelease(&edit, Qt::LeftButton, {}, edit.buttonRect().center());
+                // And with the mouse over the control.
+                QEnterEvent enterEvent(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+                QApplication::sendEvent(&edit, &enterEvent);
+                EXPECT_TRUE(edit.grab().toImage().save(
+                    QStringLiteral("%1/aedit-%2-hot.png").arg(dir, QLatin1String(name))));
             }
             if (style == esEllipsis) {
                 // The middle one of the three squares is black.
