@@ -3,12 +3,10 @@
 #include <QDir>
 #include <QSaveFile>
 #include <QStringList>
-
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <curl/curl.h>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -80,7 +78,7 @@ QString secondsText(long long ms)
 // when the first byte arrives, moved over the target by commit(). Dropped without commit, it
 // leaves no trace and the target as it was.
 class BodyFile {
-public:
+  public:
     explicit BodyFile(const QString &path) : path_(path), file_(path) {}
 
     bool write(const char *data, qint64 length)
@@ -109,7 +107,7 @@ public:
 
     const QString &error() const { return error_; }
 
-private:
+  private:
     bool open()
     {
         if (file_.isOpen())
@@ -136,7 +134,7 @@ private:
 // Its header list fills line by line as the response header arrives; the status hook sees
 // every block read, before the block is taken apart.
 class HttpClient {
-public:
+  public:
     using StatusHook =
         std::function<void(const HttpClient &, TSocketReason reason, const QString &value)>;
 
@@ -153,7 +151,7 @@ public:
 
     const QString &failure() const { return failure_; }
 
-private:
+  private:
     static size_t onHeader(char *data, size_t size, size_t count, void *self);
     static size_t onBody(char *data, size_t size, size_t count, void *self);
     static int onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
@@ -423,8 +421,7 @@ THttpDown::THttpDown() = default;
 THttpDown::~THttpDown() = default;
 
 bool THttpDown::fHttpDownProgress2(const QString &UrlPathFile, const QString &LocPathFile,
-                                   IHttpDownProgress &monitor, QString &EcText,
-                                   QString &EcHint)
+                                   IHttpDownProgress &monitor, QString &EcText, QString &EcHint)
 {
     EcHint.clear();
     Bytes = 0;
@@ -456,7 +453,8 @@ void THttpDown::SocketStatusHook(const HttpClient &sender, TSocketReason reason,
         return;
     // Counted in 32 bits as the monitor expects; held at the top rather than wrapping.
     const long long sum = static_cast<long long>(Bytes) + value.toLongLong();
-    Bytes = static_cast<std::int32_t>(std::min<long long>(sum, std::numeric_limits<std::int32_t>::max()));
+    Bytes = static_cast<std::int32_t>(
+        std::min<long long>(sum, std::numeric_limits<std::int32_t>::max()));
     ProgressMonitor->HttpDownProgressNotification(
         socketReasonName(reason) + QLatin1Char(' ') + value, Bytes, MaxBytes);
 }

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <QString>
-
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -21,7 +20,7 @@ namespace menu::core {
 // It may raise an error (a std::exception), which ends the download with the critical-error
 // texts.
 class IHttpDownProgress {
-public:
+  public:
     virtual ~IHttpDownProgress() = default;
     virtual void HttpDownProgressNotification(const QString &Text, std::int32_t CurrentProgress,
                                               std::int32_t MaxProgress) = 0;
@@ -39,7 +38,7 @@ QString fHttpResultText(std::int32_t code);
 
 // Raised by HeaderContentLength when the value of a length line is not a number.
 class ContentLengthError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -59,7 +58,7 @@ class HttpClient;
 // A download with byte-count progress. One download at a time; an object may run several
 // downloads one after the other.
 class THttpDown {
-public:
+  public:
     THttpDown();
     ~THttpDown();
     THttpDown(const THttpDown &) = delete;
@@ -70,7 +69,7 @@ public:
     bool fHttpDownProgress2(const QString &UrlPathFile, const QString &LocPathFile,
                             IHttpDownProgress &ProgressMonitor, QString &EcText, QString &EcHint);
 
-private:
+  private:
     // Run for every socket event of the current download.
     void SocketStatusHook(const HttpClient &sender, TSocketReason reason, const QString &value);
 

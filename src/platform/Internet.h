@@ -8,7 +8,7 @@
 namespace menu::platform {
 
 class InternetState {
-public:
+  public:
     virtual ~InternetState() = default;
     // True when connected. When the test itself fails, returns false and sets error to the
     // system's message; otherwise error is left empty.

@@ -8,7 +8,7 @@ namespace menu::doctor {
 namespace {
 
 class PrintProgress final : public core::IHttpDownProgress {
-public:
+  public:
     void HttpDownProgressNotification(const QString &Text, std::int32_t CurrentProgress,
                                       std::int32_t MaxProgress) override
     {

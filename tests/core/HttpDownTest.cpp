@@ -1,13 +1,12 @@
 #include "core/HttpDown.h"
+
 #include "core/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -105,7 +104,7 @@ struct Call {
 };
 
 class Recorder : public IHttpDownProgress {
-public:
+  public:
     void HttpDownProgressNotification(const QString &Text, std::int32_t CurrentProgress,
                                       std::int32_t MaxProgress) override
     {
@@ -125,22 +124,21 @@ struct Outcome {
 
 // Shortens the wait on a silent connection for one test.
 class WaitLimit {
-public:
-    explicit WaitLimit(std::chrono::milliseconds limit)
-        : previous_(menu::core::detail::waitLimit())
+  public:
+    explicit WaitLimit(std::chrono::milliseconds limit) : previous_(menu::core::detail::waitLimit())
     {
         menu::core::detail::setWaitLimitForTesting(limit);
     }
     ~WaitLimit() { menu::core::detail::setWaitLimitForTesting(previous_); }
 
-private:
+  private:
     std::chrono::milliseconds previous_;
 };
 
 enum class Entry { Plain, Progress };
 
 class HttpDownTest : public ::testing::TestWithParam<Entry> {
-protected:
+  protected:
     Outcome download(const QString &address, const QString &target)
     {
         Outcome outcome{false, QStringLiteral("unset"), QStringLiteral("unset")};
@@ -148,8 +146,8 @@ protected:
             outcome.ok = fHttpDown(address, target, outcome.text, outcome.hint);
         } else {
             THttpDown down;
-            outcome.ok = down.fHttpDownProgress2(address, target, recorder, outcome.text,
-                                                 outcome.hint);
+            outcome.ok =
+                down.fHttpDownProgress2(address, target, recorder, outcome.text, outcome.hint);
         }
         return outcome;
     }
@@ -165,15 +163,14 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(BothEntries, HttpDownTest,
-                         ::testing::Values(Entry::Plain, Entry::Progress),
-                         [](const auto &param) {
+                         ::testing::Values(Entry::Plain, Entry::Progress), [](const auto &param) {
                              return param.param == Entry::Plain ? "fHttpDown" : "THttpDown";
                          });
 
 TEST_P(HttpDownTest, Status200ReplacesTheFileWithTheBody)
 {
-    server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 11\r\n",
-                                               "hello world"));
+    server.answer(
+        ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 11\r\n", "hello world"));
     const QString target = existingTarget();
     const Outcome outcome = download(server.address(QStringLiteral("/ORVANWIN/akt.ini")), target);
     EXPECT_TRUE(outcome.ok);
@@ -194,8 +191,9 @@ TEST_P(HttpDownTest, AcceptsTheHttpSchemeAndIgnoresProxySettings)
     qputenv("http_proxy", proxy);
     qputenv("HTTP_PROXY", proxy);
     server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "body"));
-    const Outcome outcome = download(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
-                                     dir.file(QStringLiteral("f")));
+    const Outcome outcome =
+        download(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
+                 dir.file(QStringLiteral("f")));
     qunsetenv("http_proxy");
     qunsetenv("HTTP_PROXY");
     EXPECT_TRUE(outcome.ok) << outcome.text.toStdString();
@@ -237,8 +235,7 @@ TEST_P(HttpDownTest, EveryFailureKeepsTheExistingFile)
         {"odd status", ScriptedHttpServer::response("HTTP/1.0 600 Odd", "", "odd"),
          "Neznáma chyba (600)!", false},
         {"cut short",
-         ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 100\r\n",
-                                      "only ten b"),
+         ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 100\r\n", "only ten b"),
          "Kritická chyba pri sťahovaní!", true},
     };
     for (const auto &c : cases) {
@@ -262,8 +259,8 @@ TEST_P(HttpDownTest, EveryFailureKeepsTheExistingFile)
 TEST_P(HttpDownTest, RefusedConnectionIsResult500)
 {
     const QString target = existingTarget();
-    const Outcome outcome = download(
-        QStringLiteral("127.0.0.1:%1/x").arg(menu::test::refusingPort()), target);
+    const Outcome outcome =
+        download(QStringLiteral("127.0.0.1:%1/x").arg(menu::test::refusingPort()), target);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.text, QStringLiteral("Server nenájdený (500)!"));
     EXPECT_EQ(outcome.hint, QString());
@@ -328,7 +325,7 @@ TEST_P(HttpDownTest, EmptyBodyForAMissingDirectoryIsACriticalErrorToo)
 // Progress of THttpDown.
 
 class HttpProgressTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedHttpServer server;
     menu::test::TempDir dir;
     Recorder recorder;
@@ -379,8 +376,7 @@ TEST_F(HttpProgressTest, CountsHeaderAndBodyAndLearnsTheLengthAfterItsLine)
 
 TEST_F(HttpProgressTest, LengthInOtherCaseIsNotRecognised)
 {
-    server.answer(
-        ScriptedHttpServer::response("HTTP/1.1 200 OK", "content-length: 4\r\n", "data"));
+    server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "content-length: 4\r\n", "data"));
     ASSERT_TRUE(down.fHttpDownProgress2(server.address(QStringLiteral("/p")),
                                         dir.file(QStringLiteral("p")), recorder, text, hint));
     ASSERT_FALSE(recorder.calls.empty());
@@ -404,8 +400,7 @@ TEST_F(HttpProgressTest, UnreadableLengthIsACriticalErrorAndKeepsTheFile)
 
 TEST_F(HttpProgressTest, ErrorOfTheMonitorEndsTheDownloadAndTheObjectServesAgain)
 {
-    server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 4\r\n",
-                                               "data"));
+    server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 4\r\n", "data"));
     const QString target = dir.write(QStringLiteral("t"), "old content");
     recorder.failAt = 2;
     EXPECT_FALSE(down.fHttpDownProgress2(server.address(QStringLiteral("/p")), target, recorder,
@@ -417,8 +412,8 @@ TEST_F(HttpProgressTest, ErrorOfTheMonitorEndsTheDownloadAndTheObjectServesAgain
 
     // The next download starts from nothing again.
     Recorder second;
-    ASSERT_TRUE(down.fHttpDownProgress2(server.address(QStringLiteral("/p")), target, second,
-                                        text, hint));
+    ASSERT_TRUE(
+        down.fHttpDownProgress2(server.address(QStringLiteral("/p")), target, second, text, hint));
     EXPECT_EQ(text, QString());
     EXPECT_EQ(hint, QString());
     ASSERT_FALSE(second.calls.empty());
@@ -431,7 +426,7 @@ TEST_F(HttpProgressTest, ErrorOfTheMonitorEndsTheDownloadAndTheObjectServesAgain
 TEST_F(HttpProgressTest, ForeignErrorOfTheMonitorPassesThrough)
 {
     class Thrower : public IHttpDownProgress {
-    public:
+      public:
         void HttpDownProgressNotification(const QString &, std::int32_t, std::int32_t) override
         {
             throw 42;
@@ -439,9 +434,9 @@ TEST_F(HttpProgressTest, ForeignErrorOfTheMonitorPassesThrough)
     } thrower;
     server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "", "data"));
     const QString target = dir.write(QStringLiteral("t"), "old content");
-    EXPECT_THROW(down.fHttpDownProgress2(server.address(QStringLiteral("/p")), target, thrower,
-                                         text, hint),
-                 int);
+    EXPECT_THROW(
+        down.fHttpDownProgress2(server.address(QStringLiteral("/p")), target, thrower, text, hint),
+        int);
     EXPECT_EQ(dir.read(QStringLiteral("t")), QByteArray("old content"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("t")});
 }
@@ -455,8 +450,8 @@ TEST(HttpDownPlain, DoesNotReadTheLengthLine)
         ScriptedHttpServer::response("HTTP/1.0 200 OK", "X-Content-Length: abc\r\n", "data"));
     QString text;
     QString hint;
-    EXPECT_TRUE(fHttpDown(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")),
-                          text, hint));
+    EXPECT_TRUE(
+        fHttpDown(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")), text, hint));
     EXPECT_EQ(dir.read(QStringLiteral("p")), QByteArray("data"));
 }
 

@@ -1,21 +1,19 @@
 #include "platform/posix/InterfaceInternetState.h"
 
 #include <arpa/inet.h>
+#include <cstring>
+#include <deque>
+#include <gtest/gtest.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <deque>
 #include <vector>
 
 namespace {
 
 // A list as getifaddrs gives it, built from a few interfaces.
 class Interfaces {
-public:
+  public:
     Interfaces &add(unsigned flags, const char *address)
     {
         auto &storage = addresses_.emplace_back();
@@ -48,7 +46,7 @@ public:
         return entries_.empty() ? nullptr : &entries_.front();
     }
 
-private:
+  private:
     std::deque<sockaddr_storage> addresses_; // entries point into it: no moves
     std::vector<ifaddrs> entries_;
 };

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -15,7 +14,7 @@
 namespace menu::test {
 
 class ScriptedHttpServer {
-public:
+  public:
     struct Step {
         QByteArray bytes;
         std::chrono::milliseconds pauseAfter{0};
@@ -48,7 +47,7 @@ public:
     // The same bytes one at a time with a pause after each.
     static Script byteByByte(const QByteArray &bytes, std::chrono::milliseconds pause);
 
-private:
+  private:
     void serve();
     void play(int client, const Script &script);
 

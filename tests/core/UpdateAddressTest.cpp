@@ -1,14 +1,13 @@
 #include "core/UpdateAddress.h"
 
 #include <QtGlobal>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 // Sets ORVAN_UPDATE_HOST for one test and restores what was there.
 class UpdateHost {
-public:
+  public:
     explicit UpdateHost(const char *value)
         : had_(qEnvironmentVariableIsSet("ORVAN_UPDATE_HOST")),
           previous_(qgetenv("ORVAN_UPDATE_HOST"))
@@ -26,7 +25,7 @@ public:
             qunsetenv("ORVAN_UPDATE_HOST");
     }
 
-private:
+  private:
     bool had_;
     QByteArray previous_;
 };
@@ -42,7 +41,8 @@ TEST(UpdateAddress, EnvironmentReplacesOnlyTheHost)
     const HostCase cases[] = {
         {nullptr, "update.orvan.example/ORVANWIN/FILES/", "update.orvan.example/ORVANWIN/FILES/"},
         {"", "update.orvan.example/ORVANWIN/FILES/", "update.orvan.example/ORVANWIN/FILES/"},
-        {"127.0.0.1:8080", "update.orvan.example/ORVANWIN/FILES/", "127.0.0.1:8080/ORVANWIN/FILES/"},
+        {"127.0.0.1:8080", "update.orvan.example/ORVANWIN/FILES/",
+         "127.0.0.1:8080/ORVANWIN/FILES/"},
         {"localhost/", "update.orvan.example/a.ini", "localhost/a.ini"},
         {"http://127.0.0.1:81", "update.orvan.example/a.ini", "http://127.0.0.1:81/a.ini"},
         {"demo.test", "http://update.orvan.example/a.ini", "http://demo.test/a.ini"},

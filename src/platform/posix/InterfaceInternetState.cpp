@@ -1,15 +1,13 @@
 #include "platform/posix/InterfaceInternetState.h"
 
 #include <QtGlobal>
-
 #include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-
 #include <cerrno>
 #include <cstring>
+#include <ifaddrs.h>
 #include <memory>
+#include <net/if.h>
+#include <netinet/in.h>
 
 namespace menu::platform {
 

@@ -9,7 +9,7 @@ struct ifaddrs;
 namespace menu::platform {
 
 class InterfaceInternetState final : public InternetState {
-public:
+  public:
     bool connected(QString &error) const override;
 };
 
