@@ -255,7 +255,9 @@ QString HttpClient::incompleteMessage(CURLcode result) const
     }
     const QString reason = errorBuffer_[0] != '\0' ? QString::fromUtf8(errorBuffer_)
                                                    : QString::fromUtf8(curl_easy_strerror(result));
-    return QStringLiteral("Spojenie sa skončilo predčasne: %1").arg(reason);
+    if (result == CURLE_PARTIAL_FILE)
+        return QStringLiteral("Spojenie sa skončilo predčasne: %1").arg(reason);
+    return QStringLiteral("Prenos zlyhal: %1").arg(reason);
 }
 
 bool HttpClient::report(size_t length)

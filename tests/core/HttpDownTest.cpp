@@ -200,6 +200,34 @@ TEST_P(HttpDownTest, AcceptsTheHttpSchemeAndIgnoresProxySettings)
     EXPECT_EQ(dir.read(QStringLiteral("f")), QByteArray("body"));
 }
 
+TEST_P(HttpDownTest, EncodesBlanksOfTheAddress)
+{
+    server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "zip"));
+    ASSERT_TRUE(download(server.address(QStringLiteral("/FILES/orvan 1.zip")),
+                         dir.file(QStringLiteral("f")))
+                    .ok);
+    EXPECT_TRUE(server.lastRequest().startsWith("GET /FILES/orvan%201.zip HTTP/1.0\r\n"));
+}
+
+TEST_P(HttpDownTest, FetchesOnlyOverHttpAndHttps)
+{
+    const WaitLimit limit(800ms);
+    const QString secret = dir.write(QStringLiteral("secret.txt"), "local file");
+    server.answer({{}, true}); // speaks no TLS: the handshake never completes
+    const QString addresses[] = {
+        QStringLiteral("file://") + secret,
+        QStringLiteral("ftp://") + server.address(QStringLiteral("/x")),
+        QStringLiteral("https://") + server.address(QStringLiteral("/x")),
+    };
+    for (const QString &address : addresses) {
+        const QString target = existingTarget();
+        const Outcome outcome = download(address, target);
+        EXPECT_FALSE(outcome.ok) << address.toStdString();
+        EXPECT_EQ(outcome.text, QStringLiteral("Server nenájdený (500)!"));
+        EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
+    }
+}
+
 TEST_P(HttpDownTest, EmptyBodyWritesAnEmptyFile)
 {
     server.answer(ScriptedHttpServer::response("HTTP/1.1 204 No Content", "", ""));
@@ -441,18 +469,24 @@ TEST_F(HttpProgressTest, ForeignErrorOfTheMonitorPassesThrough)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("t")});
 }
 
-TEST(HttpDownPlain, DoesNotReadTheLengthLine)
+TEST(HttpDownPlain, UnreadableLengthEndsThePlainDownloadToo)
 {
-    // Only the progress download looks at the length line; the plain one has no use for it.
+    // libcurl needs the length to know where the body ends and refuses a line it cannot read.
     ScriptedHttpServer server;
     menu::test::TempDir dir;
-    server.answer(
-        ScriptedHttpServer::response("HTTP/1.0 200 OK", "X-Content-Length: abc\r\n", "data"));
-    QString text;
-    QString hint;
-    EXPECT_TRUE(
-        fHttpDown(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")), text, hint));
-    EXPECT_EQ(dir.read(QStringLiteral("p")), QByteArray("data"));
+    const QString target = dir.write(QStringLiteral("t"), "old content");
+    for (const char *value : {"abc", "12abc"}) {
+        server.answer(ScriptedHttpServer::response(
+            "HTTP/1.0 200 OK", QByteArray("Content-Length: ") + value + "\r\n", "data"));
+        QString text;
+        QString hint;
+        EXPECT_FALSE(fHttpDown(server.address(QStringLiteral("/p")), target, text, hint));
+        EXPECT_EQ(text, kCritical) << value;
+        EXPECT_TRUE(hint.startsWith(kCriticalHintStart + QStringLiteral("Prenos zlyhal: ")) ||
+                    hint.startsWith(kCriticalHintStart + QStringLiteral("Spojenie sa skončilo")))
+            << hint.toStdString();
+        EXPECT_EQ(dir.read(QStringLiteral("t")), QByteArray("old content"));
+    }
 }
 
 } // namespace
