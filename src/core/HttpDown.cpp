@@ -177,6 +177,8 @@ long HttpClient::HTTPMethod(const QString &address, BodyFile &body)
 {
     headers_.clear();
     failure_.clear();
+    connected_ = false;
+    stalled_ = false;
     if (!curlReady()) {
         failure_ = QStringLiteral("Knižnicu libcurl nie je možné pripraviť.");
         return 500;
@@ -220,12 +222,8 @@ long HttpClient::HTTPMethod(const QString &address, BodyFile &body)
 
     if (foreign_)
         std::rethrow_exception(std::exchange(foreign_, nullptr));
-    if (!failure_.isEmpty())
-        return code == 0 ? 500 : code;
-    if (!incomplete.isEmpty()) {
+    if (failure_.isEmpty())
         failure_ = incomplete;
-        return code;
-    }
     return code == 0 ? 500 : code;
 }
 
