@@ -154,6 +154,7 @@ class HttpClient {
   private:
     static size_t onHeader(char *data, size_t size, size_t count, void *self);
     static size_t onBody(char *data, size_t size, size_t count, void *self);
+    static int onConnected(void *self, char *, char *, int, int);
     static int onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     bool report(size_t length);
@@ -207,6 +208,8 @@ long HttpClient::HTTPMethod(const QString &address, BodyFile &body)
     curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &HttpClient::onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &HttpClient::onConnected);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, this);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &HttpClient::onProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
@@ -303,22 +306,23 @@ size_t HttpClient::onBody(char *data, size_t size, size_t count, void *self)
     return length;
 }
 
+// Called once the connection stands (TLS included), right before the request goes out: from
+// here on, the limit applies to each pause in which nothing arrives.
+int HttpClient::onConnected(void *self, char *, char *, int, int)
+{
+    auto *client = static_cast<HttpClient *>(self);
+    client->connected_ = true;
+    client->lastActivity_ = std::chrono::steady_clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
 // libcurl calls this about once a second even while nothing arrives: the place to end a
 // connection on which the server has gone quiet. Connecting has its own limit.
 int HttpClient::onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto *client = static_cast<HttpClient *>(self);
-    const auto now = std::chrono::steady_clock::now();
-    if (!client->connected_) {
-        curl_off_t connectTime = 0;
-        if (curl_easy_getinfo(client->curl_, CURLINFO_CONNECT_TIME_T, &connectTime) != CURLE_OK ||
-            connectTime <= 0)
-            return 0;
-        client->connected_ = true;
-        client->lastActivity_ = now;
-        return 0;
-    }
-    if (now - client->lastActivity_ > client->waitLimit_) {
+    if (client->connected_ &&
+        std::chrono::steady_clock::now() - client->lastActivity_ > client->waitLimit_) {
         client->stalled_ = true;
         return 1;
     }
