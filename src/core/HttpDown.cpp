@@ -1,0 +1,480 @@
+#include "core/HttpDown.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <curl/curl.h>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <utility>
+
+namespace menu::core {
+
+namespace {
+
+const QString kCriticalText = QStringLiteral("Kritická chyba pri sťahovaní!");
+const char kUserAgent[] = "Mozilla/4.0 (compatible; ORVAN)";
+
+std::atomic<long long> gWaitLimitMs{90000};
+
+struct CurlDeleter {
+    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+
+// libcurl's global state must be set up once before the first handle, and not concurrently
+// with other threads creating handles: a function-local static gives both.
+bool curlReady()
+{
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
+}
+
+bool isSuccess(long code)
+{
+    return code >= 100 && code <= 299;
+}
+
+// Addresses are written as host and path; a scheme in front is kept (libcurl refuses any but
+// http and https). Blanks, control characters and non-ASCII letters are percent-encoded, as
+// the wire form of an address must not hold them.
+QByteArray requestUrl(const QString &address)
+{
+    int i = 0;
+    while (i < address.size() && (address.at(i).isLetterOrNumber() || address.at(i) == u'+' ||
+                                  address.at(i) == u'-' || address.at(i) == u'.'))
+        ++i;
+    const bool hasScheme = i > 0 && address.at(0).isLetter() && address.mid(i, 3) == u"://";
+    const QByteArray utf8 = (hasScheme ? address : QStringLiteral("http://") + address).toUtf8();
+    QByteArray url;
+    url.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7f) {
+            url += '%';
+            url += QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        } else {
+            url += c;
+        }
+    }
+    return url;
+}
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString secondsText(long long ms)
+{
+    return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(double(ms) / 1000.0);
+}
+
+// The body of a success response on its way to the target: a temporary file beside it, opened
+// when the first byte arrives, moved over the target by commit(). Dropped without commit, it
+// leaves no trace and the target as it was.
+class BodyFile {
+  public:
+    explicit BodyFile(const QString &path) : path_(path), file_(path) {}
+
+    bool write(const char *data, qint64 length)
+    {
+        if (!open())
+            return false;
+        if (file_.write(data, length) != length) {
+            error_ = QStringLiteral("Do súboru %1 nie je možné zapisovať: %2")
+                         .arg(nativePath(path_), file_.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    bool commit()
+    {
+        if (!open())
+            return false;
+        if (!file_.commit()) {
+            error_ = QStringLiteral("Súbor %1 nie je možné uložiť: %2")
+                         .arg(nativePath(path_), file_.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    const QString &error() const { return error_; }
+
+  private:
+    bool open()
+    {
+        if (file_.isOpen())
+            return true;
+        if (!error_.isEmpty())
+            return false;
+        if (!file_.open(QIODevice::WriteOnly)) {
+            error_ = QStringLiteral("Súbor %1 nie je možné vytvoriť: %2")
+                         .arg(nativePath(path_), file_.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    QString path_;
+    QSaveFile file_;
+    QString error_;
+};
+
+} // namespace
+
+// The HTTP client of one request, on libcurl: HTTP/1.0, the launcher's user agent, no proxy
+// (not even one from the environment), no redirection, a limit on each wait on the connection.
+// Its header list fills line by line as the response header arrives; the status hook sees
+// every block read, before the block is taken apart.
+class HttpClient {
+  public:
+    using StatusHook =
+        std::function<void(const HttpClient &, TSocketReason reason, const QString &value)>;
+
+    explicit HttpClient(StatusHook hook = {}) : hook_(std::move(hook)) {}
+
+    const QStringList &headerLines() const { return headers_; }
+
+    // Sends the request and reads the whole response, streaming a success body into body.
+    // Returns the status code, 500 when no response came. failure() then holds the message of
+    // an error raised during the transfer or while writing the file, and of a success response
+    // that ended before its end. An exception outside the std::exception family raised by the
+    // hook is carried out of libcurl and raised again here.
+    long HTTPMethod(const QString &address, BodyFile &body);
+
+    const QString &failure() const { return failure_; }
+
+  private:
+    static size_t onHeader(char *data, size_t size, size_t count, void *self);
+    static size_t onBody(char *data, size_t size, size_t count, void *self);
+    static int onConnected(void *self, char *, char *, int, int);
+    static int onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    bool report(size_t length);
+    long currentStatus() const;
+    QString incompleteMessage(CURLcode result) const;
+
+    StatusHook hook_;
+    QStringList headers_;
+    QString failure_;
+    std::exception_ptr foreign_;
+    CURL *curl_ = nullptr;
+    BodyFile *body_ = nullptr;
+    bool connected_ = false;
+    bool stalled_ = false;
+    std::chrono::steady_clock::time_point lastActivity_;
+    std::chrono::milliseconds waitLimit_{0};
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
+long HttpClient::HTTPMethod(const QString &address, BodyFile &body)
+{
+    headers_.clear();
+    failure_.clear();
+    connected_ = false;
+    stalled_ = false;
+    if (!curlReady()) {
+        failure_ = QStringLiteral("Knižnicu libcurl nie je možné pripraviť.");
+        return 500;
+    }
+    CurlHandle handle(curl_easy_init());
+    if (!handle) {
+        failure_ = QStringLiteral("Spojenie HTTP nie je možné pripraviť.");
+        return 500;
+    }
+    curl_ = handle.get();
+    body_ = &body;
+    waitLimit_ = detail::waitLimit();
+    const QByteArray url = requestUrl(address);
+
+    CURL *h = handle.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.constData());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
+    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(waitLimit_.count()));
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer_);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &HttpClient::onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &HttpClient::onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &HttpClient::onConnected);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, this);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &HttpClient::onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+
+    const CURLcode result = curl_easy_perform(h);
+    const long code = currentStatus();
+    QString incomplete;
+    if (result != CURLE_OK && failure_.isEmpty() && !foreign_ && isSuccess(code))
+        incomplete = incompleteMessage(result);
+    curl_ = nullptr;
+    body_ = nullptr;
+    handle.reset();
+
+    if (foreign_)
+        std::rethrow_exception(std::exchange(foreign_, nullptr));
+    if (failure_.isEmpty())
+        failure_ = incomplete;
+    return code == 0 ? 500 : code;
+}
+
+long HttpClient::currentStatus() const
+{
+    long code = 0;
+    if (curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK)
+        return 0;
+    return code;
+}
+
+QString HttpClient::incompleteMessage(CURLcode result) const
+{
+    if (stalled_) {
+        return QStringLiteral("Zo servera neprišli počas %1 s žiadne údaje, sťahovanie sa "
+                              "prerušilo.")
+            .arg(secondsText(waitLimit_.count()));
+    }
+    curl_off_t received = 0;
+    curl_off_t announced = -1;
+    curl_easy_getinfo(curl_, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (result == CURLE_PARTIAL_FILE && announced >= 0) {
+        return QStringLiteral("Spojenie sa skončilo predčasne: prišlo %1 z %2 bajtov súboru.")
+            .arg(received)
+            .arg(announced);
+    }
+    const QString reason = errorBuffer_[0] != '\0' ? QString::fromUtf8(errorBuffer_)
+                                                   : QString::fromUtf8(curl_easy_strerror(result));
+    if (result == CURLE_PARTIAL_FILE)
+        return QStringLiteral("Spojenie sa skončilo predčasne: %1").arg(reason);
+    return QStringLiteral("Prenos zlyhal: %1").arg(reason);
+}
+
+bool HttpClient::report(size_t length)
+{
+    lastActivity_ = std::chrono::steady_clock::now();
+    if (!hook_)
+        return true;
+    try {
+        hook_(*this, TSocketReason::ReadCount, QString::number(length));
+        return true;
+    } catch (const std::exception &error) {
+        failure_ = QString::fromUtf8(error.what());
+    } catch (...) {
+        foreign_ = std::current_exception();
+    }
+    return false;
+}
+
+size_t HttpClient::onHeader(char *data, size_t size, size_t count, void *self)
+{
+    auto *client = static_cast<HttpClient *>(self);
+    const size_t length = size * count;
+    if (!client->report(length))
+        return 0;
+    QByteArray line(data, static_cast<qsizetype>(length));
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    client->headers_.append(QString::fromLatin1(line));
+    return length;
+}
+
+size_t HttpClient::onBody(char *data, size_t size, size_t count, void *self)
+{
+    auto *client = static_cast<HttpClient *>(self);
+    const size_t length = size * count;
+    if (!client->report(length))
+        return 0;
+    // Only the body of a success response is kept; any other is read and dropped.
+    if (!isSuccess(client->currentStatus()))
+        return length;
+    if (!client->body_->write(data, static_cast<qint64>(length))) {
+        client->failure_ = client->body_->error();
+        return 0;
+    }
+    return length;
+}
+
+// Called once the connection stands (TLS included), right before the request goes out: from
+// here on, the limit applies to each pause in which nothing arrives.
+int HttpClient::onConnected(void *self, char *, char *, int, int)
+{
+    auto *client = static_cast<HttpClient *>(self);
+    client->connected_ = true;
+    client->lastActivity_ = std::chrono::steady_clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+// libcurl calls this about once a second even while nothing arrives: the place to end a
+// connection on which the server has gone quiet. Connecting has its own limit.
+int HttpClient::onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto *client = static_cast<HttpClient *>(self);
+    if (client->connected_ &&
+        std::chrono::steady_clock::now() - client->lastActivity_ > client->waitLimit_) {
+        client->stalled_ = true;
+        return 1;
+    }
+    return 0;
+}
+
+namespace {
+
+// Steps shared by both entry points once the client exists.
+bool runDownload(HttpClient &client, const QString &UrlPathFile, const QString &LocPathFile,
+                 QString &EcText, QString &EcHint)
+{
+    EcHint.clear();
+    BodyFile body(LocPathFile);
+    const long code = client.HTTPMethod(UrlPathFile, body);
+    QString failure = client.failure();
+    if (failure.isEmpty() && !isSuccess(code)) {
+        EcText = fHttpResultText(static_cast<std::int32_t>(code));
+        return false;
+    }
+    if (failure.isEmpty() && !body.commit())
+        failure = body.error();
+    if (!failure.isEmpty()) {
+        EcText = kCriticalText;
+        EcHint = kCriticalText + QStringLiteral("\r\r") + failure;
+        return false;
+    }
+    EcText.clear();
+    return true;
+}
+
+} // namespace
+
+QString socketReasonName(TSocketReason reason)
+{
+    switch (reason) {
+    case TSocketReason::ReadCount:
+        return QStringLiteral("ReadCount");
+    }
+    return {};
+}
+
+QString fHttpResultText(std::int32_t code)
+{
+    const QString number = QString::number(code);
+    if (code >= 100 && code <= 299)
+        return {};
+    if (code >= 300 && code <= 399)
+        return QStringLiteral("Súbor nenájdený (") + number + QStringLiteral(")!");
+    if (code >= 400 && code <= 499)
+        return QStringLiteral("Stiahnutie neúspešné (") + number + QStringLiteral(")!");
+    if (code >= 500 && code <= 599)
+        return QStringLiteral("Server nenájdený (") + number + QStringLiteral(")!");
+    return QStringLiteral("Neznáma chyba (") + number + QStringLiteral(")!");
+}
+
+std::int32_t HeaderContentLength(const QString &line)
+{
+    if (!line.contains(QLatin1String("Content-Length:"), Qt::CaseSensitive))
+        return -1;
+    const QStringList pieces = line.split(QLatin1Char(':'));
+    if (pieces.size() != 2)
+        return -1;
+    const QString text = pieces.at(1).trimmed();
+    const auto refuse = [&text]() -> ContentLengthError {
+        const QString shown = text.size() > 40 ? text.left(40) + QStringLiteral("...") : text;
+        return ContentLengthError(
+            QStringLiteral("Dĺžka súboru v hlavičke odpovede '%1' nie je platné celé číslo.")
+                .arg(shown)
+                .toStdString());
+    };
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        throw refuse();
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            throw refuse();
+        value = value * 10 + (c - u'0');
+        if (value > std::numeric_limits<std::int32_t>::max() + (negative ? 1LL : 0LL))
+            throw refuse();
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+bool fHttpDown(const QString &UrlPathFile, const QString &LocPathFile, QString &EcText,
+               QString &EcHint)
+{
+    HttpClient client;
+    return runDownload(client, UrlPathFile, LocPathFile, EcText, EcHint);
+}
+
+THttpDown::THttpDown() = default;
+THttpDown::~THttpDown() = default;
+
+bool THttpDown::fHttpDownProgress2(const QString &UrlPathFile, const QString &LocPathFile,
+                                   IHttpDownProgress &monitor, QString &EcText, QString &EcHint)
+{
+    EcHint.clear();
+    Bytes = 0;
+    MaxBytes = -1;
+    ProgressMonitor = &monitor;
+    HTTPSender = std::make_unique<HttpClient>(
+        [this](const HttpClient &sender, TSocketReason reason, const QString &value) {
+            SocketStatusHook(sender, reason, value);
+        });
+    // The client lives for this call only, whichever way it ends.
+    struct DropClient {
+        std::unique_ptr<HttpClient> &client;
+        ~DropClient() { client.reset(); }
+    } dropClient{HTTPSender};
+    return runDownload(*HTTPSender, UrlPathFile, LocPathFile, EcText, EcHint);
+}
+
+void THttpDown::SocketStatusHook(const HttpClient &sender, TSocketReason reason,
+                                 const QString &value)
+{
+    if (MaxBytes == -1) {
+        for (const QString &line : sender.headerLines()) {
+            MaxBytes = HeaderContentLength(line);
+            if (MaxBytes != -1)
+                break;
+        }
+    }
+    if (reason != TSocketReason::ReadCount)
+        return;
+    // Counted in 32 bits as the monitor expects; held at the top rather than wrapping.
+    const long long sum = static_cast<long long>(Bytes) + value.toLongLong();
+    Bytes = static_cast<std::int32_t>(
+        std::min<long long>(sum, std::numeric_limits<std::int32_t>::max()));
+    ProgressMonitor->HttpDownProgressNotification(
+        socketReasonName(reason) + QLatin1Char(' ') + value, Bytes, MaxBytes);
+}
+
+namespace detail {
+
+void setWaitLimitForTesting(std::chrono::milliseconds limit)
+{
+    gWaitLimitMs = limit.count();
+}
+
+std::chrono::milliseconds waitLimit()
+{
+    return std::chrono::milliseconds(gWaitLimitMs.load());
+}
+
+} // namespace detail
+
+} // namespace menu::core

@@ -1,0 +1,35 @@
+#include "core/UpdateAddress.h"
+
+#include <QtGlobal>
+
+namespace menu::core {
+
+QString withUpdateHost(const QString &address)
+{
+    QString host = qEnvironmentVariable("ORVAN_UPDATE_HOST").trimmed();
+    while (host.endsWith(QLatin1Char('/')))
+        host.chop(1);
+    if (host.isEmpty())
+        return address;
+    const qsizetype schemeEnd = address.indexOf(QLatin1String("://"));
+    const qsizetype hostStart = schemeEnd < 0 ? 0 : schemeEnd + 3;
+    qsizetype pathStart = address.indexOf(QLatin1Char('/'), hostStart);
+    if (pathStart < 0)
+        pathStart = address.size();
+    // A host given with its own scheme ("https://...") takes the place of the address's scheme.
+    if (host.contains(QLatin1String("://")))
+        return host + address.mid(pathStart);
+    return address.left(hostStart) + host + address.mid(pathStart);
+}
+
+QString UpdateInfoUrl()
+{
+    return withUpdateHost(QString::fromLatin1(kUpdateInfoAddress));
+}
+
+QString PackageFilesUrl()
+{
+    return withUpdateHost(QString::fromLatin1(kPackageFilesAddress));
+}
+
+} // namespace menu::core

@@ -1,0 +1,69 @@
+// A real HTTP server on 127.0.0.1 (ephemeral port) that answers every connection as the test
+// scripts it: pieces of bytes with pauses between them, then closing or holding the
+// connection open. It reads the request header first and keeps the last one for inspection.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace menu::test {
+
+class ScriptedHttpServer {
+  public:
+    struct Step {
+        QByteArray bytes;
+        std::chrono::milliseconds pauseAfter{0};
+    };
+
+    struct Script {
+        std::vector<Step> steps;
+        // After the last step: close the connection, or keep it open until the client goes.
+        bool holdOpen = false;
+    };
+
+    ScriptedHttpServer();
+    ~ScriptedHttpServer();
+    ScriptedHttpServer(const ScriptedHttpServer &) = delete;
+    ScriptedHttpServer &operator=(const ScriptedHttpServer &) = delete;
+
+    // The answer to every following connection.
+    void answer(Script script);
+
+    unsigned short port() const { return port_; }
+    // "127.0.0.1:<port>" + path: an address as the launcher writes it, without a scheme.
+    QString address(const QString &path) const;
+
+    QByteArray lastRequest() const;
+    int connections() const { return connections_; }
+
+    // A whole response in one piece.
+    static Script response(const QByteArray &statusLine, const QByteArray &headers,
+                           const QByteArray &body);
+    // The same bytes one at a time with a pause after each.
+    static Script byteByByte(const QByteArray &bytes, std::chrono::milliseconds pause);
+
+  private:
+    void serve();
+    void play(int client, const Script &script);
+
+    int listener_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    unsigned short port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> connections_{0};
+    mutable std::mutex mutex_;
+    Script script_;
+    QByteArray lastRequest_;
+    std::thread thread_;
+};
+
+// A port on 127.0.0.1 on which nothing listens: connecting is refused.
+unsigned short refusingPort();
+
+} // namespace menu::test
