@@ -152,7 +152,8 @@ TEST(ShellLink, LinkIsReadableByEveryone)
 {
     TempDir tmp;
     const QString link = tmp.file(QStringLiteral("ORVAN.lnk"));
-    ASSERT_TRUE(menu::core::ShortcutCreate(QStringLiteral("/d/"), QStringLiteral("/d/m"), link).ok());
+    ASSERT_TRUE(
+        menu::core::ShortcutCreate(QStringLiteral("/d/"), QStringLiteral("/d/m"), link).ok());
     EXPECT_TRUE(QFile::permissions(link).testFlag(QFile::ReadOther));
 }
 

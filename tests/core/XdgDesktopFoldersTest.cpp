@@ -73,8 +73,9 @@ TEST(XdgDesktopFolders, NoSharedDesktopAndNoHomeMeansNoFolder)
     const XdgDesktopFolders folders(QStringLiteral("/home/jana"), QString());
     for (const char *kind : {"C", "", "a", "X"})
         EXPECT_TRUE(folders.DesktopFolderGet(QString::fromLatin1(kind)).isEmpty()) << kind;
-    EXPECT_TRUE(XdgDesktopFolders(QString(), QString()).DesktopFolderGet(QStringLiteral("A")).isEmpty());
-    EXPECT_EQ(XdgDesktopFolders(QStringLiteral("/"), QString()).DesktopFolderGet(QStringLiteral("A")),
+    const QString user = QStringLiteral("A");
+    EXPECT_TRUE(XdgDesktopFolders(QString(), QString()).DesktopFolderGet(user).isEmpty());
+    EXPECT_EQ(XdgDesktopFolders(QStringLiteral("/"), QString()).DesktopFolderGet(user),
               QStringLiteral("/Desktop"));
 }
 

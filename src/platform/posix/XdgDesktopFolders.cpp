@@ -37,7 +37,8 @@ QString withoutTrailingSlashes(QString path)
 // home followed by rest ("" or "/..."), without a doubled separator when home is the root.
 QString belowHome(const QString &home, const QString &rest)
 {
-    const QString joined = withoutTrailingSlashes((home == QLatin1String("/") ? QString() : home) + rest);
+    const QString base = home == QLatin1String("/") ? QString() : home;
+    const QString joined = withoutTrailingSlashes(base + rest);
     return joined.isEmpty() ? QStringLiteral("/") : joined;
 }
 
