@@ -1,10 +1,10 @@
 #include "core/ShellLink.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -285,10 +285,12 @@ ShellLinkResult shellLinkWrite(const QString &linkPath, const ShellLinkData &lin
 ShellLinkResult ShortcutCreate(const QString &workingDir, const QString &target,
                                const QString &linkPath)
 {
-    const QChar separator = QDir::separator();
+    // Either separator: a link may be made here for a target written Windows-style.
+    const qsizetype cut = std::max(workingDir.lastIndexOf(QLatin1Char('/')),
+                                   workingDir.lastIndexOf(QLatin1Char('\\')));
     ShellLinkData link;
     link.target = target;
-    link.workingDir = workingDir.left(workingDir.lastIndexOf(separator) + 1);
+    link.workingDir = workingDir.left(cut + 1);
     link.iconLocation = target;
     link.iconIndex = 0;
     shellLinkStatTarget(link);

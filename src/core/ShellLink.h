@@ -45,7 +45,8 @@ ShellLinkResult shellLinkEncode(const ShellLinkData &link);
 ShellLinkResult shellLinkWrite(const QString &linkPath, const ShellLinkData &link);
 
 // The launcher's shortcut: target, its first icon, no description and no arguments, and as
-// working directory the part of workingDir up to and including its last separator.
+// working directory the part of workingDir up to and including its last separator (a slash
+// or a backslash).
 ShellLinkResult ShortcutCreate(const QString &workingDir, const QString &target,
                                const QString &linkPath);
 

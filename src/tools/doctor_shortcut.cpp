@@ -2,7 +2,6 @@
 #include "core/ShellLink.h"
 #include "tools/Doctor.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace menu::doctor {
@@ -15,9 +14,12 @@ int runShortcut(const QStringList &args)
     const QString linkPath = QFileInfo(args[0]).absoluteFilePath();
     QString workingDir = args[2];
     // The launcher keeps only the directory part up to the last separator; a directory
-    // named without its trailing separator is meant whole.
-    if (!workingDir.endsWith(QDir::separator()))
-        workingDir += QDir::separator();
+    // named here without its trailing separator is meant whole. A Windows-style path (for a
+    // link to be used there) gets a backslash.
+    if (!workingDir.endsWith(QLatin1Char('/')) && !workingDir.endsWith(QLatin1Char('\\'))) {
+        const bool windowsStyle = workingDir.contains(QLatin1Char('\\'));
+        workingDir += windowsStyle ? QLatin1Char('\\') : QLatin1Char('/');
+    }
 
     const core::ShellLinkResult result = core::ShortcutCreate(workingDir, args[1], linkPath);
     if (!result.ok()) {
@@ -30,7 +32,7 @@ int runShortcut(const QStringList &args)
 
 const Registration registration{{
     QStringLiteral("shortcut"),
-    QStringLiteral("shortcut LINKPATH TARGET WORKDIR   write a shell link (never replaces a file)"),
+    QStringLiteral("shortcut LINKPATH TARGET WORKDIR"),
     runShortcut,
 }};
 

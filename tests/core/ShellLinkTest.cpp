@@ -108,13 +108,26 @@ TEST(ShellLink, RefusesWhatItCannotRepresent)
 
 TEST(ShellLink, WorkingDirIsCutAfterTheLastSeparator)
 {
+    const std::pair<const char *, const char *> cases[] = {
+        {"/d/ORVAN/MENU/menu", "/d/ORVAN/MENU/"},
+        {"/d/ORVAN/MENU/", "/d/ORVAN/MENU/"},
+        {"C:\\ORVAN\\MENU\\", "C:\\ORVAN\\MENU\\"},
+        {"menu", nullptr},
+    };
     TempDir tmp;
-    const QString link = tmp.file(QStringLiteral("a.lnk"));
-    ASSERT_TRUE(menu::core::ShortcutCreate(QStringLiteral("/d/ORVAN/MENU/menu"),
-                                           QStringLiteral("/d/ORVAN/MENU/menu"), link)
-                    .ok());
-    EXPECT_EQ(readLnk(link).value(QStringLiteral("Working directory")),
-              QStringLiteral("/d/ORVAN/MENU/"));
+    int n = 0;
+    for (const auto &[given, kept] : cases) {
+        const QString link = tmp.file(QStringLiteral("%1.lnk").arg(++n));
+        ASSERT_TRUE(menu::core::ShortcutCreate(QString::fromUtf8(given),
+                                               QStringLiteral("/d/ORVAN/MENU/menu"), link)
+                        .ok());
+        const auto read = readLnk(link);
+        if (kept) {
+            EXPECT_EQ(read.value(QStringLiteral("Working directory")), QString::fromUtf8(kept));
+        } else {
+            EXPECT_FALSE(read.info.contains(QStringLiteral("Working directory"))) << given;
+        }
+    }
 }
 
 TEST(ShellLink, NeverReplacesAnExistingFile)
@@ -181,6 +194,20 @@ TEST(DoctorShortcut, WritesOnceAndReportsTheReasonAfterwards)
     ASSERT_TRUE(again.waitForFinished(10000));
     EXPECT_EQ(again.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(again.readAllStandardError()).contains(QStringLiteral("exists")));
+
+    // A link meant for a Windows machine keeps the paths as written there.
+    const QString windowsLink = tmp.file(QStringLiteral("Plocha/windows.lnk"));
+    QProcess windows;
+    windows.start(QStringLiteral(MENU_DOCTOR_PATH),
+                  {QStringLiteral("shortcut"), windowsLink,
+                   QStringLiteral("D:\\ORVAN\\MENU\\menu.exe"), QStringLiteral("D:\\ORVAN\\MENU")});
+    ASSERT_TRUE(windows.waitForFinished(10000));
+    EXPECT_EQ(windows.exitCode(), 0);
+    const auto readWindows = readLnk(windowsLink);
+    EXPECT_EQ(readWindows.value(QStringLiteral("Local path")),
+              QStringLiteral("D:\\ORVAN\\MENU\\menu.exe"));
+    EXPECT_EQ(readWindows.value(QStringLiteral("Working directory")),
+              QStringLiteral("D:\\ORVAN\\MENU\\"));
 
     QProcess wrong;
     wrong.start(QStringLiteral(MENU_DOCTOR_PATH), {QStringLiteral("shortcut"), link});
