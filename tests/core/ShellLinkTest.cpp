@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using menu::core::ShellLinkData;
 using menu::test::readLnk;
 using menu::test::TempDir;
@@ -32,6 +34,11 @@ struct LinkCase {
     const char *name;
     const char *installDir; // below the temporary directory
 };
+
+void PrintTo(const LinkCase &c, std::ostream *out)
+{
+    *out << c.installDir;
+}
 
 class ShellLinkReadBack : public ::testing::TestWithParam<LinkCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using menu::platform::XdgDesktopFolders;
 using menu::platform::xdgDesktopDir;
 using menu::test::TempDir;
@@ -13,6 +15,11 @@ struct UserDirsCase {
     const char *file;
     const char *desktop; // nullptr: the file names no desktop
 };
+
+void PrintTo(const UserDirsCase &c, std::ostream *out)
+{
+    *out << c.file;
+}
 
 class XdgUserDirs : public ::testing::TestWithParam<UserDirsCase> {};
 

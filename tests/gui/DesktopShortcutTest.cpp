@@ -113,6 +113,11 @@ QString prepare(const TempDir &tmp, const QString &name, Desk desk)
     return folder;
 }
 
+void PrintTo(const FlowCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class DesktopFlow : public ::testing::TestWithParam<FlowCase> {};
 
 TEST_P(DesktopFlow, BoxesAndTheWrittenLink)
