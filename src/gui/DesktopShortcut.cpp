@@ -37,11 +37,6 @@ bool createAt(const QString &link, const QString &drivePrefix)
 
 } // namespace
 
-QString menuDesktopCaption()
-{
-    return QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche");
-}
-
 QString launcherTarget(const QString &drivePrefix)
 {
 #ifdef Q_OS_WIN

@@ -10,9 +10,6 @@ class QWidget;
 
 namespace menu::gui {
 
-// Caption of the menu item MenuDesktop.
-QString menuDesktopCaption();
-
 // The launcher at its fixed installation place below drivePrefix, whatever the running
 // executable is called, and its directory with the trailing separator.
 QString launcherTarget(const QString &drivePrefix);
