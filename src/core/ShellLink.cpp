@@ -204,11 +204,10 @@ ShellLinkResult shellLinkEncode(const ShellLinkData &link)
         {HasArguments, link.arguments, "arguments"},
         {HasIconLocation, link.iconLocation, "icon location"},
     };
-    const QString *const paths[] = {&link.target, &link.workingDir, &link.iconLocation};
-    for (const QString *path : paths) {
-        if (path->contains(QChar(u'\0')))
-            return failure(QStringLiteral("a path contains a null character"));
-    }
+    // A null character would cut the text short for every reader.
+    const QChar null(u'\0');
+    if (link.target.contains(null))
+        return failure(QStringLiteral("the target contains a null character"));
 
     quint32 flags = HasLinkInfo | IsUnicode;
     QByteArray strings;
@@ -217,6 +216,9 @@ ShellLinkResult shellLinkEncode(const ShellLinkData &link)
             continue;
         if (text.value.size() > std::numeric_limits<quint16>::max())
             return failure(QStringLiteral("the %1 is too long").arg(QLatin1String(text.what)));
+        if (text.value.contains(null))
+            return failure(
+                QStringLiteral("the %1 contains a null character").arg(QLatin1String(text.what)));
         flags |= text.flag;
         put16(strings, static_cast<quint32>(text.value.size()));
         putUtf16(strings, text.value);

@@ -111,6 +111,9 @@ TEST(ShellLink, RefusesWhatItCannotRepresent)
     EXPECT_FALSE(menu::core::shellLinkEncode(data).ok());
     data.workingDir = QStringLiteral("/x/") + QChar(u'\0') + QStringLiteral("y/");
     EXPECT_FALSE(menu::core::shellLinkEncode(data).ok());
+    data.workingDir.clear();
+    data.target += QChar(u'\0');
+    EXPECT_FALSE(menu::core::shellLinkEncode(data).ok());
 }
 
 TEST(ShellLink, WorkingDirIsCutAfterTheLastSeparator)
