@@ -1,0 +1,302 @@
+#include "core/ShellLink.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace menu::core {
+
+namespace {
+
+// Shell link object {00021401-0000-0000-C000-000000000046} in its on-disk byte order.
+constexpr std::array<quint8, 16> kLinkClsid = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                               0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+constexpr quint32 kHeaderSize = 0x4C;
+constexpr quint32 kLinkInfoHeaderSize = 0x24; // with the Unicode path offsets
+constexpr quint32 kVolumeIdSize = 0x11;       // fixed part and an empty label
+
+enum LinkFlag : quint32 {
+    HasLinkInfo = 0x00000002,
+    HasName = 0x00000004,
+    HasWorkingDir = 0x00000010,
+    HasArguments = 0x00000020,
+    HasIconLocation = 0x00000040,
+    IsUnicode = 0x00000080,
+};
+
+constexpr quint32 kVolumeIdAndLocalBasePath = 0x1;
+constexpr quint32 kDriveFixed = 3;
+constexpr quint32 kShowNormal = 1;
+constexpr quint32 kAttributeReadOnly = 0x01;
+constexpr quint32 kAttributeDirectory = 0x10;
+constexpr quint32 kAttributeArchive = 0x20;
+
+// Windows-1250 for 0x80..0xFF; 0 where the code page has no character.
+constexpr std::array<char16_t, 128> kCp1250High = {
+    0x20AC, 0x0000, 0x201A, 0x0000, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x0000, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, //
+    0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x0000, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, //
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, //
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, //
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, //
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, //
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, //
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, //
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, //
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, //
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, //
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, //
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, //
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, //
+};
+
+// The code-page form of text; characters the code page lacks become '?', as the system's
+// own conversion does. The UTF-16 copy beside it keeps them.
+QByteArray toCp1250(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            out.append(static_cast<char>(u));
+            continue;
+        }
+        char byte = '?';
+        for (std::size_t i = 0; i < kCp1250High.size(); ++i) {
+            if (kCp1250High[i] == u) {
+                byte = static_cast<char>(0x80 + i);
+                break;
+            }
+        }
+        out.append(byte);
+    }
+    return out;
+}
+
+void put16(QByteArray &out, quint32 value)
+{
+    out.append(static_cast<char>(value & 0xFF));
+    out.append(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void put32(QByteArray &out, quint32 value)
+{
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+void put64(QByteArray &out, quint64 value)
+{
+    put32(out, static_cast<quint32>(value & 0xFFFFFFFFu));
+    put32(out, static_cast<quint32>(value >> 32));
+}
+
+void putUtf16(QByteArray &out, const QString &text)
+{
+    for (const QChar c : text)
+        put16(out, c.unicode());
+}
+
+void set32(QByteArray &out, qsizetype at, quint32 value)
+{
+    QByteArray bytes;
+    put32(bytes, value);
+    out.replace(at, 4, bytes);
+}
+
+// 100-nanosecond intervals since 1601-01-01 UTC; 0 for no time.
+quint64 fileTime(const QDateTime &time)
+{
+    constexpr qint64 kEpochDifferenceMs = 11644473600000LL; // 1601 to 1970
+    if (!time.isValid())
+        return 0;
+    const qint64 ms = time.toMSecsSinceEpoch() + kEpochDifferenceMs;
+    return ms < 0 ? 0 : static_cast<quint64>(ms) * 10000u;
+}
+
+ShellLinkResult failure(const QString &reason)
+{
+    ShellLinkResult result;
+    result.error = reason;
+    return result;
+}
+
+QByteArray linkInfo(const QString &target)
+{
+    const QByteArray ansi = toCp1250(target);
+    QByteArray info(static_cast<qsizetype>(kLinkInfoHeaderSize), '\0');
+
+    const auto volumeIdOffset = static_cast<quint32>(info.size());
+    put32(info, kVolumeIdSize);
+    put32(info, kDriveFixed);
+    put32(info, 0);    // serial number: unknown
+    put32(info, 0x10); // label right after these four fields
+    info.append('\0'); // empty label
+
+    const auto localBasePathOffset = static_cast<quint32>(info.size());
+    info.append(ansi);
+    info.append('\0');
+    const auto commonPathSuffixOffset = static_cast<quint32>(info.size());
+    info.append('\0');
+
+    if (info.size() % 2 != 0)
+        info.append('\0');
+    const auto localBasePathOffsetUnicode = static_cast<quint32>(info.size());
+    putUtf16(info, target);
+    put16(info, 0);
+    const auto commonPathSuffixOffsetUnicode = static_cast<quint32>(info.size());
+    put16(info, 0);
+
+    set32(info, 0, static_cast<quint32>(info.size()));
+    set32(info, 4, kLinkInfoHeaderSize);
+    set32(info, 8, kVolumeIdAndLocalBasePath);
+    set32(info, 12, volumeIdOffset);
+    set32(info, 16, localBasePathOffset);
+    set32(info, 20, 0); // no network location
+    set32(info, 24, commonPathSuffixOffset);
+    set32(info, 28, localBasePathOffsetUnicode);
+    set32(info, 32, commonPathSuffixOffsetUnicode);
+    return info;
+}
+
+} // namespace
+
+void shellLinkStatTarget(ShellLinkData &link)
+{
+    const QFileInfo info(link.target);
+    if (!info.exists())
+        return;
+    quint32 attributes = info.isDir() ? kAttributeDirectory : kAttributeArchive;
+    if (!info.isWritable())
+        attributes |= kAttributeReadOnly;
+    link.fileAttributes = attributes;
+    link.fileSize = info.isDir() ? 0 : static_cast<quint32>(info.size() & 0xFFFFFFFF);
+    link.created = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
+    link.accessed = info.lastRead();
+    link.written = info.lastModified();
+}
+
+ShellLinkResult shellLinkEncode(const ShellLinkData &link)
+{
+    if (link.target.isEmpty())
+        return failure(QStringLiteral("the link has no target"));
+
+    struct Text {
+        quint32 flag;
+        const QString &value;
+        const char *what;
+    };
+    // The format's order of the strings.
+    const Text texts[] = {
+        {HasName, link.description, "description"},
+        {HasWorkingDir, link.workingDir, "working directory"},
+        {HasArguments, link.arguments, "arguments"},
+        {HasIconLocation, link.iconLocation, "icon location"},
+    };
+    // A null character would cut the text short for every reader.
+    const QChar null(u'\0');
+    if (link.target.contains(null))
+        return failure(QStringLiteral("the target contains a null character"));
+
+    quint32 flags = HasLinkInfo | IsUnicode;
+    QByteArray strings;
+    for (const Text &text : texts) {
+        if (text.value.isEmpty())
+            continue;
+        if (text.value.size() > std::numeric_limits<quint16>::max())
+            return failure(QStringLiteral("the %1 is too long").arg(QLatin1String(text.what)));
+        if (text.value.contains(null))
+            return failure(
+                QStringLiteral("the %1 contains a null character").arg(QLatin1String(text.what)));
+        flags |= text.flag;
+        put16(strings, static_cast<quint32>(text.value.size()));
+        putUtf16(strings, text.value);
+    }
+
+    ShellLinkResult result;
+    QByteArray &out = result.bytes;
+    put32(out, kHeaderSize);
+    for (const quint8 byte : kLinkClsid)
+        out.append(static_cast<char>(byte));
+    put32(out, flags);
+    put32(out, link.fileAttributes);
+    put64(out, fileTime(link.created));
+    put64(out, fileTime(link.accessed));
+    put64(out, fileTime(link.written));
+    put32(out, link.fileSize);
+    put32(out, static_cast<quint32>(link.iconIndex));
+    put32(out, kShowNormal);
+    put16(out, 0); // no hot key
+    put16(out, 0); // reserved
+    put32(out, 0);
+    put32(out, 0);
+
+    out.append(linkInfo(link.target));
+    out.append(strings);
+    put32(out, 0); // terminal block: no extra data
+    return result;
+}
+
+ShellLinkResult shellLinkWrite(const QString &linkPath, const ShellLinkData &link)
+{
+    ShellLinkResult result = shellLinkEncode(link);
+    if (!result.ok())
+        return result;
+
+    const QFileInfo place(linkPath);
+    if (place.exists() || place.isSymLink())
+        return failure(linkPath + QStringLiteral(" already exists"));
+
+    // Written beside the link under another name and then given the link's name without
+    // replacing anything: the link appears whole or not at all.
+    QTemporaryFile temp(place.absolutePath() + QStringLiteral("/.") + place.fileName() +
+                        QStringLiteral("-XXXXXX"));
+    if (!temp.open())
+        return failure(QStringLiteral("cannot write %1: %2").arg(linkPath, temp.errorString()));
+    // A temporary file is private to its owner; a shortcut is readable by everyone.
+    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                        QFile::ReadGroup | QFile::ReadOther);
+    bool written = temp.write(result.bytes) == result.bytes.size() && temp.flush();
+#ifdef Q_OS_UNIX
+    written = written && ::fsync(temp.handle()) == 0;
+#endif
+    if (!written)
+        return failure(QStringLiteral("cannot write %1: %2").arg(linkPath, temp.errorString()));
+    // QFile's rename never replaces an existing file.
+    if (!temp.rename(linkPath)) {
+        const QFileInfo now(linkPath);
+        if (now.exists() || now.isSymLink())
+            return failure(linkPath + QStringLiteral(" already exists"));
+        return failure(QStringLiteral("cannot write %1: %2").arg(linkPath, temp.errorString()));
+    }
+    temp.setAutoRemove(false);
+    return result;
+}
+
+ShellLinkResult ShortcutCreate(const QString &workingDir, const QString &target,
+                               const QString &linkPath)
+{
+    // Either separator: a link may be made here for a target written Windows-style.
+    const qsizetype cut = std::max(workingDir.lastIndexOf(QLatin1Char('/')),
+                                   workingDir.lastIndexOf(QLatin1Char('\\')));
+    ShellLinkData link;
+    link.target = target;
+    link.workingDir = workingDir.left(cut + 1);
+    link.iconLocation = target;
+    link.iconIndex = 0;
+    shellLinkStatTarget(link);
+    return shellLinkWrite(linkPath, link);
+}
+
+} // namespace menu::core

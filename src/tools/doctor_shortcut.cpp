@@ -1,0 +1,40 @@
+// menu-doctor shortcut: writes a shell link the way the launcher writes its desktop shortcut.
+#include "core/ShellLink.h"
+#include "tools/Doctor.h"
+
+#include <QFileInfo>
+
+namespace menu::doctor {
+namespace {
+
+int runShortcut(const QStringList &args)
+{
+    if (args.size() != 3)
+        return usage(QStringLiteral("shortcut"));
+    const QString linkPath = QFileInfo(args[0]).absoluteFilePath();
+    QString workingDir = args[2];
+    // The launcher keeps only the directory part up to the last separator; a directory
+    // named here without its trailing separator is meant whole. A Windows-style path (for a
+    // link to be used there) gets a backslash.
+    if (!workingDir.endsWith(QLatin1Char('/')) && !workingDir.endsWith(QLatin1Char('\\'))) {
+        const bool windowsStyle = workingDir.contains(QLatin1Char('\\'));
+        workingDir += windowsStyle ? QLatin1Char('\\') : QLatin1Char('/');
+    }
+
+    const core::ShellLinkResult result = core::ShortcutCreate(workingDir, args[1], linkPath);
+    if (!result.ok()) {
+        err(result.error + QLatin1Char('\n'));
+        return 1;
+    }
+    out(linkPath + QLatin1Char('\n'));
+    return 0;
+}
+
+const Registration registration{{
+    QStringLiteral("shortcut"),
+    QStringLiteral("shortcut LINKPATH TARGET WORKDIR"),
+    runShortcut,
+}};
+
+} // namespace
+} // namespace menu::doctor
