@@ -247,13 +247,14 @@ bool fImportDecomp(const QString &xLocDirFile, ZipReader &zipReader, DecompView 
     if (outcome.outcome == DecompOutcome::Unpacked ||
         outcome.outcome == DecompOutcome::InstallerMissing)
         view.setNote(QStringLiteral("Dekomprimácia súborov úspešná ..."), false);
+    // Idle again: the status bar no longer says it is working, the dialog takes input, and a
+    // failure's box comes over it, the red note after the box is closed.
+    view.setBusy(false);
+    view.statusBarWrite(QString());
     if (!outcome.ok()) {
-        // The box comes first, over an enabled dialog; the red note after it is closed.
-        view.setBusy(false);
         boxes.show(owner, platform::BoxKind::Error, outcome.boxText);
         view.setNote(outcome.note, true);
     }
-    view.setBusy(false);
     if (result != nullptr)
         *result = outcome;
     return outcome.ok();

@@ -89,8 +89,8 @@ class DecompView {
 
 // The unpacking step of the update dialog: true when the archive xLocDirFile was unpacked and
 // the installer it brought is there. Failures are shown in an error box (owner may be null)
-// followed by a red note; the status bar keeps "Čakajte, pracujem !". When result is given it
-// receives the whole outcome.
+// followed by a red note. "Čakajte, pracujem !" stands in the status bar only while it works.
+// When result is given it receives the whole outcome.
 bool fImportDecomp(const QString &xLocDirFile, ZipReader &zipReader, DecompView &view,
                    platform::MessageBoxes &boxes, QWidget *owner, DecompResult *result = nullptr);
 

@@ -37,7 +37,7 @@ int unpack(const QStringList &args)
 
 const Registration registration{{
     QStringLiteral("unpack"),
-    QStringLiteral("unpack ARCHIVE    unpack into ORVAN-INSTAL beside it and check for setup.exe"),
+    QStringLiteral("unpack ARCHIVE"),
     unpack,
 }};
 

@@ -220,6 +220,43 @@ TEST(PackageExtract, EntriesLeavingTheDirectoryRefuseTheWholeArchive)
     }
 }
 
+// Links planted in the unpacking directory (it lies in a shared temporary directory) are
+// never followed: nothing reaches the folder they point to.
+TEST(PackageExtract, LinksInTheUnpackingDirectoryAreNotFollowed)
+{
+    TempDir tmp;
+    QDir().mkpath(tmp.file("elsewhere"));
+    QDir().mkpath(tmp.file("ORVAN-INSTAL"));
+    ASSERT_TRUE(QFile::link(tmp.file("elsewhere"), tmp.file("ORVAN-INSTAL/docs")));
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", "MZ");
+    zip.add("docs/a.txt", "a");
+    ASSERT_TRUE(zip.close());
+
+    const DecompResult inner = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(inner.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_EQ(inner.boxText,
+              "POZOR !\rAdresár " + tmp.file("ORVAN-INSTAL/docs") + " nie je adresár !");
+    EXPECT_TRUE(QDir(tmp.file("elsewhere")).isEmpty());
+
+    ASSERT_TRUE(QDir(tmp.file("ORVAN-INSTAL")).removeRecursively());
+    ASSERT_TRUE(QFile::link(tmp.file("elsewhere"), tmp.file("ORVAN-INSTAL")));
+    EXPECT_EQ(unpack(tmp.file("orvan_update.zip")).outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_TRUE(QDir(tmp.file("elsewhere")).isEmpty());
+}
+
+TEST(PackageExtract, EncryptedEntryIsAnError)
+{
+    TempDir tmp;
+    tmp.write("pkg/setup.exe", "MZ");
+    ASSERT_TRUE(menu::test::runZipTool(tmp.file("pkg"),
+                                       {"-P", "tajne", tmp.file("orvan_update.zip"), "setup.exe"}));
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_EQ(result.boxText, "POZOR !\rSúbor setup.exe v archíve je zašifrovaný !");
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("ORVAN-INSTAL/setup.exe")));
+}
+
 TEST(PackageExtract, SymbolicLinkEntryBecomesAPlainFileWithTheLinkText)
 {
     TempDir tmp;
@@ -399,7 +436,7 @@ TEST(PackageExtract, DialogSeesBusyStatusNotesAndBoxesInOrder)
     EXPECT_TRUE(menu::core::fImportDecomp(tmp.file("ok.zip"), reader, ok, ok, nullptr));
     EXPECT_EQ(ok.log,
               (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
-                           "note Dekomprimácia súborov úspešná ...", "idle"}));
+                           "note Dekomprimácia súborov úspešná ...", "idle", "status "}));
     EXPECT_FALSE(reader.active());
 
     Recorder missing;
@@ -408,9 +445,9 @@ TEST(PackageExtract, DialogSeesBusyStatusNotesAndBoxesInOrder)
                                            missing, nullptr, &result));
     EXPECT_EQ(missing.log,
               (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
-                           "note Dekomprimácia súborov úspešná ...", "idle",
+                           "note Dekomprimácia súborov úspešná ...", "idle", "status ",
                            "error POZOR !\rRozpakovaný súbor setup.exe nenájdený !",
-                           "red Prerušenie ! Rozpakovaný súbor setup.exe nenájdený !", "idle"}));
+                           "red Prerušenie ! Rozpakovaný súbor setup.exe nenájdený !"}));
     EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);
 
     Recorder open;
@@ -419,8 +456,8 @@ TEST(PackageExtract, DialogSeesBusyStatusNotesAndBoxesInOrder)
     EXPECT_FALSE(menu::core::fImportDecomp(tmp.file("ok.zip"), reader, open, open, nullptr));
     EXPECT_EQ(open.log,
               (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
-                           "idle", "error POZOR !\rArchív je práve otvorený !",
-                           "red Prerušenie ! Dekomprimácia je práve otvorená !", "idle"}));
+                           "idle", "status ", "error POZOR !\rArchív je práve otvorený !",
+                           "red Prerušenie ! Dekomprimácia je práve otvorená !"}));
 }
 
 TEST(PackageExtract, DoctorUnpackReportsFilesAndTheInstallerCheck)
