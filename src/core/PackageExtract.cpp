@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
 #include <limits>
 #include <vector>
 
