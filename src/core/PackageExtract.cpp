@@ -1,0 +1,264 @@
+#include "core/PackageExtract.h"
+
+#include "core/PackagePaths.h"
+#include "platform/UnpackDir.h"
+#include "platform/platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace menu::core {
+
+namespace {
+
+const QString kUnpackDirName = QStringLiteral("ORVAN-INSTAL");
+const QString kInstallerName = QStringLiteral("setup.exe");
+constexpr qint64 kBlockSize = 64 * 1024;
+
+constexpr quint32 kDosReadOnly = 0x01;
+constexpr quint8 kMadeOnUnix = 3;
+
+// The attributes stored for a file or folder entry; a symbolic link becomes a plain file
+// and takes none of them.
+platform::StoredAttributes storedAttributes(const ZipEntry &entry)
+{
+    platform::StoredAttributes attributes;
+    if (entry.isSymlink)
+        return attributes;
+    if (entry.madeBy == kMadeOnUnix) {
+        const quint32 mode = entry.externalAttributes >> 16;
+        if (mode != 0)
+            attributes.unixMode = mode & 0777;
+    }
+    attributes.readOnly = (entry.externalAttributes & kDosReadOnly) != 0;
+    return attributes;
+}
+
+// Closes the reader's archive however the unpacking ends.
+class CloseGuard {
+  public:
+    explicit CloseGuard(ZipReader &reader) : reader_(reader) {}
+    ~CloseGuard()
+    {
+        if (reader_.active())
+            reader_.closeArchive();
+    }
+    CloseGuard(const CloseGuard &) = delete;
+    CloseGuard &operator=(const CloseGuard &) = delete;
+
+  private:
+    ZipReader &reader_;
+};
+
+} // namespace
+
+QString unpackDirOf(const QString &archivePath)
+{
+    const qsizetype cut = std::max(archivePath.lastIndexOf(QLatin1Char('/')),
+                                   archivePath.lastIndexOf(QLatin1Char('\\')));
+    return archivePath.left(cut + 1) + kUnpackDirName;
+}
+
+QString installerPathOf(const QString &archivePath)
+{
+    return unpackDirOf(archivePath) + QLatin1Char('/') + kInstallerName;
+}
+
+std::optional<QStringList> entryTargetPath(const QString &name, QString &error)
+{
+    auto refuse = [&]() -> std::optional<QStringList> {
+        error = QStringLiteral("Súbor ") + name +
+                QStringLiteral(" z archívu by sa zapísal mimo adresára rozbalenia !");
+        return std::nullopt;
+    };
+    QString path = name;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/')); // archives made on Windows use either
+    if (path.startsWith(QLatin1Char('/')))
+        return refuse();
+    QStringList parts;
+    for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        // ".." climbs out; a colon is a drive ("C:x") or a stream on the system the packages
+        // are made for, never part of a plain name.
+        if (part == QLatin1String("..") || part.contains(QLatin1Char(':')))
+            return refuse();
+        parts << part;
+    }
+    return parts;
+}
+
+ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
+                             const ExtractOptions &options)
+{
+    ExtractResult result;
+    platform::UnpackDir dir;
+    if (!dir.open(targetDir, result.error))
+        return result;
+
+    // Every name is checked before anything is written, so a hostile archive leaves nothing.
+    struct Planned {
+        ZipEntry entry;
+        QStringList target;
+    };
+    std::vector<Planned> plan;
+    quint64 needed = 0;
+    const qint64 count = reader.count();
+    for (qint64 i = 0; i < count; ++i) {
+        std::optional<ZipEntry> entry = reader.entry(i, result.error);
+        if (!entry)
+            return result;
+        std::optional<QStringList> target = entryTargetPath(entry->name, result.error);
+        if (!target)
+            return result;
+        if (!entry->isDirectory) {
+            if (target->isEmpty()) {
+                result.error = QStringLiteral("Súbor ") + entry->name +
+                               QStringLiteral(" v archíve nemá platné meno !");
+                return result;
+            }
+            const quint64 room = std::numeric_limits<quint64>::max() - needed;
+            needed += std::min(entry->size, room);
+        }
+        plan.push_back({std::move(*entry), std::move(*target)});
+    }
+
+    const qint64 available = options.availableBytes >= 0 ? options.availableBytes
+                                                         : QStorageInfo(targetDir).bytesAvailable();
+    if (available >= 0 && needed > static_cast<quint64>(available)) {
+        result.error = QStringLiteral("Na disku nie je dosť miesta na rozbalenie archívu "
+                                      "(potrebných ") +
+                       QString::number(needed) + QStringLiteral(" b, voľných ") +
+                       QString::number(available) + QStringLiteral(" b) !");
+        return result;
+    }
+
+    std::vector<char> buffer(static_cast<size_t>(kBlockSize));
+    for (const Planned &item : plan) {
+        if (item.entry.isDirectory) {
+            if (!item.target.isEmpty() && !dir.makeDirs(item.target, result.error))
+                return result;
+            continue;
+        }
+        if (!dir.makeDirs(item.target.mid(0, item.target.size() - 1), result.error))
+            return result;
+        std::optional<ZipReader::EntryData> data = reader.openEntry(item.entry, result.error);
+        if (!data)
+            return result;
+        std::optional<platform::UnpackDir::File> file = dir.createFile(item.target, result.error);
+        if (!file)
+            return result;
+
+        for (;;) {
+            qint64 got = 0;
+            const auto status = data->read(buffer.data(), kBlockSize, got);
+            if (got > 0 && !file->write(buffer.data(), got, result.error))
+                return result;
+            if (status == ZipReader::EntryData::Status::Data)
+                continue;
+            if (status == ZipReader::EntryData::Status::Corrupt)
+                result.corrupted << data->error(); // kept as it came, as the package asks
+            if (status == ZipReader::EntryData::Status::Failed) {
+                result.error = data->error();
+                return result;
+            }
+            break;
+        }
+        if (!file->finish(storedAttributes(item.entry), options.flush, result.error))
+            return result;
+        result.written << item.target.join(QLatin1Char('/'));
+    }
+
+    // Folder attributes last, so that a read-only folder did not stop its own files.
+    for (const Planned &item : plan) {
+        if (item.entry.isDirectory && !item.target.isEmpty() &&
+            !dir.setDirAttributes(item.target, storedAttributes(item.entry), result.error))
+            return result;
+    }
+
+    if (!result.corrupted.isEmpty()) {
+        result.error = result.corrupted.first();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
+                           const ExtractOptions &options)
+{
+    DecompResult result;
+    result.unpackDir = unpackDirOf(archivePath);
+    auto fail = [&](DecompOutcome outcome, const QString &box, const QString &note) {
+        result.outcome = outcome;
+        result.boxText = QStringLiteral("POZOR !\r") + box;
+        result.note = QStringLiteral("Prerušenie ! ") + note;
+        result.noteRed = true;
+        return result;
+    };
+
+    if (reader.active())
+        return fail(DecompOutcome::ArchiveOpen, QStringLiteral("Archív je práve otvorený !"),
+                    QStringLiteral("Dekomprimácia je práve otvorená !"));
+
+    const QFileInfo dirInfo(result.unpackDir);
+    if (!(dirInfo.isDir() || (!dirInfo.exists() && QDir().mkpath(result.unpackDir)))) {
+        const QString text = QStringLiteral("Dočasný adresár ") + result.unpackDir +
+                             QStringLiteral(" sa nepodarilo vytvoriť !");
+        return fail(DecompOutcome::DirectoryNotCreated, text, text);
+    }
+
+    ExtractResult extracted;
+    {
+        CloseGuard guard(reader);
+        if (reader.openArchive(archivePath, extracted.error))
+            extracted = extractArchive(reader, result.unpackDir, options);
+    }
+    result.written = extracted.written;
+    result.corrupted = extracted.corrupted;
+    if (!extracted.ok) {
+        result.errorText = extracted.error;
+        return fail(DecompOutcome::ExtractionFailed, result.errorText,
+                    QStringLiteral("Chyba pri dekomprimácii !"));
+    }
+
+    result.note = QStringLiteral("Dekomprimácia súborov úspešná ...");
+    // Only an installer this archive brought counts: one left by an earlier update would be
+    // started as if it were the new one.
+    if (!extracted.written.contains(kInstallerName) || !fileExists(installerPathOf(archivePath)))
+        return fail(DecompOutcome::InstallerMissing,
+                    QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !"),
+                    QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !"));
+    result.outcome = DecompOutcome::Unpacked;
+    return result;
+}
+
+bool fImportDecomp(const QString &xLocDirFile, ZipReader &zipReader, DecompView &view,
+                   platform::MessageBoxes &boxes, QWidget *owner, DecompResult *result)
+{
+    view.setBusy(true);
+    view.statusBarWrite(QStringLiteral("Čakajte, pracujem !"));
+    view.setNote(QStringLiteral("Dekomprimácia súborov ..."), false);
+
+    const DecompResult outcome = unpackPackage(xLocDirFile, zipReader);
+    if (outcome.outcome == DecompOutcome::Unpacked ||
+        outcome.outcome == DecompOutcome::InstallerMissing)
+        view.setNote(QStringLiteral("Dekomprimácia súborov úspešná ..."), false);
+    // Idle again: the status bar no longer says it is working, the dialog takes input, and a
+    // failure's box comes over it, the red note after the box is closed.
+    view.setBusy(false);
+    view.statusBarWrite(QString());
+    if (!outcome.ok()) {
+        boxes.show(owner, platform::BoxKind::Error, outcome.boxText);
+        view.setNote(outcome.note, true);
+    }
+    if (result != nullptr)
+        *result = outcome;
+    return outcome.ok();
+}
+
+} // namespace menu::core

@@ -1,0 +1,97 @@
+// Unpacking the launcher's package archive into ORVAN-INSTAL beside it, and the check that
+// the package's installer setup.exe came with it. The update dialog runs fImportDecomp; the
+// rest is here for its caller, for menu-doctor and for tests.
+#pragma once
+
+#include "core/ZipReader.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace menu::platform {
+class MessageBoxes;
+}
+
+namespace menu::core {
+
+// The unpacking directory: the directory part of the archive path + "ORVAN-INSTAL".
+QString unpackDirOf(const QString &archivePath);
+// The installer the caller starts after a successful import: unpacking directory + setup.exe.
+QString installerPathOf(const QString &archivePath);
+
+// The place below the unpacking directory where an entry named name is written, as plain
+// names; nothing when the name would lead outside it (absolute path, drive letter, "..",
+// either kind of separator), with error set. A name of no parts ("./") gives an empty list.
+std::optional<QStringList> entryTargetPath(const QString &name, QString &error);
+
+enum class DecompOutcome {
+    Unpacked,            // unpacked, and the archive brought setup.exe at its top level
+    ArchiveOpen,         // an archive was still open in the reader
+    DirectoryNotCreated, // the unpacking directory is missing and cannot be made
+    ExtractionFailed,    // not an archive, unreadable, an entry not writable or damaged
+    InstallerMissing,    // unpacked, but the archive had no setup.exe at its top level
+};
+
+// Everything the update dialog shows about one unpacking.
+struct DecompResult {
+    DecompOutcome outcome = DecompOutcome::ExtractionFailed;
+    QString unpackDir;
+    QString boxText;       // the error box's text; empty on success
+    QString note;          // the note (LabPoz) left at the end
+    bool noteRed = false;  // the note is an error note, in red
+    QStringList written;   // files written, relative to the unpacking directory, '/'-joined
+    QStringList corrupted; // entries whose data failed its check (written all the same)
+    QString errorText;     // the reader's or writer's message behind ExtractionFailed
+    bool ok() const { return outcome == DecompOutcome::Unpacked; }
+};
+
+struct ExtractOptions {
+    // Free bytes below the target directory; negative: ask the file system.
+    qint64 availableBytes = -1;
+    // Flush every written file to the disk before it counts as written.
+    bool flush = true;
+};
+
+struct ExtractResult {
+    bool ok = false;
+    QString error;         // why not, for the user (Slovak, ends " !")
+    QStringList written;   // as in DecompResult
+    QStringList corrupted; // as in DecompResult
+};
+
+// Extracts every entry of the archive open in reader into the existing directory targetDir:
+// folders as stored, existing files replaced (also read-only ones), stored attributes applied.
+// An entry whose data fails its check is still written and extraction goes on, but the result
+// is then a failure: a damaged package must not be installed. Archives with an entry that
+// would land outside targetDir are refused before anything is written.
+ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
+                             const ExtractOptions &options = {});
+
+// Unpacks the archive file into its unpacking directory and checks for the installer,
+// without showing anything (steps of fImportDecomp without the window).
+DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
+                           const ExtractOptions &options = {});
+
+// What the update dialog does while unpacking; the dialog implements it and passes itself.
+class DecompView {
+  public:
+    virtual ~DecompView() = default;
+    // true: disable the dialog and show the busy cursor; false: enable it and restore the cursor.
+    virtual void setBusy(bool busy) = 0;
+    // The status bar's text (the dialog puts two blanks before it).
+    virtual void statusBarWrite(const QString &text) = 0;
+    // The note label LabPoz; red turns it red, otherwise its colour is left as it is.
+    virtual void setNote(const QString &text, bool red) = 0;
+};
+
+// The unpacking step of the update dialog: true when the archive xLocDirFile was unpacked and
+// the installer it brought is there. Failures are shown in an error box (owner may be null)
+// followed by a red note. "Čakajte, pracujem !" stands in the status bar only while it works.
+// When result is given it receives the whole outcome.
+bool fImportDecomp(const QString &xLocDirFile, ZipReader &zipReader, DecompView &view,
+                   platform::MessageBoxes &boxes, QWidget *owner, DecompResult *result = nullptr);
+
+} // namespace menu::core

@@ -1,0 +1,492 @@
+#include "core/PackageExtract.h"
+
+#include "ZipTestArchives.h"
+#include "platform/platform.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using menu::core::DecompOutcome;
+using menu::core::DecompResult;
+using menu::test::TempDir;
+using menu::test::ZipWriter;
+
+namespace {
+
+const QString kReadError = QStringLiteral("Prerušenie ! Chyba pri dekomprimácii !");
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode;
+}
+
+// The unpacking as the dialog's caller sees it, for an archive file in the temporary dir.
+DecompResult unpack(const QString &archive)
+{
+    menu::core::ZipReader reader;
+    DecompResult result = menu::core::unpackPackage(archive, reader);
+    EXPECT_FALSE(reader.active());
+    return result;
+}
+
+// Records what the dialog would show, in order.
+class Recorder : public menu::core::DecompView, public menu::platform::MessageBoxes {
+  public:
+    QStringList log;
+    void setBusy(bool busy) override { log << (busy ? "busy" : "idle"); }
+    void statusBarWrite(const QString &text) override { log << "status " + text; }
+    void setNote(const QString &text, bool red) override { log << (red ? "red " : "note ") + text; }
+    menu::platform::BoxAnswer show(QWidget *, menu::platform::BoxKind kind,
+                                   const QString &text) override
+    {
+        log << (kind == menu::platform::BoxKind::Error ? "error " : "box ") + text;
+        return menu::platform::BoxAnswer::Ok;
+    }
+    void showFault(QWidget *, const QString &, const QString &text) override
+    {
+        log << "fault " + text;
+    }
+};
+
+TEST(PackageExtract, PathsBesideTheArchive)
+{
+    EXPECT_EQ(menu::core::unpackDirOf("/tmp/orvan_update.zip"), "/tmp/ORVAN-INSTAL");
+    EXPECT_EQ(menu::core::installerPathOf("/tmp/orvan_update.zip"), "/tmp/ORVAN-INSTAL/setup.exe");
+    EXPECT_EQ(menu::core::unpackDirOf("C:\\Temp\\orvan_update.zip"), "C:\\Temp\\ORVAN-INSTAL");
+}
+
+TEST(PackageExtract, EntryTargetPaths)
+{
+    struct Case {
+        const char *name;
+        std::optional<QStringList> target;
+    };
+    const Case cases[] = {
+        {"setup.exe", QStringList{"setup.exe"}},
+        {"docs/a/b.txt", QStringList{"docs", "a", "b.txt"}},
+        {"./docs//b.txt", QStringList{"docs", "b.txt"}},
+        {"docs\\b.txt", QStringList{"docs", "b.txt"}},
+        {"..foo/bar..", QStringList{"..foo", "bar.."}},
+        {"./", QStringList{}},
+        {"../evil", std::nullopt},
+        {"/abs", std::nullopt},
+        {"C:\\x", std::nullopt},
+        {"C:x", std::nullopt},
+        {"a\\..\\..\\b", std::nullopt},
+        {"ok/../../x", std::nullopt},
+        {"\\\\server\\share\\x", std::nullopt},
+        {"setup.exe:stream", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        QString error;
+        EXPECT_EQ(menu::core::entryTargetPath(QString::fromUtf8(c.name), error), c.target)
+            << c.name;
+        EXPECT_EQ(error.isEmpty(), c.target.has_value()) << c.name;
+    }
+}
+
+// An archive the way a maintainer makes it with the zip tool: folders, a script with its
+// run bit, a read-only file, deflated and stored entries.
+TEST(PackageExtract, ZipToolArchiveUnpacksWithFoldersAndPermissions)
+{
+    TempDir tmp;
+    const QByteArray setup = QByteArray("MZ installer ").repeated(500);
+    tmp.write("pkg/setup.exe", setup);
+    tmp.write("pkg/install.sh", "#!/bin/sh\necho ok\n");
+    tmp.write("pkg/docs/readme.txt", "precitaj ma");
+    tmp.write("pkg/docs/deep/er/data.bin", QByteArray(3000, 'x'));
+    tmp.write("pkg/stored.dat", "stored as is");
+    ::chmod(QFile::encodeName(tmp.file("pkg/install.sh")).constData(), 0755);
+    ::chmod(QFile::encodeName(tmp.file("pkg/docs/readme.txt")).constData(), 0444);
+    const QString pkg = tmp.file("pkg");
+    const QString archive = tmp.file("orvan_update.zip");
+    ASSERT_TRUE(menu::test::runZipTool(pkg, {"-r", archive, "setup.exe", "install.sh", "docs"}));
+    ASSERT_TRUE(menu::test::runZipTool(pkg, {"-0", archive, "stored.dat"}));
+
+    const DecompResult result = unpack(archive);
+    ASSERT_EQ(result.outcome, DecompOutcome::Unpacked) << result.errorText.toStdString();
+    EXPECT_TRUE(result.boxText.isEmpty());
+    EXPECT_EQ(result.note, "Dekomprimácia súborov úspešná ...");
+    EXPECT_FALSE(result.noteRed);
+    EXPECT_EQ(result.unpackDir, tmp.file("ORVAN-INSTAL"));
+    for (const char *file :
+         {"setup.exe", "install.sh", "docs/readme.txt", "docs/deep/er/data.bin", "stored.dat"}) {
+        EXPECT_TRUE(result.written.contains(file)) << file;
+        EXPECT_EQ(tmp.read(QStringLiteral("ORVAN-INSTAL/") + file),
+                  tmp.read(QStringLiteral("pkg/") + file))
+            << file;
+    }
+    EXPECT_EQ(modeOf(tmp.file("ORVAN-INSTAL/install.sh")) & 0777, 0755u);
+    EXPECT_EQ(modeOf(tmp.file("ORVAN-INSTAL/docs/readme.txt")) & 0222, 0u);
+    EXPECT_TRUE(S_ISDIR(modeOf(tmp.file("ORVAN-INSTAL/docs/deep/er"))));
+
+    // A second run over the same directory replaces everything, the read-only file too.
+    const DecompResult again = unpack(archive);
+    EXPECT_EQ(again.outcome, DecompOutcome::Unpacked) << again.errorText.toStdString();
+}
+
+TEST(PackageExtract, ExistingFilesAreReplacedEvenReadOnlyOrLinks)
+{
+    TempDir tmp;
+    tmp.write("outside.txt", "keep me");
+    tmp.write("ORVAN-INSTAL/setup.exe", "old installer");
+    ::chmod(QFile::encodeName(tmp.file("ORVAN-INSTAL/setup.exe")).constData(), 0444);
+    ASSERT_TRUE(QFile::link(tmp.file("outside.txt"), tmp.file("ORVAN-INSTAL/notes.txt")));
+
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", "new installer");
+    zip.add("notes.txt", "new notes");
+    ASSERT_TRUE(zip.close());
+
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::Unpacked) << result.errorText.toStdString();
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/setup.exe"), "new installer");
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/notes.txt"), "new notes");
+    EXPECT_TRUE(S_ISREG(modeOf(tmp.file("ORVAN-INSTAL/notes.txt"))));
+    EXPECT_EQ(tmp.read("outside.txt"), "keep me");
+}
+
+TEST(PackageExtract, NamesWithoutTheUtf8FlagAreReadInCodePage852)
+{
+    TempDir tmp;
+    const QString slovak = QStringLiteral("Návod čítaj ďalej.txt");
+    const QByteArray cp852("N\xA0vod \x9F\xA1taj \xD4"
+                           "alej.txt");
+
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add(cp852, "oem"); // DOS name, no flag
+    zip.add("utf8/" + slovak.toUtf8(), "utf8", ZipWriter::Method::Store, ZipWriter::Name::Utf8);
+    zip.add("setup.exe", "MZ");
+    ASSERT_TRUE(zip.close());
+
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::Unpacked) << result.errorText.toStdString();
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/" + slovak), "oem");
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/utf8/" + slovak), "utf8");
+}
+
+// The zip tool here stores the bytes of a UTF-8 file system without the flag; with the flag
+// set they are UTF-8, without it they are read as DOS characters, as the format says.
+TEST(PackageExtract, ZipToolNamesFollowTheUtf8Flag)
+{
+    TempDir tmp;
+    const QString slovak = QStringLiteral("Účtovníctvo.txt");
+    tmp.write("pkg/" + slovak, "u");
+    ASSERT_TRUE(menu::test::runZipTool(tmp.file("pkg"), {tmp.file("plain.zip"), slovak}));
+    QByteArray bytes = tmp.read("plain.zip");
+
+    for (const bool flagged : {true, false}) {
+        TempDir work;
+        menu::test::setUtf8Flag(bytes, flagged);
+        work.write("orvan_update.zip", bytes);
+        const DecompResult result = unpack(work.file("orvan_update.zip"));
+        const QString expected = flagged ? slovak : menu::core::decodeOemName(slovak.toUtf8());
+        ASSERT_EQ(result.written, QStringList{expected}) << flagged;
+        EXPECT_EQ(work.read("ORVAN-INSTAL/" + expected), "u");
+        EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);
+    }
+}
+
+TEST(PackageExtract, EntriesLeavingTheDirectoryRefuseTheWholeArchive)
+{
+    for (const char *evil : {"../evil", "/abs", "C:\\x", "a\\..\\..\\b", "sub/../../evil"}) {
+        TempDir tmp;
+        ZipWriter zip(tmp.file("orvan_update.zip"));
+        zip.add("setup.exe", "MZ");
+        zip.add(evil, "boom", ZipWriter::Method::Store);
+        ASSERT_TRUE(zip.close());
+
+        const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+        EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed) << evil;
+        EXPECT_EQ(result.boxText, QStringLiteral("POZOR !\rSúbor ") + evil +
+                                      " z archívu by sa zapísal mimo adresára rozbalenia !");
+        EXPECT_EQ(result.note, kReadError);
+        EXPECT_TRUE(result.written.isEmpty()) << evil;
+        EXPECT_EQ(QDir(tmp.file("ORVAN-INSTAL")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  QStringList{});
+        EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  (QStringList{"ORVAN-INSTAL", "orvan_update.zip"}));
+        EXPECT_FALSE(QFileInfo::exists("/abs"));
+    }
+}
+
+// Links planted in the unpacking directory (it lies in a shared temporary directory) are
+// never followed: nothing reaches the folder they point to.
+TEST(PackageExtract, LinksInTheUnpackingDirectoryAreNotFollowed)
+{
+    TempDir tmp;
+    QDir().mkpath(tmp.file("elsewhere"));
+    QDir().mkpath(tmp.file("ORVAN-INSTAL"));
+    ASSERT_TRUE(QFile::link(tmp.file("elsewhere"), tmp.file("ORVAN-INSTAL/docs")));
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", "MZ");
+    zip.add("docs/a.txt", "a");
+    ASSERT_TRUE(zip.close());
+
+    const DecompResult inner = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(inner.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_EQ(inner.boxText,
+              "POZOR !\rAdresár " + tmp.file("ORVAN-INSTAL/docs") + " nie je adresár !");
+    EXPECT_TRUE(QDir(tmp.file("elsewhere")).isEmpty());
+
+    ASSERT_TRUE(QDir(tmp.file("ORVAN-INSTAL")).removeRecursively());
+    ASSERT_TRUE(QFile::link(tmp.file("elsewhere"), tmp.file("ORVAN-INSTAL")));
+    EXPECT_EQ(unpack(tmp.file("orvan_update.zip")).outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_TRUE(QDir(tmp.file("elsewhere")).isEmpty());
+}
+
+TEST(PackageExtract, EncryptedEntryIsAnError)
+{
+    TempDir tmp;
+    tmp.write("pkg/setup.exe", "MZ");
+    ASSERT_TRUE(menu::test::runZipTool(tmp.file("pkg"),
+                                       {"-P", "tajne", tmp.file("orvan_update.zip"), "setup.exe"}));
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_EQ(result.boxText, "POZOR !\rSúbor setup.exe v archíve je zašifrovaný !");
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("ORVAN-INSTAL/setup.exe")));
+}
+
+TEST(PackageExtract, SymbolicLinkEntryBecomesAPlainFileWithTheLinkText)
+{
+    TempDir tmp;
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", "MZ");
+    const qint64 link = zip.add("passwd", "/etc/passwd", ZipWriter::Method::Store);
+    zip.setUnixMode(link, 0120777);
+    ASSERT_TRUE(zip.close());
+
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::Unpacked) << result.errorText.toStdString();
+    const mode_t mode = modeOf(tmp.file("ORVAN-INSTAL/passwd"));
+    EXPECT_TRUE(S_ISREG(mode));
+    EXPECT_EQ(mode & 0111, 0u);
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/passwd"), "/etc/passwd");
+}
+
+TEST(PackageExtract, DosReadOnlyAttributeRemovesWritePermission)
+{
+    TempDir tmp;
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.setDosAttributes(zip.add("setup.exe", "MZ"), 0x21); // read-only, archive
+    zip.setDosAttributes(zip.add("plain.txt", "x"), 0x20);
+    ASSERT_TRUE(zip.close());
+
+    EXPECT_TRUE(unpack(tmp.file("orvan_update.zip")).ok());
+    EXPECT_EQ(modeOf(tmp.file("ORVAN-INSTAL/setup.exe")) & 0222, 0u);
+    EXPECT_NE(modeOf(tmp.file("ORVAN-INSTAL/plain.txt")) & 0200, 0u);
+}
+
+TEST(PackageExtract, StaleInstallerFromAnEarlierUpdateDoesNotPass)
+{
+    TempDir tmp;
+    tmp.write("ORVAN-INSTAL/setup.exe", "old installer");
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("readme.txt", "no installer here");
+    zip.add("sub/setup.exe", "not at the top");
+    ASSERT_TRUE(zip.close());
+
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);
+    EXPECT_EQ(result.boxText, "POZOR !\rRozpakovaný súbor setup.exe nenájdený !");
+    EXPECT_EQ(result.note, "Prerušenie ! Rozpakovaný súbor setup.exe nenájdený !");
+    EXPECT_TRUE(result.noteRed);
+    EXPECT_EQ(result.written, (QStringList{"readme.txt", "sub/setup.exe"}));
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/setup.exe"), "old installer"); // left in place
+}
+
+// A damaged entry is still written and the rest goes on, but the package is not reported
+// as unpacked: its installer must not be started.
+TEST(PackageExtract, EntryFailingItsChecksumIsWrittenButFailsTheImport)
+{
+    TempDir tmp;
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", "GOOD INSTALLER DATA", ZipWriter::Method::Store);
+    zip.add("after.txt", "still written");
+    ASSERT_TRUE(zip.close());
+    QByteArray bytes = tmp.read("orvan_update.zip");
+    const qsizetype at = bytes.indexOf("GOOD");
+    ASSERT_GE(at, 0);
+    bytes[at] = 'B';
+    tmp.write("orvan_update.zip", bytes);
+
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_EQ(result.boxText,
+              "POZOR !\rSúbor setup.exe v archíve je poškodený (nesúhlasí kontrolný súčet) !");
+    EXPECT_EQ(result.note, kReadError);
+    EXPECT_EQ(result.corrupted.size(), 1);
+    EXPECT_EQ(result.written, (QStringList{"setup.exe", "after.txt"}));
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/setup.exe"), "BOOD INSTALLER DATA");
+    EXPECT_EQ(tmp.read("ORVAN-INSTAL/after.txt"), "still written");
+}
+
+// A small declared size over a large deflated stream: no more than declared reaches the disk.
+TEST(PackageExtract, DataBeyondTheDeclaredSizeIsNotWritten)
+{
+    TempDir tmp;
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", QByteArray(4 * 1024 * 1024, '\0'));
+    ASSERT_TRUE(zip.close());
+    QByteArray bytes = tmp.read("orvan_update.zip");
+    menu::test::setDeclaredSize(bytes, 1000);
+    tmp.write("orvan_update.zip", bytes);
+
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_LE(QFileInfo(tmp.file("ORVAN-INSTAL/setup.exe")).size(), 1000);
+}
+
+TEST(PackageExtract, DeclaredSizesBeyondTheFreeSpaceAreRefusedBeforeWriting)
+{
+    TempDir tmp;
+    ZipWriter zip(tmp.file("a.zip"));
+    zip.add("setup.exe", QByteArray(600, 'a'));
+    zip.add("big.bin", QByteArray(600, 'b'));
+    ASSERT_TRUE(zip.close());
+    QDir().mkpath(tmp.file("out"));
+
+    menu::core::ZipReader reader;
+    QString error;
+    ASSERT_TRUE(reader.openArchive(tmp.file("a.zip"), error));
+    const auto result = menu::core::extractArchive(reader, tmp.file("out"), {1000, false});
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "Na disku nie je dosť miesta na rozbalenie archívu (potrebných "
+                            "1200 b, voľných 1000 b) !");
+    EXPECT_TRUE(QDir(tmp.file("out")).isEmpty());
+}
+
+// A write that fails part-way (here a file size limit; a full disk alike) is an error.
+TEST(PackageExtract, WriteFailureIsReportedAsAnError)
+{
+    TempDir tmp;
+    ZipWriter zip(tmp.file("orvan_update.zip"));
+    zip.add("setup.exe", QByteArray(1024 * 1024, 'z'));
+    ASSERT_TRUE(zip.close());
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_TRUE(result.boxText.startsWith("POZOR !\rSúbor " + tmp.file("ORVAN-INSTAL/setup.exe") +
+                                          " sa nepodarilo zapísať ("))
+        << result.boxText.toStdString();
+    EXPECT_EQ(result.note, kReadError);
+    EXPECT_TRUE(result.written.isEmpty());
+}
+
+TEST(PackageExtract, ErrorPageSavedAsTheArchive)
+{
+    TempDir tmp;
+    tmp.write("orvan_update.zip", "<html><body>404 Not Found</body></html>");
+    const DecompResult result = unpack(tmp.file("orvan_update.zip"));
+    EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+    EXPECT_EQ(result.boxText,
+              "POZOR !\rSúbor " + tmp.file("orvan_update.zip") + " nie je archív ZIP !");
+    EXPECT_EQ(result.note, kReadError);
+    EXPECT_TRUE(result.noteRed);
+}
+
+TEST(PackageExtract, UnpackingDirectoryThatCannotBeMade)
+{
+    TempDir tmp;
+    tmp.write("blocker", "a file where a folder should be");
+    const QString archive = tmp.file("blocker/orvan_update.zip");
+    const DecompResult result = unpack(archive);
+    const QString dir = tmp.file("blocker/ORVAN-INSTAL");
+    EXPECT_EQ(result.outcome, DecompOutcome::DirectoryNotCreated);
+    EXPECT_EQ(result.boxText, "POZOR !\rDočasný adresár " + dir + " sa nepodarilo vytvoriť !");
+    EXPECT_EQ(result.note, "Prerušenie ! Dočasný adresár " + dir + " sa nepodarilo vytvoriť !");
+
+    tmp.write("ORVAN-INSTAL", "a file of the directory's name");
+    EXPECT_EQ(unpack(tmp.file("orvan_update.zip")).outcome, DecompOutcome::DirectoryNotCreated);
+}
+
+TEST(PackageExtract, DialogSeesBusyStatusNotesAndBoxesInOrder)
+{
+    TempDir tmp;
+    {
+        ZipWriter zip(tmp.file("ok.zip"));
+        zip.add("setup.exe", "MZ");
+        ASSERT_TRUE(zip.close());
+        ZipWriter none(tmp.file("none/orvan_update.zip"));
+        none.add("readme.txt", "x");
+        ASSERT_TRUE(none.close());
+    }
+    menu::core::ZipReader reader;
+
+    Recorder ok;
+    EXPECT_TRUE(menu::core::fImportDecomp(tmp.file("ok.zip"), reader, ok, ok, nullptr));
+    EXPECT_EQ(ok.log,
+              (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
+                           "note Dekomprimácia súborov úspešná ...", "idle", "status "}));
+    EXPECT_FALSE(reader.active());
+
+    Recorder missing;
+    DecompResult result;
+    EXPECT_FALSE(menu::core::fImportDecomp(tmp.file("none/orvan_update.zip"), reader, missing,
+                                           missing, nullptr, &result));
+    EXPECT_EQ(missing.log,
+              (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
+                           "note Dekomprimácia súborov úspešná ...", "idle", "status ",
+                           "error POZOR !\rRozpakovaný súbor setup.exe nenájdený !",
+                           "red Prerušenie ! Rozpakovaný súbor setup.exe nenájdený !"}));
+    EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);
+
+    Recorder open;
+    QString error;
+    ASSERT_TRUE(reader.openArchive(tmp.file("ok.zip"), error));
+    EXPECT_FALSE(menu::core::fImportDecomp(tmp.file("ok.zip"), reader, open, open, nullptr));
+    EXPECT_EQ(open.log,
+              (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
+                           "idle", "status ", "error POZOR !\rArchív je práve otvorený !",
+                           "red Prerušenie ! Dekomprimácia je práve otvorená !"}));
+}
+
+TEST(PackageExtract, DoctorUnpackReportsFilesAndTheInstallerCheck)
+{
+    TempDir tmp;
+    {
+        ZipWriter zip(tmp.file("good/orvan_update.zip"));
+        zip.add("setup.exe", "MZ");
+        zip.add("docs/a.txt", "a");
+        ASSERT_TRUE(zip.close());
+        ZipWriter none(tmp.file("bad/orvan_update.zip"));
+        none.add("docs/a.txt", "a");
+        ASSERT_TRUE(none.close());
+    }
+    QProcess good;
+    good.start(MENU_DOCTOR_PATH, {"unpack", tmp.file("good/orvan_update.zip")});
+    ASSERT_TRUE(good.waitForFinished(30000));
+    EXPECT_EQ(good.exitCode(), 0);
+    const QString out = QString::fromUtf8(good.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("written: setup.exe\n")) << out.toStdString();
+    EXPECT_TRUE(out.contains("written: docs/a.txt\n"));
+    EXPECT_TRUE(out.contains("installer: " + tmp.file("good/ORVAN-INSTAL/setup.exe")));
+
+    QProcess bad;
+    bad.start(MENU_DOCTOR_PATH, {"unpack", tmp.file("bad/orvan_update.zip")});
+    ASSERT_TRUE(bad.waitForFinished(30000));
+    EXPECT_EQ(bad.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(bad.readAllStandardError())
+                    .contains("POZOR ! Rozpakovaný súbor setup.exe nenájdený !"));
+}
+
+} // namespace
