@@ -20,7 +20,7 @@ cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs" --target fuzzers
 seconds=${MENU_FUZZ_SECONDS:-20}
 for fuzzer in build/fuzz/fuzz/fuzz_*; do
-  [ -x "$fuzzer" ] || continue
+  [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   corpus=build/fuzz/corpus/$name
   mkdir -p "$corpus"
