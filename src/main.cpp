@@ -1,11 +1,17 @@
 // The launcher: one instance per user, the main window, the event loop.
 #include "core/AppTexts.h"
+#include "gui/AEdit.h"
 #include "gui/Faults.h"
 #include "gui/MainWindow.h"
 #include "gui/QtMessageBoxes.h"
+#include "platform/Desktop.h"
+#include "platform/Executables.h"
+#include "platform/Regional.h"
 #include "platform/posix/DesktopScreen.h"
+#include "platform/posix/InterfaceInternetState.h"
 #include "platform/posix/LocalSingleInstance.h"
 #include "platform/posix/PosixProfileStore.h"
+#include "platform/posix/PosixShell.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/TerminationSignals.h"
 
@@ -23,6 +29,13 @@ int main(int argc, char **argv)
     menu::platform::DesktopScreen screen;
     menu::gui::QtMessageBoxes boxes;
     menu::gui::setFaultBoxes(&boxes);
+    menu::platform::PosixShell shell;
+    const std::unique_ptr<menu::platform::DesktopFolders> desktops =
+        menu::platform::makeSystemDesktopFolders();
+    menu::platform::InterfaceInternetState internet;
+    menu::platform::SystemRegionalSettings regional(&clock);
+    menu::gui::TAEdit::setDefaultRegionalSettings(&regional);
+    menu::gui::TAEdit::setDefaultMessageBoxes(&boxes);
 
     menu::platform::Services services;
     services.executablePath = QCoreApplication::applicationFilePath();
@@ -30,6 +43,12 @@ int main(int argc, char **argv)
     services.clock = &clock;
     services.screen = &screen;
     services.boxes = &boxes;
+    services.versions = &menu::platform::systemVersionReader();
+    services.icons = &menu::platform::systemIconReader();
+    services.shell = &shell;
+    services.desktops = desktops.get();
+    services.internet = &internet;
+    services.regional = &regional;
 
     menu::gui::TfMenuMain window(services);
     if (!window.installationAccepted())

@@ -2,11 +2,15 @@
 
 #include "core/AppTexts.h"
 #include "core/ButtonLayout.h"
+#include "core/EntryTexts.h"
 #include "core/PackagePaths.h"
 #include "core/StatusTexts.h"
+#include "core/VersionInfo.h"
 #include "core/WindowSettings.h"
+#include "gui/DesktopShortcut.h"
 #include "gui/Faults.h"
 #include "gui/StatusBarPanels.h"
+#include "gui/TemplatePictures.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -15,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -151,15 +156,17 @@ void TfMenuMain::createPopupMenu()
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
     MenuRefresh = addItem(PopupMenu, QStringLiteral("MenuRefresh"), QStringLiteral("&Obnoviť"),
                           QStyle::SP_BrowserReload);
+    connect(MenuRefresh, &QAction::triggered, this,
+            [this] { guarded(this, [this] { MenuRefreshClick(); }); });
 
     MenuButtons = PopupMenu->addMenu(QStringLiteral("&Umiestnenie tlačidiel ..."));
     MenuButtons->setObjectName(QStringLiteral("MenuButtons"));
     MenuButtons->menuAction()->setObjectName(QStringLiteral("MenuButtons"));
     MenuButtons->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
-    MenuButtonsHor = addItem(MenuButtons, QStringLiteral("MenuButtonsHor"),
-                             QStringLiteral("&Horizontálne"));
-    MenuButtonsVer = addItem(MenuButtons, QStringLiteral("MenuButtonsVer"),
-                             QStringLiteral("&Vertikálne"));
+    MenuButtonsHor =
+        addItem(MenuButtons, QStringLiteral("MenuButtonsHor"), QStringLiteral("&Horizontálne"));
+    MenuButtonsVer =
+        addItem(MenuButtons, QStringLiteral("MenuButtonsVer"), QStringLiteral("&Vertikálne"));
     auto *arrangement = new QActionGroup(this);
     arrangement->setExclusive(true);
     for (QAction *radio : {MenuButtonsHor, MenuButtonsVer}) {
@@ -173,19 +180,23 @@ void TfMenuMain::createPopupMenu()
     }
 
     PopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    MenuDesktop = addItem(PopupMenu, QStringLiteral("MenuDesktop"),
-                          QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche"),
-                          QStyle::SP_DesktopIcon);
+    MenuDesktop =
+        addItem(PopupMenu, QStringLiteral("MenuDesktop"),
+                QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche"), QStyle::SP_DesktopIcon);
+    connect(MenuDesktop, &QAction::triggered, this, [this] {
+        guarded(this, [this] {
+            MenuDesktopRun(this, *services_.boxes, *services_.desktops, DrivePrefix);
+        });
+    });
     MenuOptions = addItem(PopupMenu, QStringLiteral("MenuOptions"),
                           QStringLiteral("&Nastavenie kontroly aktualizácií"),
                           QStyle::SP_FileDialogDetailedView);
     PopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
     MenuAktTea = addItem(PopupMenu, QStringLiteral("MenuAktTea"),
-                         QStringLiteral("Aktualizácia &Team Viewer-ORVAN"),
-                         QStyle::SP_ArrowDown);
-    MenuAktOrvan = addItem(PopupMenu, QStringLiteral("MenuAktOrvan"),
-                           QStringLiteral("Aktualizácia &ORVAN-Základná ponuka"),
-                           QStyle::SP_ArrowDown);
+                         QStringLiteral("Aktualizácia &Team Viewer-ORVAN"), QStyle::SP_ArrowDown);
+    MenuAktOrvan =
+        addItem(PopupMenu, QStringLiteral("MenuAktOrvan"),
+                QStringLiteral("Aktualizácia &ORVAN-Základná ponuka"), QStyle::SP_ArrowDown);
 }
 
 void TfMenuMain::createTemplates()
@@ -198,17 +209,27 @@ void TfMenuMain::createTemplates()
 
     PopupMenuDefaultNeexist = new QMenu(this);
     PopupMenuDefaultNeexist->setObjectName(QStringLiteral("PopupMenuDefaultNeexist"));
-    for (const char *kind : {"Ico", "Pdf", "Chm", "Url", "Bat"}) {
-        addItem(PopupMenuDefaultNeexist,
-                QStringLiteral("MenuItemDefaultNeexist") + QLatin1String(kind),
-                QLatin1String(kind))
-            ->setEnabled(false);
+    const std::pair<const char *, TemplatePicture> pictures[] = {
+        {"Ico", TemplatePicture::MenuItemDefaultNeexistIco},
+        {"Pdf", TemplatePicture::MenuItemDefaultNeexistPdf},
+        {"Chm", TemplatePicture::MenuItemDefaultNeexistChm},
+        {"Url", TemplatePicture::MenuItemDefaultNeexistUrl},
+        {"Bat", TemplatePicture::MenuItemDefaultNeexistBat},
+    };
+    for (const auto &[kind, picture] : pictures) {
+        QAction *item = addItem(PopupMenuDefaultNeexist,
+                                QStringLiteral("MenuItemDefaultNeexist") + QLatin1String(kind),
+                                QLatin1String(kind));
+        item->setIcon(QIcon(QPixmap::fromImage(templatePicture(picture))));
+        item->setEnabled(false);
     }
 
     BitBtnDefault = new QToolButton(Panel);
     BitBtnDefault->setObjectName(QStringLiteral("BitBtnDefault"));
     BitBtnDefault->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     BitBtnDefault->setFixedSize(150, 110);
+    BitBtnDefault->setIcon(
+        QIcon(QPixmap::fromImage(templatePicture(TemplatePicture::BitBtnDefault))));
     BitBtnDefault->setEnabled(false);
     BitBtnDefault->hide();
 }
@@ -234,6 +255,7 @@ void TfMenuMain::FormCreate()
     FormShown = false;
 
     ProgramDir = core::programDirOf(services_.executablePath);
+    core::ReadExeVersion(*services_.versions, services_.executablePath, FileVersion, FileDatum);
 
     if (!core::installationAccepted(services_.executablePath)) {
         services_.boxes->show(nullptr, platform::BoxKind::Error,
@@ -248,8 +270,10 @@ void TfMenuMain::FormCreate()
 
     DrivePrefix = core::drivePrefixOf(services_.executablePath).value_or(QString());
     menuIni_ = std::make_unique<core::MenuIni>(*services_.profiles, ProgramDir);
+    modules_ = std::make_unique<core::ModuleFiles>(*services_.profiles, DrivePrefix);
 
-    ButtonsHorizontal = core::buttonsHorizontalFrom(menuIni_->MenuIniRead(kOptions, QStringLiteral("ButtonsView")));
+    ButtonsHorizontal =
+        core::buttonsHorizontalFrom(menuIni_->MenuIniRead(kOptions, QStringLiteral("ButtonsView")));
     (ButtonsHorizontal ? MenuButtonsHor : MenuButtonsVer)->setChecked(true);
     LicKon = core::licKonFrom(menuIni_->MenuIniRead(kOptions, QStringLiteral("LicKon")));
     LicKonLast = menuIni_->MenuIniRead(kOptions, QStringLiteral("LicKonLast"));
@@ -303,12 +327,11 @@ void TfMenuMain::FormShow()
     TeaAktCis = menuIni_->MenuIniRead(QStringLiteral("TEA"), QStringLiteral("AktCis"));
     TeaAktFil = menuIni_->MenuIniRead(QStringLiteral("TEA"), QStringLiteral("AktFil"));
 
+    ButtonReadAll();
     FormShown = true;
 
     // One entry is not a menu yet: the notice stays behind a single button.
-    Panel->setCaption(ButtonCount <= 1
-                          ? QStringLiteral("Moduly programového balíka ORVAN nie sú inštalované ...")
-                          : QString());
+    Panel->setCaption(ButtonCount <= 1 ? core::noModulesNotice() : QString());
 }
 
 void TfMenuMain::closeEvent(QCloseEvent *event)
@@ -407,7 +430,8 @@ void TfMenuMain::StatusBarSet(bool OnlyLastCheck)
         StatusBar->setPanelText(2, core::statusPackageText(core::packageDir(DrivePrefix)));
         StatusBar->setPanelText(3, core::statusCopyrightText());
     }
-    StatusBar->setPanelText(1, core::statusLastCheckText(LicKonLast, services_.clock->now().date()));
+    StatusBar->setPanelText(1,
+                            core::statusLastCheckText(LicKonLast, services_.clock->now().date()));
     StatusBarWidth();
 }
 

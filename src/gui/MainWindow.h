@@ -7,7 +7,6 @@
 
 #include <QFrame>
 #include <QWidget>
-
 #include <cstdint>
 #include <memory>
 
@@ -20,26 +19,27 @@ class QToolButton;
 
 namespace menu::gui {
 
+class ModuleButton;
 class StatusBarPanels;
 
 // The panel that holds the module buttons; its caption is drawn centred behind them.
 class ButtonPanel : public QFrame {
     Q_OBJECT
-public:
+  public:
     using QFrame::QFrame;
     QString caption() const { return caption_; }
     void setCaption(const QString &caption);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     QString caption_;
 };
 
 class TfMenuMain : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TfMenuMain(const platform::Services &services, QWidget *parent = nullptr);
     ~TfMenuMain() override;
 
@@ -73,12 +73,28 @@ public:
     void ButtonsArrange();
     void MenuButtonsClick(QObject *Sender);
 
-protected:
+    // The module buttons and their submenus (MainWindowButtons.cpp).
+    void ButtonReadAll();
+    void ButtonRead(const QString &Sub);
+    void ButtonCreate(const QString &SubPor, const QString &FileExe, const QString &FileNaz,
+                      const QString &FileDop);
+    void ButtonFreeAll();
+    void MenuRefreshClick();
+    void MenuRefreshAll();
+    void ButtonCaptionSet(const QString &key, ModuleButton *button, const QString &path,
+                          const QString &name, const QString &second);
+    void MenuItemBitmapSet(QAction *item, const QString &path, const QString &name);
+    void ButtonClick(QObject *Sender);
+    void PopupMenuIniClick(QObject *Sender);
+    // The button numbered n, or none when its creation failed.
+    ModuleButton *moduleButton(int n) const;
+
+  protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void FormCreate();
     void FormShow();
     void FormCloseQuery();
@@ -89,14 +105,17 @@ private:
     void createTemplates();
     void applyPlacement();
     void showPopupMenu(QWidget *from, const QPoint &pos);
+    void launchEntry(const QString &key, int sectionDigits);
+    QIcon neexistPicture(const char *kind) const;
 
     platform::Services services_;
     std::unique_ptr<core::MenuIni> menuIni_;
+    std::unique_ptr<core::ModuleFiles> modules_;
     bool installationAccepted_ = false;
     bool placementPending_ = false;
     QRect outerBounds_;
 
-public:
+  public:
     // Components, named as the rest of the program finds them.
     ButtonPanel *Panel = nullptr;
     QFrame *PanelR = nullptr;

@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,7 +16,7 @@ namespace menu::platform {
 
 // Profile strings: the INI files of the launcher and of the package's modules.
 class ProfileStore {
-public:
+  public:
     virtual ~ProfileStore() = default;
     // The value of key in section, or nothing when the file, the section or the key is missing.
     virtual std::optional<QString> read(const QString &file, const QString &section,
@@ -29,7 +28,7 @@ public:
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0; // local time
 };
@@ -41,14 +40,14 @@ struct ScreenLimits {
 };
 
 class Screen {
-public:
+  public:
     virtual ~Screen() = default;
     virtual ScreenLimits limits() const = 0;
 };
 
 // One running launcher per user and desktop.
 class SingleInstance {
-public:
+  public:
     virtual ~SingleInstance() = default;
     // Asks a running launcher to bring its window forward; true when one answered.
     virtual bool raiseRunning() = 0;
@@ -63,13 +62,20 @@ enum class BoxAnswer { Ok, Yes, No };
 
 // Modal message boxes with the Slovak titles and button captions.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Error, warning and information boxes have OK only; a confirmation has Yes and No.
     virtual BoxAnswer show(QWidget *owner, BoxKind kind, const QString &text) = 0;
     // The box of the general error handler: error icon, OK, the given title.
     virtual void showFault(QWidget *owner, const QString &title, const QString &text) = 0;
 };
+
+class VersionReader;    // Executables.h
+class IconReader;       // Executables.h
+class Shell;            // Shell.h
+class DesktopFolders;   // Desktop.h
+class InternetState;    // Internet.h
+class RegionalSettings; // Regional.h
 
 // The services a window is given. Pointers are not owned; they outlive the window.
 struct Services {
@@ -78,6 +84,12 @@ struct Services {
     Clock *clock = nullptr;
     Screen *screen = nullptr;
     MessageBoxes *boxes = nullptr;
+    const VersionReader *versions = nullptr;
+    const IconReader *icons = nullptr;
+    Shell *shell = nullptr;
+    const DesktopFolders *desktops = nullptr;
+    const InternetState *internet = nullptr;
+    const RegionalSettings *regional = nullptr;
 };
 
 } // namespace menu::platform

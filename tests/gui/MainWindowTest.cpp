@@ -1,6 +1,8 @@
-#include "gui/Faults.h"
 #include "gui/MainWindow.h"
+
+#include "gui/Faults.h"
 #include "gui/StatusBarPanels.h"
+#include "platform/Executables.h"
 #include "platform/posix/PosixProfileStore.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
@@ -20,7 +22,7 @@ namespace {
 
 // A profile store whose writes can be made to fail, as a read-only disk would.
 class SwitchableStore final : public menu::platform::ProfileStore {
-public:
+  public:
     std::optional<QString> read(const QString &file, const QString &section,
                                 const QString &key) const override
     {
@@ -38,9 +40,8 @@ public:
 };
 
 class MainWindowTest : public ::testing::Test {
-protected:
-    MainWindowTest()
-        : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
+  protected:
+    MainWindowTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
     {
         QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
         services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/menu"));
@@ -48,6 +49,9 @@ protected:
         services.clock = &clock;
         services.screen = &screen;
         services.boxes = &boxes;
+        services.versions = &menu::platform::systemVersionReader();
+        services.icons = &menu::platform::systemIconReader();
+        services.shell = &shell;
         menu::gui::setFaultBoxes(&boxes);
     }
     ~MainWindowTest() override { menu::gui::setFaultBoxes(nullptr); }
@@ -60,7 +64,8 @@ protected:
     void storeOptions(std::initializer_list<std::pair<const char *, const char *>> values)
     {
         for (const auto &[key, value] : values)
-            store.real.write(ini(), QStringLiteral("OPTIONS"), QLatin1String(key), QString::fromUtf8(value));
+            store.real.write(ini(), QStringLiteral("OPTIONS"), QLatin1String(key),
+                             QString::fromUtf8(value));
     }
 
     menu::test::TempDir dir;
@@ -68,13 +73,19 @@ protected:
     menu::test::RecordingBoxes boxes;
     menu::test::FixedClock clock;
     menu::test::FixedScreen screen;
+    menu::test::RecordingShell shell;
     menu::platform::Services services;
 };
 
 TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
 {
-    storeOptions({{"Left", "100"}, {"Width", "500"}, {"Top", "50"}, {"Height", "400"},
-                  {"WindowState", "0"}, {"ButtonsView", "ver"}, {"LicKon", "300"},
+    storeOptions({{"Left", "100"},
+                  {"Width", "500"},
+                  {"Top", "50"},
+                  {"Height", "400"},
+                  {"WindowState", "0"},
+                  {"ButtonsView", "ver"},
+                  {"LicKon", "300"},
                   {"LicKonLast", "15.03.2024 08:05"}});
     TfMenuMain window(services);
     ASSERT_TRUE(window.installationAccepted());
@@ -84,7 +95,8 @@ TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
     EXPECT_TRUE(window.MenuButtonsVer->isChecked());
     EXPECT_FALSE(window.MenuButtonsHor->isChecked());
     EXPECT_EQ(window.LicKon, 44);
-    EXPECT_EQ(window.StatusBar->panelText(1), QStringLiteral("  Posledná kontrola aktualizácií: dnes o 08:05"));
+    EXPECT_EQ(window.StatusBar->panelText(1),
+              QStringLiteral("  Posledná kontrola aktualizácií: dnes o 08:05"));
 
     window.move(120, 60);
     EXPECT_TRUE(window.close());
@@ -101,7 +113,10 @@ TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
 
 TEST_F(MainWindowTest, MaximisedStaysMaximisedAcrossStarts)
 {
-    storeOptions({{"Left", "100"}, {"Width", "500"}, {"Top", "50"}, {"Height", "400"},
+    storeOptions({{"Left", "100"},
+                  {"Width", "500"},
+                  {"Top", "50"},
+                  {"Height", "400"},
                   {"WindowState", "1"}});
     {
         TfMenuMain window(services);
@@ -135,7 +150,8 @@ TEST_F(MainWindowTest, FailedSaveShowsTheErrorAndKeepsTheWindowOpen)
     EXPECT_TRUE(window.isVisible());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("ORVAN - Základná ponuka"));
-    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Unable to write to ") + ini() + QLatin1Char('.'));
+    EXPECT_EQ(boxes.boxes[0].text,
+              QStringLiteral("Unable to write to ") + ini() + QLatin1Char('.'));
 
     // A later close tries again.
     store.failWrites = false;
@@ -150,16 +166,19 @@ TEST_F(MainWindowTest, RefusesToRunOutsideItsInstallationDirectory)
     EXPECT_FALSE(window.installationAccepted());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
-    EXPECT_EQ(boxes.boxes[0].text,
-              QStringLiteral("Program ORVAN-Základná ponuka v nie je spustený z povoleného adresára "
-                             "!\r\rKoniec programu !"));
+    EXPECT_EQ(
+        boxes.boxes[0].text,
+        QStringLiteral("Program ORVAN-Základná ponuka v nie je spustený z povoleného adresára "
+                       "!\r\rKoniec programu !"));
     EXPECT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("ORVAN/MENU2/menu.ini"))));
 }
 
 TEST_F(MainWindowTest, ComponentsAndContextMenu)
 {
-    store.real.write(ini(), QStringLiteral("ORVAN"), QStringLiteral("AktCis"), QStringLiteral("1.1.0.9"));
-    store.real.write(ini(), QStringLiteral("TEA"), QStringLiteral("AktFil"), QStringLiteral("tea.zip"));
+    store.real.write(ini(), QStringLiteral("ORVAN"), QStringLiteral("AktCis"),
+                     QStringLiteral("1.1.0.9"));
+    store.real.write(ini(), QStringLiteral("TEA"), QStringLiteral("AktFil"),
+                     QStringLiteral("tea.zip"));
     TfMenuMain window(services);
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("ORVAN - Základná ponuka"));
@@ -180,13 +199,15 @@ TEST_F(MainWindowTest, ComponentsAndContextMenu)
     QStringList items;
     for (QAction *action : window.PopupMenu->actions())
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(items, (QStringList{QStringLiteral("&Obnoviť"), QStringLiteral("&Umiestnenie tlačidiel ..."),
-                                  QStringLiteral("-"), QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche"),
-                                  QStringLiteral("&Nastavenie kontroly aktualizácií"), QStringLiteral("-"),
-                                  QStringLiteral("Aktualizácia &Team Viewer-ORVAN"),
-                                  QStringLiteral("Aktualizácia &ORVAN-Základná ponuka")}));
+    EXPECT_EQ(items, (QStringList{
+                         QStringLiteral("&Obnoviť"), QStringLiteral("&Umiestnenie tlačidiel ..."),
+                         QStringLiteral("-"), QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche"),
+                         QStringLiteral("&Nastavenie kontroly aktualizácií"), QStringLiteral("-"),
+                         QStringLiteral("Aktualizácia &Team Viewer-ORVAN"),
+                         QStringLiteral("Aktualizácia &ORVAN-Základná ponuka")}));
     for (QAction *action : window.PopupMenu->actions())
-        EXPECT_TRUE(action->isSeparator() || !action->icon().isNull()) << action->text().toStdString();
+        EXPECT_TRUE(action->isSeparator() || !action->icon().isNull())
+            << action->text().toStdString();
     EXPECT_EQ(window.MenuButtons->actions().size(), 2);
     const auto bez = window.PopupMenuDefaultBez->actions();
     ASSERT_EQ(bez.size(), 1);
@@ -195,7 +216,8 @@ TEST_F(MainWindowTest, ComponentsAndContextMenu)
     EXPECT_EQ(window.PopupMenuDefaultNeexist->actions().size(), 5);
 
     // The status bar: version placeholder, last check, package directory, the maker's notice.
-    EXPECT_EQ(window.StatusBar->panelText(1), QStringLiteral("  Posledná kontrola aktualizácií: nikdy"));
+    EXPECT_EQ(window.StatusBar->panelText(1),
+              QStringLiteral("  Posledná kontrola aktualizácií: nikdy"));
     EXPECT_EQ(window.StatusBar->panelText(2),
               QStringLiteral("  Adresár programu: ") + dir.path() + QStringLiteral("/ORVAN"));
     EXPECT_EQ(window.StatusBar->toolTip().count(QLatin1Char('\r')), 2);
@@ -233,8 +255,8 @@ TEST(GeneralErrorHandler, ShowsTheErrorAndGoesOn)
 {
     menu::test::RecordingBoxes boxes;
     menu::gui::setFaultBoxes(&boxes);
-    const bool finished =
-        menu::gui::guarded(nullptr, [] { throw std::runtime_error("Unable to write to /x/menu.ini"); });
+    const bool finished = menu::gui::guarded(
+        nullptr, [] { throw std::runtime_error("Unable to write to /x/menu.ini"); });
     menu::gui::setFaultBoxes(nullptr);
     EXPECT_FALSE(finished);
     ASSERT_EQ(boxes.boxes.size(), 1u);

@@ -1,6 +1,8 @@
-// Fakes for the services a test cannot control: message boxes, the clock, the screen.
+// Fakes for the services a test cannot control: message boxes, the clock, the screen, the
+// shell that starts programs.
 #pragma once
 
+#include "platform/Shell.h"
 #include "platform/platform.h"
 
 #include <deque>
@@ -16,7 +18,7 @@ struct RecordedBox {
 
 // Records every box and answers confirmations as scripted (No when nothing is scripted).
 class RecordingBoxes final : public platform::MessageBoxes {
-public:
+  public:
     platform::BoxAnswer show(QWidget *, platform::BoxKind kind, const QString &text) override
     {
         boxes.push_back({kind, QString(), text});
@@ -38,22 +40,34 @@ public:
 };
 
 class FixedClock final : public platform::Clock {
-public:
+  public:
     explicit FixedClock(QDateTime at) : at_(std::move(at)) {}
     QDateTime now() const override { return at_; }
     void set(QDateTime at) { at_ = std::move(at); }
 
-private:
+  private:
     QDateTime at_;
 };
 
 class FixedScreen final : public platform::Screen {
-public:
+  public:
     explicit FixedScreen(platform::ScreenLimits limits) : limits_(limits) {}
     platform::ScreenLimits limits() const override { return limits_; }
 
-private:
+  private:
     platform::ScreenLimits limits_;
+};
+
+// Records what would have been started and answers with a scripted result.
+class RecordingShell final : public platform::Shell {
+  public:
+    int open(const QString &path, const QString &workingDir) override
+    {
+        opened.push_back({path, workingDir});
+        return result;
+    }
+    std::vector<std::pair<QString, QString>> opened;
+    int result = platform::kShellStarted;
 };
 
 } // namespace menu::test

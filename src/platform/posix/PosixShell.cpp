@@ -1,0 +1,147 @@
+#include "platform/posix/PosixShell.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace menu::platform {
+
+namespace {
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kAccessDenied = 5;
+constexpr int kOutOfMemory = 8;
+constexpr int kBadFormat = 11;
+constexpr int kNoAssociation = 31;
+
+bool startsWith(const QString &path, const QByteArray &magic)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(magic.size()) == magic;
+}
+
+int resultOf(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return kFileNotFound;
+    case ENOTDIR:
+        return kPathNotFound;
+    case EACCES:
+    case EPERM:
+        return kAccessDenied;
+    case ENOMEM:
+        return kOutOfMemory;
+    case ENOEXEC:
+        return kBadFormat;
+    default:
+        return 0;
+    }
+}
+
+// Starts program with args in workingDir and lets it run on its own: a middle child is
+// waited for at once, so the started program never becomes a zombie of the launcher.
+int spawnDetached(const QString &program, const QStringList &args, const QString &workingDir)
+{
+    std::vector<QByteArray> encoded;
+    encoded.push_back(QFile::encodeName(program));
+    for (const QString &arg : args)
+        encoded.push_back(QFile::encodeName(arg));
+    std::vector<char *> argv;
+    for (QByteArray &word : encoded)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const QByteArray dir = QFile::encodeName(workingDir);
+
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return 0;
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return 0;
+    }
+    if (middle == 0) {
+        // Only async-signal-safe calls from here on.
+        ::setsid();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (!dir.isEmpty() && ::chdir(dir.constData()) != 0) {
+                const int error = errno;
+                [[maybe_unused]] auto n = ::write(report[1], &error, sizeof error);
+                ::_exit(127);
+            }
+            ::execve(argv[0], argv.data(), environ);
+            const int error = errno;
+            [[maybe_unused]] auto n = ::write(report[1], &error, sizeof error);
+            ::_exit(127);
+        }
+        ::_exit(child < 0 ? 1 : 0);
+    }
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+    // The pipe closes without a word when execve succeeded.
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof error))
+        return resultOf(error);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return 0;
+    return kShellStarted;
+}
+} // namespace
+
+OpenWay openWayFor(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isExecutable() && (startsWith(path, QByteArrayLiteral("\x7f"
+                                                                   "ELF")) ||
+                                startsWith(path, QByteArrayLiteral("#!"))))
+        return OpenWay::Direct;
+    if (startsWith(path, QByteArrayLiteral("MZ")))
+        return OpenWay::Wine;
+    return OpenWay::Associated;
+}
+
+int PosixShell::open(const QString &path, const QString &workingDir)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QFileInfo::exists(info.absolutePath()) ? kFileNotFound : kPathNotFound;
+    switch (openWayFor(path)) {
+    case OpenWay::Direct:
+        return spawnDetached(path, {}, workingDir);
+    case OpenWay::Wine: {
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (wine.isEmpty())
+            return kNoAssociation;
+        return spawnDetached(wine, {path}, workingDir);
+    }
+    case OpenWay::Associated:
+        break;
+    }
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return kNoAssociation;
+    return spawnDetached(opener, {path}, workingDir);
+}
+
+} // namespace menu::platform

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+namespace menu::platform {
+
+// A native program (ELF, or a script with #!) with its run bit is started directly, never
+// through a shell command line; a Windows program through wine when it is installed;
+// anything else through xdg-open.
+class PosixShell final : public Shell {
+  public:
+    int open(const QString &path, const QString &workingDir) override;
+};
+
+// How a file would be opened; exposed for tests.
+enum class OpenWay { Direct, Wine, Associated };
+OpenWay openWayFor(const QString &path);
+
+} // namespace menu::platform
