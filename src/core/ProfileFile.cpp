@@ -341,6 +341,68 @@ std::optional<QString> profileLookup(const QByteArray &bytes, const QString &sec
     return valueOf(units, where.key, where.keyLine);
 }
 
+namespace {
+
+// Names equal under sameName are equal here: ASCII letters lowered, everything else folded
+// code unit by code unit as QString's case-insensitive comparison folds them (a low surrogate
+// with the character it completes).
+QString foldedName(const QString &name)
+{
+    QString folded = name;
+    char16_t last = 0;
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const char16_t unit = name.at(i).unicode();
+        char32_t ucs4 = unit;
+        if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
+            ucs4 = QChar::surrogateToUcs4(last, unit);
+        last = unit;
+        const char32_t mapped = QChar::toCaseFolded(ucs4);
+        folded[i] = QChar::requiresSurrogates(mapped) ? QChar(QChar::lowSurrogate(mapped))
+                                                      : QChar(static_cast<char16_t>(mapped));
+    }
+    return folded;
+}
+
+} // namespace
+
+ProfileIndex::ProfileIndex(const QByteArray &bytes)
+{
+    const Units units = describe(bytes);
+    Keys *current = nullptr;
+    for (qsizetype pos = 0; pos < units.count;) {
+        const Line line = lineAt(units, pos, units.count);
+        pos = line.next;
+        const Parsed parsed = parse(units, line);
+        if (parsed.kind == Kind::Section) {
+            // Only the first section of a name counts; the keys of a later one are never seen.
+            auto [at, added] =
+                sections_.try_emplace(foldedName(units.decode(parsed.nameBegin, parsed.nameEnd)));
+            current = added ? &at->second : nullptr;
+            continue;
+        }
+        if (current == nullptr || parsed.kind != Kind::Key)
+            continue;
+        // The first key of a name wins.
+        current->try_emplace(foldedName(units.decode(parsed.nameBegin, parsed.nameEnd)),
+                             valueOf(units, parsed, line));
+    }
+}
+
+std::optional<QString> ProfileIndex::lookup(const QString &section, const QString &key) const
+{
+    const QString wantedSection = trimmedName(section);
+    const QString wantedKey = trimmedName(key);
+    if (wantedSection.isEmpty() || wantedKey.isEmpty())
+        return std::nullopt;
+    const auto keys = sections_.find(foldedName(wantedSection));
+    if (keys == sections_.end())
+        return std::nullopt;
+    const auto value = keys->second.find(foldedName(wantedKey));
+    if (value == keys->second.end())
+        return std::nullopt;
+    return value->second;
+}
+
 ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const QString &key,
                         const QString &value)
 {

@@ -15,8 +15,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHashFunctions>
 #include <QString>
+#include <cstdint>
 #include <optional>
+#include <unordered_map>
 
 namespace menu::core {
 
@@ -45,6 +48,38 @@ ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const Q
 // bytes unchanged when profileEdit fails.
 QByteArray profileUpdate(const QByteArray &bytes, const QString &section, const QString &key,
                          const QString &value);
+
+// Every value of one profile text, found exactly as profileLookup finds it in the same bytes:
+// for a reader that asks one file for many values without scanning it for each.
+class ProfileIndex {
+  public:
+    explicit ProfileIndex(const QByteArray &bytes);
+    std::optional<QString> lookup(const QString &section, const QString &key) const;
+
+  private:
+    struct NameHash {
+        std::size_t operator()(const QString &name) const noexcept { return qHash(name); }
+    };
+    using Keys = std::unordered_map<QString, QString, NameHash>; // by case-folded key name
+    std::unordered_map<QString, Keys, NameHash> sections_;       // by case-folded section name
+};
+
+// What tells one state of a file from another: its identity, size, permission bits, and the
+// times of its last change of content and of status, to the nanosecond.
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0;
+    std::uint32_t mode = 0;
+    std::int64_t modifiedNs = 0, changedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
+// The stamp of the file at path now (symbolic links followed); nothing when there is none.
+std::optional<FileStamp> fileStampOf(const QString &path);
+
+// The bytes of a profile file as profileRead reads them, with the stamp of the file they came
+// from; nothing when profileRead would find nothing in it.
+std::optional<QByteArray> profileFileBytes(const QString &path, FileStamp *stamp = nullptr);
 
 // File-level access. Reading a missing or unreadable file gives nothing.
 std::optional<QString> profileRead(const QString &path, const QString &section, const QString &key);

@@ -183,12 +183,44 @@ bool replaceFile(const QByteArray &path, const QByteArray &bytes, const struct s
 
 } // namespace
 
-std::optional<QString> profileRead(const QString &path, const QString &section, const QString &key)
+namespace {
+FileStamp stampOf(const struct stat &info)
 {
-    const Content content = readWhole(QFile::encodeName(path));
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::int64_t>(info.st_size);
+    stamp.mode = static_cast<std::uint32_t>(info.st_mode);
+    stamp.modifiedNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec;
+    return stamp;
+}
+} // namespace
+
+std::optional<FileStamp> fileStampOf(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return stampOf(info);
+}
+
+std::optional<QByteArray> profileFileBytes(const QString &path, FileStamp *stamp)
+{
+    Content content = readWhole(QFile::encodeName(path));
     if (content.found != Found::File)
         return std::nullopt;
-    return profileLookup(content.bytes, section, key);
+    if (stamp != nullptr)
+        *stamp = stampOf(content.info);
+    return std::move(content.bytes);
+}
+
+std::optional<QString> profileRead(const QString &path, const QString &section, const QString &key)
+{
+    const auto bytes = profileFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return profileLookup(*bytes, section, key);
 }
 
 bool profileWrite(const QString &path, const QString &section, const QString &key,

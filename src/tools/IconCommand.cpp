@@ -19,15 +19,14 @@ int run(const QStringList &args)
         err(QStringLiteral("cannot write %1\n").arg(args.at(1)));
         return 1;
     }
-    out(QStringLiteral("%1x%2 icon written to %3\n").arg(icon.width()).arg(icon.height()).arg(
-        args.at(1)));
+    out(QStringLiteral("%1x%2\n").arg(icon.width()).arg(icon.height()));
     return 0;
 }
 
 const Registration registration{
     {QStringLiteral("icon"),
      QStringLiteral("icon FILE PNG   write the first icon of a program or .ico file, 32x32 with "
-                    "alpha, as PNG (exit 1 when it has none)"),
+                    "alpha, as PNG, and print WxH (exit 1 when it has none)"),
      run}};
 
 } // namespace

@@ -1,38 +1,51 @@
-// menu-doctor version FILE: the version texts the launcher would read from a program.
+// menu-doctor version FILE TABLE KEY: one value of a program's version information, read as
+// the launcher reads it, with the launcher's result code.
 #include "core/VersionInfo.h"
+#include "platform/Executables.h"
 #include "tools/Doctor.h"
 
 namespace menu::doctor {
 
 namespace {
 
-QString line(const QString &name, core::VersionResult result, const QString &text)
+// The result codes of the launcher's version readers: 0 found, 1 no such table or value,
+// 2 no version information, 3 no file.
+core::VersionResult readValue(const QString &path, const QString &table, const QString &key,
+                              QString &text)
 {
-    return QStringLiteral("%1: %2 %3\n").arg(name).arg(static_cast<unsigned>(result)).arg(text);
+    text.clear();
+    const platform::VersionBlock block = platform::systemVersionReader().load(path);
+    switch (block.status) {
+    case platform::VersionBlock::Status::NoFile:
+        return core::VersionResult::NoFile;
+    case platform::VersionBlock::Status::NoVersionInfo:
+        return core::VersionResult::NoVersionInfo;
+    case platform::VersionBlock::Status::Loaded:
+        break;
+    }
+    const auto value = core::versionValue(block.bytes, table, key);
+    if (!value)
+        return core::VersionResult::NoValue;
+    text = *value;
+    return core::VersionResult::Found;
 }
 
 int run(const QStringList &args)
 {
-    if (args.size() != 1)
+    if (args.size() != 3)
         return usage(QStringLiteral("version"));
-    const QString &path = args.front();
-    QString fileVersion;
-    const auto fileResult = core::ReadFileVersion(path, fileVersion);
-    QString productVersion;
-    const auto productResult = core::ReadProductVersion(path, productVersion);
-    QString exeVersion;
-    QString fileDatum;
-    const auto exeResult = core::ReadExeVersion(path, exeVersion, fileDatum);
-    out(line(QStringLiteral("FileVersion"), fileResult, fileVersion));
-    out(line(QStringLiteral("ProductVersion"), productResult, productVersion));
-    out(line(QStringLiteral("FileDatum"), exeResult, fileDatum));
+    QString text;
+    const core::VersionResult result = readValue(args.at(0), args.at(1), args.at(2), text);
+    // Support staff compare the code with the launcher's; it is no failure of the command.
+    out(QString::number(static_cast<unsigned>(result)) + QChar(9) + text + QLatin1Char('\n'));
     return 0;
 }
 
 const Registration registration{
     {QStringLiteral("version"),
-     QStringLiteral("version FILE    the FileVersion (041B04E2), ProductVersion (040904B0) and "
-                    "FileDatum of a program, each with its result code 0-3"),
+     QStringLiteral("version FILE TABLE KEY   one version value as result<TAB>text (0 found, "
+                    "1 no such table or key, 2 no version information, 3 no file); for example "
+                    "041B04E2 FileVersion"),
      run}};
 
 } // namespace

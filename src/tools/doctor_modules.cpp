@@ -1,7 +1,9 @@
 // menu-doctor modules DIR: the menu the launcher would build from DIR/ORVAN.
+#include "core/EntryTexts.h"
 #include "core/MenuSettings.h"
 #include "core/ModuleCodes.h"
 #include "core/PackagePaths.h"
+#include "core/VersionInfo.h"
 #include "platform/posix/PosixProfileStore.h"
 #include "tools/Doctor.h"
 
@@ -11,6 +13,20 @@ namespace {
 QString existence(const QString &path)
 {
     return core::fileExists(path) ? QStringLiteral("exists") : QStringLiteral("missing");
+}
+
+// The third caption line of the button, read as the launcher reads it: the Team Viewer entry
+// by its product version, every other program by its file version.
+QString shownVersionLine(const QString &key, const QString &path)
+{
+    const QChar cr(13);
+    if (!core::fileExists(path))
+        return core::missingButtonCaption(QString(), QString()).section(cr, 2, 2);
+    QString version;
+    const bool teamViewer = key.compare(core::teamViewerKey(), Qt::CaseInsensitive) == 0;
+    const core::VersionResult result =
+        teamViewer ? core::ReadProductVersion(path, version) : core::ReadFileVersion(path, version);
+    return core::versionLine(static_cast<unsigned>(result), version);
 }
 
 int listModules(const QStringList &args)
@@ -31,7 +47,8 @@ int listModules(const QStringList &args)
             const QString key = module + button.section.mid(4);
             out(QStringLiteral("button") + tab + QString::number(n) + tab + key + tab +
                 button.name + tab + button.extra + tab + button.target + tab +
-                existence(button.target) + QLatin1Char('\n'));
+                existence(button.target) + tab + shownVersionLine(key, button.target) +
+                QLatin1Char('\n'));
             for (const core::ModuleEntry &entry :
                  modules.submenuEntries(module, button.section.mid(4).toInt())) {
                 out(QStringLiteral("entry") + tab + module + entry.section.mid(4) + tab +

@@ -2,19 +2,82 @@
 
 #include "core/ProfileFile.h"
 
+#include <ctime>
+
 namespace menu::platform {
+
+namespace {
+// Only the launcher's own file and the module files are read; a reader of many files keeps
+// what it read of the latest few.
+constexpr qsizetype kKnownFilesMax = 64;
+
+std::int64_t nowNs()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+} // namespace
+
+struct PosixProfileStore::Known {
+    core::FileStamp stamp;
+    bool settled = false; // the stamp alone tells whether the file changed since
+    core::ProfileIndex index;
+};
+
+PosixProfileStore::PosixProfileStore(std::chrono::nanoseconds settledAge) : settledAge_(settledAge)
+{
+}
+
+PosixProfileStore::~PosixProfileStore() = default;
 
 std::optional<QString> PosixProfileStore::read(const QString &file, const QString &section,
                                                const QString &key) const
 {
-    return core::profileRead(file, section, key);
+    const std::lock_guard lock(mutex_);
+    const auto stamp = core::fileStampOf(file);
+    const auto found = known_.find(file);
+    if (!stamp) {
+        if (found != known_.end())
+            known_.erase(found);
+        return std::nullopt;
+    }
+    if (found != known_.end() && found.value()->settled && found.value()->stamp == *stamp)
+        return found.value()->index.lookup(section, key);
+
+    // Taken before the read: a change after it gets a later change time than a settled one.
+    const std::int64_t readAt = nowNs();
+    core::FileStamp readStamp;
+    const auto bytes = core::profileFileBytes(file, &readStamp);
+    ++fileReads_;
+    if (!bytes) {
+        if (found != known_.end())
+            known_.erase(found);
+        return std::nullopt;
+    }
+    auto known = std::make_shared<Known>(Known{
+        readStamp, readStamp.changedNs < readAt - settledAge_.count(), core::ProfileIndex(*bytes)});
+    if (found == known_.end() && known_.size() >= kKnownFilesMax)
+        known_.clear();
+    known_[file] = known;
+    return known->index.lookup(section, key);
 }
 
 bool PosixProfileStore::write(const QString &file, const QString &section, const QString &key,
                               const QString &value)
 {
     lastError_.clear();
+    {
+        const std::lock_guard lock(mutex_);
+        known_.remove(file);
+    }
     return core::profileWrite(file, section, key, value, &lastError_);
+}
+
+std::size_t PosixProfileStore::fileReads() const
+{
+    const std::lock_guard lock(mutex_);
+    return fileReads_;
 }
 
 } // namespace menu::platform
