@@ -19,9 +19,9 @@ std::int64_t nowNs()
 }
 } // namespace
 
+// A settled file: its stamp alone tells whether it changed since.
 struct PosixProfileStore::Known {
     core::FileStamp stamp;
-    bool settled = false; // the stamp alone tells whether the file changed since
     core::ProfileIndex index;
 };
 
@@ -42,24 +42,25 @@ std::optional<QString> PosixProfileStore::read(const QString &file, const QStrin
             known_.erase(found);
         return std::nullopt;
     }
-    if (found != known_.end() && found.value()->settled && found.value()->stamp == *stamp)
+    if (found != known_.end() && found.value()->stamp == *stamp)
         return found.value()->index.lookup(section, key);
+    if (found != known_.end())
+        known_.erase(found);
 
     // Taken before the read: a change after it gets a later change time than a settled one.
     const std::int64_t readAt = nowNs();
     core::FileStamp readStamp;
     const auto bytes = core::profileFileBytes(file, &readStamp);
     ++fileReads_;
-    if (!bytes) {
-        if (found != known_.end())
-            known_.erase(found);
+    if (!bytes)
         return std::nullopt;
-    }
-    auto known = std::make_shared<Known>(Known{
-        readStamp, readStamp.changedNs < readAt - settledAge_.count(), core::ProfileIndex(*bytes)});
-    if (found == known_.end() && known_.size() >= kKnownFilesMax)
+    // A file still changing is scanned for the one value, as if nothing were kept.
+    if (readStamp.changedNs >= readAt - settledAge_.count())
+        return core::profileLookup(*bytes, section, key);
+    if (known_.size() >= kKnownFilesMax)
         known_.clear();
-    known_[file] = known;
+    const auto known = std::make_shared<const Known>(Known{readStamp, core::ProfileIndex(*bytes)});
+    known_.insert(file, known);
     return known->index.lookup(section, key);
 }
 
