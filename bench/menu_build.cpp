@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -45,6 +46,7 @@ constexpr int kButtonsPerModule = 9;
 constexpr int kEntriesPerButton = 9;
 constexpr int kButtons = 17 * kButtonsPerModule;
 constexpr int kRounds = 7;
+constexpr std::chrono::nanoseconds kNeverSettled = std::chrono::hours(24 * 365 * 100);
 
 class FixedClock final : public menu::platform::Clock {
   public:
@@ -82,10 +84,12 @@ class RestartableStore final : public menu::platform::ProfileStore {
     {
         return store_->write(file, section, key, value);
     }
-    void restart()
+    // Without keeping, every read reads its file anew, as a store without memory does.
+    void restart(bool keeping = true)
     {
         reads_ += store_->fileReads();
-        store_ = std::make_unique<menu::platform::PosixProfileStore>();
+        store_ = keeping ? std::make_unique<menu::platform::PosixProfileStore>()
+                         : std::make_unique<menu::platform::PosixProfileStore>(kNeverSettled);
     }
     std::size_t fileReads() const { return reads_ + store_->fileReads(); }
 
@@ -243,6 +247,7 @@ struct Result {
     double floor = 0;
     double real = 0;      // the first build after a start
     double again = 0;     // a refresh
+    double anew = 0;      // the first build, every file read anew at every read
     double fileReads = 0; // per first build
     int buttons = 0;
     int entries = 0;
@@ -255,7 +260,7 @@ Result measure(const QString &packageRoot, const QString &emptyRoot)
     Launcher bare(emptyRoot);
     const QIcon picture(
         QPixmap::fromImage(menu::gui::templatePicture(menu::gui::TemplatePicture::BitBtnDefault)));
-    std::vector<double> floors, reals, agains;
+    std::vector<double> floors, reals, agains, anews;
     const std::size_t readsBefore = real.profiles.fileReads();
     for (int round = 0; round < kRounds; ++round) {
         floors.push_back(timed(*bare.window, [&] { buildFixed(*bare.window, picture); }));
@@ -263,11 +268,17 @@ Result measure(const QString &packageRoot, const QString &emptyRoot)
         reals.push_back(timed(*real.window, [&] { real.window->ButtonReadAll(); }));
         agains.push_back(timed(*real.window, [&] { real.window->ButtonReadAll(); }));
     }
+    const std::size_t readsKeeping = real.profiles.fileReads() - readsBefore;
+    for (int round = 0; round < kRounds; ++round) {
+        real.profiles.restart(false);
+        anews.push_back(timed(*real.window, [&] { real.window->ButtonReadAll(); }));
+    }
     Result result;
     result.floor = median(floors);
     result.real = median(reals);
     result.again = median(agains);
-    result.fileReads = static_cast<double>(real.profiles.fileReads() - readsBefore) / kRounds;
+    result.anew = median(anews);
+    result.fileReads = static_cast<double>(readsKeeping) / kRounds;
     result.buttons = real.window->ButtonCount;
     for (int n = 1; n <= real.window->ButtonCount; ++n) {
         if (const ModuleButton *button = real.window->moduleButton(n);
@@ -288,6 +299,8 @@ void print(const char *name, const Result &result)
     std::printf("  refresh                    %8.1f ms\n", result.again);
     std::printf("  ratio, first build         %8.2f\n", result.real / result.floor);
     std::printf("  ratio, refresh             %8.2f\n", result.again / result.floor);
+    std::printf("  ratio, every file read anew at every read %8.2f (%.1f ms)\n",
+                result.anew / result.floor, result.anew);
 }
 
 } // namespace
