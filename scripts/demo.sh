@@ -59,22 +59,17 @@ cleanup() {
 # The processes of this demo: the launcher (also a newer one started by the installer) and the
 # installer while it runs.
 demo_launchers() {
-  local exe pid
-  for exe in /proc/[0-9]*/exe; do
-    pid=${exe#/proc/}
-    pid=${pid%/exe}
-    case "$(readlink "$exe" 2>/dev/null)" in
-    "$menu" | "$menu (deleted)") echo "$pid" ;;
-    esac
-  done
-  for pid in $(pgrep -f -- "$work/tmp/ORVAN-INSTAL/setup.exe" || true); do echo "$pid"; done
+  find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$menu" -o -lname "$menu (deleted)" \) \
+    2>/dev/null | cut -d/ -f3
+  pgrep -f -- "$work/tmp/ORVAN-INSTAL/setup.exe" || true
 }
 trap cleanup EXIT
 
-python3 demo/server/server.py "$server" "$work/server.port" "${MENU_DEMO_DOWNLOAD_SECONDS:-4}" \
+seconds=${MENU_DEMO_DOWNLOAD_SECONDS:-4} # how long each package download takes
+python3 demo/server/server.py "$server" "$work/server.port" "$seconds" \
   2> "$work/server.log" &
 server_pid=$!
-for _ in $(seq 100); do [ -s "$work/server.port" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
 [ -s "$work/server.port" ] || { echo "the demo update server did not start" >&2; exit 1; }
 port=$(cat "$work/server.port")
 echo "update server: http://127.0.0.1:$port/ORVANWIN/orvan_akt.ini announces $next"
@@ -202,8 +197,7 @@ if dialog=$(window_named "Aktualizácia programu" 30) && [ -n "$dialog" ]; then
   xdotool mousemove --window "$dialog" 120 147 click 1 # Stiahnuť
   sleep 1.5
   shot 7-update-downloading "$main"
-  for _ in $(seq 60); do grep -q "TeamViewerQS.exe HTTP" "$work/server.log" && break; sleep 0.2; done
-  sleep 1
+  sleep "$seconds" # the rest of the download, and a little more
   shot 8-update-downloaded "$main"
   answer "Aktualizácia programu" Escape || true
   sleep 1.5

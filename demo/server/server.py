@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The demo update server: serves a directory over HTTP on 127.0.0.1, the way the vendor's web
-server publishes ORVANWIN/orvan_akt.ini and ORVANWIN/FILES/<package>. Big files are sent at a
-measured pace, so that the update dialog's progress gauge has something to show.
+server publishes ORVANWIN/orvan_akt.ini and ORVANWIN/FILES/<package>. The package files are
+sent at a measured pace, in about a hundred pieces over SECONDS_PER_FILE seconds, so that the
+update dialog's progress gauge has something to show.
 
-    server.py ROOT PORT_FILE [SECONDS_PER_BIG_FILE]
+    server.py ROOT PORT_FILE [SECONDS_PER_FILE]
 
 Listens on an ephemeral port, writes the port number into PORT_FILE once it listens, and
 serves until it is terminated."""
@@ -14,8 +15,6 @@ import time
 
 ROOT, PORT_FILE = sys.argv[1], sys.argv[2]
 SECONDS = float(sys.argv[3]) if len(sys.argv) > 3 else 4.0
-BIG = 256 * 1024
-CHUNK = 32 * 1024
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -24,9 +23,11 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def copyfile(self, source, outputfile):
         size = os.fstat(source.fileno()).st_size
-        pause = SECONDS * CHUNK / size if size >= BIG else 0.0
+        measured = "/FILES/" in self.path and SECONDS > 0
+        piece = min(max(size // 100, 1024), 256 * 1024) if measured else 64 * 1024
+        pause = SECONDS * piece / max(size, 1) if measured else 0.0
         while True:
-            chunk = source.read(CHUNK)
+            chunk = source.read(piece)
             if not chunk:
                 break
             outputfile.write(chunk)
