@@ -77,7 +77,7 @@ class VirtualDisplay {
             server_.start(QStringLiteral("Xvfb"),
                           {name_, QStringLiteral("-screen"), QStringLiteral("0"),
                            QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp")});
+                           QStringLiteral("tcp"), QStringLiteral("-noreset")});
             if (server_.waitForStarted() &&
                 waitFor([this] { return server_.state() != QProcess::Running || answers(); },
                         10000) &&
