@@ -226,9 +226,8 @@ fi
 # The launcher's own update: closed and started again, it offers the announced version; the
 # answer Yes downloads and unpacks the package, whose installer puts the newer launcher in place
 # and starts it.
-kill -TERM "$(demo_launchers | head -n 1)"
-while [ -n "$(demo_launchers)" ]; do sleep 0.2; done
-old_main=$main
+for pid in $(demo_launchers); do kill -TERM "$pid" 2>/dev/null || true; done
+wait_for_the_end
 start_launcher
 if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
   shot offer "$main"
@@ -253,7 +252,6 @@ if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
 else
   skipped offer "no new-version offer at start"
 fi
-: "$old_main"
 
 for pid in $(demo_launchers); do kill -TERM "$pid" 2>/dev/null || true; done
 wait_for_the_end
