@@ -1,56 +1,269 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine, builds the launcher and runs it on the demo package.
-# Without a display it runs under Xvfb, saves a screenshot of the window and prints its path.
+# Sets up a fresh Debian machine, builds the launcher and runs it on the demo package, against a
+# local update server that announces a newer launcher and a newer Team Viewer.
+#
+# With a display the launcher just runs; the command ends (and stops the server) when the
+# launcher ends, also when it ended through its own update and the newer one has closed.
+# Without a display everything runs under Xvfb and the main scenes are walked by themselves;
+# each is saved as a PNG under build/demo-shots and its path printed. A scene whose window does
+# not appear is reported and skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target menu menu-doctor
+cmake --build --preset default -j "$(nproc)" --target menu menu-doctor menu_next demo_package
 
-# The demo tree: <demo>/ORVAN holds the module files, <demo>/ORVAN/MENU the launcher.
-demo=$root/build/demo
-rm -rf "$demo"
-mkdir -p "$demo"
-cp -R demo/package/. "$demo/"
+build=$root/build/default
+demo=$root/build/demo             # the installation: ORVAN/ with the modules, ORVAN/MENU/menu
+server=$root/build/demo-server    # what the update server publishes
+home=$root/build/demo-home        # the demo user's configuration and desktop
+work=$root/build/demo-work        # temporary directory of the launcher, server state
+shots=$root/build/demo-shots
+rm -rf "$demo" "$server" "$home" "$work" "$shots"
+mkdir -p "$demo" "$server/ORVANWIN/FILES" "$home/.config" "$home/Desktop" "$work/tmp" \
+  "$work/run" "$shots"
+chmod 700 "$work/run"
+
+cp -R "$build/demo-package/." "$demo/"
 mkdir -p "$demo/ORVAN/MENU"
-cp build/default/menu "$demo/ORVAN/MENU/menu"
+cp "$build/menu" "$demo/ORVAN/MENU/menu"
+menu_dir=$(realpath "$demo/ORVAN/MENU")
+menu=$menu_dir/menu
+printf '[OPTIONS]\r\nButtonsView=Hor\r\nLeft=0\r\nTop=0\r\nWidth=1000\r\nHeight=600\r\nWindowState=0\r\nLicKon=0\r\n' \
+  > "$menu_dir/menu.ini"
 echo "demo package: $demo/ORVAN"
 
-if [ -n "${DISPLAY:-}" ] && [ "${MENU_DEMO_HEADLESS:-0}" != 1 ]; then
-  exec "$demo/ORVAN/MENU/menu"
-fi
+# The update server's content: the update-information document, the launcher's package (the
+# newer build and its installer setup.exe) and the newer Team Viewer program.
+next=$(cat "$build/demo-next-version.txt")
+package=orvan-menu-$next.zip
+staging=$work/package
+mkdir -p "$staging"
+sed "s|@MENU_DIR@|$menu_dir|" demo/server/setup.sh.in > "$staging/setup.exe"
+cp "$build/menu_next" "$staging/menu"
+chmod 755 "$staging/setup.exe" "$staging/menu"
+(cd "$staging" && zip -q -X "$server/ORVANWIN/FILES/$package" setup.exe menu)
+cp "$build/demo-server-files/TeamViewerQS.exe" "$server/ORVANWIN/FILES/TeamViewerQS.exe"
+printf '[ORVAN]\r\nAktCis=%s\r\nAktDat=%s\r\nAktFil=%s\r\n\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n' \
+  "$next" "$(date +%d.%m.%Y)" "$package" > "$server/ORVANWIN/orvan_akt.ini"
 
-# No display: a virtual one, a screenshot of the launcher's window, then a clean close.
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-launcher=
+server_pid=
+xvfb_pid=
 cleanup() {
-  [ -n "$launcher" ] && kill "$launcher" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  for pid in $(demo_launchers); do kill -TERM "$pid" 2>/dev/null || true; done
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+# The processes of this demo: the launcher (also a newer one started by the installer) and the
+# installer while it runs.
+demo_launchers() {
+  find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$menu" -o -lname "$menu (deleted)" \) \
+    2>/dev/null | cut -d/ -f3
+  pgrep -f -- "$work/tmp/ORVAN-INSTAL/setup.exe" || true
 }
 trap cleanup EXIT
+
+seconds=${MENU_DEMO_DOWNLOAD_SECONDS:-4} # how long each package download takes
+python3 demo/server/server.py "$server" "$work/server.port" "$seconds" \
+  2> "$work/server.log" &
+server_pid=$!
+for _ in $(seq 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
+[ -s "$work/server.port" ] || { echo "the demo update server did not start" >&2; exit 1; }
+port=$(cat "$work/server.port")
+echo "update server: http://127.0.0.1:$port/ORVANWIN/orvan_akt.ini announces $next"
+
+export ORVAN_UPDATE_HOST=127.0.0.1:$port
+export TMPDIR=$work/tmp
+export XDG_CONFIG_HOME=$home/.config
+printf 'XDG_DESKTOP_DIR="%s/Desktop"\n' "$home" > "$XDG_CONFIG_HOME/user-dirs.dirs"
+
+# Waits until every process of the demo has ended.
+wait_for_the_end() {
+  while [ -n "$(demo_launchers)" ]; do sleep 0.5; done
+}
+show_shortcut() {
+  local link=$home/Desktop/ORVAN.lnk
+  [ -f "$link" ] || return 0
+  echo "desktop shortcut: $link"
+  lnkinfo "$link" | grep -E "Local path|Working directory|Icon location" || true
+}
+
+if [ -n "${DISPLAY:-}" ] && [ "${MENU_DEMO_HEADLESS:-0}" != 1 ]; then
+  (cd "$menu_dir" && "$menu") &
+  wait $! || true
+  wait_for_the_end
+  show_shortcut
+  exit 0
+fi
+
+# No display: a virtual one, and the scenes walked by a script.
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb_pid=$!
 export DISPLAY=$display
+export XDG_RUNTIME_DIR=$work/run
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-"$demo/ORVAN/MENU/menu" &
-launcher=$!
 title="ORVAN - Základná ponuka"
-window=
-for _ in $(seq 100); do
-  window=$(xwininfo -name "$title" 2>/dev/null | awk '/Window id:/ {print $4}') || true
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "the launcher's window did not appear" >&2; exit 1; }
-sleep 1.5 # let the first layout and paint settle
-shot=$root/build/demo-main-window.png
-import -window "$window" "$shot"
-echo "screenshot: $shot"
+# The id of the first top-level window with exactly this title, waiting up to $2 tenths of a second.
+window_named() {
+  local id=
+  for _ in $(seq "${2:-100}"); do
+    id=$(xwininfo -name "$1" 2>/dev/null | awk '/Window id:/ {print $4}') || true
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+# Saves what the screen shows inside the main window (menus and boxes over it included).
+shot() {
+  local name=$1 id=$2 geometry
+  geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+  import -window root -crop "$geometry" +repage "$shots/$name.png"
+  echo "scene $name: $shots/$name.png"
+}
+skipped() { echo "scene $1: skipped ($2)"; }
+start_launcher() {
+  (cd "$menu_dir" && exec "$menu") &
+  main=$(window_named "$title" 150)
+  [ -n "$main" ] || { echo "the launcher's window did not appear" >&2; exit 1; }
+  sleep 1.5 # the first layout and paint
+}
+# Opens the main window's context menu on an empty spot of the button panel.
+panel_menu() {
+  xdotool mousemove --window "$main" 700 540 click 3
+  sleep 0.7
+}
+press() { xdotool key --delay 120 "$@"; sleep 0.7; }
+# Focuses a box or dialog by its title and answers it with keys.
+answer() {
+  local id
+  id=$(window_named "$1" 30)
+  [ -n "$id" ] || return 1
+  xdotool windowfocus "$id" 2>/dev/null || true
+  sleep 0.3
+  shift
+  press "$@"
+}
 
-kill -TERM "$launcher"
-wait "$launcher" || true
-launcher=
-echo "settings saved: $demo/ORVAN/MENU/menu.ini"
+start_launcher
+# The background check runs about a second after the window is shown.
+for _ in $(seq 50); do grep -q "^AktCis=$next" "$menu_dir/menu.ini" && break; sleep 0.2; done
+sleep 0.5
+shot main-window "$main"
+
+# A button's submenu: the third button (Účtovníctvo) has documents of every kind.
+xdotool mousemove --window "$main" 475 50 click 3
+sleep 0.8
+shot submenu "$main"
+press Escape
+
+# A click on a button starts its program; a Windows program needs wine, and whatever fails is
+# told in a Slovak box.
+xdotool mousemove --window "$main" 95 50 click 1
+sleep 2
+box=
+for kind in Chyba Upozornenie Informácia; do
+  box=$(window_named "$kind" 1)
+  [ -n "$box" ] && break
+done
+if [ -n "$box" ]; then
+  shot launch-failure "$main"
+  answer "$kind" Return || true
+else
+  echo "scene launch: the program was started"
+fi
+
+# The desktop shortcut: the question, the success, and the second use.
+panel_menu
+press Down Down Down Return
+if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
+  shot shortcut-question "$main"
+  answer "Potvrdenie" Return
+  answer "Informácia" Return || true
+  show_shortcut
+  panel_menu
+  press Down Down Down Return
+  sleep 0.5
+  shot shortcut-exists "$main"
+  answer "Upozornenie" Return || answer "Informácia" Return || answer "Chyba" Return || true
+else
+  skipped shortcut "no question box"
+fi
+
+# The update-check settings dialog.
+panel_menu
+press Down Down Down Down Return
+if dialog=$(window_named "Nastavenie aktualizácie z internetu ..." 30) && [ -n "$dialog" ]; then
+  shot settings "$main"
+  answer "Nastavenie aktualizácie z internetu ..." Escape || true
+else
+  skipped settings "the dialog did not appear"
+fi
+
+# Team Viewer's update: the dialog before, during and after its download.
+panel_menu
+press Up Up Return
+if dialog=$(window_named "Aktualizácia programu" 30) && [ -n "$dialog" ]; then
+  sleep 0.5
+  shot update-dialog "$main"
+  xdotool mousemove --window "$dialog" 120 147 click 1 # Stiahnuť
+  sleep 1.5
+  shot update-downloading "$main"
+  sleep "$seconds" # the rest of the download, and a little more
+  shot update-downloaded "$main"
+  answer "Aktualizácia programu" Escape || true
+  sleep 1.5
+  shot team-viewer-updated "$main"
+else
+  press Escape
+  skipped update "the update dialog did not appear"
+fi
+
+# The launcher's own update: closed and started again, it offers the announced version; the
+# answer Yes downloads and unpacks the package, whose installer puts the newer launcher in place
+# and starts it.
+for pid in $(demo_launchers); do kill -TERM "$pid" 2>/dev/null || true; done
+wait_for_the_end
+start_launcher
+if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
+  shot offer "$main"
+  answer "Potvrdenie" Return
+  sleep 1.5
+  shot launcher-downloading "$main"
+  # The old launcher closes, the installer starts the new one: a new main window.
+  new_main=
+  for _ in $(seq 150); do
+    id=$(window_named "$title" 1)
+    if [ -n "$id" ] && [ "$id" != "$main" ]; then new_main=$id; break; fi
+    sleep 0.2
+  done
+  if [ -n "$new_main" ]; then
+    main=$new_main
+    sleep 2
+    shot updated "$main"
+    "$build/menu-doctor" version "$menu" | sed "s/^/the installed launcher now: /"
+  else
+    skipped updated "no new launcher window"
+  fi
+else
+  skipped offer "no new-version offer at start"
+fi
+
+for pid in $(demo_launchers); do kill -TERM "$pid" 2>/dev/null || true; done
+wait_for_the_end
+echo "settings saved: $menu_dir/menu.ini"
+
+# MENU_DEMO_DOCS=1 refreshes the README's pictures from this walk.
+if [ "${MENU_DEMO_DOCS:-0}" = 1 ]; then
+  mkdir -p docs
+  for scene in main-window submenu launch-failure shortcut-exists settings update-downloading \
+    update-downloaded offer updated; do
+    [ -f "$shots/$scene.png" ] || continue
+    convert "$shots/$scene.png" -resize 800x +dither -colors 256 "PNG8:docs/demo-$scene.png"
+    echo "picture: docs/demo-$scene.png"
+  done
+fi

@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   binutils-mingw-w64-x86-64
   zip unzip liblnk-utils
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils xdotool imagemagick
   fonts-dejavu-core
   python3
 )

@@ -1,23 +1,33 @@
-// The real launcher as separate processes: one instance, closing on a termination signal.
+// The real launcher as separate processes on a virtual X display (Xvfb, started here), in a
+// demo tree, against a local update server: one instance, the background check, closing on a
+// termination signal, and the refusal to run outside the installation directory.
+#include "core/ProfileFile.h"
+#include "core/ScriptedHttpServer.h"
 #include "platform/posix/LocalSingleInstance.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-bool waitFor(const std::function<bool()> &done, int ms = 15000)
+const QString kMainTitle = QStringLiteral("ORVAN - Základná ponuka");
+
+bool waitFor(const std::function<bool()> &done, int ms = 20000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -25,7 +35,7 @@ bool waitFor(const std::function<bool()> &done, int ms = 15000)
         if (timer.elapsed() > ms)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(20);
+        QThread::msleep(50);
     }
     return true;
 }
@@ -52,63 +62,306 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
     EXPECT_TRUE(waitFor([&] { return raised == 1; }));
 }
 
-class LauncherProcess : public ::testing::Test {
-protected:
-    LauncherProcess()
+// An X server of its own for the processes of one test.
+class VirtualDisplay {
+  public:
+    VirtualDisplay()
     {
-        QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
-        QDir().mkpath(dir.file(QStringLiteral("run")));
-        exe = dir.file(QStringLiteral("ORVAN/MENU/menu"));
-        QFile::copy(QStringLiteral(MENU_PATH), exe);
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            return;
+        // A display number that no other X server holds (its lock file is the sign).
+        for (int n = 200 + ::getpid() % 500, tries = 0; tries < 50; ++n, ++tries) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            name_ = QStringLiteral(":%1").arg(n);
+            server_.start(QStringLiteral("Xvfb"),
+                          {name_, QStringLiteral("-screen"), QStringLiteral("0"),
+                           QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                           QStringLiteral("tcp"), QStringLiteral("-noreset")});
+            if (server_.waitForStarted() &&
+                waitFor([this] { return server_.state() != QProcess::Running || answers(); },
+                        10000) &&
+                server_.state() == QProcess::Running)
+                return;
+            stop();
+        }
+        name_.clear();
+    }
+    ~VirtualDisplay() { stop(); }
+    VirtualDisplay(const VirtualDisplay &) = delete;
+    VirtualDisplay &operator=(const VirtualDisplay &) = delete;
+
+    bool running() const { return !name_.isEmpty(); }
+    QString name() const { return name_; }
+
+    // Runs an X client program on this display and gives its standard output.
+    QString run(const QString &program, const QStringList &arguments) const
+    {
+        QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
-        env.insert(QStringLiteral("ORVAN_UPDATE_HOST"), QStringLiteral("127.0.0.1:9"));
-        environment = env;
-    }
-    void start(QProcess &process)
-    {
-        process.setProcessEnvironment(environment);
-        process.setProgram(exe);
-        process.start();
-        ASSERT_TRUE(process.waitForStarted());
-    }
-    bool listening() const
-    {
-        return QFile::exists(dir.file(QStringLiteral("run/Orvan-Menu-") +
-                                      QString::number(::getuid()) + QStringLiteral(".socket")));
+        env.insert(QStringLiteral("DISPLAY"), name_);
+        tool.setProcessEnvironment(env);
+        tool.start(program, arguments);
+        if (!tool.waitForFinished(10000)) {
+            tool.kill();
+            tool.waitForFinished();
+            return {};
+        }
+        return QString::fromUtf8(tool.readAllStandardOutput());
     }
 
-    menu::test::TempDir dir;
-    QString exe;
-    QProcessEnvironment environment;
+    // The id of a top-level window with exactly this title, or empty.
+    QString window(const QString &title) const
+    {
+        const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-name"), title});
+        const auto match =
+            QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)")).match(info);
+        return match.hasMatch() ? match.captured(1) : QString();
+    }
+
+    // The top-level windows from the bottom of the stack to its top.
+    QStringList stack() const
+    {
+        QStringList ids;
+        const QString tree =
+            run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+        const QRegularExpression child(QStringLiteral("^\\s+(0x[0-9a-f]+) "),
+                                       QRegularExpression::MultilineOption);
+        for (auto it = child.globalMatch(tree); it.hasNext();)
+            ids.append(it.next().captured(1));
+        // xwininfo lists the children from the top of the stack down.
+        std::reverse(ids.begin(), ids.end());
+        return ids;
+    }
+
+  private:
+    bool answers() const
+    {
+        QProcess probe;
+        probe.setStandardOutputFile(QProcess::nullDevice());
+        probe.setStandardErrorFile(QProcess::nullDevice());
+        probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), name_});
+        return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
+               probe.exitCode() == 0;
+    }
+    void stop()
+    {
+        if (server_.state() != QProcess::NotRunning) {
+            server_.terminate();
+            if (!server_.waitForFinished(5000)) {
+                server_.kill();
+                server_.waitForFinished();
+            }
+        }
+    }
+
+    QString name_;
+    QProcess server_;
 };
 
-TEST_F(LauncherProcess, SecondStartEndsAndTheFirstSavesOnTermination)
-{
-    QProcess first;
-    start(first);
-    ASSERT_TRUE(waitFor([&] { return listening(); })) << first.readAllStandardError().toStdString();
+// A demo installation in a fresh directory: <dir>/ORVAN with the demo package's modules and
+// <dir>/ORVAN/MENU/menu, a private runtime, temporary and configuration directory, and an
+// update server on 127.0.0.1.
+class LauncherProcess : public ::testing::Test {
+  protected:
+    LauncherProcess()
+    {
+#ifdef MENU_DEMO_PACKAGE_DIR
+        copyTree(QStringLiteral(MENU_DEMO_PACKAGE_DIR), dir.path());
+#endif
+        for (const char *sub : {"ORVAN/MENU", "run", "tmp", "config"})
+            QDir().mkpath(dir.file(QLatin1String(sub)));
+        QFile::setPermissions(dir.file(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        exe = dir.file(QStringLiteral("ORVAN/MENU/menu"));
+        QFile::copy(QStringLiteral(MENU_PATH), exe);
+        menuIni = dir.file(QStringLiteral("ORVAN/MENU/menu.ini"));
 
-    QProcess second;
-    start(second);
-    ASSERT_TRUE(second.waitForFinished(15000));
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("DISPLAY"), display.name());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.file(QStringLiteral("config")));
+        environment.insert(QStringLiteral("TMPDIR"), dir.file(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("ORVAN_UPDATE_HOST"),
+                           QStringLiteral("127.0.0.1:%1").arg(server.port()));
+        server.answer(menu::test::ScriptedHttpServer::response(
+            "HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", kAnnouncement));
+    }
+    ~LauncherProcess() override
+    {
+        for (const auto &process : processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished();
+            }
+        }
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.running()) << "Xvfb is needed (scripts/install-deps.sh installs it)";
+    }
+
+    static void copyTree(const QString &from, const QString &to)
+    {
+        QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString source = it.next();
+            const QString target = to + source.mid(from.size());
+            QDir().mkpath(QFileInfo(target).path());
+            QFile::copy(source, target);
+        }
+    }
+    // A process with the test's environment, ended at the latest with the test.
+    QProcess &start(const QString &program, const QStringList &arguments = {})
+    {
+        auto &process = *processes.emplace_back(std::make_unique<QProcess>());
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForStarted()) << program.toStdString();
+        return process;
+    }
+    bool mainWindowShown() const
+    {
+        return !display.window(kMainTitle).isEmpty();
+    }
+    void terminate(QProcess &process)
+    {
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+    }
+    QString saved(const char *section, const char *key) const
+    {
+        return menu::core::profileRead(menuIni, QLatin1String(section), QLatin1String(key))
+            .value_or(QString());
+    }
+    // Files of a directory, without the ones the test put there.
+    static QStringList filesIn(const QString &path)
+    {
+        return QDir(path).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    static constexpr char kAnnouncement[] = "[ORVAN]\r\nAktCis=1.0.0.1\r\nAktDat=01.02.2020\r\n"
+                                            "AktFil=orvan-1.0.0.1.zip\r\n[TEA]\r\n"
+                                            "AktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n";
+
+    VirtualDisplay display;
+    menu::test::TempDir dir;
+    menu::test::ScriptedHttpServer server;
+    QString exe;
+    QString menuIni;
+    QProcessEnvironment environment;
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
+{
+    QProcess &first = start(exe);
+    ASSERT_TRUE(waitFor([&] { return mainWindowShown(); }))
+        << first.readAllStandardError().toStdString();
+    const QString window = display.window(kMainTitle);
+
+    // Another program's window over the launcher's.
+    start(QStringLiteral("xmessage"),
+          {QStringLiteral("-geometry"), QStringLiteral("1024x768+0+0"), QStringLiteral("cover")});
+    QString coverWindow;
+    ASSERT_TRUE(waitFor(
+        [&] { return !(coverWindow = display.window(QStringLiteral("xmessage"))).isEmpty(); }));
+    const auto above = [&] {
+        const QStringList stack = display.stack();
+        return stack.indexOf(window) > stack.indexOf(coverWindow);
+    };
+    ASSERT_FALSE(above());
+
+    QProcess &second = start(exe);
+    ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(waitFor(above)) << "the first launcher's window did not come to the top";
+    EXPECT_EQ(display.window(kMainTitle), window);
 
-    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-    ASSERT_TRUE(first.waitForFinished(15000));
-    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(first.exitCode(), 0);
+    terminate(first);
+}
 
-    QFile ini(dir.file(QStringLiteral("ORVAN/MENU/menu.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QString saved = QString::fromUtf8(ini.readAll());
-    for (const char *key : {"ButtonsView", "Left", "Width", "Top", "Height", "WindowState", "LicKon"})
-        EXPECT_TRUE(saved.contains(QLatin1String(key) + QLatin1Char('='))) << key;
-    // Nothing half-written is left behind.
-    EXPECT_EQ(QDir(dir.file(QStringLiteral("ORVAN/MENU"))).entryList(QDir::Files).size(), 2);
+TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)
+{
+    // No background check: nothing may be in flight when the signal comes.
+    ASSERT_TRUE(menu::core::profileWrite(menuIni, QStringLiteral("OPTIONS"),
+                                         QStringLiteral("LicKon"), QStringLiteral("2")));
+    ASSERT_TRUE(menu::core::profileWrite(menuIni, QStringLiteral("OPTIONS"),
+                                         QStringLiteral("ButtonsView"), QStringLiteral("ver")));
+    QProcess &launcher = start(exe);
+    ASSERT_TRUE(waitFor([&] { return mainWindowShown(); }))
+        << launcher.readAllStandardError().toStdString();
+    terminate(launcher);
+
+    for (const char *key :
+         {"ButtonsView", "Left", "Width", "Top", "Height", "WindowState", "LicKon", "LicKonLast"}) {
+        EXPECT_TRUE(menu::core::profileRead(menuIni, QStringLiteral("OPTIONS"), QLatin1String(key)))
+            << key;
+    }
+    EXPECT_EQ(saved("OPTIONS", "ButtonsView"), QStringLiteral("Ver"));
+    EXPECT_EQ(saved("OPTIONS", "LicKon"), QStringLiteral("2"));
+    EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
+              QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
+    EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
+}
+
+// Needs the background check: green once it is part of the launcher.
+TEST_F(LauncherProcess, DISABLED_TheCheckStoresWhatTheUpdateServerAnnounces)
+{
+    QProcess &launcher = start(exe);
+    ASSERT_TRUE(waitFor([&] { return mainWindowShown(); }));
+    ASSERT_TRUE(waitFor([&] {
+        return saved("TEA", "AktFil") == QStringLiteral("TeamViewerQS.exe");
+    })) << "no announcement stored; last request: "
+        << server.lastRequest().toStdString();
+    EXPECT_TRUE(server.lastRequest().startsWith("GET /ORVANWIN/orvan_akt.ini HTTP/1."));
+    EXPECT_EQ(saved("ORVAN", "AktCis"), QStringLiteral("1.0.0.1"));
+    EXPECT_EQ(saved("ORVAN", "AktDat"), QStringLiteral("01.02.2020"));
+    EXPECT_EQ(saved("ORVAN", "AktFil"), QStringLiteral("orvan-1.0.0.1.zip"));
+    EXPECT_EQ(saved("TEA", "AktCis"), QStringLiteral("15.51.5"));
+    terminate(launcher);
+
+    // The time of the check, kept at close.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d.\\d\\d$"))
+                    .match(saved("OPTIONS", "LicKonLast"))
+                    .hasMatch())
+        << saved("OPTIONS", "LicKonLast").toStdString();
+    // The downloaded document was read and deleted; nothing else was left behind.
+    EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
+              QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
+    EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
+}
+
+TEST_F(LauncherProcess, OutsideTheInstallationDirectoryItShowsTheErrorAndEnds)
+{
+    const QString elsewhere = dir.file(QStringLiteral("ORVAN/MENU2/menu"));
+    QDir().mkpath(QFileInfo(elsewhere).path());
+    QFile::copy(QStringLiteral(MENU_PATH), elsewhere);
+    QProcess &launcher = start(elsewhere);
+
+    QString box;
+    ASSERT_TRUE(waitFor([&] { return !(box = display.window(QStringLiteral("Chyba"))).isEmpty(); }))
+        << launcher.readAllStandardError().toStdString();
+    // The box waits for its answer; there is no main window.
+    QThread::msleep(300);
+    EXPECT_EQ(launcher.state(), QProcess::Running);
+    EXPECT_FALSE(mainWindowShown());
+
+    // OK ends the program without a word written.
+    if (!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        display.run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), box});
+        display.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+        ASSERT_TRUE(launcher.waitForFinished(20000));
+        EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(launcher.exitCode(), 0);
+    }
+    EXPECT_FALSE(mainWindowShown());
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("ORVAN/MENU2/menu.ini"))));
 }
 
 } // namespace

@@ -1,0 +1,3 @@
+@echo off
+rem Mesaèná uzávierka miezd
+\ORVAN\PEM\pem.exe /uzavierka

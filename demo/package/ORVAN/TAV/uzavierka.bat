@@ -1,0 +1,3 @@
+@echo off
+rem Roèná uzávierka úètovníctva
+\ORVAN\TAV\tav.exe /uzavierka
