@@ -180,6 +180,10 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
             return result;
     }
 
+    // Nothing counts as unpacked before it is on the disk: the installer runs from it next.
+    if (options.flush && !dir.flush(result.error))
+        return result;
+
     if (!result.corrupted.isEmpty()) {
         result.error = result.corrupted.first();
         return result;

@@ -51,7 +51,7 @@ struct DecompResult {
 struct ExtractOptions {
     // Free bytes below the target directory; negative: ask the file system.
     qint64 availableBytes = -1;
-    // Flush every written file to the disk before it counts as written.
+    // Get every written file onto the disk before the extraction counts as done.
     bool flush = true;
 };
 

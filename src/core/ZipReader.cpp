@@ -1,41 +1,13 @@
 #include "core/ZipReader.h"
 
+#include "core/TextCodec.h"
+
 #include <QFile>
 #include <zip.h>
 
 namespace menu::core {
 
 namespace {
-
-// Code page 852 (DOS Latin 2), the OEM code page of Slovak systems: characters 128 to 255.
-// Kept here until a shared text-codec unit offers it.
-constexpr char16_t kCp852High[128] = {
-    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x016F, 0x0107, 0x00E7, //
-    0x0142, 0x00EB, 0x0150, 0x0151, 0x00EE, 0x0179, 0x00C4, 0x0106, //
-    0x00C9, 0x0139, 0x013A, 0x00F4, 0x00F6, 0x013D, 0x013E, 0x015A, //
-    0x015B, 0x00D6, 0x00DC, 0x0164, 0x0165, 0x0141, 0x00D7, 0x010D, //
-    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x0104, 0x0105, 0x017D, 0x017E, //
-    0x0118, 0x0119, 0x00AC, 0x017A, 0x010C, 0x015F, 0x00AB, 0x00BB, //
-    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x011A, //
-    0x015E, 0x2563, 0x2551, 0x2557, 0x255D, 0x017B, 0x017C, 0x2510, //
-    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x0102, 0x0103, //
-    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4, //
-    0x0111, 0x0110, 0x010E, 0x00CB, 0x010F, 0x0147, 0x00CD, 0x00CE, //
-    0x011B, 0x2518, 0x250C, 0x2588, 0x2584, 0x0162, 0x016E, 0x2580, //
-    0x00D3, 0x00DF, 0x00D4, 0x0143, 0x0144, 0x0148, 0x0160, 0x0161, //
-    0x0154, 0x00DA, 0x0155, 0x0170, 0x00FD, 0x00DD, 0x0163, 0x00B4, //
-    0x00AD, 0x02DD, 0x02DB, 0x02C7, 0x02D8, 0x00A7, 0x00F7, 0x00B8, //
-    0x00B0, 0x00A8, 0x02D9, 0x0171, 0x0158, 0x0159, 0x25A0, 0x00A0, //
-};
-
-bool isAscii(const QByteArray &bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 QString libzipText(int code)
 {
@@ -67,17 +39,6 @@ QString openErrorText(const QString &what, int code)
 }
 
 } // namespace
-
-QString decodeOemName(const QByteArray &bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += byte < 0x80 ? QChar(byte) : QChar(kCp852High[byte - 0x80]);
-    }
-    return text;
-}
 
 void ZipReader::ArchiveCloser::operator()(zip *archive) const
 {
@@ -162,13 +123,13 @@ std::optional<ZipEntry> ZipReader::entry(qint64 index, QString &error) const
     result.rawName = QByteArray(raw);
     // Read strictly, a name without the UTF-8 mark comes back converted from the DOS code
     // page, so it differs from the stored bytes as soon as one of them is not ASCII.
-    if (isAscii(result.rawName)) {
+    if (isAscii(result.rawName.constData(), result.rawName.size())) {
         result.name = QString::fromLatin1(result.rawName);
     } else if (result.rawName == QByteArray(strict)) {
         result.utf8Name = true;
         result.name = QString::fromUtf8(result.rawName);
     } else {
-        result.name = decodeOemName(result.rawName);
+        result.name = decodeCodePage(CodePage::Cp852, result.rawName);
     }
     result.isDirectory = result.rawName.endsWith('/') || result.rawName.endsWith('\\');
 

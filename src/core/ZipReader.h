@@ -28,9 +28,6 @@ struct ZipEntry {
     bool encrypted = false;
 };
 
-// The name of a ZIP entry in code page 852.
-QString decodeOemName(const QByteArray &bytes);
-
 class ZipReader {
   public:
     ZipReader();

@@ -191,6 +191,8 @@ void TfMenuMain::createPopupMenu()
     MenuOptions = addItem(PopupMenu, QStringLiteral("MenuOptions"),
                           QStringLiteral("&Nastavenie kontroly aktualizácií"),
                           QStyle::SP_FileDialogDetailedView);
+    connect(MenuOptions, &QAction::triggered, this,
+            [this] { guarded(this, [this] { MenuOptionsClick(); }); });
     PopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
     MenuAktTea = addItem(PopupMenu, QStringLiteral("MenuAktTea"),
                          QStringLiteral("Aktualizácia &Team Viewer-ORVAN"), QStyle::SP_ArrowDown);

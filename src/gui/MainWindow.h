@@ -72,6 +72,8 @@ class TfMenuMain : public QWidget {
     void FormResize();
     void ButtonsArrange();
     void MenuButtonsClick(QObject *Sender);
+    // The settings dialog of the update check (MainWindowOptions.cpp).
+    void MenuOptionsClick();
 
     // The module buttons and their submenus (MainWindowButtons.cpp).
     void ButtonReadAll();

@@ -43,9 +43,10 @@ class UnpackDir {
         ~File();
         // Writes every byte or reports why not (a full disk, a size limit, ...).
         bool write(const char *data, qint64 size, QString &error);
-        // Applies the attributes, flushes the data to the disk (when asked) and closes the
-        // file; a failure of any of these is reported, as the data may not have arrived.
-        bool finish(const StoredAttributes &attributes, bool flush, QString &error);
+        // Applies the attributes and closes the file; a failure of either is reported, as
+        // the data may not have arrived. startFlush starts writing the data to the disk
+        // without waiting for it (UnpackDir::flush waits).
+        bool finish(const StoredAttributes &attributes, bool startFlush, QString &error);
 
       private:
         friend class UnpackDir;
@@ -53,6 +54,10 @@ class UnpackDir {
         int fd_ = -1;
         QString shownPath_;
     };
+
+    // Waits until every file written below the directory, and the folders that name them,
+    // are on the disk; a failure to get them there is reported.
+    bool flush(QString &error);
 
     // Creates relative as a new, empty regular file. An existing file of that name is
     // replaced, also a read-only one; an existing folder of that name is an error.

@@ -1,6 +1,7 @@
 #include "core/PackageExtract.h"
 
 #include "ZipTestArchives.h"
+#include "core/TextCodec.h"
 #include "platform/platform.h"
 #include "support/TempDir.h"
 
@@ -190,7 +191,9 @@ TEST(PackageExtract, ZipToolNamesFollowTheUtf8Flag)
         menu::test::setUtf8Flag(bytes, flagged);
         work.write("orvan_update.zip", bytes);
         const DecompResult result = unpack(work.file("orvan_update.zip"));
-        const QString expected = flagged ? slovak : menu::core::decodeOemName(slovak.toUtf8());
+        const QString expected =
+            flagged ? slovak
+                    : menu::core::decodeCodePage(menu::core::CodePage::Cp852, slovak.toUtf8());
         ASSERT_EQ(result.written, QStringList{expected}) << flagged;
         EXPECT_EQ(work.read("ORVAN-INSTAL/" + expected), "u");
         EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);
@@ -460,7 +463,8 @@ TEST(PackageExtract, DialogSeesBusyStatusNotesAndBoxesInOrder)
                            "red Prerušenie ! Dekomprimácia je práve otvorená !"}));
 }
 
-TEST(PackageExtract, DoctorUnpackReportsFilesAndTheInstallerCheck)
+// menu-doctor extract reports the outcome in its output and always ends with status 0.
+TEST(PackageExtract, DoctorExtractPrintsTheResultAndTheBoxText)
 {
     TempDir tmp;
     {
@@ -472,21 +476,34 @@ TEST(PackageExtract, DoctorUnpackReportsFilesAndTheInstallerCheck)
         none.add("docs/a.txt", "a");
         ASSERT_TRUE(none.close());
     }
-    QProcess good;
-    good.start(MENU_DOCTOR_PATH, {"unpack", tmp.file("good/orvan_update.zip")});
-    ASSERT_TRUE(good.waitForFinished(30000));
-    EXPECT_EQ(good.exitCode(), 0);
-    const QString out = QString::fromUtf8(good.readAllStandardOutput());
-    EXPECT_TRUE(out.contains("written: setup.exe\n")) << out.toStdString();
-    EXPECT_TRUE(out.contains("written: docs/a.txt\n"));
-    EXPECT_TRUE(out.contains("installer: " + tmp.file("good/ORVAN-INSTAL/setup.exe")));
+    tmp.write("html/orvan_update.zip", "<html><body>404 Not Found</body></html>");
+    auto run = [](const QString &archive) {
+        QProcess doctor;
+        doctor.start(MENU_DOCTOR_PATH, {"extract", archive});
+        EXPECT_TRUE(doctor.waitForFinished(30000));
+        EXPECT_EQ(doctor.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(doctor.exitCode(), 0);
+        return QString::fromUtf8(doctor.readAllStandardOutput());
+    };
 
-    QProcess bad;
-    bad.start(MENU_DOCTOR_PATH, {"unpack", tmp.file("bad/orvan_update.zip")});
-    ASSERT_TRUE(bad.waitForFinished(30000));
-    EXPECT_EQ(bad.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(bad.readAllStandardError())
-                    .contains("POZOR ! Rozpakovaný súbor setup.exe nenájdený !"));
+    EXPECT_EQ(run(tmp.file("good/orvan_update.zip")), "result: true\n");
+    EXPECT_EQ(tmp.read("good/ORVAN-INSTAL/setup.exe"), "MZ");
+    EXPECT_EQ(tmp.read("good/ORVAN-INSTAL/docs/a.txt"), "a");
+
+    EXPECT_EQ(run(tmp.file("bad/orvan_update.zip")),
+              "result: false\nerror: POZOR !\\rRozpakovaný súbor setup.exe nenájdený !\n");
+    EXPECT_EQ(tmp.read("bad/ORVAN-INSTAL/docs/a.txt"), "a");
+
+    EXPECT_EQ(run(tmp.file("html/orvan_update.zip")), "result: false\nerror: POZOR !\\rSúbor " +
+                                                          tmp.file("html/orvan_update.zip") +
+                                                          " nie je archív ZIP !\n");
+
+    // A relative path is taken from the working directory, as a shell user means it.
+    QProcess relative;
+    relative.setWorkingDirectory(tmp.file("good"));
+    relative.start(MENU_DOCTOR_PATH, {"extract", "orvan_update.zip"});
+    ASSERT_TRUE(relative.waitForFinished(30000));
+    EXPECT_EQ(relative.readAllStandardOutput(), "result: true\n");
 }
 
 } // namespace

@@ -9,15 +9,6 @@ using menu::core::ZipReader;
 
 namespace {
 
-TEST(ZipReader, SlovakLettersInCodePage852)
-{
-    const QByteArray cp852("\xA0\x84\x9F\xD4\x82\xA1\x92\x96\xE5\xA2\x93\xEA\xE7\x9C\xA3\xEC\xA7 "
-                           "\xB5\x8E\xAC\xD2\x90\xD6\x91\x95\xD5\xE0\xE2\xE8\xE6\x9B\xE9\xED\xA6");
-    EXPECT_EQ(menu::core::decodeOemName(cp852),
-              QStringLiteral("áäčďéíĺľňóôŕšťúýž ÁÄČĎÉÍĹĽŇÓÔŔŠŤÚÝŽ"));
-    EXPECT_EQ(menu::core::decodeOemName("setup.exe"), QStringLiteral("setup.exe"));
-}
-
 TEST(ZipReader, EntriesAndBlocksFromMemory)
 {
     menu::test::TempDir tmp;
