@@ -1,7 +1,6 @@
 // The typed edit control on a real form (offscreen), with Slovak settings on 15.3.2024 and an
 // error box that records instead of waiting.
 #include "gui/AEdit.h"
-
 #include "platform/platform.h"
 
 #include <QApplication>
@@ -12,7 +11,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+
 #include <gtest/gtest.h>
+
 #include <memory>
 #include <vector>
 
@@ -45,7 +46,7 @@ QColor background(const TAEdit *edit)
 }
 
 class AEditTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         TAEdit::setDefaultRegionalSettings(&regional);
@@ -368,7 +369,7 @@ TEST_F(AEditTest, TypedAccessUsesTheRegionalForms)
     edit->setAsInteger(12);
     EXPECT_EQ(edit->text(), QStringLiteral("12,00 €"));
     EXPECT_DOUBLE_EQ(edit->asFloat(), 12.0);
-    EXPECT_EQ(edit->asInteger(), 0);    // "12,00" is no whole number
+    EXPECT_EQ(edit->asInteger(), 0); // "12,00" is no whole number
     edit->setText(QStringLiteral("x")); // no digits: nothing, which is 0
     EXPECT_EQ(edit->text(), QStringLiteral("0,00 €"));
     edit->setText(QStringLiteral("1,2,3"));
@@ -406,8 +407,8 @@ TEST_F(AEditTest, RendersItsStyles)
             const QImage image = edit.grab().toImage();
             const QString file =
                 QStringLiteral("%1/aedit-%2-%3.png")
-                    .arg(dir, QLatin1String(name),
-                         valid ? QLatin1String("valid") : QLatin1String("invalid"));
+                    .arg(dir, QLatin1String(name), valid ? QLatin1String("valid")
+                                                         : QLatin1String("invalid"));
             EXPECT_TRUE(image.save(file)) << file.toStdString();
             if (style != esSimple && valid) {
                 // And with the button held down.
@@ -425,9 +426,9 @@ TEST_F(AEditTest, RendersItsStyles)
             if (style == esEllipsis) {
                 // The middle one of the three squares is black.
                 const QRect b = edit.buttonRect();
-                EXPECT_EQ(
-                    image.pixelColor(b.left() + b.width() / 2 - 1, b.top() + b.height() / 2 - 1),
-                    QColor(Qt::black));
+                EXPECT_EQ(image.pixelColor(b.left() + b.width() / 2 - 1,
+                                           b.top() + b.height() / 2 - 1),
+                          QColor(Qt::black));
             }
         }
     }

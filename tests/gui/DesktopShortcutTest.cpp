@@ -6,8 +6,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <deque>
+
 #include <gtest/gtest.h>
+
+#include <deque>
 #include <ostream>
 #include <tuple>
 #include <utility>
@@ -39,7 +41,7 @@ using Box = std::pair<BoxKind, QString>;
 
 // Records every box and answers confirmations as scripted (No when nothing is left).
 class RecordingBoxes : public menu::platform::MessageBoxes {
-  public:
+public:
     std::vector<Box> shown;
     std::deque<BoxAnswer> answers;
 
@@ -61,14 +63,14 @@ class RecordingBoxes : public menu::platform::MessageBoxes {
 };
 
 class FixedDesktops : public menu::platform::DesktopFolders {
-  public:
+public:
     FixedDesktops(QString shared, QString own) : shared_(std::move(shared)), own_(std::move(own)) {}
     QString DesktopFolderGet(const QString &kind) const override
     {
         return kind == QLatin1String("A") ? own_ : shared_;
     }
 
-  private:
+private:
     QString shared_;
     QString own_;
 };

@@ -8,9 +8,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
 
@@ -52,7 +53,7 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
 }
 
 class LauncherProcess : public ::testing::Test {
-  protected:
+protected:
     LauncherProcess()
     {
         QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
@@ -104,8 +105,7 @@ TEST_F(LauncherProcess, SecondStartEndsAndTheFirstSavesOnTermination)
     QFile ini(dir.file(QStringLiteral("ORVAN/MENU/menu.ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QString saved = QString::fromUtf8(ini.readAll());
-    for (const char *key :
-         {"ButtonsView", "Left", "Width", "Top", "Height", "WindowState", "LicKon"})
+    for (const char *key : {"ButtonsView", "Left", "Width", "Top", "Height", "WindowState", "LicKon"})
         EXPECT_TRUE(saved.contains(QLatin1String(key) + QLatin1Char('='))) << key;
     // Nothing half-written is left behind.
     EXPECT_EQ(QDir(dir.file(QStringLiteral("ORVAN/MENU"))).entryList(QDir::Files).size(), 2);
