@@ -37,9 +37,14 @@ constexpr int kClientHeight = 190;
 const QColor kMoneyGreen(192, 220, 192);
 const QColor kNavy(0, 0, 128);
 
+// Tahoma 8 points; where it is missing, a face about as narrow, so that the labels and
+// versions fit the places the dialog gives them.
 QFont tahoma8()
 {
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Segoe UI"),
+                      QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans")});
     font.setPixelSize(11);
     return font;
 }
@@ -302,13 +307,15 @@ void TfMenuUpdate::FormShow()
     const core::UpdateCase updateCase =
         core::updateCaseFor(xComAktCis, xComAktDat, xIntAktCis, xIntAktDat);
     if (updateCase != core::UpdateCase::A)
-        fInt->setText(QStringLiteral("v") + xIntAktCis +
-                      (xIntAktDat.isEmpty() ? QString() : QStringLiteral(" zo dňa ") + xIntAktDat));
+        fInt->setText(core::shownVersionText(xIntAktCis, xIntAktDat));
     const core::UpdateRecommendation r = core::updateRecommendation(updateCase, launcher);
     fPoz->setText(r.note);
     setTextColour(fPoz, QPalette::Text, r.noteRed);
     if (r.announcedRed)
         setTextColour(fInt, QPalette::Text, true);
+    // A text wider than its field shows its beginning.
+    for (TAEdit *field : {fCom, fInt, fPoz})
+        field->setCursorPosition(0);
     bbImp->setText(r.buttonCaption);
     caseButtonEnabled_ = r.buttonEnabled;
     bbImp->setEnabled(r.buttonEnabled && !xInstantStart);
@@ -454,7 +461,7 @@ bool TfMenuUpdate::fImport()
     LabPoz->adjustSize();
     fPoz->hide();
     Gauge->show();
-    LabByt->clear();
+    setSizeText(QString());
     LabByt->show();
     Gauge->setValue(Gauge->minimum());
 
@@ -519,7 +526,7 @@ void TfMenuUpdate::HttpDownProgressNotification(const QString &, std::int32_t Cu
     if (MaxProgress != -1) {
         // A range of 0 to 0 would make the gauge run as a busy bar; an empty file is complete.
         Gauge->setMaximum(std::max(MaxProgress, 1));
-        LabByt->setText(core::fileSizeText(MaxProgress));
+        setSizeText(core::fileSizeText(MaxProgress));
     }
     Gauge->setValue(std::clamp(CurrentProgress, Gauge->minimum(), Gauge->maximum()));
 }
@@ -533,6 +540,17 @@ void TfMenuUpdate::StatusBarWrite(const QString &s)
 {
     fStatusBar->setText(QStringLiteral("  ") + s);
     fStatusBar->repaint();
+}
+
+void TfMenuUpdate::setSizeText(const QString &text)
+{
+    // Right-aligned at its right edge, and as wide as its text needs: a size in bytes does not
+    // fit the label's designed width.
+    LabByt->setText(text);
+    const QRect designed(322, 85, 73, 13);
+    const int width = std::max(designed.width(), LabByt->sizeHint().width());
+    const int height = std::max(designed.height(), LabByt->sizeHint().height());
+    LabByt->setGeometry(designed.right() + 1 - width, designed.top(), width, height);
 }
 
 void TfMenuUpdate::setNoteColour(bool red)

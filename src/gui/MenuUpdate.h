@@ -97,6 +97,7 @@ class TfMenuUpdate : public QDialog, public core::IHttpDownProgress, private cor
     // The transfer on its worker thread; returns when it has ended.
     bool download(const QString &url, QString &EcText, QString &EcHint);
     void setNoteColour(bool red);
+    void setSizeText(const QString &text);
     void blockInput(bool busy);
 
     // DecompView: the unpacking step reports through these.
