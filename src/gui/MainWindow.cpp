@@ -199,6 +199,10 @@ void TfMenuMain::createPopupMenu()
     MenuAktOrvan =
         addItem(PopupMenu, QStringLiteral("MenuAktOrvan"),
                 QStringLiteral("Aktualizácia &ORVAN-Základná ponuka"), QStyle::SP_ArrowDown);
+    for (QAction *item : {MenuAktTea, MenuAktOrvan}) {
+        connect(item, &QAction::triggered, this,
+                [this, item] { guarded(this, [this, item] { MenuAktClick(item); }); });
+    }
 }
 
 void TfMenuMain::createTemplates()
@@ -334,6 +338,7 @@ void TfMenuMain::FormShow()
 
     // One entry is not a menu yet: the notice stays behind a single button.
     Panel->setCaption(ButtonCount <= 1 ? core::noModulesNotice() : QString());
+    TestNewVersion();
 }
 
 void TfMenuMain::closeEvent(QCloseEvent *event)

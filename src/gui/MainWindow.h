@@ -91,6 +91,11 @@ class TfMenuMain : public QWidget {
     // The button numbered n, or none when its creation failed.
     ModuleButton *moduleButton(int n) const;
 
+    // The new-version offer and the update commands (MainWindowUpdate.cpp).
+    void TestNewVersion();
+    void MenuAktClick(QObject *Sender);
+    void MenuUpdate(const QString &Prg, bool InstantStart);
+
   protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

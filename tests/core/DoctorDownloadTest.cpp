@@ -1,4 +1,4 @@
-#include "core/ScriptedHttpServer.h"
+#include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
 #include <QProcess>

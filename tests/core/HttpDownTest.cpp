@@ -1,6 +1,6 @@
 #include "core/HttpDown.h"
 
-#include "core/ScriptedHttpServer.h"
+#include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // demo tree, against a local update server: one instance, the background check, closing on a
 // termination signal, and the refusal to run outside the installation directory.
 #include "core/ProfileFile.h"
-#include "core/ScriptedHttpServer.h"
+#include "support/ScriptedHttpServer.h"
 #include "platform/posix/LocalSingleInstance.h"
 #include "support/TempDir.h"
 
