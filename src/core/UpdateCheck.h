@@ -50,6 +50,9 @@ InfoNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
 // The label when a downloaded document could not be applied; reason is the detail.
 InfoNotice storeFailedNotice(const QString &reason);
 
+// text as the label shows it: a CR on its own breaks the line there, as CR LF does.
+QString labelLines(const QString &text);
+
 // The five announcements of the update-information document.
 struct UpdateInfo {
     QString OrvanAktCis, OrvanAktDat, OrvanAktFil, TeaAktCis, TeaAktFil;

@@ -39,8 +39,9 @@ class CheckEnd {
 
 void TfMenuMain::InfoLabelSet(const core::InfoNotice &notice)
 {
-    LabUpdateInfo->setText(notice.text);
-    LabUpdateInfo->setToolTip(notice.hint);
+    // Qt draws a lone CR as a blank; the notices mean a line break there.
+    LabUpdateInfo->setText(core::labelLines(notice.text));
+    LabUpdateInfo->setToolTip(core::labelLines(notice.hint));
     QPalette colours = LabUpdateInfo->palette();
     colours.setColor(QPalette::WindowText,
                      notice.red ? QColor(Qt::red) : palette().color(QPalette::WindowText));

@@ -1,5 +1,6 @@
 // The background update check on a real main window, against a scripted HTTP server on
-// 127.0.0.1 and a faked internet state.
+// 127.0.0.1 and a faked internet state. The label shows a notice's lone CR as CR LF, the line
+// break it stands for.
 #include "core/HttpDown.h"
 #include "core/ScriptedHttpServer.h"
 #include "gui/Faults.h"
@@ -187,7 +188,7 @@ TEST_F(UpdateCheckTest, FailedChecksShowWhyInRedAndChangeNothing)
     const Case cases[] = {
         {"download failed", true, "",
          ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "", "missing"),
-         QStringLiteral("UPOZORNENIE !\rStiahnutie neúspešné (404)!"), QString(), 1},
+         QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"), QString(), 1},
         {"test failed", false, "netlink refused", std::nullopt,
          QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !"),
          QStringLiteral("netlink refused"), 0},
@@ -233,8 +234,9 @@ TEST_F(UpdateCheckTest, AProgramDirectoryThatCannotBeWrittenIsACriticalError)
     if (!asRoot)
         QFile::setPermissions(menuDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                            QFileDevice::ExeOwner);
-    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\rKritická chyba pri sťahovaní!"));
-    EXPECT_TRUE(label().toolTip().startsWith(QStringLiteral("Kritická chyba pri sťahovaní!\r\r")));
+    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nKritická chyba pri sťahovaní!"));
+    EXPECT_TRUE(
+        label().toolTip().startsWith(QStringLiteral("Kritická chyba pri sťahovaní!\r\n\r\n")));
     EXPECT_GT(label().toolTip().size(), 40);
     EXPECT_TRUE(labelRed());
     EXPECT_EQ(w.LicKonLast, QString());
@@ -310,7 +312,7 @@ TEST_F(UpdateCheckTest, RefreshDuringARunningCheckStartsNoSecondWorker)
 
     ASSERT_TRUE(waitFor([&w] { return !w.ProgressUpdateCheck; }));
     EXPECT_FALSE(w.LicKonTeraz);
-    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\rServer nenájdený (500)!"));
+    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nServer nenájdený (500)!"));
     EXPECT_EQ(server.connections(), 1);
 }
 
@@ -345,7 +347,7 @@ TEST_F(UpdateCheckTest, AnnouncementsThatCannotBeStoredAreReportedAndTheCheckEnd
     dir.write(QStringLiteral("ORVAN/MENU/menu.ini/in-the-way"), "x");
     check();
     EXPECT_EQ(label().text(),
-              QStringLiteral("UPOZORNENIE !\rInformácie o aktualizáciách nie je možné uložiť!"));
+              QStringLiteral("UPOZORNENIE !\r\nInformácie o aktualizáciách nie je možné uložiť!"));
     EXPECT_TRUE(label().toolTip().startsWith(QStringLiteral("Unable to write to ")));
     EXPECT_TRUE(labelRed());
     EXPECT_FALSE(w.ProgressUpdateCheck);
