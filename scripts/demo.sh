@@ -18,8 +18,24 @@ mkdir -p "$demo/ORVAN/MENU"
 cp build/default/menu "$demo/ORVAN/MENU/menu"
 echo "demo package: $demo/ORVAN"
 
+# The demo update server on 127.0.0.1: the launcher fetches its news from there.
+serverlog=$root/build/demo-server.log
+python3 -u -m http.server 0 --bind 127.0.0.1 --directory demo/server >"$serverlog" 2>&1 &
+server=$!
+port=
+for _ in $(seq 50); do
+  port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$serverlog" | head -n 1)
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "the demo update server did not start" >&2; kill "$server"; exit 1; }
+export ORVAN_UPDATE_HOST=127.0.0.1:$port
+echo "demo update server: http://$ORVAN_UPDATE_HOST/ORVANWIN/orvan_akt.ini"
+
 if [ -n "${DISPLAY:-}" ] && [ "${MENU_DEMO_HEADLESS:-0}" != 1 ]; then
-  exec "$demo/ORVAN/MENU/menu"
+  "$demo/ORVAN/MENU/menu" || true
+  kill "$server" 2>/dev/null || true
+  exit 0
 fi
 
 # No display: a virtual one, a screenshot of the launcher's window, then a clean close.
@@ -30,6 +46,7 @@ launcher=
 cleanup() {
   [ -n "$launcher" ] && kill "$launcher" 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
+  kill "$server" 2>/dev/null || true
 }
 trap cleanup EXIT
 export DISPLAY=$display
@@ -45,7 +62,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$window" ] || { echo "the launcher's window did not appear" >&2; exit 1; }
-sleep 1.5 # let the first layout and paint settle
+sleep 2.5 # let the first layout, the paint and the update check (a second in) settle
 shot=$root/build/demo-main-window.png
 import -window "$window" "$shot"
 echo "screenshot: $shot"
