@@ -139,6 +139,19 @@ struct CurlRun {
     qint64 peak = 0;
 };
 
+// VmHWM of a running process, in bytes; 0 when it cannot be read.
+qint64 highWaterMark(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
 CurlRun runCurl(const QString &address, const QString &target)
 {
     const QByteArray url = "http://" + address.toUtf8();
@@ -151,12 +164,21 @@ CurlRun runCurl(const QString &address, const QString &target)
     if (::posix_spawnp(&child, "curl", nullptr, nullptr, const_cast<char *const *>(argv),
                        environ) != 0)
         return run;
+    // The child's own peak: what the kernel reports at its end would include this process's,
+    // carried over by the spawn, so its high-water mark is read while it runs.
     int status = 0;
-    rusage usage{};
-    if (::wait4(child, &status, 0, &usage) != child)
-        return run;
+    for (;;) {
+        const qint64 high = highWaterMark(child);
+        if (high > 0)
+            run.peak = high;
+        const pid_t done = ::waitpid(child, &status, WNOHANG);
+        if (done == child)
+            break;
+        if (done < 0)
+            return run;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     run.took = std::chrono::steady_clock::now() - start;
-    run.peak = static_cast<qint64>(usage.ru_maxrss) * 1024;
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }
