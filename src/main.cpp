@@ -4,6 +4,7 @@
 #include "gui/Faults.h"
 #include "gui/MainWindow.h"
 #include "gui/QtMessageBoxes.h"
+#include "gui/UpdateWorker.h"
 #include "platform/Desktop.h"
 #include "platform/Executables.h"
 #include "platform/Regional.h"
@@ -14,6 +15,8 @@
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/posix/TerminationSignals.h"
+
+#include <cstdlib>
 
 int main(int argc, char **argv)
 {
@@ -58,5 +61,9 @@ int main(int argc, char **argv)
 
     window.show();
     QApplication::exec();
+    // The settings are saved. An update check still waiting on the network ends with the
+    // process, at once: nobody waits for it, and nothing it may still use is torn down under it.
+    if (menu::gui::TVlakno::anyRunning())
+        std::_Exit(0);
     return 0;
 }

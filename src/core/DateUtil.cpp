@@ -86,6 +86,11 @@ bool hasDesignator(const QString &format)
 }
 } // namespace
 
+QChar timeSeparator(const platform::RegionalFormats &formats)
+{
+    return timeSeparatorOf(formats.longTimeFormat);
+}
+
 QString DateSepUnify(const QString &s, QChar sep)
 {
     static const QString separators = QStringLiteral(" ,-./:");

@@ -46,6 +46,9 @@ QString formatDate(QDate date, const QString &format);
 // separator of the long time format, optionally followed by AM or PM.
 std::optional<QTime> readTime(const QString &text, const platform::RegionalFormats &formats);
 
+// The separator between hours and minutes in the long time format (":" when it has none).
+QChar timeSeparator(const platform::RegionalFormats &formats);
+
 // time written with a time format picture (H, HH, h, hh, m, mm, s, ss, AP, ap, tt).
 QString formatTime(QTime time, const QString &format);
 

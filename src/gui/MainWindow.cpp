@@ -333,6 +333,7 @@ void TfMenuMain::FormShow()
     TeaAktCis = menuIni_->MenuIniRead(QStringLiteral("TEA"), QStringLiteral("AktCis"));
     TeaAktFil = menuIni_->MenuIniRead(QStringLiteral("TEA"), QStringLiteral("AktFil"));
 
+    UpdateCheckStart();
     ButtonReadAll();
     FormShown = true;
 
@@ -414,11 +415,6 @@ void TfMenuMain::MenuButtonsClick(QObject *Sender)
     menuIni_->MenuIniWrite(kOptions, QStringLiteral("ButtonsView"),
                            core::buttonsViewText(ButtonsHorizontal));
     ButtonsArrange();
-}
-
-void TfMenuMain::TimerDownloadTimer()
-{
-    TimerDownload->stop();
 }
 
 void TfMenuMain::bringForward()

@@ -17,6 +17,11 @@ class QMenu;
 class QTimer;
 class QToolButton;
 
+namespace menu::core {
+struct InfoNotice;
+struct UpdateCheckOutcome;
+} // namespace menu::core
+
 namespace menu::gui {
 
 class ModuleButton;
@@ -96,6 +101,15 @@ class TfMenuMain : public QWidget {
     void MenuAktClick(QObject *Sender);
     void MenuUpdate(const QString &Prg, bool InstantStart);
 
+    // The background update check (MainWindowCheck.cpp).
+    void UpdateCheckStart();
+    void TimerDownloadTimer();
+    void Download();
+    void UpdateCheckDone(const core::UpdateCheckOutcome &outcome);
+    void UpdateInfoStore();
+    void InfoLabelSet(const core::InfoNotice &notice);
+    QString UpdateInfoPath() const;
+
   protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -105,7 +119,6 @@ class TfMenuMain : public QWidget {
     void FormCreate();
     void FormShow();
     void FormCloseQuery();
-    void TimerDownloadTimer();
 
     void createComponents();
     void createPopupMenu();

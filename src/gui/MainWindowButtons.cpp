@@ -122,6 +122,7 @@ void TfMenuMain::MenuRefreshClick()
 
 void TfMenuMain::MenuRefreshAll()
 {
+    UpdateCheckStart();
     ButtonFreeAll();
     ButtonReadAll();
     ButtonsArrange();

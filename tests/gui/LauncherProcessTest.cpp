@@ -3,6 +3,7 @@
 // termination signal, and the refusal to run outside the installation directory.
 #include "core/ProfileFile.h"
 #include "support/ScriptedHttpServer.h"
+#include "platform/posix/InterfaceInternetState.h"
 #include "platform/posix/LocalSingleInstance.h"
 #include "support/TempDir.h"
 
@@ -310,9 +311,17 @@ TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
 }
 
-// Needs the background check: green once it is part of the launcher.
-TEST_F(LauncherProcess, DISABLED_TheCheckStoresWhatTheUpdateServerAnnounces)
+// The launcher looks for news only on a computer with a network connection.
+bool online()
 {
+    QString error;
+    return menu::platform::InterfaceInternetState().connected(error);
+}
+
+TEST_F(LauncherProcess, TheCheckStoresWhatTheUpdateServerAnnounces)
+{
+    if (!online())
+        GTEST_SKIP() << "no network interface is up: the launcher would not look";
     QProcess &launcher = start(exe);
     ASSERT_TRUE(waitFor([&] { return mainWindowShown(); }));
     ASSERT_TRUE(waitFor([&] {
@@ -335,6 +344,19 @@ TEST_F(LauncherProcess, DISABLED_TheCheckStoresWhatTheUpdateServerAnnounces)
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
               QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
+}
+
+TEST_F(LauncherProcess, ClosingDuringASlowCheckEndsAtOnce)
+{
+    if (!online())
+        GTEST_SKIP() << "no network interface is up: the launcher would not look";
+    server.answer({{}, true}); // accepts and never answers; the launcher would wait 90 s
+    QProcess &launcher = start(exe);
+    ASSERT_TRUE(waitFor([&] { return server.connections() == 1; }))
+        << launcher.readAllStandardError().toStdString();
+    terminate(launcher);
+    EXPECT_EQ(saved("OPTIONS", "LicKon"), QStringLiteral("0"));
+    EXPECT_EQ(saved("ORVAN", "AktCis"), QString());
 }
 
 TEST_F(LauncherProcess, OutsideTheInstallationDirectoryItShowsTheErrorAndEnds)

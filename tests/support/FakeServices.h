@@ -2,6 +2,7 @@
 // shell that starts programs.
 #pragma once
 
+#include "platform/Internet.h"
 #include "platform/Shell.h"
 #include "platform/platform.h"
 
@@ -68,6 +69,18 @@ class RecordingShell final : public platform::Shell {
     }
     std::vector<std::pair<QString, QString>> opened;
     int result = platform::kShellStarted;
+};
+
+// The internet state as scripted: connected, not connected, or a test that itself fails.
+class FakeInternet final : public platform::InternetState {
+  public:
+    bool connected(QString &error) const override
+    {
+        error = failure;
+        return failure.isEmpty() && isConnected;
+    }
+    bool isConnected = true;
+    QString failure; // the system's message when the test fails
 };
 
 } // namespace menu::test

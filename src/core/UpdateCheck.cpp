@@ -1,0 +1,109 @@
+#include "core/UpdateCheck.h"
+
+#include "core/HttpDown.h"
+#include "core/InternetConnection.h"
+#include "core/ProfileFile.h"
+#include "core/TextCodec.h"
+
+namespace menu::core {
+
+namespace {
+
+const QString kNotice = QStringLiteral("UPOZORNENIE !\r");
+
+bool startsWithByteOrderMark(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
+           bytes.startsWith("\xFE\xFF");
+}
+
+} // namespace
+
+bool announcedIsNewer(const QString &announced, const QString &installed)
+{
+    // QString compares UTF-16 code units, with a prefix before the longer text.
+    return QString::compare(announced, installed, Qt::CaseSensitive) > 0;
+}
+
+UpdateCheckOutcome runUpdateCheck(const platform::InternetState *internet, const QString &url,
+                                  const QString &localPath)
+{
+    UpdateCheckOutcome outcome;
+    if (internet != nullptr)
+        outcome.connected = fInternetConnection(*internet, outcome.text, outcome.hint);
+    if (outcome.connected)
+        outcome.downloaded = fHttpDown(url, localPath, outcome.text, outcome.hint);
+    return outcome;
+}
+
+InfoNotice newerVersionNotice()
+{
+    return {QStringLiteral("UPOZORNENIE !\r\nNainštalujte novú verziu programu\r\n"
+                           "ORVAN-Základná ponuka !"),
+            QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."), true};
+}
+
+InfoNotice switchedOffNotice()
+{
+    return {QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."),
+            QStringLiteral("Nastavenie kontroly je možné pravým tlačidlom na ploche ORVAN ..."),
+            false};
+}
+
+InfoNotice progressNotice()
+{
+    return {QStringLiteral("Prebieha kontrola aktualizácií cez internet ..."), QString(), false};
+}
+
+InfoNotice failedCheckNotice(const UpdateCheckOutcome &outcome)
+{
+    if (outcome.connected)
+        return {kNotice + outcome.text, outcome.hint, true};
+    if (!outcome.text.isEmpty())
+        return {outcome.text, outcome.hint, true};
+    return {QStringLiteral("Váš počítač nemá pripojenie na internet !"), QString(), true};
+}
+
+InfoNotice storeFailedNotice(const QString &reason)
+{
+    return {kNotice + QStringLiteral("Informácie o aktualizáciách nie je možné uložiť!"), reason,
+            true};
+}
+
+QString labelLines(const QString &text)
+{
+    QString lines;
+    lines.reserve(text.size() + 4);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        lines += text.at(i);
+        if (text.at(i) == u'\r' && (i + 1 == text.size() || text.at(i + 1) != u'\n'))
+            lines += QLatin1Char('\n');
+    }
+    return lines;
+}
+
+UpdateInfo readUpdateInfo(const QByteArray &bytes)
+{
+    // The profile engine would take valid UTF-8 for UTF-8; this document is ANSI unless marked.
+    QByteArray marked = bytes;
+    if (!startsWithByteOrderMark(bytes)) {
+        marked = QByteArrayLiteral("\xEF\xBB\xBF") +
+                 decodeCodePage(CodePage::Windows1250, bytes).toUtf8();
+    }
+    const auto value = [&marked](const char *section, const char *key) {
+        return profileLookup(marked, QLatin1String(section), QLatin1String(key))
+            .value_or(QString());
+    };
+    return {value("ORVAN", "AktCis"), value("ORVAN", "AktDat"), value("ORVAN", "AktFil"),
+            value("TEA", "AktCis"), value("TEA", "AktFil")};
+}
+
+QString licKonLastText(const QDateTime &now, QChar timeSeparator)
+{
+    const QTime time = now.time();
+    return now.date().toString(QStringLiteral("dd.MM.yyyy")) + QLatin1Char(' ') +
+           QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0')) + timeSeparator +
+           QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
+}
+
+} // namespace menu::core

@@ -1,0 +1,68 @@
+// The background update-information check without its window: the decision whether a newer
+// launcher is already announced, the check itself as the worker runs it (internet test and
+// download), the reading of the downloaded document, and the texts of the information label.
+#pragma once
+
+#include "platform/Internet.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QDateTime>
+#include <QString>
+
+namespace menu::core {
+
+// The document's local name in the program directory; it exists only from the download until
+// it has been read.
+inline constexpr char kUpdateInfoFileName[] = "orvan_akt.$$$";
+
+// True when announced is greater than installed, compared as texts code unit by code unit (a
+// prefix is the smaller, the empty text the smallest): 1.0.0.10 is not newer than 1.0.0.9.
+bool announcedIsNewer(const QString &announced, const QString &installed);
+
+// What the worker found out: whether the computer is connected, and if so whether the download
+// succeeded. text and hint are the internet test's when not connected, else the download's.
+struct UpdateCheckOutcome {
+    bool connected = false;
+    bool downloaded = false;
+    QString text;
+    QString hint;
+};
+
+// The worker's whole run: the internet test, then (only when connected) the download of url
+// into localPath. A missing internet service counts as no connection.
+UpdateCheckOutcome runUpdateCheck(const platform::InternetState *internet, const QString &url,
+                                  const QString &localPath);
+
+// What the information label shows.
+struct InfoNotice {
+    QString text;
+    QString hint; // the tooltip
+    bool red = false;
+};
+
+InfoNotice newerVersionNotice();
+InfoNotice switchedOffNotice();
+InfoNotice progressNotice();
+// The label after a check that did not succeed (outcome.connected && outcome.downloaded is the
+// success, which empties the label instead).
+InfoNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
+// The label when a downloaded document could not be applied; reason is the detail.
+InfoNotice storeFailedNotice(const QString &reason);
+
+// text as the label shows it: a CR on its own breaks the line there, as CR LF does.
+QString labelLines(const QString &text);
+
+// The five announcements of the update-information document.
+struct UpdateInfo {
+    QString OrvanAktCis, OrvanAktDat, OrvanAktFil, TeaAktCis, TeaAktFil;
+};
+
+// Reads the document's bytes as INI text: the system's ANSI code page (Windows-1250) unless
+// it begins with a byte-order mark. Missing entries are empty.
+UpdateInfo readUpdateInfo(const QByteArray &bytes);
+
+// The time of a successful check as "DD.MM.YYYY hh:nn" with the given time separator.
+QString licKonLastText(const QDateTime &now, QChar timeSeparator);
+
+} // namespace menu::core

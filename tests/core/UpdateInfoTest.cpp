@@ -1,0 +1,128 @@
+// The rules of the update check that need no window: the version comparison, the reading of
+// the update-information document, the time of a check, the worker's run.
+#include "support/ScriptedHttpServer.h"
+#include "core/UpdateCheck.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace menu::core;
+
+namespace {
+
+TEST(UpdateCheckRules, AnnouncedVersionIsNewerOnlyAsText)
+{
+    struct Case {
+        const char *announced;
+        const char *installed;
+        bool newer;
+    };
+    const Case cases[] = {
+        {"1.1.0.8", "1.1.0.7", true},
+        {"1.1.0.7", "1.1.0.7", false},
+        {"1.0.0.10", "1.0.0.9", false},
+        {"1.0.0.9", "1.0.0.10", true},
+        {"1.1.0.7.1", "1.1.0.7", true},
+        {"1.1.0", "1.1.0.7", false},
+        {"", "1.1.0.7", false},
+        {"", "", false},
+        {"0", "", true},
+        {"1.1.0.7", "1.1.0.7 ", false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(announcedIsNewer(QString::fromUtf8(c.announced), QString::fromUtf8(c.installed)),
+                  c.newer)
+            << c.announced << " vs " << c.installed;
+    }
+}
+
+TEST(UpdateCheckRules, DocumentIsAnsiTextUnlessItCarriesAMark)
+{
+    // Windows-1250: 0xE1 á, 0x9A š. The same bytes read as UTF-8 would be invalid or different.
+    const UpdateInfo ansi = readUpdateInfo("; news\r\n[orvan]\r\n aktcis = \"1.2.0.1\" \r\n"
+                                           "AktFil=bal\xE1\x9Ak.zip\r\nAktDat=01.02.2024\r\n"
+                                           "[OTHER]\r\nAktCis=9\r\n[TEA]\r\nAktFil=tv.exe\r\n");
+    EXPECT_EQ(ansi.OrvanAktCis, QStringLiteral("1.2.0.1"));
+    EXPECT_EQ(ansi.OrvanAktDat, QStringLiteral("01.02.2024"));
+    EXPECT_EQ(ansi.OrvanAktFil, QStringLiteral("balášk.zip"));
+    EXPECT_EQ(ansi.TeaAktCis, QString());
+    EXPECT_EQ(ansi.TeaAktFil, QStringLiteral("tv.exe"));
+
+    // Valid UTF-8 without a mark is still ANSI; with the mark it is UTF-8.
+    EXPECT_EQ(readUpdateInfo("[TEA]\nAktFil=\xC3\xA1\n").TeaAktFil, QStringLiteral("Ăˇ"));
+    EXPECT_EQ(readUpdateInfo("\xEF\xBB\xBF[TEA]\nAktFil=\xC3\xA1\n").TeaAktFil,
+              QStringLiteral("á"));
+    EXPECT_EQ(readUpdateInfo(QByteArray("\xFF\xFE[\0T\0E\0A\0]\0\n\0A\0k\0t\0C\0i\0s\0=\0"
+                                        "7\0",
+                                        30))
+                  .TeaAktCis,
+              QStringLiteral("7"));
+
+    const UpdateInfo none = readUpdateInfo("<html>Not here</html>");
+    EXPECT_EQ(none.OrvanAktCis + none.OrvanAktDat + none.OrvanAktFil + none.TeaAktCis +
+                  none.TeaAktFil,
+              QString());
+}
+
+TEST(UpdateCheckRules, TimeOfACheckIsSixteenCharacters)
+{
+    EXPECT_EQ(licKonLastText(QDateTime(QDate(2024, 1, 5), QTime(7, 3, 59)), QLatin1Char(':')),
+              QStringLiteral("05.01.2024 07:03"));
+    EXPECT_EQ(licKonLastText(QDateTime(QDate(2023, 12, 31), QTime(23, 59)), QLatin1Char('.')),
+              QStringLiteral("31.12.2023 23.59"));
+    EXPECT_EQ(licKonLastText(QDateTime(QDate(2024, 10, 10), QTime(0, 0)), QLatin1Char(':')).size(),
+              16);
+}
+
+TEST(UpdateCheckRules, LabelBreaksTheLineAtALoneCarriageReturn)
+{
+    EXPECT_EQ(labelLines(QStringLiteral("UPOZORNENIE !\rStiahnutie neúspešné (404)!")),
+              QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"));
+    EXPECT_EQ(labelLines(QStringLiteral("a\r\nb\r\rc\r")), QStringLiteral("a\r\nb\r\n\r\nc\r\n"));
+    EXPECT_EQ(labelLines(QString()), QString());
+}
+
+class ScriptedInternet final : public menu::platform::InternetState {
+  public:
+    bool connected(QString &error) const override
+    {
+        error = failure;
+        return isConnected;
+    }
+    bool isConnected = true;
+    QString failure;
+};
+
+TEST(UpdateCheckRules, WorkerDownloadsOnlyWhenConnected)
+{
+    menu::test::ScriptedHttpServer server;
+    server.answer(menu::test::ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "[ORVAN]"));
+    menu::test::TempDir dir;
+    const QString url = server.address(QStringLiteral("/info.ini"));
+    const QString local = dir.file(QStringLiteral("orvan_akt.$$$"));
+    ScriptedInternet internet;
+
+    internet.isConnected = false;
+    UpdateCheckOutcome outcome = runUpdateCheck(&internet, url, local);
+    EXPECT_FALSE(outcome.connected);
+    EXPECT_EQ(outcome.text, QString());
+    EXPECT_EQ(failedCheckNotice(outcome).text,
+              QStringLiteral("Váš počítač nemá pripojenie na internet !"));
+    EXPECT_FALSE(runUpdateCheck(nullptr, url, local).connected);
+
+    internet.failure = QStringLiteral("no netlink");
+    outcome = runUpdateCheck(&internet, url, local);
+    EXPECT_FALSE(outcome.connected);
+    EXPECT_EQ(outcome.hint, QStringLiteral("no netlink"));
+    EXPECT_EQ(server.connections(), 0);
+    EXPECT_FALSE(QFile::exists(local));
+
+    internet = {};
+    outcome = runUpdateCheck(&internet, url, local);
+    EXPECT_TRUE(outcome.connected);
+    EXPECT_TRUE(outcome.downloaded);
+    EXPECT_EQ(dir.read(QStringLiteral("orvan_akt.$$$")), QByteArray("[ORVAN]"));
+}
+
+} // namespace
