@@ -234,18 +234,27 @@ if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
   answer "Potvrdenie" Return
   sleep 1.5
   shot launcher-downloading "$main"
-  # The old launcher closes, the installer starts the new one: a new main window.
+  # The old launcher closes, the installer starts the new one: a new process with a main window.
+  # The window may get the old one's id (the X server reuses a departed client's ids), so the
+  # process tells them apart.
+  old_pids=" $(demo_launchers | tr '\n' ' ')"
   new_main=
   for _ in $(seq 150); do
-    id=$(window_named "$title" 1)
-    if [ -n "$id" ] && [ "$id" != "$main" ]; then new_main=$id; break; fi
+    newer=
+    for pid in $(demo_launchers); do
+      case "$old_pids" in *" $pid "*) ;; *) newer=$pid ;; esac
+    done
+    if [ -n "$newer" ] && [ -z "$(ps -o pid= -p "$old_pids" 2>/dev/null)" ]; then
+      id=$(window_named "$title" 1)
+      if [ -n "$id" ]; then new_main=$id; break; fi
+    fi
     sleep 0.2
   done
   if [ -n "$new_main" ]; then
     main=$new_main
     sleep 2
     shot updated "$main"
-    "$build/menu-doctor" version "$menu" | sed "s/^/the installed launcher now: /"
+    "$build/menu-doctor" version "$menu" 041B04E2 FileVersion | cut -f2 | sed "s/^/the installed launcher now: v/"
   else
     skipped updated "no new launcher window"
   fi
