@@ -1,26 +1,93 @@
 #include "core/PackagePaths.h"
 
-#include <QDir>
+#include "core/ProfileFile.h"
+
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <mutex>
+
+#include <dirent.h>
 
 namespace menu::core {
 
 namespace {
 const QString kMenuDir = QStringLiteral("/ORVAN/MENU/");
 
-// The entry of dir whose name equals name without case; name itself when none does.
-QString matchComponent(const QString &dir, const QString &name)
+// Matching a component without case lists its directory. A package has few directories and
+// many targets in each, so a listing is kept while the directory's stamp stays the same. A
+// directory changed a moment ago may change again within the same stamp: it is listed anew.
+constexpr std::int64_t kSettledNs = 2'000'000'000;
+constexpr qsizetype kListingsMax = 64;
+
+struct Listing {
+    FileStamp stamp;
+    QHash<QString, QStringList> byFolded; // case-folded name -> the names that fold to it
+};
+
+std::mutex listingsMutex;
+QHash<QString, std::shared_ptr<const Listing>> listings; // by directory path
+
+std::int64_t nowNs()
 {
-    if (name == QLatin1String(".") || name == QLatin1String("..") ||
-        QFileInfo::exists(dir + QLatin1Char('/') + name))
-        return name;
-    const QStringList entries =
-        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return entry;
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+std::shared_ptr<const Listing> listed(const QString &dir, const FileStamp &stamp)
+{
+    DIR *stream = ::opendir(QFile::encodeName(dir).constData());
+    if (stream == nullptr)
+        return nullptr;
+    auto listing = std::make_shared<Listing>();
+    listing->stamp = stamp;
+    while (const dirent *entry = ::readdir(stream)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != QLatin1String(".") && name != QLatin1String(".."))
+            listing->byFolded[name.toCaseFolded()].append(name);
     }
-    return name;
+    ::closedir(stream);
+    return listing;
+}
+
+std::shared_ptr<const Listing> listingOf(const QString &dir)
+{
+    const auto stamp = fileStampOf(dir);
+    if (!stamp)
+        return nullptr;
+    const std::lock_guard lock(listingsMutex);
+    if (const auto known = listings.value(dir); known && known->stamp == *stamp)
+        return known;
+    const std::int64_t listedAt = nowNs();
+    auto listing = listed(dir, *stamp);
+    if (listing && stamp->changedNs < listedAt - kSettledNs) {
+        if (listings.size() >= kListingsMax)
+            listings.clear();
+        listings.insert(dir, listing);
+    } else {
+        listings.remove(dir);
+    }
+    return listing;
+}
+
+// The name of the entry of dir that is name, or else equals it without case (the first such
+// in code-point order, whatever order the directory keeps); nothing when there is none.
+std::optional<QString> entryNamed(const QString &dir, const QString &name)
+{
+    const auto listing = listingOf(dir);
+    if (!listing) // not listable, perhaps still searchable
+        return QFileInfo::exists(dir + QLatin1Char('/') + name) ? std::optional(name) : std::nullopt;
+    const auto found = listing->byFolded.constFind(name.toCaseFolded());
+    if (found == listing->byFolded.constEnd())
+        return std::nullopt;
+    if (found->contains(name))
+        return name;
+    return *std::min_element(found->begin(), found->end());
 }
 } // namespace
 
@@ -53,11 +120,16 @@ QString packagePath(const QString &drivePrefix, const QString &windowsPath)
         const QString parent = path.isEmpty() ? QStringLiteral("/") : path;
         if (i > 0)
             path += QLatin1Char('/');
-        if (parentExists && !parts[i].isEmpty()) {
-            path += matchComponent(parent, parts[i]);
+        const QString &part = parts[i];
+        if (!parentExists || part.isEmpty()) {
+            path += part;
+        } else if (part == QLatin1String(".") || part == QLatin1String("..")) {
+            path += part;
             parentExists = QFileInfo::exists(path);
         } else {
-            path += parts[i];
+            const std::optional<QString> actual = entryNamed(parent, part);
+            path += actual.value_or(part);
+            parentExists = actual.has_value();
         }
     }
     return path;

@@ -3,6 +3,8 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <chrono>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace menu::core;
@@ -33,4 +35,33 @@ TEST(PackagePaths, WindowsPathsAreMatchedWithoutCase)
     EXPECT_EQ(packagePath(drive, QString()), drive);
     EXPECT_TRUE(fileExists(packagePath(drive, QStringLiteral("\\orvan\\tav\\TAV.exe"))));
     EXPECT_FALSE(fileExists(drive + QStringLiteral("/ORVAN")));
+}
+
+TEST(PackagePaths, NamesThatDifferOnlyInCaseGiveTheSameChoiceEachTime)
+{
+    menu::test::TempDir dir;
+    dir.write(QStringLiteral("ORVAN/tav/b.exe"), "MZ");
+    dir.write(QStringLiteral("ORVAN/tav/B.EXE"), "MZ");
+    const QString drive = dir.path();
+    EXPECT_EQ(packagePath(drive, QStringLiteral("\\ORVAN\\TAV\\b.EXE")), drive + QStringLiteral("/ORVAN/tav/B.EXE"));
+    EXPECT_EQ(packagePath(drive, QStringLiteral("\\ORVAN\\TAV\\b.exe")), drive + QStringLiteral("/ORVAN/tav/b.exe"));
+}
+
+// Listings of directories that have not changed for a while are kept between lookups.
+TEST(PackagePaths, AKeptListingFollowsChangesOfItsDirectory)
+{
+    menu::test::TempDir dir;
+    dir.write(QStringLiteral("ORVAN/Tav/Tav.EXE"), "MZ");
+    const QString drive = dir.path();
+    const QString windowsPath = QStringLiteral("\\ORVAN\\TAV\\tav.exe");
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    ASSERT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/Tav.EXE"));
+
+    ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav")).rename(QStringLiteral("Tav.EXE"), QStringLiteral("TAV.exe")));
+    EXPECT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/TAV.exe"));
+    ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav")).remove(QStringLiteral("TAV.exe")));
+    EXPECT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/tav.exe"));
+    EXPECT_FALSE(fileExists(packagePath(drive, windowsPath)));
+    dir.write(QStringLiteral("ORVAN/Tav/Tav.Exe"), "MZ");
+    EXPECT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/Tav.Exe"));
 }
