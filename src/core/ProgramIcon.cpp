@@ -4,9 +4,12 @@
 #include "core/PeFile.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QImageReader>
 
 #include <cstdlib>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace menu::core {
@@ -197,7 +200,21 @@ QImage loadFirstIcon(const QString &path, int side)
     const auto icon = firstIconFile(*source, side);
     if (!icon)
         return {};
-    return decodeIconFile(*icon, side);
+
+    // The programs and tools of a package mostly share a few icons; each is decoded once, and
+    // the images handed out share their pixels, so that callers can tell them apart cheaply.
+    static std::mutex mutex;
+    static QHash<std::pair<QByteArray, int>, QImage> decoded;
+    constexpr qsizetype kDecodedMax = 64;
+    const std::lock_guard lock(mutex);
+    const auto key = std::pair(*icon, side);
+    if (const auto found = decoded.constFind(key); found != decoded.constEnd())
+        return *found;
+    QImage image = decodeIconFile(*icon, side);
+    if (decoded.size() >= kDecodedMax)
+        decoded.clear();
+    decoded.insert(key, image);
+    return image;
 }
 
 } // namespace menu::core

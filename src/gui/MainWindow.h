@@ -6,6 +6,8 @@
 #include "platform/platform.h"
 
 #include <QFrame>
+#include <QHash>
+#include <QIcon>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -127,6 +129,7 @@ class TfMenuMain : public QWidget {
     void showPopupMenu(QWidget *from, const QPoint &pos);
     void launchEntry(const QString &key, int sectionDigits);
     QIcon neexistPicture(const char *kind) const;
+    QIcon programPicture(const QString &path);
 
     platform::Services services_;
     std::unique_ptr<core::MenuIni> menuIni_;
@@ -134,6 +137,9 @@ class TfMenuMain : public QWidget {
     bool installationAccepted_ = false;
     bool placementPending_ = false;
     QRect outerBounds_;
+    // The pictures made during one build, by the key of the icon image they show: buttons and
+    // entries that share an icon share its picture.
+    QHash<qint64, QIcon> buildPictures_;
 
   public:
     // Components, named as the rest of the program finds them.

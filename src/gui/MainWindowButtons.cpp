@@ -42,6 +42,7 @@ void TfMenuMain::ButtonReadAll()
     ButtonCount = 0;
     for (const char *code : core::ModuleCodes)
         ButtonRead(QLatin1String(code));
+    buildPictures_.clear();
 }
 
 void TfMenuMain::ButtonRead(const QString &Sub)
@@ -155,8 +156,7 @@ void TfMenuMain::ButtonCaptionSet(const QString &key, ModuleButton *button, cons
     if (result == core::VersionResult::NoFile) {
         button->setEnabled(false); // vanished meanwhile; the picture stays as it is
     } else {
-        const QImage icon = services_.icons->largeIcon(path);
-        button->setIcon(icon.isNull() ? genericProgramPicture() : QIcon(QPixmap::fromImage(icon)));
+        button->setIcon(programPicture(path));
     }
     button->setCaption(core::buttonCaption(
         name, second, core::versionLine(static_cast<unsigned>(result), version)));
@@ -167,6 +167,17 @@ QIcon TfMenuMain::neexistPicture(const char *kind) const
     const auto *item = PopupMenuDefaultNeexist->findChild<QAction *>(
         QStringLiteral("MenuItemDefaultNeexist") + QLatin1String(kind));
     return item != nullptr ? item->icon() : QIcon();
+}
+
+QIcon TfMenuMain::programPicture(const QString &path)
+{
+    const QImage icon = services_.icons->largeIcon(path);
+    if (icon.isNull())
+        return genericProgramPicture();
+    auto found = buildPictures_.find(icon.cacheKey());
+    if (found == buildPictures_.end())
+        found = buildPictures_.insert(icon.cacheKey(), QIcon(QPixmap::fromImage(icon)));
+    return *found;
 }
 
 void TfMenuMain::MenuItemBitmapSet(QAction *item, const QString &path, const QString &name)
@@ -180,8 +191,7 @@ void TfMenuMain::MenuItemBitmapSet(QAction *item, const QString &path, const QSt
     item->setEnabled(true);
     switch (core::entryPictureFor(path)) {
     case core::EntryPicture::ProgramIcon: {
-        const QImage icon = services_.icons->largeIcon(path);
-        item->setIcon(icon.isNull() ? genericProgramPicture() : QIcon(QPixmap::fromImage(icon)));
+        item->setIcon(programPicture(path));
         break;
     }
     case core::EntryPicture::Pdf:

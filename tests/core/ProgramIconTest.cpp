@@ -44,6 +44,22 @@ TEST(ProgramIcon, ScalesAPngImageToTheLargeIconSize)
     }
 }
 
+// Copies of a program share one decoded picture; a file changed in place shows its new icon.
+TEST(ProgramIcon, SameIconSharedChangedFileShowsItsNewIcon)
+{
+    TempDir dir;
+    const QString first = dir.write(QStringLiteral("a/tav.exe"), readAll(peFixture("slovak.exe")));
+    const QString second = dir.write(QStringLiteral("b/tav.exe"), readAll(peFixture("slovak.exe")));
+    const QImage one = largeIcon(first);
+    ASSERT_FALSE(one.isNull());
+    EXPECT_EQ(largeIcon(second).cacheKey(), one.cacheKey());
+
+    dir.write(QStringLiteral("a/tav.exe"), readAll(peFixture("empty-version.exe")));
+    const QImage changed = largeIcon(first);
+    EXPECT_NE(changed.cacheKey(), one.cacheKey());
+    expectRoundIcon(changed, qRgb(0, 0xC0, 0));
+}
+
 TEST(ProgramIcon, NothingForFilesWithoutAUsableIcon)
 {
     TempDir dir;
