@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,7 +32,9 @@ private:
     QByteArray bytes_;
 };
 
-// A regular file opened for reading; pieces are read with pread, nothing is mapped or cached.
+// A regular file opened for reading, nothing mapped. Readers of program files walk their
+// headers and directories in many small pieces that mostly lie close together, so pieces are
+// fetched in whole pages and the last few pages are kept; larger pieces are read directly.
 class FileByteSource final : public ByteSource {
 public:
     // Nothing when the path is not a regular file that can be opened for reading.
@@ -45,11 +48,25 @@ public:
     // How many bytes all reads so far have fetched from the file.
     std::uint64_t bytesRead() const { return bytesRead_; }
 
+    static constexpr std::uint64_t kPageSize = 4096;
+    static constexpr std::size_t kPagesKept = 4;
+
 private:
+    struct Page {
+        std::uint64_t index = 0;
+        std::uint64_t lastUse = 0; // 0: empty
+        QByteArray bytes;
+    };
+
     FileByteSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    bool readExactly(char *into, std::uint64_t offset, std::size_t length) const;
+    const Page *page(std::uint64_t index) const;
+
     int fd_;
     std::uint64_t size_;
     mutable std::uint64_t bytesRead_ = 0;
+    mutable std::array<Page, kPagesKept> pages_;
+    mutable std::uint64_t uses_ = 0;
 };
 
 } // namespace menu::core

@@ -5,13 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-
 #include <algorithm>
 #include <ctime>
+#include <dirent.h>
 #include <memory>
 #include <mutex>
-
-#include <dirent.h>
 
 namespace menu::core {
 
@@ -81,7 +79,8 @@ std::optional<QString> entryNamed(const QString &dir, const QString &name)
 {
     const auto listing = listingOf(dir);
     if (!listing) // not listable, perhaps still searchable
-        return QFileInfo::exists(dir + QLatin1Char('/') + name) ? std::optional(name) : std::nullopt;
+        return QFileInfo::exists(dir + QLatin1Char('/') + name) ? std::optional(name)
+                                                                : std::nullopt;
     const auto found = listing->byFolded.constFind(name.toCaseFolded());
     if (found == listing->byFolded.constEnd())
         return std::nullopt;
@@ -142,7 +141,8 @@ QString packageDir(const QString &drivePrefix)
 
 QString moduleFilePath(const QString &drivePrefix, const QString &code)
 {
-    return packagePath(drivePrefix, QStringLiteral("\\ORVAN\\orvan-") + code + QStringLiteral(".ini"));
+    return packagePath(drivePrefix,
+                       QStringLiteral("\\ORVAN\\orvan-") + code + QStringLiteral(".ini"));
 }
 
 bool fileExists(const QString &path)

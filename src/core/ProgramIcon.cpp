@@ -6,9 +6,11 @@
 #include <QBuffer>
 #include <QHash>
 #include <QImageReader>
-
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -40,8 +42,7 @@ std::vector<Candidate> entries(const QByteArray &directory, std::size_t entrySiz
     if (directory.size() < 6 || le::u16(directory, 0) != 0 || le::u16(directory, 2) != 1)
         return found;
     const std::uint16_t count = le::u16(directory, 4);
-    if (count == 0 || count > kMaxImages ||
-        directory.size() < 6 + qsizetype(count * entrySize))
+    if (count == 0 || count > kMaxImages || directory.size() < 6 + qsizetype(count * entrySize))
         return found;
     for (std::uint16_t index = 0; index < count; ++index) {
         const qsizetype at = 6 + qsizetype(index * entrySize);
@@ -203,18 +204,24 @@ QImage loadFirstIcon(const QString &path, int side)
 
     // The programs and tools of a package mostly share a few icons; each is decoded once, and
     // the images handed out share their pixels, so that callers can tell them apart cheaply.
+    // Icons that share their beginning and size are told apart by comparing all their bytes.
+    struct IconKey {
+        std::size_t operator()(const QByteArray &bytes) const noexcept
+        {
+            return qHash(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 256))) ^
+                   static_cast<std::size_t>(bytes.size());
+        }
+    };
     static std::mutex mutex;
-    static QHash<std::pair<QByteArray, int>, QImage> decoded;
-    constexpr qsizetype kDecodedMax = 64;
+    static std::map<int, std::unordered_map<QByteArray, QImage, IconKey>> decoded; // by side
+    constexpr std::size_t kDecodedMax = 64;
     const std::lock_guard lock(mutex);
-    const auto key = std::pair(*icon, side);
-    if (const auto found = decoded.constFind(key); found != decoded.constEnd())
-        return *found;
-    QImage image = decodeIconFile(*icon, side);
-    if (decoded.size() >= kDecodedMax)
-        decoded.clear();
-    decoded.insert(key, image);
-    return image;
+    auto &bySide = decoded[side];
+    if (const auto found = bySide.find(*icon); found != bySide.end())
+        return found->second;
+    if (bySide.size() >= kDecodedMax)
+        bySide.clear();
+    return bySide.emplace(*icon, decodeIconFile(*icon, side)).first->second;
 }
 
 } // namespace menu::core
