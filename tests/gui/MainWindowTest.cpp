@@ -43,15 +43,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
     {
-        QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
-        services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/menu"));
-        services.profiles = &store;
-        services.clock = &clock;
-        services.screen = &screen;
-        services.boxes = &boxes;
-        services.versions = &menu::platform::systemVersionReader();
-        services.icons = &menu::platform::systemIconReader();
-        services.shell = &shell;
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
         menu::gui::setFaultBoxes(&boxes);
     }
     ~MainWindowTest() override { menu::gui::setFaultBoxes(nullptr); }

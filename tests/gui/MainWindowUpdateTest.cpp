@@ -107,18 +107,10 @@ class MainWindowUpdateTest : public ::testing::Test {
     MainWindowUpdateTest()
         : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1600, 1000})
     {
-        QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
         QDir().mkpath(dir.file(QStringLiteral("tmp")));
         // The launcher itself, so that it has its real version.
         QFile::link(QStringLiteral(MENU_PATH), dir.file(QStringLiteral("ORVAN/MENU/menu")));
-        services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/menu"));
-        services.profiles = &store;
-        services.clock = &clock;
-        services.screen = &screen;
-        services.boxes = &boxes;
-        services.versions = &menu::platform::systemVersionReader();
-        services.icons = &menu::platform::systemIconReader();
-        services.shell = &shell;
         services.internet = &internet;
         menu::gui::setFaultBoxes(&boxes);
         ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n");

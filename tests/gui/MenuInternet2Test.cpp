@@ -54,15 +54,7 @@ class MenuOptionsTest : public ::testing::Test {
   protected:
     MenuOptionsTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
     {
-        QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
-        services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/menu"));
-        services.profiles = &store;
-        services.clock = &clock;
-        services.screen = &screen;
-        services.boxes = &boxes;
-        services.versions = &menu::platform::systemVersionReader();
-        services.icons = &menu::platform::systemIconReader();
-        services.shell = &shell;
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
         menu::gui::setFaultBoxes(&boxes);
     }
     ~MenuOptionsTest() override { menu::gui::setFaultBoxes(nullptr); }

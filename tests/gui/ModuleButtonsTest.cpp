@@ -29,15 +29,7 @@ class ModuleButtonsTest : public ::testing::Test {
   protected:
     ModuleButtonsTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1600, 1000})
     {
-        QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
-        services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/menu"));
-        services.profiles = &store;
-        services.clock = &clock;
-        services.screen = &screen;
-        services.boxes = &boxes;
-        services.versions = &menu::platform::systemVersionReader();
-        services.icons = &menu::platform::systemIconReader();
-        services.shell = &shell;
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
         menu::gui::setFaultBoxes(&boxes);
         // A window of 1000 x 500 with its frame leaves a panel of about 780 x 480: four columns,
         // four rows.

@@ -2,7 +2,6 @@
 // 127.0.0.1 and a faked internet state. The label shows a notice's lone CR as CR LF, the line
 // break it stands for.
 #include "core/HttpDown.h"
-#include "support/ScriptedHttpServer.h"
 #include "gui/Faults.h"
 #include "gui/MainWindow.h"
 #include "gui/StatusBarPanels.h"
@@ -11,6 +10,7 @@
 #include "platform/Regional.h"
 #include "platform/posix/PosixProfileStore.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -69,15 +69,7 @@ class UpdateCheckTest : public ::testing::Test {
         : clock(QDateTime(QDate(2024, 3, 5), QTime(7, 4))), screen({1200, 900}),
           regional(menu::platform::slovakFormats(), QDate(2024, 3, 5))
     {
-        QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU")));
-        services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/menu"));
-        services.profiles = &store;
-        services.clock = &clock;
-        services.screen = &screen;
-        services.boxes = &boxes;
-        services.versions = &menu::platform::systemVersionReader();
-        services.icons = &menu::platform::systemIconReader();
-        services.shell = &shell;
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
         services.internet = &internet;
         services.regional = &regional;
         menu::gui::setFaultBoxes(&boxes);

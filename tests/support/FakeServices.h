@@ -2,10 +2,12 @@
 // shell that starts programs.
 #pragma once
 
+#include "platform/Executables.h"
 #include "platform/Internet.h"
 #include "platform/Shell.h"
 #include "platform/platform.h"
 
+#include <QDir>
 #include <deque>
 #include <vector>
 
@@ -82,5 +84,24 @@ class FakeInternet final : public platform::InternetState {
     bool isConnected = true;
     QString failure; // the system's message when the test fails
 };
+
+// The services of a launcher installed as <root>/ORVAN/MENU/menu (the directory is made), with
+// the system's readers of program files; internet and regional settings are left to the test.
+inline platform::Services installedLauncher(const QString &root, platform::ProfileStore &store,
+                                            platform::Clock &clock, platform::Screen &screen,
+                                            platform::MessageBoxes &boxes, platform::Shell &shell)
+{
+    QDir().mkpath(root + QStringLiteral("/ORVAN/MENU"));
+    platform::Services services;
+    services.executablePath = root + QStringLiteral("/ORVAN/MENU/menu");
+    services.profiles = &store;
+    services.clock = &clock;
+    services.screen = &screen;
+    services.boxes = &boxes;
+    services.versions = &platform::systemVersionReader();
+    services.icons = &platform::systemIconReader();
+    services.shell = &shell;
+    return services;
+}
 
 } // namespace menu::test
