@@ -184,6 +184,23 @@ TEST_P(HttpDownTest, Status200ReplacesTheFileWithTheBody)
     EXPECT_TRUE(request.contains("\r\nUser-Agent: Mozilla/4.0 (compatible; ORVAN)\r\n"));
 }
 
+TEST_P(HttpDownTest, AReplacedFileKeepsItsPermissionsAndALinkKeepsPointingAtIt)
+{
+    const QString target = existingTarget();
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    const QString link = dir.file(QStringLiteral("current.bin"));
+    ASSERT_TRUE(QFile::link(target, link));
+    server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "new content"));
+
+    const Outcome outcome = download(server.address(QStringLiteral("/f")), link);
+    EXPECT_TRUE(outcome.ok) << outcome.text.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("new content"));
+    EXPECT_EQ(QFile::permissions(target),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(filesInDir().size(), 2);
+}
+
 TEST_P(HttpDownTest, AcceptsTheHttpSchemeAndIgnoresProxySettings)
 {
     // A proxy from the environment would refuse the connection.
