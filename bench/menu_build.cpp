@@ -8,6 +8,10 @@
 // Two packages are built: one whose targets are all missing (text only), and one whose every
 // target is a copy of PROGRAM (by default the test fixture, a Windows program with icons and a
 // version), so that each button reads a version and an icon and each entry an icon.
+//
+// A "start" here forgets what the profile store kept. The listings of the package's folders
+// and the decoded icons stay with the process: a real start makes each of them once per folder
+// or distinct icon, not once per button or entry, so the first round costs hardly more.
 #include "core/ButtonLayout.h"
 #include "core/ModuleCodes.h"
 #include "core/TextCodec.h"
