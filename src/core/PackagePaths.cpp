@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
-#include <ctime>
 #include <dirent.h>
 #include <memory>
 #include <mutex>
@@ -17,9 +16,8 @@ namespace {
 const QString kMenuDir = QStringLiteral("/ORVAN/MENU/");
 
 // Matching a component without case lists its directory. A package has few directories and
-// many targets in each, so a listing is kept while the directory's stamp stays the same. A
-// directory changed a moment ago may change again within the same stamp: it is listed anew.
-constexpr std::int64_t kSettledNs = 2'000'000'000;
+// many targets in each, so a listing is kept while the directory's stamp stays the same; one
+// changed too recently for its stamp to be trusted is listed anew at every lookup.
 constexpr qsizetype kListingsMax = 64;
 
 struct Listing {
@@ -29,13 +27,6 @@ struct Listing {
 
 std::mutex listingsMutex;
 QHash<QString, std::shared_ptr<const Listing>> listings; // by directory path
-
-std::int64_t nowNs()
-{
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
 
 std::shared_ptr<const Listing> listed(const QString &dir, const FileStamp &stamp)
 {
@@ -61,9 +52,9 @@ std::shared_ptr<const Listing> listingOf(const QString &dir)
     const std::lock_guard lock(listingsMutex);
     if (const auto known = listings.value(dir); known && known->stamp == *stamp)
         return known;
-    const std::int64_t listedAt = nowNs();
+    const std::int64_t listedAt = stampClockNs();
     auto listing = listed(dir, *stamp);
-    if (listing && stamp->changedNs < listedAt - kSettledNs) {
+    if (listing && stamp->changedNs < listedAt - kStampSettledNs) {
         if (listings.size() >= kListingsMax)
             listings.clear();
         listings.insert(dir, listing);

@@ -77,6 +77,14 @@ struct FileStamp {
 // The stamp of the file at path now (symbolic links followed); nothing when there is none.
 std::optional<FileStamp> fileStampOf(const QString &path);
 
+// The time on the clock that stamps files (real time), in nanoseconds.
+std::int64_t stampClockNs();
+
+// How long after its last change a file's stamp is trusted to show the next one: a change
+// within the same tick of the file system's clock leaves the stamp as it was, and coarse file
+// systems keep times to two seconds.
+inline constexpr std::int64_t kStampSettledNs = 3'000'000'000;
+
 // The bytes of a profile file as profileRead reads them, with the stamp of the file they came
 // from; nothing when profileRead would find nothing in it.
 std::optional<QByteArray> profileFileBytes(const QString &path, FileStamp *stamp = nullptr);

@@ -54,7 +54,7 @@ TEST(PackagePaths, AKeptListingFollowsChangesOfItsDirectory)
     dir.write(QStringLiteral("ORVAN/Tav/Tav.EXE"), "MZ");
     const QString drive = dir.path();
     const QString windowsPath = QStringLiteral("\\ORVAN\\TAV\\tav.exe");
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3100));
     ASSERT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/Tav.EXE"));
 
     ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav")).rename(QStringLiteral("Tav.EXE"), QStringLiteral("TAV.exe")));

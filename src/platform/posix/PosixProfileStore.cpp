@@ -2,21 +2,12 @@
 
 #include "core/ProfileFile.h"
 
-#include <ctime>
-
 namespace menu::platform {
 
 namespace {
 // Only the launcher's own file and the module files are read; a reader of many files keeps
 // what it read of the latest few.
 constexpr qsizetype kKnownFilesMax = 64;
-
-std::int64_t nowNs()
-{
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
 } // namespace
 
 // A settled file: its stamp alone tells whether it changed since.
@@ -48,7 +39,7 @@ std::optional<QString> PosixProfileStore::read(const QString &file, const QStrin
         known_.erase(found);
 
     // Taken before the read: a change after it gets a later change time than a settled one.
-    const std::int64_t readAt = nowNs();
+    const std::int64_t readAt = core::stampClockNs();
     core::FileStamp readStamp;
     const auto bytes = core::profileFileBytes(file, &readStamp);
     ++fileReads_;

@@ -1,16 +1,13 @@
 // Profile strings on this system: the launcher's own INI engine with the Windows rules.
 #pragma once
 
+#include "core/ProfileFile.h"
 #include "platform/platform.h"
 
 #include <QHash>
 #include <chrono>
 #include <memory>
 #include <mutex>
-
-namespace menu::core {
-class ProfileIndex;
-}
 
 namespace menu::platform {
 
@@ -21,10 +18,9 @@ namespace menu::platform {
 class PosixProfileStore : public ProfileStore {
   public:
     // A file whose status changed less than this long before it was read may be changed
-    // again within the same tick of the file system's clock without a visible change of its
-    // stamp; until it is older it is read anew at every read. Coarse file systems keep
-    // times to two seconds.
-    static constexpr std::chrono::nanoseconds kSettledAge = std::chrono::seconds(3);
+    // again without a visible change of its stamp; until it is older it is read anew at every
+    // read.
+    static constexpr std::chrono::nanoseconds kSettledAge{core::kStampSettledNs};
 
     explicit PosixProfileStore(std::chrono::nanoseconds settledAge = kSettledAge);
     ~PosixProfileStore() override;
