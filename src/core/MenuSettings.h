@@ -18,7 +18,7 @@ public:
     QString text() const { return QString::fromUtf8(what()); }
 };
 
-// menu.ini beside the executable. Every call opens the file anew; nothing is cached.
+// menu.ini beside the executable. Every call answers from the file as it is at that moment.
 class MenuIni {
 public:
     MenuIni(platform::ProfileStore &store, QString programDir);
