@@ -1,9 +1,9 @@
 // menu-doctor modules: the menu the launcher would build, as support staff read it.
 #include "core/PeFixtures.h"
+#include "support/Doctor.h"
 #include "support/TempDir.h"
 
 #include <QDir>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using menu::test::peFixture;
@@ -11,17 +11,11 @@ using menu::test::TempDir;
 
 namespace {
 
-struct DoctorRun {
-    int exitCode = -1;
-    QString out;
-};
+using menu::test::DoctorRun;
 
 DoctorRun modules(const QString &dir)
 {
-    QProcess process;
-    process.start(QStringLiteral(MENU_DOCTOR_PATH), {QStringLiteral("modules"), dir});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+    return menu::test::runDoctor({QStringLiteral("modules"), dir});
 }
 
 void copyProgram(const TempDir &dir, const char *fixture, const QString &to)
@@ -37,15 +31,15 @@ TEST(DoctorModules, ListsButtonsWithTheirVersionLinesAndEntries)
     dir.write(QStringLiteral("ORVAN/orvan-Srv.ini"),
               "[Menu1]\r\nExe=\\ORVAN\\SRV\\servis.exe\r\nNaz=Servis\r\n"
               "[Menu2]\r\nExe=\\ORVAN\\SRV\\tv.exe\r\nNaz=Team Viewer - ORVAN\r\n");
-    dir.write(
-        QStringLiteral("ORVAN/orvan-Tav.ini"),
-        "[Menu1]\r\nExe=\\ORVAN\\TAV\\TAV.EXE\r\nNaz=\xDA\xE8tovn\xED" "ctvo\r\nDop=podvojn\xE9\r\n"
-        "[Menu11]\r\nExe=\\ORVAN\\TAV\\pomoc.pdf\r\nNaz=Pomoc\r\n"
-        "[Menu12]\r\nExe=\r\nNaz=Pr\xE1zdne\r\n"
-        "[Menu2]\r\nExe=\\ORVAN\\TAV\\bez.exe\r\nNaz=Bez verzie\r\n"
-        "[Menu3]\r\nExe=\\ORVAN\\TAV\\en.exe\r\nNaz=Anglick\xFD\r\n"
-        "[Menu4]\r\nExe=\\ORVAN\\TAV\\navod.txt\r\nNaz=N\xE1vod\r\n"
-        "[Menu6]\r\nExe=\\ORVAN\\TAV\\za-medzerou.exe\r\n");
+    dir.write(QStringLiteral("ORVAN/orvan-Tav.ini"),
+              "[Menu1]\r\nExe=\\ORVAN\\TAV\\TAV.EXE\r\nNaz=\xDA\xE8tovn\xED"
+              "ctvo\r\nDop=podvojn\xE9\r\n"
+              "[Menu11]\r\nExe=\\ORVAN\\TAV\\pomoc.pdf\r\nNaz=Pomoc\r\n"
+              "[Menu12]\r\nExe=\r\nNaz=Pr\xE1zdne\r\n"
+              "[Menu2]\r\nExe=\\ORVAN\\TAV\\bez.exe\r\nNaz=Bez verzie\r\n"
+              "[Menu3]\r\nExe=\\ORVAN\\TAV\\en.exe\r\nNaz=Anglick\xFD\r\n"
+              "[Menu4]\r\nExe=\\ORVAN\\TAV\\navod.txt\r\nNaz=N\xE1vod\r\n"
+              "[Menu6]\r\nExe=\\ORVAN\\TAV\\za-medzerou.exe\r\n");
     copyProgram(dir, "english.exe", QStringLiteral("ORVAN/srv/tv.exe"));
     copyProgram(dir, "slovak.exe", QStringLiteral("ORVAN/tav/tav.exe"));
     copyProgram(dir, "no-resources.exe", QStringLiteral("ORVAN/tav/bez.exe"));
@@ -53,7 +47,7 @@ TEST(DoctorModules, ListsButtonsWithTheirVersionLinesAndEntries)
     dir.write(QStringLiteral("ORVAN/tav/navod.txt"), "text");
 
     const DoctorRun run = modules(dir.path() + QStringLiteral("/"));
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.status, 0);
     const QStringList expected{
         QStringLiteral(
             "button\t1\tSrv1\tServis\t\t%1/ORVAN/srv/servis.exe\tmissing\t(bez inštalácie)"),
@@ -82,7 +76,7 @@ TEST(DoctorModules, NothingInstalledPrintsNothing)
 {
     TempDir dir;
     const DoctorRun run = modules(dir.path());
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.isEmpty());
 }
 

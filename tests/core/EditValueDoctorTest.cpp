@@ -1,27 +1,19 @@
 // menu-doctor regional and edit-value, run as support staff run them, under a Slovak locale.
-#include <QProcess>
-#include <QProcessEnvironment>
+#include "support/Doctor.h"
 
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct DoctorRun {
-    int status;
-    QString out;
-    QString err;
-};
+using menu::test::DoctorRun;
 
+// Under a Slovak locale, as the office's machines run.
 DoctorRun doctor(const QStringList &args)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("sk_SK.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(MENU_DOCTOR_PATH), args);
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return menu::test::runDoctor(args, env);
 }
 
 TEST(EditValueDoctor, RegionalShowsTheSlovakForms)
@@ -36,7 +28,7 @@ TEST(EditValueDoctor, RegionalShowsTheSlovakForms)
 TEST(EditValueDoctor, EditValueNormalisesOrExplains)
 {
     DoctorRun run = doctor({QStringLiteral("edit-value"), QStringLiteral("currency"),
-                      QStringLiteral("0.00 %s"), QStringLiteral("1 234,5")});
+                            QStringLiteral("0.00 %s"), QStringLiteral("1 234,5")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, QStringLiteral("1234,50 €\n"));
 

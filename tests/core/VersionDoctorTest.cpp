@@ -1,33 +1,20 @@
 // menu-doctor version and icon, as support staff run them.
-#include "support/TempDir.h"
 #include "core/PeFixtures.h"
-
-#include <gtest/gtest.h>
+#include "support/Doctor.h"
+#include "support/TempDir.h"
 
 #include <QImage>
-#include <QProcess>
+#include <gtest/gtest.h>
 
 using namespace menu::test;
 
 namespace {
 
-struct DoctorRun {
-    int status;
-    QString out;
-};
-
-DoctorRun doctor(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(MENU_DOCTOR_PATH), args);
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
-}
-
 TEST(VersionDoctor, PrintsResultAndTextWhateverTheResult)
 {
     const auto version = [](const QString &file, const char *table, const char *key) {
-        return doctor({QStringLiteral("version"), file, QLatin1String(table), QLatin1String(key)});
+        return runDoctor(
+            {QStringLiteral("version"), file, QLatin1String(table), QLatin1String(key)});
     };
     const struct {
         QString file;
@@ -51,14 +38,14 @@ TEST(VersionDoctor, PrintsResultAndTextWhateverTheResult)
         EXPECT_EQ(run.status, 0) << c.file.toStdString();
         EXPECT_EQ(run.out, QString::fromUtf8(c.out)) << c.file.toStdString() << " " << c.key;
     }
-    EXPECT_EQ(doctor({QStringLiteral("version"), peFixture("slovak.exe")}).status, 2);
+    EXPECT_EQ(runDoctor({QStringLiteral("version"), peFixture("slovak.exe")}).status, 2);
 }
 
 TEST(VersionDoctor, WritesTheIconOrFailsWithoutOne)
 {
     TempDir dir;
     const QString png = dir.file(QStringLiteral("icon.png"));
-    const DoctorRun written = doctor({QStringLiteral("icon"), peFixture("slovak.exe"), png});
+    const DoctorRun written = runDoctor({QStringLiteral("icon"), peFixture("slovak.exe"), png});
     EXPECT_EQ(written.status, 0);
     EXPECT_EQ(written.out, QStringLiteral("32x32\n"));
     const QImage icon(png);
@@ -66,7 +53,7 @@ TEST(VersionDoctor, WritesTheIconOrFailsWithoutOne)
     EXPECT_TRUE(icon.hasAlphaChannel());
 
     const QString none = dir.file(QStringLiteral("none.png"));
-    EXPECT_EQ(doctor({QStringLiteral("icon"), peFixture("no-resources.exe"), none}).status, 1);
+    EXPECT_EQ(runDoctor({QStringLiteral("icon"), peFixture("no-resources.exe"), none}).status, 1);
     EXPECT_FALSE(QFile::exists(none));
 }
 

@@ -20,25 +20,6 @@ using menu::platform::BoxKind;
 
 namespace {
 
-// A profile store whose writes can be made to fail, as a read-only disk would.
-class SwitchableStore final : public menu::platform::ProfileStore {
-  public:
-    std::optional<QString> read(const QString &file, const QString &section,
-                                const QString &key) const override
-    {
-        return real.read(file, section, key);
-    }
-    bool write(const QString &file, const QString &section, const QString &key,
-               const QString &value) override
-    {
-        if (failWrites)
-            return false;
-        return real.write(file, section, key, value);
-    }
-    menu::platform::PosixProfileStore real;
-    bool failWrites = false;
-};
-
 class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
@@ -61,7 +42,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     menu::test::TempDir dir;
-    SwitchableStore store;
+    menu::test::FailingStore store;
     menu::test::RecordingBoxes boxes;
     menu::test::FixedClock clock;
     menu::test::FixedScreen screen;

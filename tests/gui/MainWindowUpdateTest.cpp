@@ -33,19 +33,6 @@ using menu::test::ScriptedHttpServer;
 
 namespace {
 
-class FakeInternet final : public menu::platform::InternetState {
-  public:
-    bool connected(QString &error) const override
-    {
-        ++asked;
-        error = failure;
-        return up;
-    }
-    bool up = true;
-    QString failure;
-    mutable int asked = 0;
-};
-
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
   public:
@@ -136,7 +123,7 @@ class MainWindowUpdateTest : public ::testing::Test {
     menu::test::FixedClock clock;
     menu::test::FixedScreen screen;
     menu::test::RecordingShell shell;
-    FakeInternet internet;
+    menu::test::FakeInternet internet;
     menu::platform::Services services;
     ScopedEnv tmpdir{"TMPDIR", dir.file(QStringLiteral("tmp")).toUtf8()};
 };
@@ -232,7 +219,7 @@ TEST_F(MainWindowUpdateTest, UpdateCommandsWaitForARunningCheckAndNeedTheInterne
 
     window.ProgressUpdateCheck = false;
     boxes.boxes.clear();
-    internet.up = false;
+    internet.isConnected = false;
     window.MenuAktOrvan->trigger();
     internet.failure = QStringLiteral("netlink: permission denied");
     window.MenuAktTea->trigger();

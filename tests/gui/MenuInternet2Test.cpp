@@ -25,25 +25,6 @@ using menu::platform::BoxKind;
 
 namespace {
 
-// A profile store whose writes can be made to fail, as a read-only disk would.
-class FailingStore final : public menu::platform::ProfileStore {
-  public:
-    std::optional<QString> read(const QString &file, const QString &section,
-                                const QString &key) const override
-    {
-        return real.read(file, section, key);
-    }
-    bool write(const QString &file, const QString &section, const QString &key,
-               const QString &value) override
-    {
-        ++writes;
-        return !failWrites && real.write(file, section, key, value);
-    }
-    menu::platform::PosixProfileStore real;
-    bool failWrites = false;
-    int writes = 0;
-};
-
 // A click on the radio button's indicator.
 void choose(QRadioButton *radio)
 {
@@ -96,7 +77,7 @@ class MenuOptionsTest : public ::testing::Test {
     }
 
     menu::test::TempDir dir;
-    FailingStore store;
+    menu::test::FailingStore store;
     menu::test::RecordingBoxes boxes;
     menu::test::FixedClock clock;
     menu::test::FixedScreen screen;

@@ -6,6 +6,7 @@
 #include "platform/Internet.h"
 #include "platform/Shell.h"
 #include "platform/platform.h"
+#include "platform/posix/PosixProfileStore.h"
 
 #include <QDir>
 #include <deque>
@@ -78,11 +79,32 @@ class FakeInternet final : public platform::InternetState {
   public:
     bool connected(QString &error) const override
     {
+        ++asked;
         error = failure;
         return failure.isEmpty() && isConnected;
     }
     bool isConnected = true;
     QString failure; // the system's message when the test fails
+    mutable int asked = 0;
+};
+
+// The system's profile store, whose writes can be made to fail as on a read-only disk.
+class FailingStore final : public platform::ProfileStore {
+  public:
+    std::optional<QString> read(const QString &file, const QString &section,
+                                const QString &key) const override
+    {
+        return real.read(file, section, key);
+    }
+    bool write(const QString &file, const QString &section, const QString &key,
+               const QString &value) override
+    {
+        ++writes;
+        return !failWrites && real.write(file, section, key, value);
+    }
+    platform::PosixProfileStore real;
+    bool failWrites = false;
+    int writes = 0;
 };
 
 // The services of a launcher installed as <root>/ORVAN/MENU/menu (the directory is made), with
