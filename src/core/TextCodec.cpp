@@ -119,6 +119,15 @@ std::optional<QByteArray> encodeCodePage(CodePage page, QStringView text)
     return bytes;
 }
 
+QByteArray encodeCodePage(CodePage page, QStringView text, char replacement)
+{
+    const Reverse &reverse = reverseOf(page);
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bytes[i] = static_cast<char>(byteOf(reverse, text[i].unicode()).value_or(replacement));
+    return bytes;
+}
+
 bool fitsCodePage(CodePage page, QStringView text)
 {
     const Reverse &reverse = reverseOf(page);

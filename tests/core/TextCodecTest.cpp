@@ -34,6 +34,8 @@ TEST(TextCodec, SlovakLetters)
                          "\xB5\x8E\xAC\xD2\x90\xD6\x91\x95\xD5\xE0\xE2\xE8\xE6\x9B\xE9\xED\xA6"));
     EXPECT_FALSE(encodeCodePage(CodePage::Windows1250, QStringLiteral("ж")));
     EXPECT_FALSE(encodeCodePage(CodePage::Cp852, QStringLiteral("€")));
+    EXPECT_EQ(encodeCodePage(CodePage::Windows1250, QStringLiteral("žж€"), '?'),
+              QByteArray("\x9E?\x80"));
 }
 
 TEST(TextCodec, Utf8Validity)
