@@ -6,6 +6,7 @@
 // PROGRAM (by default the test fixture) is copied into a sparse file of 200 MB and one of
 // 100 KB, each with its resources moved to the end, where a large program keeps them.
 #include "core/ByteSource.h"
+#include "core/LittleEndian.h"
 #include "core/VersionInfo.h"
 
 #include <QByteArray>
@@ -24,20 +25,6 @@ constexpr qint64 kSmallSize = 100 * 1024;
 constexpr int kBatches = 21;
 constexpr int kReadsPerBatch = 50;
 
-std::uint32_t get32(const QByteArray &bytes, qsizetype at)
-{
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<std::uint8_t>(bytes.at(at + i));
-    return value;
-}
-
-std::uint16_t get16(const QByteArray &bytes, qsizetype at)
-{
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes.at(at)) |
-                                      (static_cast<std::uint8_t>(bytes.at(at + 1)) << 8));
-}
-
 // Writes the program with its .rsrc section moved to the end of a sparse file of size bytes.
 bool writeLarge(const QString &program, const QString &target, qint64 size)
 {
@@ -47,16 +34,17 @@ bool writeLarge(const QString &program, const QString &target, qint64 size)
     QByteArray pe = in.readAll();
     if (pe.size() < 0x40)
         return false;
-    const qsizetype header = get32(pe, 0x3C);
+    const qsizetype header = menu::core::le::u32(pe, 0x3C);
     if (pe.size() < header + 24)
         return false;
-    const qsizetype table = header + 24 + get16(pe, header + 20);
-    for (qsizetype i = 0; i < get16(pe, header + 6) && table + 40 * (i + 1) <= pe.size(); ++i) {
+    const qsizetype table = header + 24 + menu::core::le::u16(pe, header + 20);
+    for (qsizetype i = 0;
+         i < menu::core::le::u16(pe, header + 6) && table + 40 * (i + 1) <= pe.size(); ++i) {
         const qsizetype entry = table + 40 * i;
         if (!pe.mid(entry, 8).startsWith(".rsrc"))
             continue;
-        const std::uint32_t rawSize = get32(pe, entry + 16);
-        const QByteArray data = pe.mid(get32(pe, entry + 20), rawSize);
+        const std::uint32_t rawSize = menu::core::le::u32(pe, entry + 16);
+        const QByteArray data = pe.mid(menu::core::le::u32(pe, entry + 20), rawSize);
         const auto moved = static_cast<std::uint32_t>((size - rawSize) & ~qint64{511});
         for (int b = 0; b < 4; ++b)
             pe[entry + 20 + b] = static_cast<char>((moved >> (8 * b)) & 0xFF);

@@ -1,8 +1,8 @@
-// Little-endian fields of binary file formats, read from a piece whose size the caller checked.
+// Little-endian fields of binary file formats, read from a piece whose size the caller checked,
+// and written.
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdint>
 
 namespace menu::core::le {
@@ -39,6 +39,19 @@ inline void put32(QByteArray &bytes, std::uint32_t value)
 {
     put16(bytes, static_cast<std::uint16_t>(value & 0xFFFF));
     put16(bytes, static_cast<std::uint16_t>(value >> 16));
+}
+
+inline void put64(QByteArray &bytes, std::uint64_t value)
+{
+    put32(bytes, static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+    put32(bytes, static_cast<std::uint32_t>(value >> 32));
+}
+
+// Overwrites the four bytes at at, which the caller checked are there.
+inline void set32(QByteArray &bytes, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 } // namespace menu::core::le

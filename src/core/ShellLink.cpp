@@ -1,11 +1,11 @@
 #include "core/ShellLink.h"
 
+#include "core/LittleEndian.h"
 #include "core/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -42,35 +42,10 @@ constexpr quint32 kAttributeReadOnly = 0x01;
 constexpr quint32 kAttributeDirectory = 0x10;
 constexpr quint32 kAttributeArchive = 0x20;
 
-void put16(QByteArray &out, quint32 value)
-{
-    out.append(static_cast<char>(value & 0xFF));
-    out.append(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void put32(QByteArray &out, quint32 value)
-{
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-void put64(QByteArray &out, quint64 value)
-{
-    put32(out, static_cast<quint32>(value & 0xFFFFFFFFu));
-    put32(out, static_cast<quint32>(value >> 32));
-}
-
 void putUtf16(QByteArray &out, const QString &text)
 {
     for (const QChar c : text)
-        put16(out, c.unicode());
-}
-
-void set32(QByteArray &out, qsizetype at, quint32 value)
-{
-    QByteArray bytes;
-    put32(bytes, value);
-    out.replace(at, 4, bytes);
+        le::put16(out, c.unicode());
 }
 
 // 100-nanosecond intervals since 1601-01-01 UTC; 0 for no time.
@@ -98,11 +73,11 @@ QByteArray linkInfo(const QString &target)
     QByteArray info(static_cast<qsizetype>(kLinkInfoHeaderSize), '\0');
 
     const auto volumeIdOffset = static_cast<quint32>(info.size());
-    put32(info, kVolumeIdSize);
-    put32(info, kDriveFixed);
-    put32(info, 0);    // serial number: unknown
-    put32(info, 0x10); // label right after these four fields
-    info.append('\0'); // empty label
+    le::put32(info, kVolumeIdSize);
+    le::put32(info, kDriveFixed);
+    le::put32(info, 0);    // serial number: unknown
+    le::put32(info, 0x10); // label right after these four fields
+    info.append('\0');     // empty label
 
     const auto localBasePathOffset = static_cast<quint32>(info.size());
     info.append(ansi);
@@ -114,19 +89,19 @@ QByteArray linkInfo(const QString &target)
         info.append('\0');
     const auto localBasePathOffsetUnicode = static_cast<quint32>(info.size());
     putUtf16(info, target);
-    put16(info, 0);
+    le::put16(info, 0);
     const auto commonPathSuffixOffsetUnicode = static_cast<quint32>(info.size());
-    put16(info, 0);
+    le::put16(info, 0);
 
-    set32(info, 0, static_cast<quint32>(info.size()));
-    set32(info, 4, kLinkInfoHeaderSize);
-    set32(info, 8, kVolumeIdAndLocalBasePath);
-    set32(info, 12, volumeIdOffset);
-    set32(info, 16, localBasePathOffset);
-    set32(info, 20, 0); // no network location
-    set32(info, 24, commonPathSuffixOffset);
-    set32(info, 28, localBasePathOffsetUnicode);
-    set32(info, 32, commonPathSuffixOffsetUnicode);
+    le::set32(info, 0, static_cast<quint32>(info.size()));
+    le::set32(info, 4, kLinkInfoHeaderSize);
+    le::set32(info, 8, kVolumeIdAndLocalBasePath);
+    le::set32(info, 12, volumeIdOffset);
+    le::set32(info, 16, localBasePathOffset);
+    le::set32(info, 20, 0); // no network location
+    le::set32(info, 24, commonPathSuffixOffset);
+    le::set32(info, 28, localBasePathOffsetUnicode);
+    le::set32(info, 32, commonPathSuffixOffsetUnicode);
     return info;
 }
 
@@ -180,31 +155,31 @@ ShellLinkResult shellLinkEncode(const ShellLinkData &link)
             return failure(
                 QStringLiteral("the %1 contains a null character").arg(QLatin1String(text.what)));
         flags |= text.flag;
-        put16(strings, static_cast<quint32>(text.value.size()));
+        le::put16(strings, static_cast<quint16>(text.value.size()));
         putUtf16(strings, text.value);
     }
 
     ShellLinkResult result;
     QByteArray &out = result.bytes;
-    put32(out, kHeaderSize);
+    le::put32(out, kHeaderSize);
     for (const quint8 byte : kLinkClsid)
         out.append(static_cast<char>(byte));
-    put32(out, flags);
-    put32(out, link.fileAttributes);
-    put64(out, fileTime(link.created));
-    put64(out, fileTime(link.accessed));
-    put64(out, fileTime(link.written));
-    put32(out, link.fileSize);
-    put32(out, static_cast<quint32>(link.iconIndex));
-    put32(out, kShowNormal);
-    put16(out, 0); // no hot key
-    put16(out, 0); // reserved
-    put32(out, 0);
-    put32(out, 0);
+    le::put32(out, flags);
+    le::put32(out, link.fileAttributes);
+    le::put64(out, fileTime(link.created));
+    le::put64(out, fileTime(link.accessed));
+    le::put64(out, fileTime(link.written));
+    le::put32(out, link.fileSize);
+    le::put32(out, static_cast<quint32>(link.iconIndex));
+    le::put32(out, kShowNormal);
+    le::put16(out, 0); // no hot key
+    le::put16(out, 0); // reserved
+    le::put32(out, 0);
+    le::put32(out, 0);
 
     out.append(linkInfo(link.target));
     out.append(strings);
-    put32(out, 0); // terminal block: no extra data
+    le::put32(out, 0); // terminal block: no extra data
     return result;
 }
 

@@ -2,10 +2,11 @@
 // time, and small edits of them.
 #pragma once
 
+#include "core/LittleEndian.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-
 #include <cstdint>
 
 namespace menu::test {
@@ -21,24 +22,16 @@ inline QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+using menu::core::le::set32;
+
 inline std::uint32_t get32(const QByteArray &bytes, qsizetype at)
 {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<std::uint8_t>(bytes.at(at + i));
-    return value;
-}
-
-inline void set32(QByteArray &bytes, qsizetype at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return menu::core::le::u32(bytes, at);
 }
 
 inline std::uint16_t get16(const QByteArray &bytes, qsizetype at)
 {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes.at(at)) |
-                                      (static_cast<std::uint8_t>(bytes.at(at + 1)) << 8));
+    return menu::core::le::u16(bytes, at);
 }
 
 // Where the PE header and the section table entry called name lie (-1 when not there).
