@@ -3,7 +3,7 @@
 
 Run from any directory: python3 make_templates.py [OUTPUT_DIR]; by default it writes beside
 itself. Only the standard library is used: shapes are tested against 4 x 4 samples per pixel
-for smooth edges, and the PNG files are written with zlib.
+for smooth edges, and the PNG files are written with zlib (picture_canvas.py).
 
 Pictures (size, colour depth):
   BitBtnDefault.png              32 x 32, 24-bit  a button whose program is not installed
@@ -17,91 +17,10 @@ Pictures (size, colour depth):
 
 import math
 import os
-import struct
 import sys
-import zlib
 
-SAMPLES = 4
-
-
-class Canvas:
-    def __init__(self, size, background=None):
-        self.size = size
-        bg = background if background is not None else (0, 0, 0, 0)
-        if len(bg) == 3:
-            bg = bg + (255,)
-        self.pixels = [[tuple(float(c) for c in bg) for _ in range(size)] for _ in range(size)]
-
-    def fill(self, inside, colour, box=None):
-        """Paints colour over every pixel in proportion to the samples for which inside holds."""
-        if len(colour) == 3:
-            colour = colour + (255,)
-        x0, y0, x1, y1 = box if box else (0, 0, self.size, self.size)
-        x0, y0 = max(0, int(math.floor(x0))), max(0, int(math.floor(y0)))
-        x1, y1 = min(self.size, int(math.ceil(x1))), min(self.size, int(math.ceil(y1)))
-        step = 1.0 / SAMPLES
-        offsets = [(i + 0.5) * step for i in range(SAMPLES)]
-        for y in range(y0, y1):
-            row = self.pixels[y]
-            for x in range(x0, x1):
-                hits = sum(1 for dy in offsets for dx in offsets if inside(x + dx, y + dy))
-                if hits:
-                    row[x] = blend(row[x], colour, hits / (SAMPLES * SAMPLES))
-
-    def save(self, path, alpha):
-        rows = []
-        for row in self.pixels:
-            line = bytearray(b"\x00")
-            for r, g, b, a in row:
-                if alpha:
-                    line += bytes((round(r), round(g), round(b), round(a)))
-                else:
-                    line += bytes((round(r), round(g), round(b)))
-            rows.append(bytes(line))
-        write_png(path, self.size, b"".join(rows), alpha)
-
-
-def blend(under, over, coverage):
-    a = over[3] / 255.0 * coverage
-    ua = under[3] / 255.0
-    out_a = a + ua * (1 - a)
-    if out_a <= 0:
-        return (0.0, 0.0, 0.0, 0.0)
-    channels = tuple((over[i] * a + under[i] * ua * (1 - a)) / out_a for i in range(3))
-    return channels + (out_a * 255.0,)
-
-
-def write_png(path, size, raw, alpha):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", size, size, 8, 6 if alpha else 2, 0, 0, 0)
-    with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n")
-        out.write(chunk(b"IHDR", header))
-        out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        out.write(chunk(b"IEND", b""))
-
-
-# Shapes: each returns (test, bounding box).
-
-def rect(x0, y0, x1, y1):
-    return (lambda x, y: x0 <= x < x1 and y0 <= y < y1), (x0, y0, x1, y1)
-
-
-def rounded(x0, y0, x1, y1, r):
-    def inside(x, y):
-        if not (x0 <= x < x1 and y0 <= y < y1):
-            return False
-        cx = min(max(x, x0 + r), x1 - r)
-        cy = min(max(y, y0 + r), y1 - r)
-        return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
-    return inside, (x0, y0, x1, y1)
-
-
-def circle(cx, cy, r):
-    return (lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r), (cx - r, cy - r, cx + r, cy + r)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from picture_canvas import Canvas, circle, draw, rect, rounded  # noqa: E402
 
 
 def ring(cx, cy, r, width):
@@ -154,11 +73,6 @@ def arc(cx, cy, rx, ry, start, end, steps=24):
             for i in range(steps + 1)]
 
 
-def draw(canvas, shape, colour):
-    inside, box = shape
-    canvas.fill(inside, colour, box)
-
-
 def scaled(points, s, ox=0.0, oy=0.0):
     return [(ox + x * s, oy + y * s) for x, y in points]
 
@@ -191,7 +105,7 @@ def document(c, s, paper=PAPER, edge=EDGE):
 
 def bit_btn_default():
     """A greyed program window with a red "no" sign: the program is not installed."""
-    c = Canvas(32, FACE)
+    c = Canvas(32, 32, FACE)
     draw(c, rect(2, 4, 27, 24), (200, 200, 200))
     draw(c, rect(2, 4, 27, 8), (150, 150, 150))
     draw(c, rect(3, 9, 26, 23), (235, 235, 235))
@@ -204,7 +118,7 @@ def bit_btn_default():
 
 def missing_file():
     """A faded sheet with a red cross: the file is missing."""
-    c = Canvas(48)
+    c = Canvas(48, 48)
     document(c, 48, paper=(250, 250, 250, 230), edge=(150, 150, 150))
     for y in (17, 22, 27):
         draw(c, rect(13, y, 30, y + 2), (205, 205, 205))
@@ -218,7 +132,7 @@ def missing_file():
 def pdf_document():
     """A sheet with a red band and the letters PDF."""
     s = 256
-    c = Canvas(s, WHITE)
+    c = Canvas(s, s, WHITE)
     m, top, bottom = document(c, s)
     for y in range(92, 200, 18):
         draw(c, rect(m + 24, y, s - m - 24, y + 6), (200, 200, 200))
@@ -245,7 +159,7 @@ def pdf_document():
 
 def help_book():
     """A closed blue book with a question mark."""
-    c = Canvas(32, WHITE)
+    c = Canvas(32, 32, WHITE)
     draw(c, polygon([(7, 3), (27, 3), (27, 26), (7, 26)]), BLUE)
     draw(c, rect(7, 26, 27, 29), (235, 235, 225))
     draw(c, stroke([(7.5, 26.5), (26.5, 26.5), (26.5, 28.5), (7.5, 28.5)], 1), (120, 120, 120))
@@ -258,7 +172,7 @@ def help_book():
 def globe():
     """A globe with meridians and parallels: a web link."""
     s = 64
-    c = Canvas(s, WHITE)
+    c = Canvas(s, s, WHITE)
     cx = cy = 32
     r = 28
     draw(c, circle(cx, cy, r), (60, 130, 210))
@@ -280,7 +194,7 @@ def globe():
 
 def command_script():
     """A console window with a prompt: a command script."""
-    c = Canvas(48, WHITE)
+    c = Canvas(48, 48, WHITE)
     draw(c, rounded(3, 6, 45, 42, 3), (90, 90, 100))
     draw(c, rect(5, 12, 43, 40), DARK)
     for i, colour in enumerate([(230, 90, 80), (240, 190, 70), (110, 190, 90)]):
@@ -292,7 +206,7 @@ def command_script():
 
 def program_generic():
     """A plain application window: a program without an icon of its own."""
-    c = Canvas(32)
+    c = Canvas(32, 32)
     draw(c, rounded(2, 4, 30, 28, 2), (100, 100, 110))
     draw(c, rect(3, 5, 29, 10), BLUE)
     draw(c, rect(3, 10, 29, 27), WHITE)
