@@ -21,11 +21,6 @@ namespace menu::gui {
 namespace {
 constexpr int kButtonSectionDigits = 1;
 constexpr int kSubmenuSectionDigits = 2;
-
-QIcon genericProgramPicture()
-{
-    return QIcon(QPixmap::fromImage(templatePicture(TemplatePicture::ProgramGeneric)));
-}
 } // namespace
 
 ModuleButton *TfMenuMain::moduleButton(int n) const
@@ -171,9 +166,11 @@ QIcon TfMenuMain::neexistPicture(const char *kind) const
 
 QIcon TfMenuMain::programPicture(const QString &path)
 {
-    const QImage icon = services_.icons->largeIcon(path);
+    // A program without an icon of its own shows the generic picture, decoded once.
+    static const QImage generic = templatePicture(TemplatePicture::ProgramGeneric);
+    QImage icon = services_.icons->largeIcon(path);
     if (icon.isNull())
-        return genericProgramPicture();
+        icon = generic;
     auto found = buildPictures_.find(icon.cacheKey());
     if (found == buildPictures_.end())
         found = buildPictures_.insert(icon.cacheKey(), QIcon(QPixmap::fromImage(icon)));
