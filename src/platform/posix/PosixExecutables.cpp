@@ -15,12 +15,13 @@ class PosixVersionReader final : public VersionReader {
 public:
     VersionBlock load(const QString &path) const override
     {
-        if (!core::fileExists(path))
-            return {VersionBlock::Status::NoFile, {}};
-        // A file that cannot be opened has no version information the launcher can see.
         const auto source = core::FileByteSource::open(path);
-        if (!source)
-            return {VersionBlock::Status::NoVersionInfo, {}};
+        if (!source) {
+            // A file that cannot be opened has no version information the launcher can see.
+            return {core::fileExists(path) ? VersionBlock::Status::NoVersionInfo
+                                           : VersionBlock::Status::NoFile,
+                    {}};
+        }
         auto block = core::findVersionBlock(*source);
         if (!block)
             return {VersionBlock::Status::NoVersionInfo, {}};
