@@ -29,6 +29,16 @@ QString padded(int value, int width)
     return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 
+// Copies the text quoted at format[i] (up to the closing quote, or to the end) to result;
+// returns where the format goes on.
+qsizetype appendQuoted(const QString &format, qsizetype i, QString &result)
+{
+    const qsizetype close = format.indexOf(QLatin1Char('\''), i + 1);
+    const qsizetype end = close < 0 ? format.size() : close;
+    result += format.mid(i + 1, end - i - 1);
+    return end + 1;
+}
+
 // The length of the run of c starting at i.
 qsizetype runLength(const QString &s, qsizetype i)
 {
@@ -210,10 +220,7 @@ QString formatDate(QDate date, const QString &format)
     for (qsizetype i = 0; i < format.size();) {
         const QChar c = format[i];
         if (c == QLatin1Char('\'')) {
-            const qsizetype close = format.indexOf(QLatin1Char('\''), i + 1);
-            const qsizetype end = close < 0 ? format.size() : close;
-            result += format.mid(i + 1, end - i - 1);
-            i = end + 1;
+            i = appendQuoted(format, i, result);
             continue;
         }
         const qsizetype run = runLength(format, i);
@@ -275,10 +282,7 @@ QString formatTime(QTime time, const QString &format)
     for (qsizetype i = 0; i < format.size();) {
         const QChar c = format[i];
         if (c == QLatin1Char('\'')) {
-            const qsizetype close = format.indexOf(QLatin1Char('\''), i + 1);
-            const qsizetype end = close < 0 ? format.size() : close;
-            result += format.mid(i + 1, end - i - 1);
-            i = end + 1;
+            i = appendQuoted(format, i, result);
             continue;
         }
         if (format.mid(i, 2) == QLatin1String("AP") || format.mid(i, 2) == QLatin1String("ap")) {
