@@ -1,9 +1,10 @@
 #include "core/HttpDown.h"
 
+#include "core/UniqueFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
@@ -150,18 +151,10 @@ class BodyFile {
         if (!error_.isEmpty())
             return false;
         const QByteArray target = this->target();
-        int error = 0;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            temporary_ = target + '.' +
-                         QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
-            fd_ = ::open(temporary_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            error = errno;
-            if (fd_ >= 0 || error != EEXIST)
-                break;
-        }
+        fd_ = createUniqueFile(target + '.', ".part", temporary_);
         if (fd_ < 0) {
             error_ = QStringLiteral("Súbor %1 nie je možné vytvoriť: %2")
-                         .arg(nativePath(path_), qt_error_string(error));
+                         .arg(nativePath(path_), qt_error_string(errno));
             return false;
         }
         // A replaced file keeps its permissions.

@@ -2,9 +2,9 @@
 // atomically (a temporary file beside it, flushed to disk, then renamed over it), so that a
 // failure or a crash leaves either the old file or the new one, never half of either.
 #include "core/ProfileFile.h"
+#include "core/UniqueFile.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QtGlobal>
 #include <cerrno>
 #include <climits>
@@ -145,14 +145,7 @@ bool replaceFile(const QByteArray &path, const QByteArray &bytes, const struct s
 {
     const QByteArray dir = directoryOf(path);
     QByteArray temporary;
-    Fd fd;
-    for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-        temporary = dir + "/.ini-" +
-                    QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
-        fd.reset(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd.valid() && errno != EEXIST)
-            break;
-    }
+    Fd fd(createUniqueFile(dir + "/.ini-", ".tmp", temporary));
     if (!fd.valid()) {
         *error = systemReason(errno);
         return false;
