@@ -108,8 +108,9 @@ class BodyFile {
             if (done < 0 && errno == EINTR)
                 continue;
             if (done <= 0) {
+                const int error = done < 0 ? errno : ENOSPC;
                 error_ = QStringLiteral("Do súboru %1 nie je možné zapisovať: %2")
-                             .arg(nativePath(path_), qt_error_string(done < 0 ? errno : ENOSPC));
+                             .arg(nativePath(path_), qt_error_string(error));
                 return false;
             }
             data += done;
@@ -153,8 +154,9 @@ class BodyFile {
         const QByteArray target = this->target();
         fd_ = createUniqueFile(target + '.', ".part", temporary_);
         if (fd_ < 0) {
+            const int error = errno;
             error_ = QStringLiteral("Súbor %1 nie je možné vytvoriť: %2")
-                         .arg(nativePath(path_), qt_error_string(errno));
+                         .arg(nativePath(path_), qt_error_string(error));
             return false;
         }
         // A replaced file keeps its permissions.
