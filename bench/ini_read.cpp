@@ -1,6 +1,6 @@
 // Reading one key near the end of a 2000-line profile file, against a plain read of the same
 // file: the price of the engine's decoding and line scanning on top of the I/O.
-#include "core/ProfileFile.h"
+#include "formats/ProfileText.h"
 
 #include <QFile>
 #include <QTemporaryDir>

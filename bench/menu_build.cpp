@@ -14,14 +14,14 @@
 // or distinct icon, not once per button or entry, so the first round costs hardly more.
 #include "core/ButtonLayout.h"
 #include "core/ModuleCodes.h"
-#include "core/TextCodec.h"
+#include "formats/TextCodec.h"
 #include "gui/Faults.h"
 #include "gui/MainWindow.h"
 #include "gui/ModuleButton.h"
 #include "gui/TemplatePictures.h"
 #include "platform/Executables.h"
 #include "platform/Shell.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,8 +5,8 @@
 //
 // PROGRAM (by default the test fixture) is copied into a sparse file of 200 MB and one of
 // 100 KB, each with its resources moved to the end, where a large program keeps them.
-#include "core/ByteSource.h"
-#include "core/LittleEndian.h"
+#include "formats/ByteSource.h"
+#include "formats/LittleEndian.h"
 #include "core/VersionInfo.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // Typed texts of edit fields: date completion, number reading and pattern formatting must take
 // any text (and any pattern) without a fault, and what they produce must read back the same.
-#include "core/DateUtil.h"
-#include "core/EditValue.h"
+#include "widgets/DateUtil.h"
+#include "widgets/EditValue.h"
 
 #include <cstddef>
 #include <cstdint>

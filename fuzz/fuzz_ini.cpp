@@ -1,7 +1,7 @@
 // Feeds arbitrary files to the profile engine. The first bytes choose the section, the key
 // and the value; the rest is the file. After an update the key must read back as written
 // (as a reader sees it), and every other key that read before must read the same after.
-#include "core/ProfileFile.h"
+#include "formats/ProfileText.h"
 
 #include <QByteArrayList>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Program files from outside: the PE resource walk, the ELF section lookup, the version block
 // and the icon directory, all fed from memory.
-#include "core/ByteSource.h"
-#include "core/ElfSection.h"
-#include "core/ProgramIcon.h"
+#include "formats/ByteSource.h"
+#include "formats/ElfSection.h"
+#include "formats/IconFile.h"
 #include "core/VersionInfo.h"
 
 #include <cstddef>

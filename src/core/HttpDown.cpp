@@ -1,22 +1,18 @@
 #include "core/HttpDown.h"
 
-#include "core/UniqueFile.h"
+#include "core/Texts.h"
+#include "platform/AtomicFile.h"
+#include "platform/Files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <curl/curl.h>
 #include <exception>
-#include <fcntl.h>
 #include <functional>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 #include <utility>
 
 namespace menu::core {
@@ -73,7 +69,7 @@ QByteArray requestUrl(const QString &address)
 
 QString nativePath(const QString &path)
 {
-    return QDir::toNativeSeparators(path);
+    return platform::nativePath(path);
 }
 
 QString secondsText(long long ms)
@@ -81,40 +77,26 @@ QString secondsText(long long ms)
     return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(double(ms) / 1000.0);
 }
 
-// The body of a success response on its way to the target: a temporary file beside it, made
-// when the first byte arrives, renamed over the target by commit(). Dropped without commit,
-// it leaves no trace and the target as it was. The data is not forced to disk before the
-// rename: a download can be fetched again, a damaged package fails its checks when unpacked,
-// and the wait for the disk would cost a large package a third of its speed.
+// The body of a success response on its way to the target: a new file beside it, made when
+// the first byte arrives, put in the target's place by commit(). Dropped without commit, it
+// leaves no trace and the target as it was. A link at the target keeps naming the file it
+// names, whose content is replaced, and a replaced file keeps its permissions. The data is not
+// forced to disk before the rename: a download can be fetched again, a damaged package fails
+// its checks when unpacked, and the wait for the disk would cost a large package a third of
+// its speed.
 class BodyFile {
   public:
     explicit BodyFile(const QString &path) : path_(path) {}
-    ~BodyFile()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(temporary_.constData());
-        }
-    }
-    BodyFile(const BodyFile &) = delete;
-    BodyFile &operator=(const BodyFile &) = delete;
 
     bool write(const char *data, qint64 length)
     {
         if (!open())
             return false;
-        while (length > 0) {
-            const ssize_t done = ::write(fd_, data, static_cast<size_t>(length));
-            if (done < 0 && errno == EINTR)
-                continue;
-            if (done <= 0) {
-                const int error = done < 0 ? errno : ENOSPC;
-                error_ = QStringLiteral("Do súboru %1 nie je možné zapisovať: %2")
-                             .arg(nativePath(path_), qt_error_string(error));
-                return false;
-            }
-            data += done;
-            length -= done;
+        if (Status written = file_->write(data, length); !written.ok()) {
+            error_ = QStringLiteral("Do súboru %1 nie je možné zapisovať: %2")
+                         .arg(nativePath(path_), texts::reason(written.failure()));
+            file_.reset();
+            return false;
         }
         return true;
     }
@@ -123,13 +105,9 @@ class BodyFile {
     {
         if (!open())
             return false;
-        int error = ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno;
-        if (error == 0 && ::rename(temporary_.constData(), target().constData()) != 0)
-            error = errno;
-        if (error != 0) {
-            ::unlink(temporary_.constData());
+        if (Status committed = file_->commit(); !committed.ok()) {
             error_ = QStringLiteral("Súbor %1 nie je možné uložiť: %2")
-                         .arg(nativePath(path_), qt_error_string(error));
+                         .arg(nativePath(path_), texts::reason(committed.failure()));
             return false;
         }
         return true;
@@ -138,37 +116,25 @@ class BodyFile {
     const QString &error() const { return error_; }
 
   private:
-    // A link in place of the target keeps pointing at the file it names, which is replaced.
-    QByteArray target() const
-    {
-        const QFileInfo info(path_);
-        return QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path_);
-    }
-
     bool open()
     {
-        if (fd_ >= 0)
+        if (file_)
             return true;
         if (!error_.isEmpty())
             return false;
-        const QByteArray target = this->target();
-        fd_ = createUniqueFile(target + '.', ".part", temporary_);
-        if (fd_ < 0) {
-            const int error = errno;
+        Result<platform::AtomicFile> begun =
+            platform::AtomicFile::begin(path_, {.followLink = true, .keepMode = true});
+        if (!begun.ok()) {
             error_ = QStringLiteral("Súbor %1 nie je možné vytvoriť: %2")
-                         .arg(nativePath(path_), qt_error_string(error));
+                         .arg(nativePath(path_), texts::reason(begun.failure()));
             return false;
         }
-        // A replaced file keeps its permissions.
-        struct stat existing {};
-        if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
-            ::fchmod(fd_, existing.st_mode & 07777);
+        file_.emplace(std::move(*begun));
         return true;
     }
 
     QString path_;
-    QByteArray temporary_;
-    int fd_ = -1;
+    std::optional<platform::AtomicFile> file_;
     QString error_;
 };
 

@@ -1,19 +1,15 @@
 #include "core/InternetConnection.h"
 
+#include "core/Texts.h"
+
 namespace menu::core {
 
-bool fInternetConnection(const platform::InternetState &state, QString &text, QString &hint)
+ConnectionTest testConnection(const platform::InternetState &state)
 {
-    text.clear();
-    hint.clear();
-    QString error;
-    const bool connected = state.connected(error);
-    if (!error.isEmpty()) {
-        text = QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !");
-        hint = error;
-        return false;
-    }
-    return connected;
+    const Result<bool> connected = state.connected();
+    if (!connected.ok())
+        return {false, texts::internetTestFailed(), texts::reason(connected.failure())};
+    return {*connected, {}, {}};
 }
 
 } // namespace menu::core

@@ -8,8 +8,15 @@
 
 namespace menu::core {
 
-// True when connected. When the test itself fails, text says so in Slovak and hint holds the
-// system's message; otherwise both are empty.
-bool fInternetConnection(const platform::InternetState &state, QString &text, QString &hint);
+// What the test found: connected, not connected, or a test that itself failed (text says so
+// in Slovak and hint gives the system's reason).
+struct ConnectionTest {
+    bool connected = false;
+    QString text;
+    QString hint;
+    bool failed() const { return !text.isEmpty(); }
+};
+
+ConnectionTest testConnection(const platform::InternetState &state);
 
 } // namespace menu::core

@@ -12,11 +12,6 @@ const QString kNaz = QStringLiteral("Naz");
 const QString kDop = QStringLiteral("Dop");
 } // namespace
 
-SettingsWriteError::SettingsWriteError(const QString &path)
-    : std::runtime_error((QStringLiteral("Unable to write to ") + path).toUtf8().toStdString())
-{
-}
-
 MenuIni::MenuIni(platform::ProfileStore &store, QString programDir)
     : store_(store), path_(std::move(programDir) + QStringLiteral("menu.ini"))
 {
@@ -27,11 +22,9 @@ QString MenuIni::MenuIniRead(const QString &section, const QString &key) const
     return store_.read(path_, section, key).value_or(QString());
 }
 
-bool MenuIni::MenuIniWrite(const QString &section, const QString &key, const QString &value)
+Status MenuIni::MenuIniWrite(const QString &section, const QString &key, const QString &value)
 {
-    if (!store_.write(path_, section, key, value))
-        throw SettingsWriteError(path_);
-    return true;
+    return store_.write(path_, section, key, value);
 }
 
 ModuleFiles::ModuleFiles(const platform::ProfileStore &store, QString drivePrefix)

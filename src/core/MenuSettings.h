@@ -1,22 +1,13 @@
 // The launcher's settings file menu.ini and the module configuration files orvan-<code>.ini.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QString>
 
-#include <stdexcept>
 #include <vector>
 
 namespace menu::core {
-
-// Raised by MenuIniWrite when menu.ini cannot be written; what() is
-// "Unable to write to <full path of menu.ini>".
-class SettingsWriteError : public std::runtime_error {
-public:
-    explicit SettingsWriteError(const QString &path);
-    QString text() const { return QString::fromUtf8(what()); }
-};
 
 // menu.ini beside the executable. Every call answers from the file as it is at that moment.
 class MenuIni {
@@ -26,8 +17,9 @@ public:
     QString path() const { return path_; }
     // The stored value; empty when the file, the section or the key is missing. Never fails.
     QString MenuIniRead(const QString &section, const QString &key) const;
-    // Creates the file, section and key as needed; raises SettingsWriteError on failure.
-    bool MenuIniWrite(const QString &section, const QString &key, const QString &value);
+    // Creates the file, section and key as needed; a failure says why and leaves the file as
+    // it was.
+    Status MenuIniWrite(const QString &section, const QString &key, const QString &value);
 
 private:
     platform::ProfileStore &store_;

@@ -1,12 +1,9 @@
 #include "core/PackageExtract.h"
 
-#include "core/PackagePaths.h"
+#include "core/Texts.h"
+#include "platform/Files.h"
 #include "platform/UnpackDir.h"
-#include "platform/platform.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QStorageInfo>
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -71,8 +68,7 @@ QString installerPathOf(const QString &archivePath)
 std::optional<QStringList> entryTargetPath(const QString &name, QString &error)
 {
     auto refuse = [&]() -> std::optional<QStringList> {
-        error = QStringLiteral("Súbor ") + name +
-                QStringLiteral(" z archívu by sa zapísal mimo adresára rozbalenia !");
+        error = texts::entryOutsideUnpackDir(name);
         return std::nullopt;
     };
     QString path = name;
@@ -96,9 +92,12 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
                              const ExtractOptions &options)
 {
     ExtractResult result;
-    platform::UnpackDir dir;
-    if (!dir.open(targetDir, result.error))
+    Result<platform::UnpackDir> opened = platform::UnpackDir::open(targetDir);
+    if (!opened.ok()) {
+        result.error = texts::unpackDirNotOpened(opened.failure());
         return result;
+    }
+    platform::UnpackDir &dir = *opened;
 
     // Every name is checked before anything is written, so a hostile archive leaves nothing.
     struct Planned {
@@ -117,8 +116,7 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
             return result;
         if (!entry->isDirectory) {
             if (target->isEmpty()) {
-                result.error = QStringLiteral("Súbor ") + entry->name +
-                               QStringLiteral(" v archíve nemá platné meno !");
+                result.error = texts::entryWithoutName(entry->name);
                 return result;
             }
             const quint64 room = std::numeric_limits<quint64>::max() - needed;
@@ -127,37 +125,42 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
         plan.push_back({std::move(*entry), std::move(*target)});
     }
 
-    const qint64 available = options.availableBytes >= 0 ? options.availableBytes
-                                                         : QStorageInfo(targetDir).bytesAvailable();
+    const qint64 available = options.availableBytes >= 0
+                                 ? options.availableBytes
+                                 : platform::freeBytes(targetDir).value_or(-1);
     if (available >= 0 && needed > static_cast<quint64>(available)) {
-        result.error = QStringLiteral("Na disku nie je dosť miesta na rozbalenie archívu "
-                                      "(potrebných ") +
-                       QString::number(needed) + QStringLiteral(" b, voľných ") +
-                       QString::number(available) + QStringLiteral(" b) !");
+        result.error = texts::notEnoughSpace(needed, available);
         return result;
     }
 
     std::vector<char> buffer(static_cast<size_t>(kBlockSize));
     for (const Planned &item : plan) {
-        if (item.entry.isDirectory) {
-            if (!item.target.isEmpty() && !dir.makeDirs(item.target, result.error))
-                return result;
-            continue;
-        }
-        if (!dir.makeDirs(item.target.mid(0, item.target.size() - 1), result.error))
+        const QStringList folders =
+            item.entry.isDirectory ? item.target : item.target.mid(0, item.target.size() - 1);
+        if (Status made = dir.makeDirs(folders); !made.ok()) {
+            result.error = texts::folderNotCreated(made.failure());
             return result;
+        }
+        if (item.entry.isDirectory)
+            continue;
         std::optional<ZipReader::EntryData> data = reader.openEntry(item.entry, result.error);
         if (!data)
             return result;
-        std::optional<platform::UnpackDir::File> file = dir.createFile(item.target, result.error);
-        if (!file)
+        Result<platform::UnpackDir::File> file = dir.createFile(item.target);
+        if (!file.ok()) {
+            result.error = texts::fileNotCreated(file.failure());
             return result;
+        }
 
         for (;;) {
             qint64 got = 0;
             const auto status = data->read(buffer.data(), kBlockSize, got);
-            if (got > 0 && !file->write(buffer.data(), got, result.error))
-                return result;
+            if (got > 0) {
+                if (Status written = file->write(buffer.data(), got); !written.ok()) {
+                    result.error = texts::fileNotWritten(written.failure());
+                    return result;
+                }
+            }
             if (status == ZipReader::EntryData::Status::Data)
                 continue;
             if (status == ZipReader::EntryData::Status::Corrupt)
@@ -168,21 +171,35 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
             }
             break;
         }
-        if (!file->finish(storedAttributes(item.entry), options.flush, result.error))
+        if (Status set = file->applyAttributes(storedAttributes(item.entry)); !set.ok()) {
+            result.error = texts::fileAttributesNotSet(set.failure());
             return result;
+        }
+        if (Status closed = file->close(options.flush); !closed.ok()) {
+            result.error = texts::fileNotWritten(closed.failure());
+            return result;
+        }
         result.written << item.target.join(QLatin1Char('/'));
     }
 
     // Folder attributes last, so that a read-only folder did not stop its own files.
     for (const Planned &item : plan) {
-        if (item.entry.isDirectory && !item.target.isEmpty() &&
-            !dir.setDirAttributes(item.target, storedAttributes(item.entry), result.error))
+        if (!item.entry.isDirectory || item.target.isEmpty())
+            continue;
+        if (Status set = dir.setDirAttributes(item.target, storedAttributes(item.entry));
+            !set.ok()) {
+            result.error = texts::folderAttributesNotSet(set.failure());
             return result;
+        }
     }
 
     // Nothing counts as unpacked before it is on the disk: the installer runs from it next.
-    if (options.flush && !dir.flush(result.error))
-        return result;
+    if (options.flush) {
+        if (Status flushed = dir.flush(); !flushed.ok()) {
+            result.error = texts::filesNotFlushed(flushed.failure());
+            return result;
+        }
+    }
 
     if (!result.corrupted.isEmpty()) {
         result.error = result.corrupted.first();
@@ -209,10 +226,9 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
         return fail(DecompOutcome::ArchiveOpen, QStringLiteral("Archív je práve otvorený !"),
                     QStringLiteral("Dekomprimácia je práve otvorená !"));
 
-    const QFileInfo dirInfo(result.unpackDir);
-    if (!(dirInfo.isDir() || (!dirInfo.exists() && QDir().mkpath(result.unpackDir)))) {
-        const QString text = QStringLiteral("Dočasný adresár ") + result.unpackDir +
-                             QStringLiteral(" sa nepodarilo vytvoriť !");
+    if (!platform::isDirectory(result.unpackDir) &&
+        (platform::exists(result.unpackDir) || !platform::makeDirectories(result.unpackDir).ok())) {
+        const QString text = texts::unpackDirNotCreated(result.unpackDir);
         return fail(DecompOutcome::DirectoryNotCreated, text, text);
     }
 
@@ -233,36 +249,12 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
     result.note = QStringLiteral("Dekomprimácia súborov úspešná ...");
     // Only an installer this archive brought counts: one left by an earlier update would be
     // started as if it were the new one.
-    if (!extracted.written.contains(kInstallerName) || !fileExists(installerPathOf(archivePath)))
+    if (!extracted.written.contains(kInstallerName) || !platform::isFile(installerPathOf(archivePath)))
         return fail(DecompOutcome::InstallerMissing,
                     QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !"),
                     QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !"));
     result.outcome = DecompOutcome::Unpacked;
     return result;
-}
-
-bool fImportDecomp(const QString &xLocDirFile, ZipReader &zipReader, DecompView &view,
-                   platform::MessageBoxes &boxes, QWidget *owner, DecompResult *result)
-{
-    view.setBusy(true);
-    view.statusBarWrite(QStringLiteral("Čakajte, pracujem !"));
-    view.setNote(QStringLiteral("Dekomprimácia súborov ..."), false);
-
-    const DecompResult outcome = unpackPackage(xLocDirFile, zipReader);
-    if (outcome.outcome == DecompOutcome::Unpacked ||
-        outcome.outcome == DecompOutcome::InstallerMissing)
-        view.setNote(QStringLiteral("Dekomprimácia súborov úspešná ..."), false);
-    // Idle again: the status bar no longer says it is working, the dialog takes input, and a
-    // failure's box comes over it, the red note after the box is closed.
-    view.setBusy(false);
-    view.statusBarWrite(QString());
-    if (!outcome.ok()) {
-        boxes.show(owner, platform::BoxKind::Error, outcome.boxText);
-        view.setNote(outcome.note, true);
-    }
-    if (result != nullptr)
-        *result = outcome;
-    return outcome.ok();
 }
 
 } // namespace menu::core

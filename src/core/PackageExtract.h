@@ -1,6 +1,5 @@
 // Unpacking the launcher's package archive into ORVAN-INSTAL beside it, and the check that
-// the package's installer setup.exe came with it. The update dialog runs fImportDecomp; the
-// rest is here for its caller, for menu-doctor and for tests.
+// the package's installer setup.exe came with it.
 #pragma once
 
 #include "core/ZipReader.h"
@@ -8,12 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-class QWidget;
-
-namespace menu::platform {
-class MessageBoxes;
-}
 
 namespace menu::core {
 
@@ -71,27 +64,8 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
                              const ExtractOptions &options = {});
 
 // Unpacks the archive file into its unpacking directory and checks for the installer,
-// without showing anything (steps of fImportDecomp without the window).
+// without showing anything: the update dialog shows the result.
 DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
                            const ExtractOptions &options = {});
-
-// What the update dialog does while unpacking; the dialog implements it and passes itself.
-class DecompView {
-  public:
-    virtual ~DecompView() = default;
-    // true: disable the dialog and show the busy cursor; false: enable it and restore the cursor.
-    virtual void setBusy(bool busy) = 0;
-    // The status bar's text (the dialog puts two blanks before it).
-    virtual void statusBarWrite(const QString &text) = 0;
-    // The note label LabPoz; red turns it red, otherwise its colour is left as it is.
-    virtual void setNote(const QString &text, bool red) = 0;
-};
-
-// The unpacking step of the update dialog: true when the archive xLocDirFile was unpacked and
-// the installer it brought is there. Failures are shown in an error box (owner may be null)
-// followed by a red note. "Čakajte, pracujem !" stands in the status bar only while it works.
-// When result is given it receives the whole outcome.
-bool fImportDecomp(const QString &xLocDirFile, ZipReader &zipReader, DecompView &view,
-                   platform::MessageBoxes &boxes, QWidget *owner, DecompResult *result = nullptr);
 
 } // namespace menu::core

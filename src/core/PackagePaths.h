@@ -26,7 +26,4 @@ QString packageDir(const QString &drivePrefix);
 // The configuration file of a module: <drive>\ORVAN\orvan-<code>.ini.
 QString moduleFilePath(const QString &drivePrefix, const QString &code);
 
-// True when a regular file (not a directory) exists at path.
-bool fileExists(const QString &path);
-
 } // namespace menu::core

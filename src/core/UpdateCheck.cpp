@@ -2,8 +2,8 @@
 
 #include "core/HttpDown.h"
 #include "core/InternetConnection.h"
-#include "core/ProfileFile.h"
-#include "core/TextCodec.h"
+#include "formats/ProfileText.h"
+#include "formats/TextCodec.h"
 
 namespace menu::core {
 
@@ -19,18 +19,16 @@ bool startsWithByteOrderMark(const QByteArray &bytes)
 
 } // namespace
 
-bool announcedIsNewer(const QString &announced, const QString &installed)
-{
-    // QString compares UTF-16 code units, with a prefix before the longer text.
-    return QString::compare(announced, installed, Qt::CaseSensitive) > 0;
-}
-
 UpdateCheckOutcome runUpdateCheck(const platform::InternetState *internet, const QString &url,
                                   const QString &localPath)
 {
     UpdateCheckOutcome outcome;
-    if (internet != nullptr)
-        outcome.connected = fInternetConnection(*internet, outcome.text, outcome.hint);
+    if (internet != nullptr) {
+        const ConnectionTest test = testConnection(*internet);
+        outcome.connected = test.connected;
+        outcome.text = test.text;
+        outcome.hint = test.hint;
+    }
     if (outcome.connected)
         outcome.downloaded = fHttpDown(url, localPath, outcome.text, outcome.hint);
     return outcome;
@@ -88,10 +86,10 @@ UpdateInfo readUpdateInfo(const QByteArray &bytes)
     QByteArray marked = bytes;
     if (!startsWithByteOrderMark(bytes)) {
         marked = QByteArrayLiteral("\xEF\xBB\xBF") +
-                 decodeCodePage(CodePage::Windows1250, bytes).toUtf8();
+                 formats::decodeCodePage(formats::CodePage::Windows1250, bytes).toUtf8();
     }
     const auto value = [&marked](const char *section, const char *key) {
-        return profileLookup(marked, QLatin1String(section), QLatin1String(key))
+        return formats::profileLookup(marked, QLatin1String(section), QLatin1String(key))
             .value_or(QString());
     };
     return {value("ORVAN", "AktCis"), value("ORVAN", "AktDat"), value("ORVAN", "AktFil"),

@@ -16,10 +16,6 @@ namespace menu::core {
 // it has been read.
 inline constexpr char kUpdateInfoFileName[] = "orvan_akt.$$$";
 
-// True when announced is greater than installed, compared as texts code unit by code unit (a
-// prefix is the smaller, the empty text the smallest): 1.0.0.10 is not newer than 1.0.0.9.
-bool announcedIsNewer(const QString &announced, const QString &installed);
-
 // What the worker found out: whether the computer is connected, and if so whether the download
 // succeeded. text and hint are the internet test's when not connected, else the download's.
 struct UpdateCheckOutcome {

@@ -1,5 +1,7 @@
 #include "core/UpdateOffer.h"
 
+#include "core/VersionInfo.h"
+
 namespace menu::core {
 
 namespace {
@@ -12,11 +14,6 @@ QString dateKey(const QString &date)
     return date.mid(6, 4) + date.mid(3, 2) + date.mid(0, 2);
 }
 } // namespace
-
-bool versionTextLess(const QString &a, const QString &b)
-{
-    return QString::compare(a, b, Qt::CaseSensitive) < 0;
-}
 
 void versionDateKeys(const QString &installedDate, const QString &announcedDate,
                      QString &installedKey, QString &announcedKey)
@@ -42,7 +39,7 @@ UpdateCase updateCaseFor(const QString &installedVersion, const QString &install
     versionDateKeys(installedDate, announcedDate, installedKey, announcedKey);
     installedKey.prepend(installedVersion);
     announcedKey.prepend(announcedVersion);
-    if (versionTextLess(installedKey, announcedKey))
+    if (isLaterVersion(announcedKey, installedKey))
         return UpdateCase::D;
     if (installedKey == announcedKey)
         return UpdateCase::E;

@@ -7,13 +7,16 @@
 
 namespace menu::core {
 
-// The dialog's cases: A nothing announced, B installed version not readable, C announced
-// version not readable, D newer version announced, E same version, F installed version newer.
-enum class UpdateCase { A, B, C, D, E, F };
-
-// Versions are texts: compared code unit by code unit, never read as numbers, so 1.0.0.10
-// is less than 1.0.0.9.
-bool versionTextLess(const QString &a, const QString &b);
+// What the update dialog finds when it compares the installed and the announced version. The
+// letters are the names the package's support staff use for the cases.
+enum class UpdateCase {
+    A, // nothing is announced
+    B, // the installed version cannot be read (shorter than a version can be)
+    C, // the announced version cannot be read
+    D, // a later version is announced: recommended
+    E, // the same version is announced: possible, not needed
+    F, // the installed version is later than the announced one: not yet published
+};
 
 // A date DD.MM.YYYY as YYYYMMDD, for comparing the dates of two versions; both keys are
 // empty unless the two dates together have exactly 20 characters.

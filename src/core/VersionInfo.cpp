@@ -1,85 +1,12 @@
 #include "core/VersionInfo.h"
 
-#include "core/ByteSource.h"
-#include "core/ElfSection.h"
-#include "core/LittleEndian.h"
-#include "core/PeFile.h"
+#include "formats/VersionBlock.h"
+
+#include <optional>
 
 namespace menu::core {
 
 namespace {
-
-// Version information is addressed with 16-bit lengths.
-constexpr std::uint32_t kMaxBlock = 0xFFFF;
-constexpr std::uint16_t kVersionResourceId = 1;
-
-qsizetype align4(qsizetype at)
-{
-    return (at + 3) & ~qsizetype{3};
-}
-
-// One node of the block: a length, a value length, a type, a zero-terminated UTF-16 key, the
-// value and the children, each aligned to four bytes from the start of the block.
-struct Node {
-    qsizetype end = 0;
-    QString key;
-    qsizetype valueStart = 0;
-    qsizetype childrenStart = 0;
-};
-
-// Reads the UTF-16 text at from until its zero, within end; nothing without a zero.
-std::optional<QString> textAt(const QByteArray &block, qsizetype from, qsizetype end,
-                              qsizetype *after = nullptr)
-{
-    QString text;
-    for (qsizetype at = from; at + 2 <= end; at += 2) {
-        const std::uint16_t unit = le::u16(block, at);
-        if (unit == 0) {
-            if (after)
-                *after = at + 2;
-            return text;
-        }
-        text.append(QChar(unit));
-    }
-    return std::nullopt;
-}
-
-std::optional<Node> nodeAt(const QByteArray &block, qsizetype at, qsizetype limit)
-{
-    if (at < 0 || at + 6 > limit)
-        return std::nullopt;
-    const std::uint16_t length = le::u16(block, at);
-    if (length < 6 || at + length > limit)
-        return std::nullopt;
-    Node node;
-    node.end = at + length;
-    qsizetype keyEnd = 0;
-    auto key = textAt(block, at + 6, node.end, &keyEnd);
-    if (!key)
-        return std::nullopt;
-    node.key = std::move(*key);
-    node.valueStart = std::min(align4(keyEnd), node.end);
-    const std::uint16_t valueLength = le::u16(block, at + 2);
-    const bool text = le::u16(block, at + 4) == 1;
-    const qsizetype valueBytes = text ? qsizetype{valueLength} * 2 : qsizetype{valueLength};
-    node.childrenStart = std::min(align4(node.valueStart + valueBytes), node.end);
-    return node;
-}
-
-// The first child of parent called key (compared without case).
-std::optional<Node> childNamed(const QByteArray &block, const Node &parent, const QString &key)
-{
-    qsizetype at = parent.childrenStart;
-    while (at < parent.end) {
-        const auto child = nodeAt(block, at, parent.end);
-        if (!child)
-            return std::nullopt;
-        if (child->key.compare(key, Qt::CaseInsensitive) == 0)
-            return child;
-        at = align4(child->end); // every node is at least six bytes long, so this moves on
-    }
-    return std::nullopt;
-}
 
 // The file's block, or the result that says why there is none.
 std::optional<QByteArray> loadBlock(const platform::VersionReader &reader, const QString &path,
@@ -99,114 +26,59 @@ std::optional<QByteArray> loadBlock(const platform::VersionReader &reader, const
     return std::move(block.bytes);
 }
 
-VersionResult readOne(const platform::VersionReader &reader, const QString &path,
-                      const char *table, const QString &key, QString &text)
+VersionText readOne(const platform::VersionReader &reader, const QString &path,
+                    const char *table, const QString &key)
 {
-    text.clear();
-    VersionResult failure{};
-    const auto block = loadBlock(reader, path, failure);
+    VersionText read;
+    const auto block = loadBlock(reader, path, read.result);
     if (!block)
-        return failure;
-    const auto value = versionValue(*block, QString::fromLatin1(table), key);
-    if (!value)
-        return VersionResult::NoValue;
-    text = *value;
-    return VersionResult::Found;
+        return read;
+    const auto value = formats::versionValue(*block, QString::fromLatin1(table), key);
+    if (!value) {
+        read.result = VersionResult::NoValue;
+        return read;
+    }
+    read.result = VersionResult::Found;
+    read.text = *value;
+    return read;
 }
 
 } // namespace
 
-std::optional<QString> versionValue(const QByteArray &block, const QString &table,
-                                    const QString &key)
+VersionText readFileVersion(const platform::VersionReader &reader, const QString &path)
 {
-    const auto root = nodeAt(block, 0, block.size());
-    if (!root)
-        return std::nullopt;
-    const auto strings = childNamed(block, *root, QStringLiteral("StringFileInfo"));
-    if (!strings)
-        return std::nullopt;
-    const auto tableNode = childNamed(block, *strings, table);
-    if (!tableNode)
-        return std::nullopt;
-    const auto value = childNamed(block, *tableNode, key);
-    if (!value)
-        return std::nullopt;
-    // A value without its terminating zero ends with its node.
-    QString text;
-    for (qsizetype at = value->valueStart; at + 2 <= value->end; at += 2) {
-        const std::uint16_t unit = le::u16(block, at);
-        if (unit == 0)
-            break;
-        text.append(QChar(unit));
-    }
-    return text;
+    return readOne(reader, path, formats::kSlovakTable, QStringLiteral("FileVersion"));
 }
 
-std::optional<QByteArray> findVersionBlock(const ByteSource &source)
+VersionText readProductVersion(const platform::VersionReader &reader, const QString &path)
 {
-    std::optional<QByteArray> block;
-    if (const auto pe = PeFile::open(source)) {
-        block = pe->resource(kResourceTypeVersion, kVersionResourceId, kMaxBlock);
-        if (!block)
-            block = pe->resource(kResourceTypeVersion, std::nullopt, kMaxBlock);
-    } else {
-        block = elfSection(source, kVersionSectionName, kMaxBlock);
-    }
-    if (!block || block->size() < 6)
-        return std::nullopt;
-    const std::uint16_t length = le::u16(*block, 0);
-    if (length > block->size())
-        return std::nullopt;
-    block->truncate(length);
-    if (!nodeAt(*block, 0, block->size()))
-        return std::nullopt;
-    return block;
+    return readOne(reader, path, formats::kEnglishTable, QStringLiteral("ProductVersion"));
 }
 
-VersionResult ReadFileVersion(const platform::VersionReader &reader, const QString &path,
-                              QString &version)
+LauncherVersion readLauncherVersion(const platform::VersionReader &reader, const QString &path)
 {
-    return readOne(reader, path, kSlovakTable, QStringLiteral("FileVersion"), version);
-}
-
-VersionResult ReadFileVersion(const QString &path, QString &version)
-{
-    return ReadFileVersion(platform::systemVersionReader(), path, version);
-}
-
-VersionResult ReadProductVersion(const platform::VersionReader &reader, const QString &path,
-                                 QString &version)
-{
-    return readOne(reader, path, kEnglishTable, QStringLiteral("ProductVersion"), version);
-}
-
-VersionResult ReadProductVersion(const QString &path, QString &version)
-{
-    return ReadProductVersion(platform::systemVersionReader(), path, version);
-}
-
-VersionResult ReadExeVersion(const platform::VersionReader &reader, const QString &path,
-                             QString &version, QString &date)
-{
-    VersionResult failure{};
-    const auto block = loadBlock(reader, path, failure);
+    LauncherVersion read;
+    const auto block = loadBlock(reader, path, read.result);
     if (!block)
-        return failure;
-    const QString table = QString::fromLatin1(kSlovakTable);
-    const auto fileVersion = versionValue(*block, table, QStringLiteral("FileVersion"));
-    if (!fileVersion)
-        return VersionResult::NoValue;
-    version = *fileVersion;
-    const auto fileDatum = versionValue(*block, table, QStringLiteral("FileDatum"));
-    if (!fileDatum)
-        return VersionResult::NoValue;
-    date = *fileDatum;
-    return VersionResult::Found;
+        return read;
+    const QString table = QString::fromLatin1(formats::kSlovakTable);
+    read.result = VersionResult::NoValue;
+    const auto version = formats::versionValue(*block, table, QStringLiteral("FileVersion"));
+    if (!version)
+        return read;
+    read.version = *version;
+    const auto date = formats::versionValue(*block, table, QStringLiteral("FileDatum"));
+    if (!date)
+        return read;
+    read.date = *date;
+    read.result = VersionResult::Found;
+    return read;
 }
 
-VersionResult ReadExeVersion(const QString &path, QString &version, QString &date)
+bool isLaterVersion(const QString &announced, const QString &installed)
 {
-    return ReadExeVersion(platform::systemVersionReader(), path, version, date);
+    // QString compares UTF-16 code units, with a prefix before the longer text.
+    return QString::compare(announced, installed, Qt::CaseSensitive) > 0;
 }
 
 } // namespace menu::core

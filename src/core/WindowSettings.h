@@ -1,7 +1,7 @@
 // The launcher's own settings of its window, as read from and written to menu.ini.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QString>
 

@@ -1,13 +1,16 @@
 #include "core/ZipReader.h"
 
-#include "core/TextCodec.h"
+#include "formats/TextCodec.h"
+#include "platform/Files.h"
 
-#include <QFile>
+#include <algorithm>
+#include <cstring>
 #include <zip.h>
 
 namespace menu::core {
 
 namespace {
+
 
 QString libzipText(int code)
 {
@@ -38,6 +41,67 @@ QString openErrorText(const QString &what, int code)
     }
 }
 
+// An archive file read through the seam: libzip asks for pieces, the platform reads them.
+struct FileSource {
+    platform::ReadOnlyFile file;
+    zip_uint64_t offset = 0;
+    zip_error_t error;
+
+    static zip_int64_t command(void *self, void *data, zip_uint64_t length, zip_source_cmd_t cmd)
+    {
+        auto *source = static_cast<FileSource *>(self);
+        switch (cmd) {
+        case ZIP_SOURCE_OPEN:
+            source->offset = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const zip_uint64_t left = source->file.size() - std::min(source->offset, source->file.size());
+            const zip_uint64_t piece = std::min(length, left);
+            if (piece > 0 && !source->file.readAt(source->offset, static_cast<char *>(data),
+                                                  static_cast<std::size_t>(piece))) {
+                zip_error_set(&source->error, ZIP_ER_READ, EIO);
+                return -1;
+            }
+            source->offset += piece;
+            return static_cast<zip_int64_t>(piece);
+        }
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto *st = static_cast<zip_stat_t *>(data);
+            zip_stat_init(st);
+            st->size = source->file.size();
+            st->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_SEEK: {
+            const zip_int64_t to = zip_source_seek_compute_offset(
+                source->offset, source->file.size(), data, length, &source->error);
+            if (to < 0)
+                return -1;
+            source->offset = static_cast<zip_uint64_t>(to);
+            return 0;
+        }
+        case ZIP_SOURCE_TELL:
+            return static_cast<zip_int64_t>(source->offset);
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&source->error, data, length);
+        case ZIP_SOURCE_FREE:
+            zip_error_fini(&source->error);
+            delete source;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
+                                                  ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                                  ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, -1);
+        default:
+            zip_error_set(&source->error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
+
 } // namespace
 
 void ZipReader::ArchiveCloser::operator()(zip *archive) const
@@ -56,12 +120,31 @@ ZipReader::~ZipReader() = default;
 bool ZipReader::openArchive(const QString &fileName, QString &error)
 {
     closeArchive();
-    int code = 0;
-    zip *archive = zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &code);
-    if (archive == nullptr) {
-        error = openErrorText(fileName, code);
+    Result<platform::ReadOnlyFile> file = platform::ReadOnlyFile::open(fileName);
+    if (!file.ok()) {
+        error = openErrorText(fileName, file.failure().is(std::errc::no_such_file_or_directory)
+                                            ? ZIP_ER_NOENT
+                                            : ZIP_ER_OPEN);
         return false;
     }
+    auto *state = new FileSource{std::move(*file), 0, {}};
+    zip_error_init(&state->error);
+    zip_error_t zerror;
+    zip_error_init(&zerror);
+    zip_source_t *source = zip_source_function_create(&FileSource::command, state, &zerror);
+    if (source == nullptr) {
+        zip_error_fini(&state->error);
+        delete state;
+    }
+    zip *archive = source == nullptr ? nullptr : zip_open_from_source(source, ZIP_RDONLY, &zerror);
+    if (archive == nullptr) {
+        if (source != nullptr)
+            zip_source_free(source); // not taken over by a failed open; frees the state
+        error = openErrorText(fileName, zip_error_code_zip(&zerror));
+        zip_error_fini(&zerror);
+        return false;
+    }
+    zip_error_fini(&zerror);
     archive_.reset(archive);
     return true;
 }

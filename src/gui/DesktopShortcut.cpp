@@ -1,7 +1,7 @@
 #include "gui/DesktopShortcut.h"
 
 #include "core/PackagePaths.h"
-#include "core/ShellLink.h"
+#include "formats/ShellLink.h"
 
 #include <QDir>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/Desktop.h"
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "gui/Faults.h"
 
 #include "core/AppTexts.h"
-#include "gui/QtMessageBoxes.h"
+#include "widgets/QtMessageBoxes.h"
 
 #include <QCursor>
 

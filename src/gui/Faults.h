@@ -2,7 +2,7 @@
 // and is shown in an error box titled with the application title; the program goes on.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QApplication>
 

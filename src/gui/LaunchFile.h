@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Shell.h"
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 namespace menu::gui {
 

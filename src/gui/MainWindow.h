@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/MenuSettings.h"
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QFrame>
 #include <QHash>

@@ -1,7 +1,7 @@
 // The background update check of the main window: the start decision, the timer, starting the
 // worker, and applying its outcome on the user-interface thread.
-#include "core/DateUtil.h"
-#include "core/ProfileFile.h"
+#include "widgets/DateUtil.h"
+#include "formats/ProfileText.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateCheck.h"
 #include "gui/Faults.h"

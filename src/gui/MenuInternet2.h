@@ -2,7 +2,7 @@
 // or never. The choice is stored as OPTIONS/LicKon in menu.ini ("0" or "2").
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QDialog>
 

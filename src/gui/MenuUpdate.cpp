@@ -3,9 +3,9 @@
 #include "core/UpdateAddress.h"
 #include "core/UpdateOffer.h"
 #include "core/ZipReader.h"
-#include "gui/AEdit.h"
+#include "widgets/AEdit.h"
 #include "gui/Faults.h"
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -36,8 +36,4 @@ public:
     virtual QImage largeIcon(const QString &path) const = 0;
 };
 
-// The readers of this system; they hold no state and live as long as the program.
-const VersionReader &systemVersionReader();
-const IconReader &systemIconReader();
-
 } // namespace menu::platform

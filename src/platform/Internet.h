@@ -3,16 +3,15 @@
 // instead of a network failure.
 #pragma once
 
-#include <QString>
+#include "formats/Result.h"
 
 namespace menu::platform {
 
 class InternetState {
   public:
     virtual ~InternetState() = default;
-    // True when connected. When the test itself fails, returns false and sets error to the
-    // system's message; otherwise error is left empty.
-    virtual bool connected(QString &error) const = 0;
+    // Whether the computer is connected; a failure when the test itself fails.
+    virtual Result<bool> connected() const = 0;
 };
 
 } // namespace menu::platform

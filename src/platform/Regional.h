@@ -21,6 +21,9 @@ struct RegionalFormats {
     QString shortDateFormat; // "d.M.yyyy" in Slovak
     QString longTimeFormat;  // "H:mm:ss" in Slovak
     QString currencySymbol;  // "€" in Slovak
+
+    // The separator between hours and minutes in the long time format (":" when it has none).
+    QChar timeSeparator() const;
 };
 
 // The settings of a Slovak office computer.

@@ -2,21 +2,33 @@
 // with the application associated with their kind.
 #pragma once
 
+#include "formats/Result.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace menu::platform {
 
-// Results as the Windows shell reports them: above 32 the target was started; otherwise
+// Results as the Windows shell numbers them: above 32 the target was started; otherwise
 // 0 out of resources, 2 file not found, 3 path not found, 5 access denied, 8 out of memory,
-// 11 bad format, 31 no application for the file's kind.
+// 11 bad format, 26 sharing violation, 27 incomplete association, 28–30 DDE failures,
+// 31 no application for the file's kind, 32 a library not found.
 inline constexpr int kShellStarted = 42;
+
+struct ShellResult {
+    int code = kShellStarted;
+    // The system's own reason where it says more than the number.
+    std::optional<Failure> reason;
+    bool started() const { return code > 32; }
+};
 
 class Shell {
   public:
     virtual ~Shell() = default;
     // Opens path with workingDir as the started program's current directory; never waits for
     // the started program.
-    virtual int open(const QString &path, const QString &workingDir) = 0;
+    virtual ShellResult open(const QString &path, const QString &workingDir) = 0;
 };
 
 } // namespace menu::platform

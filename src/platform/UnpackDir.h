@@ -2,7 +2,10 @@
 // plain names (already checked: no "..", no separators, none empty), every existing folder
 // on the way must be a real folder, and a symbolic link is never followed or made, so that
 // nothing an archive holds, nor anything planted in the directory, redirects a write.
+// Failures name the file or folder concerned as the user would see it.
 #pragma once
+
+#include "formats/Result.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,21 +22,22 @@ struct StoredAttributes {
 
 class UnpackDir {
   public:
-    UnpackDir();
-    ~UnpackDir();
-    UnpackDir(const UnpackDir &) = delete;
-    UnpackDir &operator=(const UnpackDir &) = delete;
-
     // Opens the existing directory path; it must not be a symbolic link.
-    bool open(const QString &path, QString &error);
-    QString path() const { return path_; }
+    static Result<UnpackDir> open(const QString &path);
+    UnpackDir(UnpackDir &&) noexcept;
+    UnpackDir &operator=(UnpackDir &&) noexcept;
+    ~UnpackDir();
 
-    // Creates the folders of relative below the directory as needed.
-    bool makeDirs(const QStringList &relative, QString &error);
+    QString path() const { return path_; }
+    // relative below the directory, as the user sees it.
+    QString shown(const QStringList &relative) const;
+
+    // Creates the folders of relative below the directory as needed. ENOTDIR when something
+    // in the way is no folder (a file, or a link).
+    Status makeDirs(const QStringList &relative);
     // Applies stored attributes to a folder; the owner keeps full access, so that a later
     // update can always write into it again.
-    bool setDirAttributes(const QStringList &relative, const StoredAttributes &attributes,
-                          QString &error);
+    Status setDirAttributes(const QStringList &relative, const StoredAttributes &attributes);
 
     // A file being written; its folders must exist.
     class File {
@@ -42,33 +46,35 @@ class UnpackDir {
         File &operator=(File &&other) noexcept;
         ~File();
         // Writes every byte or reports why not (a full disk, a size limit, ...).
-        bool write(const char *data, qint64 size, QString &error);
-        // Applies the attributes and closes the file; a failure of either is reported, as
-        // the data may not have arrived. startFlush starts writing the data to the disk
-        // without waiting for it (UnpackDir::flush waits).
-        bool finish(const StoredAttributes &attributes, bool startFlush, QString &error);
+        Status write(const char *data, qint64 size);
+        // Applies the attributes (the umask limits them, set-id bits are never taken over).
+        Status applyAttributes(const StoredAttributes &attributes);
+        // Closes the file; a failure is reported, as the data may not have arrived.
+        // startFlush starts writing the data to the disk without waiting for it
+        // (UnpackDir::flush waits).
+        Status close(bool startFlush);
 
       private:
         friend class UnpackDir;
-        File(int fd, QString shownPath);
-        int fd_ = -1;
+        struct Native;
+        File(std::unique_ptr<Native> native, QString shownPath);
+        std::unique_ptr<Native> native_;
         QString shownPath_;
     };
 
+    // Creates relative as a new, empty regular file. An existing file of that name is
+    // replaced, also a read-only one; an existing folder of that name gives EISDIR.
+    Result<File> createFile(const QStringList &relative);
+
     // Waits until every file written below the directory, and the folders that name them,
     // are on the disk; a failure to get them there is reported.
-    bool flush(QString &error);
-
-    // Creates relative as a new, empty regular file. An existing file of that name is
-    // replaced, also a read-only one; an existing folder of that name is an error.
-    std::optional<File> createFile(const QStringList &relative, QString &error);
+    Status flush();
 
   private:
-    int openDirAt(const QStringList &relative, qsizetype count, bool create, QString &error);
-    QString shown(const QStringList &relative, qsizetype count) const;
-
+    struct Native;
+    UnpackDir(std::unique_ptr<Native> native, QString path);
+    std::unique_ptr<Native> native_;
     QString path_;
-    int fd_ = -1;
 };
 
 } // namespace menu::platform

@@ -1,5 +1,5 @@
 // menu-doctor edit-value: what a typed field makes of a text, with this user's settings.
-#include "core/EditValue.h"
+#include "widgets/EditValue.h"
 #include "platform/Regional.h"
 #include "tools/Doctor.h"
 

@@ -1,5 +1,5 @@
 // menu-doctor regional: the separators and formats the launcher's fields use for this user.
-#include "core/DateUtil.h"
+#include "widgets/DateUtil.h"
 #include "platform/Regional.h"
 #include "tools/Doctor.h"
 

@@ -1,6 +1,6 @@
 // menu-doctor ini: reads and writes profile strings exactly as the launcher does with menu.ini.
 #include "core/MenuSettings.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "tools/Doctor.h"
 
 #include <QFileInfo>

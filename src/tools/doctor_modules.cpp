@@ -4,7 +4,7 @@
 #include "core/ModuleCodes.h"
 #include "core/PackagePaths.h"
 #include "core/VersionInfo.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "tools/Doctor.h"
 
 namespace menu::doctor {

@@ -1,5 +1,5 @@
 // menu-doctor shortcut: writes a shell link the way the launcher writes its desktop shortcut.
-#include "core/ShellLink.h"
+#include "formats/ShellLink.h"
 #include "tools/Doctor.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "core/ByteSource.h"
+#include "formats/ByteSource.h"
 
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 // Number and date texts of typed edit fields, with Slovak settings on 15.3.2024.
-#include "core/DateUtil.h"
-#include "core/EditValue.h"
+#include "widgets/DateUtil.h"
+#include "widgets/EditValue.h"
 #include "platform/posix/PosixRegional.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "core/MenuSettings.h"
 
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
 #include <QDir>

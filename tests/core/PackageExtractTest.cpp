@@ -1,8 +1,8 @@
 #include "core/PackageExtract.h"
 
 #include "ZipTestArchives.h"
-#include "core/TextCodec.h"
-#include "platform/platform.h"
+#include "formats/TextCodec.h"
+#include "platform/Services.h"
 #include "support/TempDir.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // time, and small edits of them.
 #pragma once
 
-#include "core/LittleEndian.h"
+#include "formats/LittleEndian.h"
 
 #include <QByteArray>
 #include <QFile>

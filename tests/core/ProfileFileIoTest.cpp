@@ -1,5 +1,5 @@
-#include "core/ProfileFile.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "formats/ProfileText.h"
+#include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
 #include <QDir>

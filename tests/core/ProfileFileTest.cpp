@@ -1,4 +1,4 @@
-#include "core/ProfileFile.h"
+#include "formats/ProfileText.h"
 
 #include <gtest/gtest.h>
 #include <optional>

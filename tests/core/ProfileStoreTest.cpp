@@ -1,8 +1,8 @@
 // The profile store keeps what it read of a file only while the file is provably unchanged:
 // every read compares the file's identity, size and change times, and a file changed too
 // recently to tell is read again.
-#include "core/ProfileFile.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "formats/ProfileText.h"
+#include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
 #include <QFile>

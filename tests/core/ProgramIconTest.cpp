@@ -1,4 +1,4 @@
-#include "core/ProgramIcon.h"
+#include "formats/IconFile.h"
 #include "platform/Executables.h"
 #include "support/TempDir.h"
 #include "core/PeFixtures.h"

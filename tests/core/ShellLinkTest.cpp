@@ -1,4 +1,4 @@
-#include "core/ShellLink.h"
+#include "formats/ShellLink.h"
 #include "support/LnkInfo.h"
 #include "support/TempDir.h"
 

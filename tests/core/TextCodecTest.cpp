@@ -1,4 +1,4 @@
-#include "core/TextCodec.h"
+#include "formats/TextCodec.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,5 +1,5 @@
-#include "core/ByteSource.h"
-#include "core/ElfSection.h"
+#include "formats/ByteSource.h"
+#include "formats/ElfSection.h"
 #include "core/VersionInfo.h"
 #include "support/TempDir.h"
 #include "core/PeFixtures.h"

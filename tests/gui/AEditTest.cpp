@@ -1,7 +1,7 @@
 // The typed edit control on a real form (offscreen), with Slovak settings on 15.3.2024 and an
 // error box that records instead of waiting.
-#include "gui/AEdit.h"
-#include "platform/platform.h"
+#include "widgets/AEdit.h"
+#include "platform/Services.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The real launcher as separate processes on a virtual X display (Xvfb, started here), in a
 // demo tree, against a local update server: one instance, the background check, closing on a
 // termination signal, and the refusal to run outside the installation directory.
-#include "core/ProfileFile.h"
+#include "formats/ProfileText.h"
 #include "support/ScriptedHttpServer.h"
 #include "platform/posix/InterfaceInternetState.h"
 #include "platform/posix/LocalSingleInstance.h"

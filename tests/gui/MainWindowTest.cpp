@@ -3,7 +3,7 @@
 #include "gui/Faults.h"
 #include "gui/StatusBarPanels.h"
 #include "platform/Executables.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
 

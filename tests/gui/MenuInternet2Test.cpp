@@ -4,7 +4,7 @@
 #include "gui/Faults.h"
 #include "gui/MainWindow.h"
 #include "platform/Executables.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 #include "gui/MenuUpdate.h"
 
-#include "gui/AEdit.h"
+#include "widgets/AEdit.h"
 #include "gui/Faults.h"
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"

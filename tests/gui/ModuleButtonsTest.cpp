@@ -3,7 +3,7 @@
 #include "gui/MainWindow.h"
 #include "gui/ModuleButton.h"
 #include "platform/Executables.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "platform/posix/PosixShell.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"

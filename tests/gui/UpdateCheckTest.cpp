@@ -8,7 +8,7 @@
 #include "gui/UpdateWorker.h"
 #include "platform/Executables.h"
 #include "platform/Regional.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/ProfileFiles.h"
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"

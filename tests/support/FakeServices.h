@@ -5,8 +5,8 @@
 #include "platform/Executables.h"
 #include "platform/Internet.h"
 #include "platform/Shell.h"
-#include "platform/platform.h"
-#include "platform/posix/PosixProfileStore.h"
+#include "platform/Services.h"
+#include "platform/ProfileFiles.h"
 
 #include <QDir>
 #include <deque>

@@ -1,6 +1,5 @@
 #include "platform/posix/InterfaceInternetState.h"
 
-#include <QtGlobal>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -47,14 +46,11 @@ bool anyConnectedInterface(const ifaddrs *list)
     return false;
 }
 
-bool InterfaceInternetState::connected(QString &error) const
+Result<bool> InterfaceInternetState::connected() const
 {
-    error.clear();
     ifaddrs *raw = nullptr;
-    if (getifaddrs(&raw) != 0) {
-        error = qt_error_string(errno);
-        return false;
-    }
+    if (getifaddrs(&raw) != 0)
+        return Failure::errnoValue(errno);
     const std::unique_ptr<ifaddrs, IfaddrsDeleter> list(raw);
     return anyConnectedInterface(list.get());
 }

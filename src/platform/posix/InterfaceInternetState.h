@@ -10,7 +10,7 @@ namespace menu::platform {
 
 class InterfaceInternetState final : public InternetState {
   public:
-    bool connected(QString &error) const override;
+    Result<bool> connected() const override;
 };
 
 // The rule above, applied to a list as getifaddrs gives it.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <QLocalServer>
 

@@ -1,6 +1,6 @@
 #include "platform/posix/PosixRegional.h"
 
-#include "platform/platform.h"
+#include "platform/Services.h"
 
 #include <algorithm>
 

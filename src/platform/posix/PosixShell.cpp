@@ -31,7 +31,7 @@ bool startsWith(const QString &path, const QByteArray &magic)
     return file.read(magic.size()) == magic;
 }
 
-int resultOf(int error)
+int codeOf(int error)
 {
     switch (error) {
     case ENOENT:
@@ -50,9 +50,15 @@ int resultOf(int error)
     }
 }
 
+ShellResult resultOf(int error)
+{
+    return {codeOf(error), Failure::errnoValue(error)};
+}
+
 // Starts program with args in workingDir and lets it run on its own: a middle child is
 // waited for at once, so the started program never becomes a zombie of the launcher.
-int spawnDetached(const QString &program, const QStringList &args, const QString &workingDir)
+ShellResult spawnDetached(const QString &program, const QStringList &args,
+                          const QString &workingDir)
 {
     std::vector<QByteArray> encoded;
     encoded.push_back(QFile::encodeName(program));
@@ -66,12 +72,13 @@ int spawnDetached(const QString &program, const QStringList &args, const QString
 
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
-        return 0;
+        return resultOf(errno);
     const pid_t middle = ::fork();
     if (middle < 0) {
+        const int error = errno;
         ::close(report[0]);
         ::close(report[1]);
-        return 0;
+        return resultOf(error);
     }
     if (middle == 0) {
         // Only async-signal-safe calls from here on.
@@ -104,8 +111,8 @@ int spawnDetached(const QString &program, const QStringList &args, const QString
     if (got == static_cast<ssize_t>(sizeof error))
         return resultOf(error);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return 0;
-    return kShellStarted;
+        return {0, Failure::errnoValue(EAGAIN)}; // the second fork failed
+    return {};
 }
 } // namespace
 
@@ -121,18 +128,18 @@ OpenWay openWayFor(const QString &path)
     return OpenWay::Associated;
 }
 
-int PosixShell::open(const QString &path, const QString &workingDir)
+ShellResult PosixShell::open(const QString &path, const QString &workingDir)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QFileInfo::exists(info.absolutePath()) ? kFileNotFound : kPathNotFound;
+        return {QFileInfo::exists(info.absolutePath()) ? kFileNotFound : kPathNotFound, {}};
     switch (openWayFor(path)) {
     case OpenWay::Direct:
         return spawnDetached(path, {}, workingDir);
     case OpenWay::Wine: {
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
-            return kNoAssociation;
+            return {kNoAssociation, {}};
         return spawnDetached(wine, {path}, workingDir);
     }
     case OpenWay::Associated:
@@ -140,7 +147,7 @@ int PosixShell::open(const QString &path, const QString &workingDir)
     }
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
-        return kNoAssociation;
+        return {kNoAssociation, {}};
     return spawnDetached(opener, {path}, workingDir);
 }
 

@@ -9,7 +9,7 @@ namespace menu::platform {
 // anything else through xdg-open.
 class PosixShell final : public Shell {
   public:
-    int open(const QString &path, const QString &workingDir) override;
+    ShellResult open(const QString &path, const QString &workingDir) override;
 };
 
 // How a file would be opened; exposed for tests.

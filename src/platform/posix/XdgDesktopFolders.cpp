@@ -1,7 +1,10 @@
 #include "platform/posix/XdgDesktopFolders.h"
 
-#include <QFile>
-#include <QList>
+#include "formats/ShellLink.h"
+#include "formats/UserDirs.h"
+#include "platform/Files.h"
+
+#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -10,10 +13,10 @@
 
 namespace menu::platform {
 
-namespace {
+using formats::belowHome;
+using formats::withoutTrailingSlashes;
 
-const QByteArray kDesktopKey = QByteArrayLiteral("XDG_DESKTOP_DIR");
-const QByteArray kHome = QByteArrayLiteral("$HOME");
+namespace {
 
 QString userDatabaseHome()
 {
@@ -27,88 +30,28 @@ QString userDatabaseHome()
     return QFile::decodeName(found->pw_dir);
 }
 
-QString withoutTrailingSlashes(QString path)
+constexpr quint32 kAttributeReadOnly = 0x01;
+constexpr quint32 kAttributeDirectory = 0x10;
+constexpr quint32 kAttributeArchive = 0x20;
+
+// The attributes, size and times of the target, as a link records them; nothing when it is
+// missing.
+void recordTarget(formats::ShellLinkData &link)
 {
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
-// home followed by rest ("" or "/..."), without a doubled separator when home is the root.
-QString belowHome(const QString &home, const QString &rest)
-{
-    const QString base = home == QLatin1String("/") ? QString() : home;
-    const QString joined = withoutTrailingSlashes(base + rest);
-    return joined.isEmpty() ? QStringLiteral("/") : joined;
-}
-
-qsizetype skipBlanks(const QByteArray &line, qsizetype at)
-{
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-        ++at;
-    return at;
-}
-
-// The value of one XDG_DESKTOP_DIR="..." line, or nothing for any other line.
-std::optional<QString> desktopOfLine(const QByteArray &line, const QString &home)
-{
-    qsizetype at = skipBlanks(line, 0);
-    if (!line.mid(at).startsWith(kDesktopKey))
-        return std::nullopt;
-    at = skipBlanks(line, at + kDesktopKey.size());
-    if (at >= line.size() || line[at] != '=')
-        return std::nullopt;
-    at = skipBlanks(line, at + 1);
-    if (at >= line.size() || line[at] != '"')
-        return std::nullopt;
-    ++at;
-
-    // The file is read by shells too: a backslash takes the next character literally, and
-    // the value ends at the first unescaped quote.
-    QByteArray value;
-    bool closed = false;
-    for (; at < line.size(); ++at) {
-        const char c = line[at];
-        if (c == '\\' && at + 1 < line.size()) {
-            value.append(line[++at]);
-        } else if (c == '"') {
-            closed = true;
-            break;
-        } else {
-            value.append(c);
-        }
-    }
-    if (!closed)
-        return std::nullopt;
-
-    // Only a path below $HOME or an absolute path is allowed.
-    if (value.startsWith(kHome)) {
-        const QByteArray rest = value.mid(kHome.size());
-        if (!rest.isEmpty() && !rest.startsWith('/'))
-            return std::nullopt;
-        if (home.isEmpty())
-            return std::nullopt;
-        return belowHome(home, QFile::decodeName(rest));
-    }
-    if (!value.startsWith('/'))
-        return std::nullopt;
-    return withoutTrailingSlashes(QFile::decodeName(value));
+    const QFileInfo info(link.target);
+    if (!info.exists())
+        return;
+    quint32 attributes = info.isDir() ? kAttributeDirectory : kAttributeArchive;
+    if (!info.isWritable())
+        attributes |= kAttributeReadOnly;
+    link.fileAttributes = attributes;
+    link.fileSize = info.isDir() ? 0 : static_cast<quint32>(info.size() & 0xFFFFFFFF);
+    link.created = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
+    link.accessed = info.lastRead();
+    link.written = info.lastModified();
 }
 
 } // namespace
-
-std::optional<QString> xdgDesktopDir(const QByteArray &userDirs, const QString &home)
-{
-    std::optional<QString> desktop;
-    const QList<QByteArray> lines = userDirs.split('\n');
-    for (QByteArray line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (std::optional<QString> found = desktopOfLine(line, home))
-            desktop = found; // as in a shell, the last assignment wins
-    }
-    return desktop;
-}
 
 XdgDesktopFolders::XdgDesktopFolders()
     : XdgDesktopFolders(qEnvironmentVariable("HOME"), qEnvironmentVariable("XDG_CONFIG_HOME"))
@@ -122,9 +65,9 @@ XdgDesktopFolders::XdgDesktopFolders(QString home, QString configHome)
 {
 }
 
-QString XdgDesktopFolders::DesktopFolderGet(const QString &kind) const
+QString XdgDesktopFolders::folder(DesktopKind kind) const
 {
-    if (kind != QLatin1String("A"))
+    if (kind == DesktopKind::AllUsers)
         return {}; // no desktop is shared by all users here
 
     // A relative configuration directory is invalid by the XDG rules and is ignored.
@@ -132,9 +75,10 @@ QString XdgDesktopFolders::DesktopFolderGet(const QString &kind) const
     if (!config.startsWith(QLatin1Char('/')))
         config = home_.isEmpty() ? QString() : home_ + QStringLiteral("/.config");
     if (!config.isEmpty()) {
-        QFile file(withoutTrailingSlashes(config) + QStringLiteral("/user-dirs.dirs"));
-        if (file.open(QIODevice::ReadOnly)) {
-            if (std::optional<QString> desktop = xdgDesktopDir(file.readAll(), home_))
+        const Result<QByteArray> userDirs = readWholeFile(
+            withoutTrailingSlashes(config) + QStringLiteral("/user-dirs.dirs"), 64 * 1024);
+        if (userDirs.ok()) {
+            if (std::optional<QString> desktop = formats::xdgDesktopDir(*userDirs, home_))
                 return *desktop;
         }
     }
@@ -143,9 +87,23 @@ QString XdgDesktopFolders::DesktopFolderGet(const QString &kind) const
     return belowHome(home_, QStringLiteral("/Desktop"));
 }
 
-std::unique_ptr<DesktopFolders> makeSystemDesktopFolders()
+QStringList XdgDesktopFolders::shortcutFiles(const QString &folder, const QString &name) const
 {
-    return std::make_unique<XdgDesktopFolders>();
+    return {folder + u'/' + name + QStringLiteral(".lnk")};
+}
+
+Status XdgDesktopFolders::createShortcut(const QString &folder, const Shortcut &shortcut) const
+{
+    formats::ShellLinkData link;
+    link.target = shortcut.target;
+    link.workingDir = shortcut.workingDir;
+    link.iconLocation = shortcut.target;
+    recordTarget(link);
+    const QString path = shortcutFiles(folder, shortcut.name).constFirst();
+    Result<QByteArray> bytes = formats::shellLinkEncode(link);
+    if (!bytes.ok())
+        return Failure{bytes.failure().code, path, bytes.failure().detail};
+    return writeNewFile(path, *bytes);
 }
 
 } // namespace menu::platform

@@ -5,30 +5,25 @@
 
 #include "platform/Desktop.h"
 
-#include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 namespace menu::platform {
 
 class XdgDesktopFolders : public DesktopFolders {
-public:
+  public:
     // From $HOME (or the user database) and $XDG_CONFIG_HOME.
     XdgDesktopFolders();
     // With the home and configuration directories given; an empty configHome means
     // home + "/.config".
     XdgDesktopFolders(QString home, QString configHome);
 
-    QString DesktopFolderGet(const QString &kind) const override;
+    QString folder(DesktopKind kind) const override;
+    QStringList shortcutFiles(const QString &folder, const QString &name) const override;
+    Status createShortcut(const QString &folder, const Shortcut &shortcut) const override;
 
-private:
+  private:
     QString home_;
     QString configHome_;
 };
-
-// The desktop that the text of a user-dirs.dirs file names, with $HOME replaced by home;
-// nothing when the file does not name one in a form the XDG rules allow.
-std::optional<QString> xdgDesktopDir(const QByteArray &userDirs, const QString &home);
 
 } // namespace menu::platform

@@ -1,0 +1,53 @@
+// A file's new content written beside it and put in its place at once, so that a failure or a
+// crash leaves either the old file or the new one, never half of either.
+#pragma once
+
+#include "formats/Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace menu::platform {
+
+class AtomicFile {
+  public:
+    struct Options {
+        // A symbolic link at the target keeps naming its file, whose content is replaced.
+        // Without it, a link at the target is itself replaced and never written through.
+        bool followLink = false;
+        // The replaced file's permission bits (and its owner, where the system allows) carry
+        // over; a new file gets the usual ones less the umask.
+        bool keepMode = true;
+        // On the disk, data and name, before commit returns.
+        bool durable = false;
+    };
+
+    // Starts the new content of target: a new, empty file beside it.
+    static Result<AtomicFile> begin(const QString &target, const Options &options);
+
+    AtomicFile(AtomicFile &&) noexcept;
+    AtomicFile &operator=(AtomicFile &&) noexcept;
+    // Without commit the new content is dropped and the target stays as it was.
+    ~AtomicFile();
+
+    Status write(const char *data, qint64 size);
+    Status write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
+    // Puts the new content in the target's place.
+    Status commit();
+
+    // The file that commit replaces (the link's target when a link was followed).
+    QString target() const;
+
+  private:
+    struct Native;
+    explicit AtomicFile(std::unique_ptr<Native> native);
+    std::unique_ptr<Native> native_;
+};
+
+// The whole new content of target in one step.
+Status replaceFileContent(const QString &target, const QByteArray &bytes,
+                          const AtomicFile::Options &options);
+
+} // namespace menu::platform

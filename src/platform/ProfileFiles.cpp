@@ -1,0 +1,91 @@
+#include "platform/ProfileFiles.h"
+
+#include "formats/ProfileText.h"
+#include "platform/AtomicFile.h"
+
+namespace menu::platform {
+
+namespace {
+// Only the launcher's own file and the module files are read; a reader of many files keeps
+// what it read of the latest few.
+constexpr qsizetype kKnownFilesMax = 64;
+} // namespace
+
+// A settled file: its stamp alone tells whether it changed since.
+struct ProfileFiles::Known {
+    FileStamp stamp;
+    formats::ProfileIndex index;
+};
+
+ProfileFiles::ProfileFiles(std::chrono::nanoseconds settledAge) : settledAge_(settledAge) {}
+
+ProfileFiles::~ProfileFiles() = default;
+
+std::optional<QString> ProfileFiles::read(const QString &file, const QString &section,
+                                          const QString &key) const
+{
+    const std::lock_guard lock(mutex_);
+    const auto stamp = fileStamp(file);
+    const auto found = known_.find(file);
+    if (!stamp) {
+        if (found != known_.end())
+            known_.erase(found);
+        return std::nullopt;
+    }
+    if (found != known_.end() && found.value()->stamp == *stamp)
+        return found.value()->index.lookup(section, key);
+    if (found != known_.end())
+        known_.erase(found);
+
+    // Taken before the read: a change after it gets a later change time than a settled one.
+    const std::int64_t readAt = stampClockNs();
+    Result<StampedContent> content = readStampedFile(file, formats::kProfileFileMax);
+    ++fileReads_;
+    if (!content.ok())
+        return std::nullopt;
+    // A file still changing is scanned for the one value, as if nothing were kept.
+    if (content->stamp.changedNs >= readAt - settledAge_.count())
+        return formats::profileLookup(content->bytes, section, key);
+    if (known_.size() >= kKnownFilesMax)
+        known_.clear();
+    const auto known =
+        std::make_shared<const Known>(Known{content->stamp, formats::ProfileIndex(content->bytes)});
+    known_.insert(file, known);
+    return known->index.lookup(section, key);
+}
+
+Status ProfileFiles::write(const QString &file, const QString &section, const QString &key,
+                           const QString &value)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        known_.remove(file);
+    }
+    if (file.isEmpty())
+        return Failure::of(std::errc::no_such_file_or_directory, file);
+    Result<QByteArray> content = readWholeFile(file, formats::kProfileFileMax);
+    const bool missing = !content.ok() && content.failure().is(std::errc::no_such_file_or_directory);
+    // A file that exists but cannot be read is never replaced by one holding only the new key.
+    if (!content.ok() && !missing)
+        return content.failure();
+    const QByteArray old = missing ? QByteArray() : *content;
+    const formats::ProfileEdit edit = formats::profileEdit(old, section, key, value);
+    if (!edit.ok())
+        return Failure::of(std::errc::invalid_argument, file, edit.error);
+    if (!missing && edit.bytes == old)
+        return {};
+    if (!missing) {
+        if (Status allowed = mayReplace(file); !allowed.ok())
+            return allowed;
+    }
+    // A link at the file stays a link; the file it names is replaced.
+    return replaceFileContent(file, edit.bytes, {.followLink = true, .keepMode = true, .durable = true});
+}
+
+std::size_t ProfileFiles::fileReads() const
+{
+    const std::lock_guard lock(mutex_);
+    return fileReads_;
+}
+
+} // namespace menu::platform

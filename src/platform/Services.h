@@ -1,0 +1,80 @@
+// The seam between the launcher and the operating system. Every service the launcher needs
+// from the system is a small interface here (and in the headers beside it); the real
+// implementation of one system is chosen once, in main, and handed to the code that uses it.
+// Tests hand in fakes where the real thing cannot be controlled.
+#pragma once
+
+#include "formats/Result.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace menu::platform {
+
+// Profile strings: the INI files of the launcher and of the package's modules.
+class ProfileStore {
+  public:
+    virtual ~ProfileStore() = default;
+    // The value of key in section, or nothing when the file, the section or the key is missing.
+    virtual std::optional<QString> read(const QString &file, const QString &section,
+                                        const QString &key) const = 0;
+    // Creates the file, the section and the key as needed. A failure leaves the file as it was.
+    virtual Status write(const QString &file, const QString &section, const QString &key,
+                         const QString &value) = 0;
+};
+
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0; // local time
+};
+
+// The largest outer size a window may take on the desktop it starts on.
+struct ScreenLimits {
+    int maxWidth = 0;  // the full-screen client width
+    int maxHeight = 0; // the full-screen client height plus one caption
+};
+
+class Screen {
+  public:
+    virtual ~Screen() = default;
+    virtual ScreenLimits limits() const = 0;
+};
+
+// One running launcher per user and desktop.
+class SingleInstance {
+  public:
+    virtual ~SingleInstance() = default;
+    // Asks a running launcher to bring its window forward; true when one answered.
+    virtual bool raiseRunning() = 0;
+    // Claims the instance for this process; false when another process holds it.
+    virtual bool claim() = 0;
+    // Starts answering later starts: onRaise runs on the user-interface thread each time.
+    virtual void listen(std::function<void()> onRaise) = 0;
+};
+
+class VersionReader;    // Executables.h
+class IconReader;       // Executables.h
+class Shell;            // Shell.h
+class DesktopFolders;   // Desktop.h
+class InternetState;    // Internet.h
+class RegionalSettings; // Regional.h
+
+// The services the launcher is given. Pointers are not owned; they outlive their users.
+struct Services {
+    QString executablePath; // full path of the running launcher
+    ProfileStore *profiles = nullptr;
+    Clock *clock = nullptr;
+    Screen *screen = nullptr;
+    const VersionReader *versions = nullptr;
+    const IconReader *icons = nullptr;
+    Shell *shell = nullptr;
+    const DesktopFolders *desktops = nullptr;
+    const InternetState *internet = nullptr;
+    const RegionalSettings *regional = nullptr;
+};
+
+} // namespace menu::platform

@@ -1,0 +1,43 @@
+// The real services of the system the launcher runs on. Each side of the seam (posix/,
+// win32/) implements these factories; main and menu-doctor are the only callers.
+#pragma once
+
+#include "platform/Desktop.h"
+#include "platform/Executables.h"
+#include "platform/Internet.h"
+#include "platform/Regional.h"
+#include "platform/Services.h"
+#include "platform/Shell.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace menu::platform {
+
+// Owns one implementation of every service; services() hands them out.
+struct SystemServices {
+    std::unique_ptr<ProfileStore> profiles;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<Screen> screen; // needs a running GUI application
+    std::unique_ptr<VersionReader> versions;
+    std::unique_ptr<IconReader> icons;
+    std::unique_ptr<Shell> shell;
+    std::unique_ptr<DesktopFolders> desktops;
+    std::unique_ptr<InternetState> internet;
+    std::unique_ptr<RegionalSettings> regional;
+
+    Services services(const QString &executablePath) const;
+};
+
+std::unique_ptr<SystemServices> makeSystemServices();
+
+// The single-instance claim under name, per user.
+std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name);
+
+// Calls onTerminate on the user-interface thread when the system asks the program to end
+// (the session ending, Ctrl+C); lives as long as the returned object.
+std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate);
+
+} // namespace menu::platform

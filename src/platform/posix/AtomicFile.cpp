@@ -1,0 +1,155 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/posix/UniqueFd.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace menu::platform {
+
+namespace {
+
+QByteArray directoryOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+// The file a link at path names; a dangling link is replaced like a missing file.
+QByteArray linkTarget(const QByteArray &path)
+{
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    char target[PATH_MAX];
+    if (::realpath(path.constData(), target) == nullptr)
+        return path;
+    return QByteArray(target);
+}
+
+} // namespace
+
+struct AtomicFile::Native {
+    QByteArray target;
+    QByteArray temporary;
+    QString shownTarget;
+    UniqueFd fd;
+    bool durable = false;
+
+    ~Native()
+    {
+        if (fd.valid() || !temporary.isEmpty()) {
+            fd.reset();
+            ::unlink(temporary.constData());
+        }
+    }
+    Failure failed(int error)
+    {
+        fd.reset();
+        ::unlink(temporary.constData());
+        temporary.clear();
+        return Failure::errnoValue(error, shownTarget);
+    }
+};
+
+AtomicFile::AtomicFile(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+AtomicFile::AtomicFile(AtomicFile &&) noexcept = default;
+AtomicFile &AtomicFile::operator=(AtomicFile &&) noexcept = default;
+AtomicFile::~AtomicFile() = default;
+
+Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &options)
+{
+    auto native = std::make_unique<Native>();
+    native->shownTarget = target;
+    native->durable = options.durable;
+    const QByteArray given = QFile::encodeName(target);
+    native->target = options.followLink ? linkTarget(given) : given;
+    const QByteArray dir = directoryOf(native->target);
+    const QByteArray name = native->target.mid(native->target.lastIndexOf('/') + 1);
+    for (int attempt = 0; attempt < 100 && !native->fd.valid(); ++attempt) {
+        native->temporary = dir + "/." + name + '.' +
+                            QByteArray::number(QRandomGenerator::global()->generate64(), 36) +
+                            ".tmp";
+        native->fd.reset(::open(native->temporary.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!native->fd.valid() && errno != EEXIST) {
+            native->temporary.clear();
+            return Failure::errnoValue(errno, target);
+        }
+    }
+    if (!native->fd.valid()) {
+        native->temporary.clear();
+        return Failure::errnoValue(EEXIST, target);
+    }
+    struct stat old {};
+    if (options.keepMode && ::lstat(native->target.constData(), &old) == 0 &&
+        S_ISREG(old.st_mode)) {
+        [[maybe_unused]] const int owned = ::fchown(native->fd.get(), old.st_uid, old.st_gid);
+        if (::fchmod(native->fd.get(), old.st_mode & 07777) != 0)
+            return native->failed(errno);
+    }
+    return AtomicFile(std::move(native));
+}
+
+Status AtomicFile::write(const char *data, qint64 size)
+{
+    if (!native_->fd.valid())
+        return Failure::errnoValue(EBADF, native_->shownTarget);
+    while (size > 0) {
+        const ssize_t put = ::write(native_->fd.get(), data, static_cast<size_t>(size));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return native_->failed(put < 0 ? errno : ENOSPC);
+        data += put;
+        size -= put;
+    }
+    return {};
+}
+
+Status AtomicFile::commit()
+{
+    Native &n = *native_;
+    if (!n.fd.valid())
+        return Failure::errnoValue(EBADF, n.shownTarget);
+    if (n.durable && ::fsync(n.fd.get()) != 0)
+        return n.failed(errno);
+    if (const int error = n.fd.close(); error != 0)
+        return n.failed(error);
+    if (::rename(n.temporary.constData(), n.target.constData()) != 0)
+        return n.failed(errno);
+    n.temporary.clear();
+    if (n.durable) {
+        // Makes the rename itself durable; the file is already in place if this fails.
+        UniqueFd directory(
+            ::open(directoryOf(n.target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (directory.valid())
+            ::fsync(directory.get());
+    }
+    return {};
+}
+
+QString AtomicFile::target() const
+{
+    return QFile::decodeName(native_->target);
+}
+
+Status replaceFileContent(const QString &target, const QByteArray &bytes,
+                          const AtomicFile::Options &options)
+{
+    Result<AtomicFile> file = AtomicFile::begin(target, options);
+    if (!file.ok())
+        return file.failure();
+    if (Status written = file->write(bytes); !written.ok())
+        return written;
+    return file->commit();
+}
+
+} // namespace menu::platform

@@ -1,0 +1,57 @@
+// The services of a POSIX desktop.
+#include "platform/System.h"
+
+#include "platform/DesktopScreen.h"
+#include "platform/ProfileFiles.h"
+#include "platform/ProgramFiles.h"
+#include "platform/SystemClock.h"
+#include "platform/posix/InterfaceInternetState.h"
+#include "platform/posix/LocalSingleInstance.h"
+#include "platform/posix/PosixShell.h"
+#include "platform/posix/TerminationSignals.h"
+#include "platform/posix/XdgDesktopFolders.h"
+
+namespace menu::platform {
+
+Services SystemServices::services(const QString &executablePath) const
+{
+    Services s;
+    s.executablePath = executablePath;
+    s.profiles = profiles.get();
+    s.clock = clock.get();
+    s.screen = screen.get();
+    s.versions = versions.get();
+    s.icons = icons.get();
+    s.shell = shell.get();
+    s.desktops = desktops.get();
+    s.internet = internet.get();
+    s.regional = regional.get();
+    return s;
+}
+
+std::unique_ptr<SystemServices> makeSystemServices()
+{
+    auto system = std::make_unique<SystemServices>();
+    system->profiles = std::make_unique<ProfileFiles>();
+    system->clock = std::make_unique<SystemClock>();
+    system->screen = std::make_unique<DesktopScreen>();
+    system->versions = std::make_unique<FileVersionReader>();
+    system->icons = std::make_unique<FileIconReader>();
+    system->shell = std::make_unique<PosixShell>();
+    system->desktops = std::make_unique<XdgDesktopFolders>();
+    system->internet = std::make_unique<InterfaceInternetState>();
+    system->regional = std::make_unique<SystemRegionalSettings>(system->clock.get());
+    return system;
+}
+
+std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name)
+{
+    return std::make_unique<LocalSingleInstance>(name);
+}
+
+std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate)
+{
+    return std::make_unique<TerminationSignals>(std::move(onTerminate));
+}
+
+} // namespace menu::platform
