@@ -160,7 +160,7 @@ if(TARGET menu_gui)
             -DSECTION=.orvan_version -P ${CMAKE_SOURCE_DIR}/cmake/VersionInfo/embed-version-block.cmake
     DEPENDS ${_next_dir}/menu.res ${CMAKE_SOURCE_DIR}/cmake/VersionInfo/embed-version-block.cmake
     VERBATIM)
-  add_executable(menu_next EXCLUDE_FROM_ALL src/main.cpp ${_next_dir}/menu-version-block.cpp)
+  add_executable(menu_next EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/main.cpp ${_next_dir}/menu-version-block.cpp)
   target_link_libraries(menu_next PRIVATE menu_gui menu_warnings)
   # scripts/demo.sh announces this version on the demo server.
   file(WRITE ${CMAKE_BINARY_DIR}/demo-next-version.txt "${MENU_NEXT_VERSION_TEXT}\n")

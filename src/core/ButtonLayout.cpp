@@ -12,24 +12,25 @@ int ceilDiv(int count, int per)
 }
 } // namespace
 
-QPoint ButtonPlace(int n, bool horizontal, int columns, int rows)
+QPoint buttonPlace(int n, ButtonArrangement arrangement, int columns, int rows)
 {
     const int k = n - 1;
     columns = std::max(1, columns);
     rows = std::max(1, rows);
-    const int row = horizontal ? k / columns : k % rows;
-    const int column = horizontal ? k % columns : k / rows;
-    return {ButtonWidth * column, ButtonHeight * row};
+    const bool rowsFirst = arrangement == ButtonArrangement::Rows;
+    const int row = rowsFirst ? k / columns : k % rows;
+    const int column = rowsFirst ? k % columns : k / rows;
+    return {kButtonWidth * column, kButtonHeight * row};
 }
 
 int panelMinHeight(int buttonCount, int columns)
 {
-    return std::max(kPanelMinHeightFloor, ceilDiv(buttonCount, columns) * ButtonHeight);
+    return std::max(kPanelMinHeightFloor, ceilDiv(buttonCount, columns) * kButtonHeight);
 }
 
 int panelMinWidth(int buttonCount, int rows)
 {
-    return std::max(kPanelMinWidthFloor, ceilDiv(buttonCount, rows) * ButtonWidth);
+    return std::max(kPanelMinWidthFloor, ceilDiv(buttonCount, rows) * kButtonWidth);
 }
 
 } // namespace menu::core

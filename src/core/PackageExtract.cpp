@@ -216,15 +216,15 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
     result.unpackDir = unpackDirOf(archivePath);
     auto fail = [&](DecompOutcome outcome, const QString &box, const QString &note) {
         result.outcome = outcome;
-        result.boxText = QStringLiteral("POZOR !\r") + box;
-        result.note = QStringLiteral("Prerušenie ! ") + note;
+        result.boxText = texts::unpackBox(box);
+        result.note = texts::unpackNote(note);
         result.noteRed = true;
         return result;
     };
 
     if (reader.active())
-        return fail(DecompOutcome::ArchiveOpen, QStringLiteral("Archív je práve otvorený !"),
-                    QStringLiteral("Dekomprimácia je práve otvorená !"));
+        return fail(DecompOutcome::ArchiveOpen, texts::archiveStillOpen(),
+                    texts::unpackingStillOpen());
 
     if (!platform::isDirectory(result.unpackDir) &&
         (platform::exists(result.unpackDir) || !platform::makeDirectories(result.unpackDir).ok())) {
@@ -243,16 +243,15 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
     if (!extracted.ok) {
         result.errorText = extracted.error;
         return fail(DecompOutcome::ExtractionFailed, result.errorText,
-                    QStringLiteral("Chyba pri dekomprimácii !"));
+                    texts::unpackFailed());
     }
 
-    result.note = QStringLiteral("Dekomprimácia súborov úspešná ...");
+    result.note = texts::unpacked();
     // Only an installer this archive brought counts: one left by an earlier update would be
     // started as if it were the new one.
     if (!extracted.written.contains(kInstallerName) || !platform::isFile(installerPathOf(archivePath)))
         return fail(DecompOutcome::InstallerMissing,
-                    QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !"),
-                    QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !"));
+                    texts::installerMissing(), texts::installerMissing());
     result.outcome = DecompOutcome::Unpacked;
     return result;
 }

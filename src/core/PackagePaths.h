@@ -15,6 +15,12 @@ QString programDirOf(const QString &executablePath);
 // or nothing when the executable is not installed in or below such a directory.
 std::optional<QString> drivePrefixOf(const QString &executablePath);
 
+// True when the executable runs from <drive>/ORVAN/MENU/ or below, as it must.
+inline bool installationAccepted(const QString &executablePath)
+{
+    return drivePrefixOf(executablePath).has_value();
+}
+
 // The local path of a package path written Windows-style below the drive
 // ("\ORVAN\TAV\tav.exe"): backslashes become separators, and where the exact path does not
 // exist each component is matched without case, as files copied from Windows keep any case.

@@ -8,6 +8,8 @@ namespace menu::core::texts {
 
 namespace {
 
+const QChar kCr(13);
+
 QString shown(const Failure &failure)
 {
     return platform::nativePath(failure.path);
@@ -96,9 +98,239 @@ QString reason(const Failure &failure)
     return reason(failure.code);
 }
 
+QString appTitle()
+{
+    return QStringLiteral("ORVAN - Základná ponuka");
+}
+
+QString faultMessage(const QString &text)
+{
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
+
+QString unknownFault()
+{
+    return QStringLiteral("Neznáma chyba");
+}
+
+QString installationRefused(const QString &launcherVersion)
+{
+    return QStringLiteral("Program ORVAN-Základná ponuka v") + launcherVersion +
+           QStringLiteral(" nie je spustený z povoleného adresára !") + QStringLiteral("\r\r") +
+           QStringLiteral("Koniec programu !");
+}
+
+QString settingsNotWritten(const Failure &failure)
+{
+    return QStringLiteral("Unable to write to ") + shown(failure) + kCr + reason(failure);
+}
+
+QString checkSettingsNotSaved(const Failure &failure)
+{
+    return QStringLiteral("POZOR! Chyba pri ukladaní údajov !") + kCr + kCr +
+           settingsNotWritten(failure);
+}
+
+QString noModules()
+{
+    return QStringLiteral("Moduly programového balíka ORVAN nie sú inštalované ...");
+}
+
+QString versionLine(const VersionText &version)
+{
+    switch (version.result) {
+    case VersionResult::Found:
+        return QStringLiteral("v") + version.text;
+    case VersionResult::NoValue:
+        return QStringLiteral("verzia nezistená");
+    case VersionResult::NoVersionInfo:
+        return QStringLiteral("verzia neznáma");
+    case VersionResult::NoFile:
+        break;
+    }
+    return QStringLiteral("program neexistuje");
+}
+
+QString notInstalledLine()
+{
+    return QStringLiteral("(bez inštalácie)");
+}
+
+QString buttonCaption(const QString &name, const QString &second, const QString &versionLine)
+{
+    return name + kCr + second + kCr + versionLine + kCr;
+}
+
+QString submenuNotCreated(const QString &section)
+{
+    return QStringLiteral("POZOR ! Chyba pri vytváraní podponuky pre ") + section +
+           QStringLiteral(" !");
+}
+
+QString buttonNotCreated(int number)
+{
+    return QStringLiteral("POZOR ! Pravdepodobne chyba pri vytváraní tlačidla BitBtn") +
+           QString::number(number) + QStringLiteral(" !");
+}
+
+QString entryNotFound(const QString &module, const QString &section)
+{
+    return QStringLiteral("POZOR ! V súbore orvan-") + module +
+           QStringLiteral(".ini je chyba pri deklarácii sekcie ") + section + QStringLiteral(" !");
+}
+
+QString launchUndefined(const QString &name)
+{
+    return QStringLiteral("Pri aplikácii ") + name +
+           QStringLiteral(" spúšťací súbor nie je definovaný !");
+}
+
+QString launchMissing(const QString &name, const QString &path)
+{
+    return QStringLiteral("Aplikácia ") + name + QStringLiteral(" nie je inštalovaná !") + kCr +
+           QStringLiteral("Súbor ") + path + QStringLiteral(" neexistuje !");
+}
+
+namespace {
+QString launchReason(int code)
+{
+    switch (code) {
+    case 0:
+        return QStringLiteral("Operačný systém má nedostatok pamäte alebo zdrojov !");
+    case 2:
+        return QStringLiteral("Súbor nebol nájdený !");
+    case 3:
+        return QStringLiteral("Cesta k súboru sa nenašla !");
+    case 8:
+        return QStringLiteral("Nebol dostatok pamäte na dokončenie operácie !");
+    case 11:
+        return QStringLiteral("Súbor je pravdepodobne poškodený !");
+    case 26:
+        return QStringLiteral("Došlo k porušeniu zdieľania !");
+    case 27:
+        return QStringLiteral("Názov súboru je neplatný alebo neúplný !");
+    case 28:
+        return QStringLiteral(
+            "Transakcia DDE nemôže byť dokončená, pretože vypršal časový limit žiadosti !");
+    case 29:
+        return QStringLiteral("Transakcia DDE zlyhala !");
+    case 30:
+        return QStringLiteral("Transakcia DDE nemôže byť dokončená, pretože ostatní DDE transakcie "
+                              "boli spracované !");
+    case 31:
+        return QStringLiteral("Neexistuje aplikácia, súvisiaca s danou príponou súboru !");
+    case 32:
+        return QStringLiteral("Špecifikovaná DLL sa nenašla !");
+    default:
+        return QStringLiteral("Neznáma chyba číslo ") + QString::number(code) +
+               QStringLiteral(" !");
+    }
+}
+} // namespace
+
+QString launchFailed(const QString &name, const platform::ShellResult &result)
+{
+    if (result.started() || result.code == 5)
+        return {};
+    return QStringLiteral("Chyba pri spustení aplikácie ") + name + kCr + kCr +
+           launchReason(result.code);
+}
+
+QString shortcutExists(const QString &file)
+{
+    return QStringLiteral("Zástupca ORVAN už existuje na pracovnej ploche !\r(") + file +
+           QLatin1Char(')');
+}
+
+QString shortcutQuestion()
+{
+    return QStringLiteral("Vytvoriť zástupcu ORVAN na pracovnej ploche ?");
+}
+
+QString shortcutCreatedForAllUsers()
+{
+    return QStringLiteral("Úspešne vytvorený zástupca ORVAN na pracovnej ploche pre "
+                          "všetkých používateľov !");
+}
+
+QString shortcutCreatedForCurrentUser()
+{
+    return QStringLiteral("Úspešne vytvorený zástupca ORVAN na pracovnej ploche pre "
+                          "aktuálneho používateľa !");
+}
+
+QString shortcutNotCreated()
+{
+    return QStringLiteral("Zástupcu ORVAN sa nepodarilo vytvoriť na pracovnej ploche!");
+}
+
+QString statusVersion(const QString &version, const QString &date)
+{
+    if (version.isEmpty())
+        return QStringLiteral("  ORVAN - Základná ponuka v?.?.?.? zo dňa ??.??.????");
+    return QStringLiteral("  ORVAN - Základná ponuka v") + version + QStringLiteral(" zo dňa ") +
+           date;
+}
+
+QString statusLastCheck(const QString &lastCheck, const QDate &today)
+{
+    QString when;
+    if (lastCheck.isEmpty()) {
+        when = QStringLiteral("nikdy");
+    } else {
+        QString day = lastCheck.left(10);
+        if (day == today.toString(QStringLiteral("dd.MM.yyyy")))
+            day = QStringLiteral("dnes");
+        when = day + QStringLiteral(" o ") + lastCheck.mid(11, 5);
+    }
+    return QStringLiteral("  Posledná kontrola aktualizácií: ") + when;
+}
+
+QString statusPackage(const QString &packageDir)
+{
+    return QStringLiteral("  Adresár programu: ") + packageDir;
+}
+
+QString statusCopyright()
+{
+    return QStringLiteral("  © ORVAN spol. s r. o., všetky práva vyhradené");
+}
+
 QString internetTestFailed()
 {
     return QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !");
+}
+
+QString noInternet()
+{
+    return QStringLiteral("Váš počítač nemá pripojenie na Internet !");
+}
+
+QString internetTestFailedBox(const QString &text, const QString &hint)
+{
+    return text + kCr + kCr + hint;
+}
+
+QString checkNotStarted()
+{
+    return QStringLiteral("POZOR ! Kontrolu aktualizácií nie je možné spustiť !");
+}
+
+QString downloadCritical()
+{
+    return QStringLiteral("Kritická chyba pri sťahovaní!");
+}
+
+QString documentNotRead(const Failure &failure)
+{
+    return QStringLiteral("Súbor %1 nie je možné čítať: %2").arg(shown(failure), reason(failure));
+}
+
+QString documentNotRemoved(const Failure &failure)
+{
+    return QStringLiteral("Súbor %1 nie je možné zmazať: %2").arg(shown(failure), reason(failure));
 }
 
 QString unpackDirNotCreated(const QString &dir)
@@ -175,6 +407,46 @@ QString notEnoughSpace(quint64 needed, qint64 available)
     return QStringLiteral("Na disku nie je dosť miesta na rozbalenie archívu (potrebných ") +
            QString::number(needed) + QStringLiteral(" b, voľných ") + QString::number(available) +
            QStringLiteral(" b) !");
+}
+
+QString unpackBox(const QString &text)
+{
+    return QStringLiteral("POZOR !") + kCr + text;
+}
+
+QString unpackNote(const QString &text)
+{
+    return QStringLiteral("Prerušenie ! ") + text;
+}
+
+QString archiveStillOpen()
+{
+    return QStringLiteral("Archív je práve otvorený !");
+}
+
+QString unpackingStillOpen()
+{
+    return QStringLiteral("Dekomprimácia je práve otvorená !");
+}
+
+QString unpackFailed()
+{
+    return QStringLiteral("Chyba pri dekomprimácii !");
+}
+
+QString installerMissing()
+{
+    return QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !");
+}
+
+QString unpacking()
+{
+    return QStringLiteral("Dekomprimácia súborov ...");
+}
+
+QString unpacked()
+{
+    return QStringLiteral("Dekomprimácia súborov úspešná ...");
 }
 
 } // namespace menu::core::texts

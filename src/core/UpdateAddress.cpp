@@ -22,12 +22,12 @@ QString withUpdateHost(const QString &address)
     return address.left(hostStart) + host + address.mid(pathStart);
 }
 
-QString UpdateInfoUrl()
+QString updateInfoUrl()
 {
     return withUpdateHost(QString::fromLatin1(kUpdateInfoAddress));
 }
 
-QString PackageFilesUrl()
+QString packageFilesUrl()
 {
     return withUpdateHost(QString::fromLatin1(kPackageFilesAddress));
 }

@@ -18,9 +18,9 @@ inline constexpr char kPackageFilesAddress[] = "update.orvan.example/ORVANWIN/FI
 QString withUpdateHost(const QString &address);
 
 // The update-information document (an INI text).
-QString UpdateInfoUrl();
+QString updateInfoUrl();
 
 // The package directory; a package's address is this followed by its file name.
-QString PackageFilesUrl();
+QString packageFilesUrl();
 
 } // namespace menu::core

@@ -1,6 +1,6 @@
 #include "core/UpdateCheck.h"
 
-#include "core/HttpDown.h"
+#include "core/Download.h"
 #include "core/InternetConnection.h"
 #include "formats/ProfileText.h"
 #include "formats/TextCodec.h"
@@ -19,41 +19,46 @@ bool startsWithByteOrderMark(const QByteArray &bytes)
 
 } // namespace
 
-UpdateCheckOutcome runUpdateCheck(const platform::InternetState *internet, const QString &url,
-                                  const QString &localPath)
+UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
+                                  const QString &localPath, CancelToken *cancel)
 {
     UpdateCheckOutcome outcome;
-    if (internet != nullptr) {
-        const ConnectionTest test = testConnection(*internet);
-        outcome.connected = test.connected;
-        outcome.text = test.text;
-        outcome.hint = test.hint;
-    }
-    if (outcome.connected)
-        outcome.downloaded = fHttpDown(url, localPath, outcome.text, outcome.hint);
+    const ConnectionTest test = testConnection(internet);
+    outcome.connected = test.connected;
+    outcome.text = test.text;
+    outcome.hint = test.hint;
+    if (!outcome.connected)
+        return outcome;
+    DownloadOptions options;
+    options.cancel = cancel;
+    const DownloadResult result = download(url, localPath, options);
+    outcome.downloaded = result.ok;
+    outcome.cancelled = result.cancelled;
+    outcome.text = result.text;
+    outcome.hint = result.hint;
     return outcome;
 }
 
-InfoNotice newerVersionNotice()
+LabelNotice newerVersionNotice()
 {
     return {QStringLiteral("UPOZORNENIE !\r\nNainštalujte novú verziu programu\r\n"
                            "ORVAN-Základná ponuka !"),
             QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."), true};
 }
 
-InfoNotice switchedOffNotice()
+LabelNotice switchedOffNotice()
 {
     return {QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."),
             QStringLiteral("Nastavenie kontroly je možné pravým tlačidlom na ploche ORVAN ..."),
             false};
 }
 
-InfoNotice progressNotice()
+LabelNotice progressNotice()
 {
     return {QStringLiteral("Prebieha kontrola aktualizácií cez internet ..."), QString(), false};
 }
 
-InfoNotice failedCheckNotice(const UpdateCheckOutcome &outcome)
+LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome)
 {
     if (outcome.connected)
         return {kNotice + outcome.text, outcome.hint, true};
@@ -62,7 +67,7 @@ InfoNotice failedCheckNotice(const UpdateCheckOutcome &outcome)
     return {QStringLiteral("Váš počítač nemá pripojenie na internet !"), QString(), true};
 }
 
-InfoNotice storeFailedNotice(const QString &reason)
+LabelNotice storeFailedNotice(const QString &reason)
 {
     return {kNotice + QStringLiteral("Informácie o aktualizáciách nie je možné uložiť!"), reason,
             true};
@@ -92,11 +97,11 @@ UpdateInfo readUpdateInfo(const QByteArray &bytes)
         return formats::profileLookup(marked, QLatin1String(section), QLatin1String(key))
             .value_or(QString());
     };
-    return {value("ORVAN", "AktCis"), value("ORVAN", "AktDat"), value("ORVAN", "AktFil"),
-            value("TEA", "AktCis"), value("TEA", "AktFil")};
+    return {{value("ORVAN", "AktCis"), value("ORVAN", "AktDat"), value("ORVAN", "AktFil")},
+            {value("TEA", "AktCis"), QString(), value("TEA", "AktFil")}};
 }
 
-QString licKonLastText(const QDateTime &now, QChar timeSeparator)
+QString lastCheckText(const QDateTime &now, QChar timeSeparator)
 {
     const QTime time = now.time();
     return now.date().toString(QStringLiteral("dd.MM.yyyy")) + QLatin1Char(' ') +

@@ -1,8 +1,10 @@
-// The background update-information check without its window: the decision whether a newer
-// launcher is already announced, the check itself as the worker runs it (internet test and
-// download), the reading of the downloaded document, and the texts of the information label.
+// The background update-information check without its window: the check itself as the worker
+// runs it (internet test and download), the reading of the downloaded document, and what the
+// information label says.
 #pragma once
 
+#include "core/CancelToken.h"
+#include "core/LauncherSettings.h"
 #include "platform/Internet.h"
 
 #include <QByteArray>
@@ -21,37 +23,40 @@ inline constexpr char kUpdateInfoFileName[] = "orvan_akt.$$$";
 struct UpdateCheckOutcome {
     bool connected = false;
     bool downloaded = false;
+    bool cancelled = false;
     QString text;
     QString hint;
 };
 
 // The worker's whole run: the internet test, then (only when connected) the download of url
-// into localPath. A missing internet service counts as no connection.
-UpdateCheckOutcome runUpdateCheck(const platform::InternetState *internet, const QString &url,
-                                  const QString &localPath);
+// into localPath.
+UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
+                                  const QString &localPath, CancelToken *cancel = nullptr);
 
 // What the information label shows.
-struct InfoNotice {
+struct LabelNotice {
     QString text;
     QString hint; // the tooltip
     bool red = false;
 };
 
-InfoNotice newerVersionNotice();
-InfoNotice switchedOffNotice();
-InfoNotice progressNotice();
-// The label after a check that did not succeed (outcome.connected && outcome.downloaded is the
-// success, which empties the label instead).
-InfoNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
+LabelNotice newerVersionNotice();
+LabelNotice switchedOffNotice();
+LabelNotice progressNotice();
+// The label after a check that did not succeed (connected and downloaded is the success, which
+// empties the label instead).
+LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
 // The label when a downloaded document could not be applied; reason is the detail.
-InfoNotice storeFailedNotice(const QString &reason);
+LabelNotice storeFailedNotice(const QString &reason);
 
 // text as the label shows it: a CR on its own breaks the line there, as CR LF does.
 QString labelLines(const QString &text);
 
-// The five announcements of the update-information document.
+// The announcements of the update-information document: [ORVAN] for the launcher, [TEA] for
+// Team Viewer.
 struct UpdateInfo {
-    QString OrvanAktCis, OrvanAktDat, OrvanAktFil, TeaAktCis, TeaAktFil;
+    Announcement launcher;
+    Announcement teamViewer;
 };
 
 // Reads the document's bytes as INI text: the system's ANSI code page (Windows-1250) unless
@@ -59,6 +64,6 @@ struct UpdateInfo {
 UpdateInfo readUpdateInfo(const QByteArray &bytes);
 
 // The time of a successful check as "DD.MM.YYYY hh:nn" with the given time separator.
-QString licKonLastText(const QDateTime &now, QChar timeSeparator);
+QString lastCheckText(const QDateTime &now, QChar timeSeparator);
 
 } // namespace menu::core

@@ -26,14 +26,16 @@ std::optional<QByteArray> loadBlock(const platform::VersionReader &reader, const
     return std::move(block.bytes);
 }
 
-VersionText readOne(const platform::VersionReader &reader, const QString &path,
-                    const char *table, const QString &key)
+} // namespace
+
+VersionText readVersionValue(const platform::VersionReader &reader, const QString &path,
+                             const QString &table, const QString &key)
 {
     VersionText read;
     const auto block = loadBlock(reader, path, read.result);
     if (!block)
         return read;
-    const auto value = formats::versionValue(*block, QString::fromLatin1(table), key);
+    const auto value = formats::versionValue(*block, table, key);
     if (!value) {
         read.result = VersionResult::NoValue;
         return read;
@@ -43,16 +45,16 @@ VersionText readOne(const platform::VersionReader &reader, const QString &path,
     return read;
 }
 
-} // namespace
-
 VersionText readFileVersion(const platform::VersionReader &reader, const QString &path)
 {
-    return readOne(reader, path, formats::kSlovakTable, QStringLiteral("FileVersion"));
+    return readVersionValue(reader, path, QString::fromLatin1(formats::kSlovakTable),
+                            QStringLiteral("FileVersion"));
 }
 
 VersionText readProductVersion(const platform::VersionReader &reader, const QString &path)
 {
-    return readOne(reader, path, formats::kEnglishTable, QStringLiteral("ProductVersion"));
+    return readVersionValue(reader, path, QString::fromLatin1(formats::kEnglishTable),
+                            QStringLiteral("ProductVersion"));
 }
 
 LauncherVersion readLauncherVersion(const platform::VersionReader &reader, const QString &path)

@@ -23,6 +23,10 @@ struct VersionText {
     QString text; // empty unless Found
 };
 
+// Any value of any string table (menu-doctor asks for them all).
+VersionText readVersionValue(const platform::VersionReader &reader, const QString &path,
+                             const QString &table, const QString &key);
+
 // FileVersion of the Slovak table: the package's programs.
 VersionText readFileVersion(const platform::VersionReader &reader, const QString &path);
 // ProductVersion of the English table: the Team Viewer program.

@@ -206,13 +206,13 @@ std::optional<ZipEntry> ZipReader::entry(qint64 index, QString &error) const
     result.rawName = QByteArray(raw);
     // Read strictly, a name without the UTF-8 mark comes back converted from the DOS code
     // page, so it differs from the stored bytes as soon as one of them is not ASCII.
-    if (isAscii(result.rawName.constData(), result.rawName.size())) {
+    if (formats::isAscii(result.rawName.constData(), result.rawName.size())) {
         result.name = QString::fromLatin1(result.rawName);
     } else if (result.rawName == QByteArray(strict)) {
         result.utf8Name = true;
         result.name = QString::fromUtf8(result.rawName);
     } else {
-        result.name = decodeCodePage(CodePage::Cp852, result.rawName);
+        result.name = formats::decodeCodePage(formats::CodePage::Cp852, result.rawName);
     }
     result.isDirectory = result.rawName.endsWith('/') || result.rawName.endsWith('\\');
 

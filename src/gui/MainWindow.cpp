@@ -1,16 +1,17 @@
 #include "gui/MainWindow.h"
 
-#include "core/AppTexts.h"
-#include "core/ButtonLayout.h"
-#include "core/EntryTexts.h"
+#include "core/DesktopShortcut.h"
+#include "core/Launch.h"
 #include "core/PackagePaths.h"
-#include "core/StatusTexts.h"
-#include "core/VersionInfo.h"
-#include "core/WindowSettings.h"
-#include "gui/DesktopShortcut.h"
-#include "gui/Faults.h"
+#include "core/StatusBar.h"
+#include "core/Texts.h"
+#include "core/UpdateChecker.h"
+#include "gui/ButtonGrid.h"
+#include "gui/CheckSettingsDialog.h"
+#include "gui/ErrorBoundary.h"
 #include "gui/StatusBarPanels.h"
-#include "gui/TemplatePictures.h"
+#include "gui/UpdateCommands.h"
+#include "platform/Regional.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -18,21 +19,17 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
 #include <QStyle>
-#include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace menu::gui {
 
 namespace {
-const QString kOptions = QStringLiteral("OPTIONS");
-constexpr int kPanelRWidth = 218;
-constexpr int kPanelR3Height = 129;
+
+constexpr int kInfoPanelWidth = 218;
+constexpr int kInfoBoxHeight = 129;
 constexpr int kStatusBarHeight = 19;
-constexpr int kTimerDownloadMs = 1000;
+constexpr int kLastCheckPanel = 1;
 
 QFont tahoma8()
 {
@@ -41,262 +38,198 @@ QFont tahoma8()
     return font;
 }
 
-QAction *addItem(QMenu *menu, const QString &name, const QString &caption,
+QAction *addItem(QMenu *menu, const char *name, const QString &caption,
                  QStyle::StandardPixmap picture = QStyle::SP_CustomBase)
 {
     QAction *action = menu->addAction(caption);
-    action->setObjectName(name);
+    action->setObjectName(QLatin1String(name));
     if (picture != QStyle::SP_CustomBase)
         action->setIcon(menu->style()->standardIcon(picture));
     return action;
 }
+
 } // namespace
 
-void ButtonPanel::setCaption(const QString &caption)
+MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes &boxes,
+                       QWidget *parent)
+    : QWidget(parent), services_(services), boxes_(boxes)
 {
-    caption_ = caption;
-    update();
-}
-
-void ButtonPanel::paintEvent(QPaintEvent *event)
-{
-    QFrame::paintEvent(event);
-    if (caption_.isEmpty())
-        return;
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, caption_);
-}
-
-TfMenuMain::TfMenuMain(const platform::Services &services, QWidget *parent)
-    : QWidget(parent), services_(services)
-{
-    setObjectName(QStringLiteral("TfMenuMain"));
-    setWindowTitle(core::appTitle());
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(core::texts::appTitle());
     setFont(tahoma8());
     resize(640, 480);
+
+    programDir_ = core::programDirOf(services_.executablePath);
+    const core::LauncherVersion own =
+        core::readLauncherVersion(*services_.versions, services_.executablePath);
+    launcherVersion_ = own.version;
+    launcherDate_ = own.date;
+    if (!core::installationAccepted(services_.executablePath)) {
+        boxes_.show(nullptr, core::BoxKind::Error, core::texts::installationRefused(own.version));
+        return;
+    }
+    installationAccepted_ = true;
+    screen_ = services_.screen->limits();
+    drivePrefix_ = core::drivePrefixOf(services_.executablePath).value_or(QString());
+    settings_ = std::make_unique<core::LauncherSettings>(*services_.profiles, programDir_);
+    model_ = std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions,
+                                               drivePrefix_);
     createComponents();
-    FormCreate();
+    readSettings();
+    updateStatusBar(false);
+    applyPlacement();
+    setMaximumSize(screen_.maxWidth, screen_.maxHeight);
 }
 
-TfMenuMain::~TfMenuMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TfMenuMain::createComponents()
+void MainWindow::createComponents()
 {
-    Panel = new ButtonPanel(this);
-    Panel->setObjectName(QStringLiteral("Panel"));
-    Panel->setFrameShape(QFrame::NoFrame);
-    Panel->setFont(tahoma8());
-    Panel->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Panel, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { showPopupMenu(Panel, pos); });
+    grid_ = new ButtonGrid(*services_.icons, boxes_, this);
+    grid_->setFont(tahoma8());
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid_, &ButtonGrid::launchRequested, this, &MainWindow::launch);
 
-    PanelR = new QFrame(this);
-    PanelR->setObjectName(QStringLiteral("PanelR"));
-    PanelR->setFrameShape(QFrame::NoFrame);
-    PanelR->setFixedWidth(kPanelRWidth);
-    PanelR->setAutoFillBackground(true);
-    QPalette grey = PanelR->palette();
+    auto *infoPanel = new QFrame(this);
+    infoPanel->setObjectName(QStringLiteral("infoPanel"));
+    infoPanel->setFixedWidth(kInfoPanelWidth);
+    infoPanel->setAutoFillBackground(true);
+    QPalette grey = infoPanel->palette();
     grey.setColor(QPalette::Window, QColor(128, 128, 128));
-    PanelR->setPalette(grey);
-    PanelR->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(PanelR, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { showPopupMenu(PanelR, pos); });
-
-    PanelR3 = new QFrame(PanelR);
-    PanelR3->setObjectName(QStringLiteral("PanelR3"));
-    PanelR3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    PanelR3->setFixedHeight(kPanelR3Height);
-    PanelR3->setAutoFillBackground(true);
-    QPalette face = PanelR3->palette();
+    infoPanel->setPalette(grey);
+    infoPanel->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto *infoBox = new QFrame(infoPanel);
+    infoBox->setObjectName(QStringLiteral("infoBox"));
+    infoBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    infoBox->setFixedHeight(kInfoBoxHeight);
+    infoBox->setAutoFillBackground(true);
+    QPalette face = infoBox->palette();
     face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-    PanelR3->setPalette(face);
-    auto *rightLayout = new QVBoxLayout(PanelR);
+    infoBox->setPalette(face);
+    auto *rightLayout = new QVBoxLayout(infoPanel);
     rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->setSpacing(0);
     rightLayout->addStretch(1);
-    rightLayout->addWidget(PanelR3);
+    rightLayout->addWidget(infoBox);
+    infoLabel_ = new QLabel(infoBox);
+    infoLabel_->setObjectName(QStringLiteral("updateInfoLabel"));
+    infoLabel_->setGeometry(10, 81, 193, 40);
+    infoLabel_->setAlignment(Qt::AlignCenter);
+    infoLabel_->setWordWrap(true);
 
-    LabUpdateInfo = new QLabel(PanelR3);
-    LabUpdateInfo->setObjectName(QStringLiteral("LabUpdateInfo"));
-    LabUpdateInfo->setGeometry(10, 81, 193, 40);
-    LabUpdateInfo->setAlignment(Qt::AlignCenter);
-    LabUpdateInfo->setWordWrap(true);
-
-    StatusBar = new StatusBarPanels(core::kStatusPanels, this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    StatusBar->setFixedHeight(kStatusBarHeight);
-    StatusBar->setFont(tahoma8());
-    QPalette red = StatusBar->palette();
+    statusBar_ = new StatusBarPanels(core::kStatusPanels, this);
+    statusBar_->setObjectName(QStringLiteral("statusBar"));
+    statusBar_->setFixedHeight(kStatusBarHeight);
+    statusBar_->setFont(tahoma8());
+    QPalette red = statusBar_->palette();
     red.setColor(QPalette::WindowText, Qt::red);
-    StatusBar->setPalette(red);
+    statusBar_->setPalette(red);
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Panel, 0, 0);
-    layout->addWidget(PanelR, 0, 1);
-    layout->addWidget(StatusBar, 1, 0, 1, 2);
+    layout->addWidget(grid_, 0, 0);
+    layout->addWidget(infoPanel, 0, 1);
+    layout->addWidget(statusBar_, 1, 0, 1, 2);
     layout->setRowStretch(0, 1);
     layout->setColumnStretch(0, 1);
 
-    createPopupMenu();
-    createTemplates();
-
-    TimerDownload = new QTimer(this);
-    TimerDownload->setObjectName(QStringLiteral("TimerDownload"));
-    TimerDownload->setInterval(kTimerDownloadMs);
-    connect(TimerDownload, &QTimer::timeout, this,
-            [this] { guarded(this, [this] { TimerDownloadTimer(); }); });
-}
-
-void TfMenuMain::createPopupMenu()
-{
-    PopupMenu = new QMenu(this);
-    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    MenuRefresh = addItem(PopupMenu, QStringLiteral("MenuRefresh"), QStringLiteral("&Obnoviť"),
-                          QStyle::SP_BrowserReload);
-    connect(MenuRefresh, &QAction::triggered, this,
-            [this] { guarded(this, [this] { MenuRefreshClick(); }); });
-
-    MenuButtons = PopupMenu->addMenu(QStringLiteral("&Umiestnenie tlačidiel ..."));
-    MenuButtons->setObjectName(QStringLiteral("MenuButtons"));
-    MenuButtons->menuAction()->setObjectName(QStringLiteral("MenuButtons"));
-    MenuButtons->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
-    MenuButtonsHor =
-        addItem(MenuButtons, QStringLiteral("MenuButtonsHor"), QStringLiteral("&Horizontálne"));
-    MenuButtonsVer =
-        addItem(MenuButtons, QStringLiteral("MenuButtonsVer"), QStringLiteral("&Vertikálne"));
-    auto *arrangement = new QActionGroup(this);
-    arrangement->setExclusive(true);
-    for (QAction *radio : {MenuButtonsHor, MenuButtonsVer}) {
-        radio->setCheckable(true);
-        arrangement->addAction(radio);
-    }
-    MenuButtonsHor->setChecked(true);
-    for (QAction *radio : {MenuButtonsHor, MenuButtonsVer}) {
-        connect(radio, &QAction::triggered, this,
-                [this, radio] { guarded(this, [this, radio] { MenuButtonsClick(radio); }); });
-    }
-
-    PopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    MenuDesktop =
-        addItem(PopupMenu, QStringLiteral("MenuDesktop"),
-                QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche"), QStyle::SP_DesktopIcon);
-    connect(MenuDesktop, &QAction::triggered, this, [this] {
-        guarded(this, [this] {
-            MenuDesktopRun(this, *services_.boxes, *services_.desktops, DrivePrefix);
+    createContextMenu();
+    for (QWidget *area : std::initializer_list<QWidget *>{grid_, infoPanel}) {
+        connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint &at) {
+            contextMenu_->popup(area->mapToGlobal(at));
         });
+    }
+}
+
+void MainWindow::createContextMenu()
+{
+    contextMenu_ = new QMenu(this);
+    contextMenu_->setObjectName(QStringLiteral("contextMenu"));
+    QAction *refreshItem = addItem(contextMenu_, "refreshAction", QStringLiteral("&Obnoviť"),
+                                   QStyle::SP_BrowserReload);
+    connect(refreshItem, &QAction::triggered, this, [this] { guarded(this, [this] { refresh(); }); });
+
+    QMenu *arrangement = contextMenu_->addMenu(QStringLiteral("&Umiestnenie tlačidiel ..."));
+    arrangement->setObjectName(QStringLiteral("arrangementMenu"));
+    arrangement->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    rows_ = addItem(arrangement, "rowsAction", QStringLiteral("&Horizontálne"));
+    columns_ = addItem(arrangement, "columnsAction", QStringLiteral("&Vertikálne"));
+    auto *group = new QActionGroup(this);
+    for (QAction *radio : {rows_, columns_}) {
+        radio->setCheckable(true);
+        group->addAction(radio);
+    }
+    rows_->setChecked(true);
+    connect(rows_, &QAction::triggered, this, [this] {
+        guarded(this, [this] { setArrangement(core::ButtonArrangement::Rows); });
     });
-    MenuOptions = addItem(PopupMenu, QStringLiteral("MenuOptions"),
-                          QStringLiteral("&Nastavenie kontroly aktualizácií"),
-                          QStyle::SP_FileDialogDetailedView);
-    connect(MenuOptions, &QAction::triggered, this,
-            [this] { guarded(this, [this] { MenuOptionsClick(); }); });
-    PopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
-    MenuAktTea = addItem(PopupMenu, QStringLiteral("MenuAktTea"),
-                         QStringLiteral("Aktualizácia &Team Viewer-ORVAN"), QStyle::SP_ArrowDown);
-    MenuAktOrvan =
-        addItem(PopupMenu, QStringLiteral("MenuAktOrvan"),
+    connect(columns_, &QAction::triggered, this, [this] {
+        guarded(this, [this] { setArrangement(core::ButtonArrangement::Columns); });
+    });
+
+    contextMenu_->addSeparator();
+    QAction *shortcut =
+        addItem(contextMenu_, "shortcutAction",
+                QStringLiteral("&Vytvoriť zástupcu ORVAN na ploche"), QStyle::SP_DesktopIcon);
+    connect(shortcut, &QAction::triggered, this,
+            [this] { guarded(this, [this] { createShortcut(); }); });
+    QAction *options = addItem(contextMenu_, "checkSettingsAction",
+                               QStringLiteral("&Nastavenie kontroly aktualizácií"),
+                               QStyle::SP_FileDialogDetailedView);
+    connect(options, &QAction::triggered, this,
+            [this] { guarded(this, [this] { openCheckSettings(); }); });
+    contextMenu_->addSeparator();
+    QAction *teamViewer =
+        addItem(contextMenu_, "teamViewerUpdateAction",
+                QStringLiteral("Aktualizácia &Team Viewer-ORVAN"), QStyle::SP_ArrowDown);
+    QAction *launcher =
+        addItem(contextMenu_, "launcherUpdateAction",
                 QStringLiteral("Aktualizácia &ORVAN-Základná ponuka"), QStyle::SP_ArrowDown);
-    for (QAction *item : {MenuAktTea, MenuAktOrvan}) {
-        connect(item, &QAction::triggered, this,
-                [this, item] { guarded(this, [this, item] { MenuAktClick(item); }); });
-    }
+    connect(teamViewer, &QAction::triggered, this, [this] {
+        guarded(this, [this] { commands_->command(UpdateTarget::TeamViewer); });
+    });
+    connect(launcher, &QAction::triggered, this, [this] {
+        guarded(this, [this] { commands_->command(UpdateTarget::Launcher); });
+    });
 }
 
-void TfMenuMain::createTemplates()
+void MainWindow::readSettings()
 {
-    PopupMenuDefaultBez = new QMenu(this);
-    PopupMenuDefaultBez->setObjectName(QStringLiteral("PopupMenuDefaultBez"));
-    addItem(PopupMenuDefaultBez, QStringLiteral("MenuItemDefaultBezPonuky"),
-            QStringLiteral("(žiadna ponuka)"))
-        ->setEnabled(false);
+    grid_->setArrangement(settings_->arrangement());
+    (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    PopupMenuDefaultNeexist = new QMenu(this);
-    PopupMenuDefaultNeexist->setObjectName(QStringLiteral("PopupMenuDefaultNeexist"));
-    const std::pair<const char *, TemplatePicture> pictures[] = {
-        {"Ico", TemplatePicture::MenuItemDefaultNeexistIco},
-        {"Pdf", TemplatePicture::MenuItemDefaultNeexistPdf},
-        {"Chm", TemplatePicture::MenuItemDefaultNeexistChm},
-        {"Url", TemplatePicture::MenuItemDefaultNeexistUrl},
-        {"Bat", TemplatePicture::MenuItemDefaultNeexistBat},
+    checker_ = new core::UpdateChecker({*settings_, *services_.internet, *services_.clock,
+                                        services_.regional, programDir_, launcherVersion_},
+                                       this);
+    checker_->setObjectName(QStringLiteral("updateChecker"));
+    checker_->load();
+    connect(checker_, &core::UpdateChecker::noticeChanged, this, &MainWindow::showNotice);
+    connect(checker_, &core::UpdateChecker::checked, this, [this] { updateStatusBar(true); });
+
+    UpdateCommands::Context context;
+    context.window = this;
+    context.boxes = &boxes_;
+    context.internet = services_.internet;
+    context.shell = services_.shell;
+    context.checker = checker_;
+    context.programDir = programDir_;
+    context.launcherVersion = launcherVersion_;
+    context.launcherDate = launcherDate_;
+    context.teamViewer = [this] {
+        const core::MenuButton *button = core::teamViewerButton(buttons_);
+        if (button == nullptr)
+            return InstalledProgram{};
+        return InstalledProgram{button->target, button->version.text};
     };
-    for (const auto &[kind, picture] : pictures) {
-        QAction *item = addItem(PopupMenuDefaultNeexist,
-                                QStringLiteral("MenuItemDefaultNeexist") + QLatin1String(kind),
-                                QLatin1String(kind));
-        item->setIcon(QIcon(QPixmap::fromImage(templatePicture(picture))));
-        item->setEnabled(false);
-    }
-
-    BitBtnDefault = new QToolButton(Panel);
-    BitBtnDefault->setObjectName(QStringLiteral("BitBtnDefault"));
-    BitBtnDefault->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    BitBtnDefault->setFixedSize(150, 110);
-    BitBtnDefault->setIcon(
-        QIcon(QPixmap::fromImage(templatePicture(TemplatePicture::BitBtnDefault))));
-    BitBtnDefault->setEnabled(false);
-    BitBtnDefault->hide();
+    context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
+    commands_ = new UpdateCommands(std::move(context), this);
+    connect(commands_, &UpdateCommands::installerStarted, this, &QWidget::close);
+    connect(commands_, &UpdateCommands::teamViewerReplaced, this, &MainWindow::refresh);
 }
 
-void TfMenuMain::showPopupMenu(QWidget *from, const QPoint &pos)
+void MainWindow::applyPlacement()
 {
-    PopupMenu->popup(from->mapToGlobal(pos));
-}
-
-void TfMenuMain::FormCreate()
-{
-    LabUpdateInfo->clear();
-    ProgressUpdateCheck = false;
-    FileVersion.clear();
-    FileDatum.clear();
-    TeaFileVersion.clear();
-    TeaFileExe.clear();
-    OrvanAktCis.clear();
-    OrvanAktDat.clear();
-    OrvanAktFil.clear();
-    TeaAktCis.clear();
-    TeaAktFil.clear();
-    FormShown = false;
-
-    ProgramDir = core::programDirOf(services_.executablePath);
-    core::ReadExeVersion(*services_.versions, services_.executablePath, FileVersion, FileDatum);
-
-    if (!core::installationAccepted(services_.executablePath)) {
-        services_.boxes->show(nullptr, platform::BoxKind::Error,
-                              core::installationRefusedText(FileVersion));
-        return;
-    }
-    installationAccepted_ = true;
-
-    const platform::ScreenLimits limits = services_.screen->limits();
-    ScreenMaxWidth = limits.maxWidth;
-    ScreenMaxHeight = limits.maxHeight;
-
-    DrivePrefix = core::drivePrefixOf(services_.executablePath).value_or(QString());
-    menuIni_ = std::make_unique<core::MenuIni>(*services_.profiles, ProgramDir);
-    modules_ = std::make_unique<core::ModuleFiles>(*services_.profiles, DrivePrefix);
-
-    ButtonsHorizontal =
-        core::buttonsHorizontalFrom(menuIni_->MenuIniRead(kOptions, QStringLiteral("ButtonsView")));
-    (ButtonsHorizontal ? MenuButtonsHor : MenuButtonsVer)->setChecked(true);
-    LicKon = core::licKonFrom(menuIni_->MenuIniRead(kOptions, QStringLiteral("LicKon")));
-    LicKonLast = menuIni_->MenuIniRead(kOptions, QStringLiteral("LicKonLast"));
-
-    StatusBarSet(false);
-    applyPlacement();
-    setMaximumSize(ScreenMaxWidth, ScreenMaxHeight);
-}
-
-void TfMenuMain::applyPlacement()
-{
-    const auto read = [this](const char *key) {
-        return menuIni_->MenuIniRead(kOptions, QLatin1String(key));
-    };
-    const core::WindowPlacement placement =
-        core::WindowPlacementRead(read("Left"), read("Width"), read("Top"), read("Height"),
-                                  read("WindowState"), {ScreenMaxWidth, ScreenMaxHeight});
+    const core::WindowPlacement placement = settings_->placement(screen_);
     if (placement.maximized) {
         setWindowState(Qt::WindowMaximized);
         return;
@@ -309,7 +242,7 @@ void TfMenuMain::applyPlacement()
     placementPending_ = true;
 }
 
-void TfMenuMain::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (placementPending_) {
@@ -318,106 +251,87 @@ void TfMenuMain::showEvent(QShowEvent *event)
         if (!frame.isEmpty())
             resize(outerBounds_.size() - frame);
     }
-    if (!FormShown) {
-        guarded(this, [this] { FormShow(); });
-        // The size the window shows with is its first layout.
-        guarded(this, [this] { FormResize(); });
+    if (!shown_ && installationAccepted_) {
+        shown_ = true;
+        guarded(this, [this] { firstShow(); });
     }
 }
 
-void TfMenuMain::FormShow()
+void MainWindow::firstShow()
 {
-    OrvanAktCis = menuIni_->MenuIniRead(QStringLiteral("ORVAN"), QStringLiteral("AktCis"));
-    OrvanAktDat = menuIni_->MenuIniRead(QStringLiteral("ORVAN"), QStringLiteral("AktDat"));
-    OrvanAktFil = menuIni_->MenuIniRead(QStringLiteral("ORVAN"), QStringLiteral("AktFil"));
-    TeaAktCis = menuIni_->MenuIniRead(QStringLiteral("TEA"), QStringLiteral("AktCis"));
-    TeaAktFil = menuIni_->MenuIniRead(QStringLiteral("TEA"), QStringLiteral("AktFil"));
-
-    UpdateCheckStart();
-    ButtonReadAll();
-    FormShown = true;
-
-    // One entry is not a menu yet: the notice stays behind a single button.
-    Panel->setCaption(ButtonCount <= 1 ? core::noModulesNotice() : QString());
-    TestNewVersion();
+    checker_->start();
+    rebuildButtons();
+    commands_->offerAtStart();
 }
 
-void TfMenuMain::closeEvent(QCloseEvent *event)
+void MainWindow::rebuildButtons()
 {
-    // Closing goes on only when every setting was saved; a failed write keeps the window open
-    // so that a later close can try again.
-    event->ignore();
-    if (guarded(this, [this] { FormCloseQuery(); }))
-        event->accept();
+    buttons_ = model_->read();
+    grid_->rebuild(buttons_);
 }
 
-void TfMenuMain::FormCloseQuery()
+void MainWindow::refresh()
 {
-    const bool maximized = isMaximized();
-    const QRect outer = frameGeometry();
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("ButtonsView"),
-                           core::buttonsViewText(ButtonsHorizontal));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("Left"), QString::number(outer.left()));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("Width"), QString::number(outer.width()));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("Top"), QString::number(outer.top()));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("Height"), QString::number(outer.height()));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("WindowState"),
-                           maximized ? QStringLiteral("1") : QStringLiteral("0"));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("LicKon"), QString::number(LicKon));
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("LicKonLast"), LicKonLast);
+    checker_->requestNow();
+    checker_->start();
+    rebuildButtons();
 }
 
-void TfMenuMain::resizeEvent(QResizeEvent *event)
+void MainWindow::launch(const core::EntryKey &key)
 {
-    QWidget::resizeEvent(event);
-    guarded(this, [this] { FormResize(); });
-}
-
-void TfMenuMain::FormResize()
-{
-    if (!FormShown)
+    const std::optional<core::ModuleEntry> entry = model_->entry(key);
+    if (!entry) {
+        boxes_.show(this, core::BoxKind::Error,
+                    core::texts::entryNotFound(key.module, key.section()));
         return;
-    // The layout gives the panel its new size before the window hears of it.
-    if (Panel->height() == LastPanelHeight && Panel->width() == LastPanelWidth)
-        return;
-    ButtonColumns = core::buttonColumnsFor(Panel->width());
-    ButtonRows = core::buttonRowsFor(Panel->height());
-    ButtonsArrange();
-    // Both minimums whatever the arrangement; the layout carries them over to the window.
-    Panel->setMinimumHeight(core::panelMinHeight(ButtonCount, ButtonColumns));
-    Panel->setMinimumWidth(core::panelMinWidth(ButtonCount, ButtonRows));
-    LastPanelHeight = Panel->height();
-    LastPanelWidth = Panel->width();
-    StatusBarWidth();
-}
-
-void TfMenuMain::ButtonsArrange()
-{
-    CursorWaitScope wait;
-    for (int n = 1; n <= ButtonCount; ++n) {
-        QWidget *button = Panel->findChild<QWidget *>(QStringLiteral("BitBtn") + QString::number(n),
-                                                      Qt::FindDirectChildrenOnly);
-        if (button == nullptr)
-            continue; // its creation failed; the cell stays empty
-        const QPoint at = core::ButtonPlace(n, ButtonsHorizontal, ButtonColumns, ButtonRows);
-        button->setGeometry(at.x(), at.y(), core::ButtonWidth, core::ButtonHeight);
     }
+    if (const auto notice = core::launch(*services_.shell, entry->name, entry->target))
+        boxes_.tell(this, *notice);
 }
 
-void TfMenuMain::MenuButtonsClick(QObject *Sender)
+void MainWindow::setArrangement(core::ButtonArrangement arrangement)
 {
-    auto *item = qobject_cast<QAction *>(Sender);
-    if (item == nullptr)
-        return;
-    ButtonsHorizontal =
-        item->objectName().compare(QLatin1String("MenuButtonsHor"), Qt::CaseInsensitive) == 0;
-    (ButtonsHorizontal ? MenuButtonsHor : MenuButtonsVer)->setChecked(true);
-    menuIni_->MenuIniWrite(kOptions, QStringLiteral("ButtonsView"),
-                           core::buttonsViewText(ButtonsHorizontal));
-    ButtonsArrange();
+    (arrangement == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
+    if (Status saved = settings_->saveArrangement(arrangement); !saved.ok())
+        boxes_.show(this, core::BoxKind::Error, core::texts::settingsNotWritten(saved.failure()));
+    grid_->setArrangement(arrangement);
 }
 
-void TfMenuMain::bringForward()
+void MainWindow::openCheckSettings()
+{
+    CheckSettingsDialog dialog(*settings_, boxes_, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    checker_->setCheckFrequency(settings_->checkFrequency());
+    // The timer's start decision sees the new choice in about a second; on this road a
+    // waiting newer version does not hold the check back.
+    checker_->startTimer();
+}
+
+void MainWindow::createShortcut()
+{
+    const auto notice = core::createDesktopShortcut(
+        *services_.desktops, drivePrefix_, [this](const QString &question) {
+            return boxes_.show(this, core::BoxKind::Confirmation, question) ==
+                   core::BoxAnswer::Yes;
+        });
+    if (notice)
+        boxes_.tell(this, *notice);
+}
+
+void MainWindow::showNotice(const core::LabelNotice &notice)
+{
+    // Qt draws a lone CR as a blank; the notices mean a line break there.
+    infoLabel_->setText(core::labelLines(notice.text));
+    infoLabel_->setToolTip(core::labelLines(notice.hint));
+    QPalette colours = infoLabel_->palette();
+    colours.setColor(QPalette::WindowText,
+                     notice.red ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+    infoLabel_->setPalette(colours);
+    infoLabel_->repaint();
+}
+
+void MainWindow::bringForward()
 {
     if (isMinimized())
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -426,31 +340,62 @@ void TfMenuMain::bringForward()
     activateWindow();
 }
 
-void TfMenuMain::StatusBarSet(bool OnlyLastCheck)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (!OnlyLastCheck) {
-        StatusBar->setPanelText(0, core::statusVersionText(FileVersion, FileDatum));
-        StatusBar->setPanelText(2, core::statusPackageText(core::packageDir(DrivePrefix)));
-        StatusBar->setPanelText(3, core::statusCopyrightText());
+    // Closing goes on only when every setting was saved; a failed write keeps the window open
+    // so that a later close can try again.
+    if (installationAccepted_ && !saveAtClose()) {
+        event->ignore();
+        return;
     }
-    StatusBar->setPanelText(1,
-                            core::statusLastCheckText(LicKonLast, services_.clock->now().date()));
-    StatusBarWidth();
+    event->accept();
 }
 
-void TfMenuMain::StatusBarWidth()
+bool MainWindow::saveAtClose()
+{
+    const Status saved =
+        settings_->saveAtClose(frameGeometry(), isMaximized(), grid_->arrangement(),
+                               checker_->checkFrequency(), checker_->lastCheck());
+    if (saved.ok())
+        return true;
+    boxes_.showFault(this, core::texts::appTitle(),
+                     core::texts::faultMessage(core::texts::settingsNotWritten(saved.failure())));
+    return false;
+}
+
+void MainWindow::updateStatusBar(bool onlyLastCheck)
+{
+    if (!onlyLastCheck) {
+        statusBar_->setPanelText(0, core::texts::statusVersion(launcherVersion_, launcherDate_));
+        statusBar_->setPanelText(2, core::texts::statusPackage(core::packageDir(drivePrefix_)));
+        statusBar_->setPanelText(3, core::texts::statusCopyright());
+    }
+    statusBar_->setPanelText(
+        1, core::texts::statusLastCheck(checker_->lastCheck(), services_.clock->now().date()));
+    fitStatusPanels();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (statusBar_ != nullptr)
+        guarded(this, [this] { fitStatusPanels(); });
+}
+
+// Widths in proportion to the panels' texts.
+void MainWindow::fitStatusPanels()
 {
     std::array<QString, core::kStatusPanels> texts;
     for (int i = 0; i < core::kStatusPanels; ++i)
-        texts[static_cast<std::size_t>(i)] = StatusBar->panelText(i);
-    const auto widths = core::statusPanelWidths(texts, StatusBar->width());
+        texts[static_cast<std::size_t>(i)] = statusBar_->panelText(i);
+    const auto widths = core::statusPanelWidths(texts, statusBar_->width());
     for (int i = 0; i < core::kStatusPanels - 1; ++i) {
-        if (StatusBar->panelWidth(i) != widths[static_cast<std::size_t>(i)])
-            StatusBar->setPanelWidth(i, widths[static_cast<std::size_t>(i)]);
+        if (statusBar_->panelWidth(i) != widths[static_cast<std::size_t>(i)])
+            statusBar_->setPanelWidth(i, widths[static_cast<std::size_t>(i)]);
     }
     const QString tip = core::statusToolTip(texts);
-    if (StatusBar->toolTip() != tip)
-        StatusBar->setToolTip(tip);
+    if (statusBar_->toolTip() != tip)
+        statusBar_->setToolTip(tip);
 }
 
 } // namespace menu::gui

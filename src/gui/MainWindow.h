@@ -1,54 +1,40 @@
-// The launcher's main window: the module buttons on the panel, the information panel on the
-// right, the status bar, and the context menu with the launcher's commands.
+// The launcher's main window: the module buttons, the information panel on the right, the
+// status bar, and the context menu with the launcher's commands. The work is done by its
+// collaborators: the menu model and the button grid, the settings, the update check and the
+// update commands.
 #pragma once
 
-#include "core/MenuSettings.h"
+#include "core/LauncherSettings.h"
+#include "core/MenuModel.h"
 #include "platform/Services.h"
+#include "widgets/MessageBoxes.h"
 
-#include <QFrame>
-#include <QHash>
-#include <QIcon>
 #include <QWidget>
-#include <cstdint>
+
 #include <memory>
+#include <vector>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMenu;
-class QTimer;
-class QToolButton;
 
 namespace menu::core {
-struct InfoNotice;
-struct UpdateCheckOutcome;
+struct LabelNotice;
+class UpdateChecker;
 } // namespace menu::core
 
 namespace menu::gui {
 
-class ModuleButton;
+class ButtonGrid;
 class StatusBarPanels;
+class UpdateCommands;
 
-// The panel that holds the module buttons; its caption is drawn centred behind them.
-class ButtonPanel : public QFrame {
+class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    using QFrame::QFrame;
-    QString caption() const { return caption_; }
-    void setCaption(const QString &caption);
-
-  protected:
-    void paintEvent(QPaintEvent *event) override;
-
-  private:
-    QString caption_;
-};
-
-class TfMenuMain : public QWidget {
-    Q_OBJECT
-  public:
-    explicit TfMenuMain(const platform::Services &services, QWidget *parent = nullptr);
-    ~TfMenuMain() override;
+    MainWindow(const platform::Services &services, widgets::MessageBoxes &boxes,
+               QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // False when the launcher does not run from its installation directory: the error box has
     // been shown and the window must not be shown; the program ends.
@@ -56,61 +42,8 @@ class TfMenuMain : public QWidget {
 
     // Brings the window forward when a later start asks for it.
     void bringForward();
-
-    // Launcher state that other parts of the program read.
-    QString FileVersion, FileDatum;
-    QString OrvanAktCis, OrvanAktDat, OrvanAktFil, TeaAktCis, TeaAktFil;
-    QString TeaFileVersion, TeaFileExe;
-    std::uint8_t LicKon = 0;
-    QString LicKonLast;
-    bool LicKonTeraz = false;
-    bool ProgressUpdateCheck = false;
-
-    QString ProgramDir, DrivePrefix;
-    int ScreenMaxWidth = 0, ScreenMaxHeight = 0;
-    bool FormShown = false;
-    bool ButtonsHorizontal = true;
-    int ButtonCount = 0, ButtonColumns = 0, ButtonRows = 0;
-    int LastPanelWidth = 0, LastPanelHeight = 0;
-
-    void StatusBarSet(bool OnlyLastCheck);
-    void StatusBarWidth();
-
-    void FormResize();
-    void ButtonsArrange();
-    void MenuButtonsClick(QObject *Sender);
-    // The settings dialog of the update check (MainWindowOptions.cpp).
-    void MenuOptionsClick();
-
-    // The module buttons and their submenus (MainWindowButtons.cpp).
-    void ButtonReadAll();
-    void ButtonRead(const QString &Sub);
-    void ButtonCreate(const QString &SubPor, const QString &FileExe, const QString &FileNaz,
-                      const QString &FileDop);
-    void ButtonFreeAll();
-    void MenuRefreshClick();
-    void MenuRefreshAll();
-    void ButtonCaptionSet(const QString &key, ModuleButton *button, const QString &path,
-                          const QString &name, const QString &second);
-    void MenuItemBitmapSet(QAction *item, const QString &path, const QString &name);
-    void ButtonClick(QObject *Sender);
-    void PopupMenuIniClick(QObject *Sender);
-    // The button numbered n, or none when its creation failed.
-    ModuleButton *moduleButton(int n) const;
-
-    // The new-version offer and the update commands (MainWindowUpdate.cpp).
-    void TestNewVersion();
-    void MenuAktClick(QObject *Sender);
-    void MenuUpdate(const QString &Prg, bool InstantStart);
-
-    // The background update check (MainWindowCheck.cpp).
-    void UpdateCheckStart();
-    void TimerDownloadTimer();
-    void Download();
-    void UpdateCheckDone(const core::UpdateCheckOutcome &outcome);
-    void UpdateInfoStore();
-    void InfoLabelSet(const core::InfoNotice &notice);
-    QString UpdateInfoPath() const;
+    // Reads the module files again and rebuilds the buttons ("&Obnoviť").
+    void refresh();
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -118,49 +51,45 @@ class TfMenuMain : public QWidget {
     void resizeEvent(QResizeEvent *event) override;
 
   private:
-    void FormCreate();
-    void FormShow();
-    void FormCloseQuery();
-
     void createComponents();
-    void createPopupMenu();
-    void createTemplates();
+    void createContextMenu();
+    void readSettings();
     void applyPlacement();
-    void showPopupMenu(QWidget *from, const QPoint &pos);
-    void launchEntry(const QString &key, int sectionDigits);
-    QIcon neexistPicture(const char *kind) const;
-    QIcon programPicture(const QString &path);
+    void firstShow();
+    void rebuildButtons();
+    void launch(const core::EntryKey &key);
+    void setArrangement(core::ButtonArrangement arrangement);
+    void openCheckSettings();
+    void createShortcut();
+    void showNotice(const core::LabelNotice &notice);
+    void updateStatusBar(bool onlyLastCheck);
+    void fitStatusPanels();
+    bool saveAtClose();
 
     platform::Services services_;
-    std::unique_ptr<core::MenuIni> menuIni_;
-    std::unique_ptr<core::ModuleFiles> modules_;
+    widgets::MessageBoxes &boxes_;
     bool installationAccepted_ = false;
+    bool shown_ = false;
     bool placementPending_ = false;
     QRect outerBounds_;
-    // The pictures made during one build, by the key of the icon image they show: buttons and
-    // entries that share an icon share its picture.
-    QHash<qint64, QIcon> buildPictures_;
+    platform::ScreenLimits screen_;
+    QString programDir_;
+    QString drivePrefix_;
+    QString launcherVersion_;
+    QString launcherDate_;
 
-  public:
-    // Components, named as the rest of the program finds them.
-    ButtonPanel *Panel = nullptr;
-    QFrame *PanelR = nullptr;
-    QFrame *PanelR3 = nullptr;
-    QLabel *LabUpdateInfo = nullptr;
-    StatusBarPanels *StatusBar = nullptr;
-    QMenu *PopupMenu = nullptr;
-    QAction *MenuRefresh = nullptr;
-    QMenu *MenuButtons = nullptr;
-    QAction *MenuButtonsHor = nullptr;
-    QAction *MenuButtonsVer = nullptr;
-    QAction *MenuDesktop = nullptr;
-    QAction *MenuOptions = nullptr;
-    QAction *MenuAktTea = nullptr;
-    QAction *MenuAktOrvan = nullptr;
-    QMenu *PopupMenuDefaultBez = nullptr;
-    QMenu *PopupMenuDefaultNeexist = nullptr;
-    QToolButton *BitBtnDefault = nullptr;
-    QTimer *TimerDownload = nullptr;
+    std::unique_ptr<core::LauncherSettings> settings_;
+    std::unique_ptr<core::MenuModel> model_;
+    std::vector<core::MenuButton> buttons_; // the menu as last read
+    core::UpdateChecker *checker_ = nullptr;
+    UpdateCommands *commands_ = nullptr;
+
+    ButtonGrid *grid_ = nullptr;
+    QLabel *infoLabel_ = nullptr;
+    StatusBarPanels *statusBar_ = nullptr;
+    QMenu *contextMenu_ = nullptr;
+    QAction *rows_ = nullptr;
+    QAction *columns_ = nullptr;
 };
 
 } // namespace menu::gui

@@ -5,7 +5,8 @@
 
 namespace menu::gui {
 
-ModuleButton::ModuleButton(QWidget *parent) : QToolButton(parent)
+ModuleButton::ModuleButton(const core::EntryKey &key, QWidget *parent)
+    : QToolButton(parent), key_(key)
 {
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setIconSize(QSize(32, 32));
@@ -24,11 +25,11 @@ void ModuleButton::setCaption(const QString &caption)
 
 void ModuleButton::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (PopupMenu == nullptr) {
+    if (submenu_ == nullptr) {
         QToolButton::contextMenuEvent(event);
         return;
     }
-    PopupMenu->popup(event->globalPos());
+    submenu_->popup(event->globalPos());
     event->accept();
 }
 

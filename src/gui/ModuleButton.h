@@ -1,7 +1,9 @@
-// A module button and a submenu entry: each carries the key of its configuration entry.
+// A module button: a large button with the program's icon and a four-line caption, carrying
+// the key of its configuration entry and its own submenu of further entries.
 #pragma once
 
-#include <QAction>
+#include "core/MenuModel.h"
+
 #include <QToolButton>
 
 class QMenu;
@@ -11,30 +13,25 @@ namespace menu::gui {
 class ModuleButton : public QToolButton {
     Q_OBJECT
   public:
-    explicit ModuleButton(QWidget *parent = nullptr);
+    explicit ModuleButton(const core::EntryKey &key, QWidget *parent = nullptr);
 
-    // The entry key ("Tav1"), which a click uses to find the configuration entry again.
-    QString CommandLinkHint;
-    // The button's own submenu, or the shared one of buttons without entries.
-    QMenu *PopupMenu = nullptr;
-
-    // The caption as the program builds it (lines separated by CR).
+    // The configuration entry a click starts.
+    const core::EntryKey &key() const { return key_; }
+    // The caption as the launcher builds it (lines separated by CR).
     QString caption() const { return caption_; }
     void setCaption(const QString &caption);
+    // The menu of a right click: the button's own submenu, or the shared one of buttons
+    // without entries.
+    QMenu *submenu() const { return submenu_; }
+    void setSubmenu(QMenu *menu) { submenu_ = menu; }
 
   protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
   private:
+    core::EntryKey key_;
     QString caption_;
-};
-
-class ModuleMenuItem : public QAction {
-    Q_OBJECT
-  public:
-    using QAction::QAction;
-    // The entry key ("Tav12"); never displayed.
-    QString Hint;
+    QMenu *submenu_ = nullptr;
 };
 
 } // namespace menu::gui

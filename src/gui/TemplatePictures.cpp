@@ -1,5 +1,8 @@
 #include "gui/TemplatePictures.h"
 
+#include <QHash>
+#include <QPixmap>
+
 // The pictures live in a static library; registering them here keeps the linker from
 // dropping them.
 static void registerTemplatePictures()
@@ -13,22 +16,22 @@ QString templatePicturePath(TemplatePicture picture)
 {
     const char *name = "";
     switch (picture) {
-    case TemplatePicture::BitBtnDefault:
+    case TemplatePicture::MissingProgram:
         name = "BitBtnDefault";
         break;
-    case TemplatePicture::MenuItemDefaultNeexistIco:
+    case TemplatePicture::MissingEntry:
         name = "MenuItemDefaultNeexistIco";
         break;
-    case TemplatePicture::MenuItemDefaultNeexistPdf:
+    case TemplatePicture::Pdf:
         name = "MenuItemDefaultNeexistPdf";
         break;
-    case TemplatePicture::MenuItemDefaultNeexistChm:
+    case TemplatePicture::Chm:
         name = "MenuItemDefaultNeexistChm";
         break;
-    case TemplatePicture::MenuItemDefaultNeexistUrl:
+    case TemplatePicture::Url:
         name = "MenuItemDefaultNeexistUrl";
         break;
-    case TemplatePicture::MenuItemDefaultNeexistBat:
+    case TemplatePicture::Bat:
         name = "MenuItemDefaultNeexistBat";
         break;
     case TemplatePicture::ProgramGeneric:
@@ -43,6 +46,16 @@ QImage templatePicture(TemplatePicture picture)
     static const bool registered = (registerTemplatePictures(), true);
     (void)registered;
     return QImage(templatePicturePath(picture));
+}
+
+QIcon templateIcon(TemplatePicture picture)
+{
+    static QHash<int, QIcon> made;
+    auto found = made.find(static_cast<int>(picture));
+    if (found == made.end())
+        found = made.insert(static_cast<int>(picture),
+                            QIcon(QPixmap::fromImage(templatePicture(picture))));
+    return *found;
 }
 
 } // namespace menu::gui

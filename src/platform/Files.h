@@ -17,6 +17,9 @@ namespace menu::platform {
 // The path as the system shows it to its users (backslashes on Windows).
 QString nativePath(const QString &path);
 
+// The user's directory for temporary files, without a trailing separator.
+QString temporaryDirectory();
+
 // True when a regular file (not a directory) exists at path, links followed.
 bool isFile(const QString &path);
 // True when anything exists at path, links followed.

@@ -1,6 +1,8 @@
 // menu-doctor: each command lives in its own file and registers itself here.
 #pragma once
 
+#include "platform/System.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,9 @@ struct Command {
 struct Registration {
     explicit Registration(Command command);
 };
+
+// The services of this system, made at first use.
+const platform::SystemServices &system();
 
 // Prints the usage of one command (or of all) to standard error and returns 2.
 int usage(const QString &name = QString());

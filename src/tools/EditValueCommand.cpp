@@ -18,10 +18,10 @@ int run(const QStringList &args)
     const qsizetype type = types.indexOf(args[0]);
     if (type < 0)
         return usage(kName);
-    const platform::SystemRegionalSettings settings;
-    const core::EditText result =
-        core::normaliseEditText(args[2], static_cast<core::TEditType>(type), args[1],
-                                settings.formats(), settings.today());
+    const platform::RegionalSettings &settings = *system().regional;
+    const widgets::EditText result =
+        widgets::normaliseEditText(args[2], static_cast<widgets::TEditType>(type), args[1],
+                                   settings.formats(), settings.today());
     out(result.text + QLatin1Char('\n'));
     if (!result.valid) {
         err(result.errMessage + QLatin1Char('\n'));

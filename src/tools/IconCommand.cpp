@@ -10,7 +10,7 @@ int run(const QStringList &args)
 {
     if (args.size() != 2)
         return usage(QStringLiteral("icon"));
-    const QImage icon = platform::systemIconReader().largeIcon(args.at(0));
+    const QImage icon = system().icons->largeIcon(args.at(0));
     if (icon.isNull()) {
         err(QStringLiteral("no usable icon in %1\n").arg(args.at(0)));
         return 1;

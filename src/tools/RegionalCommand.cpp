@@ -10,7 +10,7 @@ int run(const QStringList &args)
 {
     if (!args.isEmpty())
         return usage(QStringLiteral("regional"));
-    const platform::SystemRegionalSettings settings;
+    const platform::RegionalSettings &settings = *system().regional;
     const platform::RegionalFormats formats = settings.formats();
     out(QStringLiteral("decimal separator: %1\n").arg(formats.decimalSeparator));
     out(QStringLiteral("date separator: %1\n").arg(formats.dateSeparator));
@@ -18,7 +18,7 @@ int run(const QStringList &args)
     out(QStringLiteral("long time format: %1\n").arg(formats.longTimeFormat));
     out(QStringLiteral("currency symbol: %1\n").arg(formats.currencySymbol));
     out(QStringLiteral("today: %1\n")
-            .arg(core::formatDate(settings.today(), formats.shortDateFormat)));
+            .arg(widgets::formatDate(settings.today(), formats.shortDateFormat)));
     return 0;
 }
 

@@ -1,6 +1,5 @@
 // menu-doctor ini: reads and writes profile strings exactly as the launcher does with menu.ini.
-#include "core/MenuSettings.h"
-#include "platform/ProfileFiles.h"
+#include "core/Texts.h"
 #include "tools/Doctor.h"
 
 #include <QFileInfo>
@@ -11,18 +10,20 @@ namespace {
 
 int runIni(const QStringList &args)
 {
-    platform::PosixProfileStore store;
+    platform::ProfileStore &store = *system().profiles;
     if (args.size() == 4 && args[0] == QLatin1String("get")) {
         out(store.read(args[1], args[2], args[3]).value_or(QString()) + QLatin1Char('\n'));
         return 0;
     }
     if (args.size() == 5 && args[0] == QLatin1String("set")) {
-        if (store.write(args[1], args[2], args[3], args[4]))
+        Status written = store.write(args[1], args[2], args[3], args[4]);
+        if (written.ok())
             return 0;
-        const core::SettingsWriteError error(QFileInfo(args[1]).absoluteFilePath());
-        err(error.text() + QLatin1Char('\n'));
-        if (!store.lastError().isEmpty())
-            err(QStringLiteral("  (") + store.lastError() + QStringLiteral(")\n"));
+        Failure failure = written.failure();
+        failure.path = QFileInfo(args[1]).absoluteFilePath();
+        QString text = core::texts::settingsNotWritten(failure);
+        text.replace(QChar(13), QLatin1Char('\n'));
+        err(text + QLatin1Char('\n'));
         return 1;
     }
     return usage(QStringLiteral("ini"));

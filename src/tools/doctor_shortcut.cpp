@@ -1,5 +1,6 @@
 // menu-doctor shortcut: writes a shell link the way the launcher writes its desktop shortcut.
-#include "formats/ShellLink.h"
+#include "core/DesktopShortcut.h"
+#include "core/Texts.h"
 #include "tools/Doctor.h"
 
 #include <QFileInfo>
@@ -21,9 +22,13 @@ int runShortcut(const QStringList &args)
         workingDir += windowsStyle ? QLatin1Char('\\') : QLatin1Char('/');
     }
 
-    const core::ShellLinkResult result = core::ShortcutCreate(workingDir, args[1], linkPath);
-    if (!result.ok()) {
-        err(result.error + QLatin1Char('\n'));
+    const QFileInfo link(linkPath);
+    const platform::Shortcut shortcut{link.completeBaseName(), args[1],
+                                      core::workingDirOf(workingDir)};
+    const Status written = system().desktops->createShortcut(link.absolutePath(), shortcut);
+    if (!written.ok()) {
+        err(written.failure().path + QStringLiteral(": ") + core::texts::reason(written.failure()) +
+            QLatin1Char('\n'));
         return 1;
     }
     out(linkPath + QLatin1Char('\n'));

@@ -33,6 +33,13 @@ void err(const QString &text)
     write(stderr, text);
 }
 
+const platform::SystemServices &system()
+{
+    static const std::unique_ptr<platform::SystemServices> services =
+        platform::makeSystemServices();
+    return *services;
+}
+
 Registration::Registration(Command command)
 {
     commands().emplace(command.name, std::move(command));

@@ -21,7 +21,7 @@ class MessageBoxes {
     // The box of the general error handler: error icon, OK, the given title.
     virtual void showFault(QWidget *owner, const QString &title, const QString &text) = 0;
 
-    void show(QWidget *owner, const core::Notice &notice) { show(owner, notice.kind, notice.text); }
+    void tell(QWidget *owner, const core::Notice &notice) { show(owner, notice.kind, notice.text); }
 };
 
 } // namespace menu::widgets

@@ -5,8 +5,6 @@
 
 namespace menu::widgets {
 
-using BoxAnswer;
-using BoxKind;
 
 QString boxTitle(BoxKind kind)
 {

@@ -1,6 +1,6 @@
 #include "core/PackageExtract.h"
 
-#include "ZipTestArchives.h"
+#include "support/ZipTestArchives.h"
 #include "formats/TextCodec.h"
 #include "platform/Services.h"
 #include "support/TempDir.h"

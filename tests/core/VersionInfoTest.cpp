@@ -2,7 +2,7 @@
 #include "formats/ElfSection.h"
 #include "core/VersionInfo.h"
 #include "support/TempDir.h"
-#include "core/PeFixtures.h"
+#include "support/PeFixtures.h"
 
 #include <gtest/gtest.h>
 

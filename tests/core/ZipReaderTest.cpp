@@ -1,6 +1,6 @@
 #include "core/ZipReader.h"
 
-#include "ZipTestArchives.h"
+#include "support/ZipTestArchives.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/PeFixtures.h"
+#include "support/PeFixtures.h"
 #include "core/UpdateOffer.h"
 #include "widgets/AEdit.h"
 #include "gui/Faults.h"

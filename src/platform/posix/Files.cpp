@@ -100,6 +100,11 @@ QString nativePath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+QString temporaryDirectory()
+{
+    return QDir::tempPath();
+}
+
 bool isFile(const QString &path)
 {
     struct stat info {};

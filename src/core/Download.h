@@ -1,0 +1,67 @@
+// Fetching one file over HTTP with a GET request into a local file. Every failure is told as
+// two Slovak texts: a short one that callers show in a label and a detail for its tooltip.
+//
+// The body streams into a new file beside the target, which replaces the target only after a
+// complete response with a status from 100 to 299: any failure, and a cancel, leave an
+// existing file as it was, and memory does not grow with the size of the file.
+#pragma once
+
+#include "core/CancelToken.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+namespace menu::core {
+
+// What has arrived so far: every byte read from the connection, header included, counted in
+// 32 bits (held at the top rather than wrapping), and the body's length once the response's
+// "Content-Length:" line has been read (-1 until then, or without one).
+struct DownloadProgress {
+    std::int32_t received = 0;
+    std::int32_t total = -1;
+};
+
+// Called on the downloading thread once per block received. It may raise a std::exception,
+// which ends the download as a critical error with its text.
+using ProgressCallback = std::function<void(const DownloadProgress &)>;
+
+struct DownloadResult {
+    bool ok = false;
+    bool cancelled = false;
+    QString text; // the label's text; empty on success
+    QString hint; // the tooltip's detail; empty unless a critical error
+};
+
+struct DownloadOptions {
+    ProgressCallback progress;
+    CancelToken *cancel = nullptr; // stops the transfer at once when cancelled
+    // How long one wait on the connection may last: connecting, or a pause in which nothing
+    // arrives.
+    std::chrono::milliseconds waitLimit{90000};
+};
+
+// Downloads url (host/path, http://host/path or https://host/path) into target.
+DownloadResult download(const QString &url, const QString &target,
+                        const DownloadOptions &options = {});
+
+// The short error text of an HTTP result code: empty for 100 to 299.
+QString httpResultText(std::int32_t code);
+
+// Raised by contentLengthOf when the value of a length line is not a number.
+class ContentLengthError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The body length a response header line announces: -1 unless the line contains
+// "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
+// piece, without surrounding blanks, is read as a decimal number. Raises ContentLengthError
+// when it is not one (or does not fit 32 bits).
+std::int32_t contentLengthOf(const QString &line);
+
+} // namespace menu::core

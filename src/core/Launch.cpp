@@ -1,0 +1,22 @@
+#include "core/Launch.h"
+
+#include "core/Texts.h"
+#include "platform/Files.h"
+
+namespace menu::core {
+
+std::optional<Notice> launch(platform::Shell &shell, const QString &name, const QString &path)
+{
+    if (path.isEmpty())
+        return Notice{BoxKind::Error, texts::launchUndefined(name)};
+    if (!platform::isFile(path))
+        return Notice{BoxKind::Information, texts::launchMissing(name, path)};
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString dir = slash <= 0 ? QStringLiteral("/") : path.left(slash);
+    const QString failure = texts::launchFailed(name, shell.open(path, dir));
+    if (failure.isEmpty())
+        return std::nullopt;
+    return Notice{BoxKind::Error, failure};
+}
+
+} // namespace menu::core

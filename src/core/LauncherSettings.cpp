@@ -1,0 +1,168 @@
+#include "core/LauncherSettings.h"
+
+#include <initializer_list>
+#include <limits>
+#include <utility>
+
+namespace menu::core {
+
+namespace {
+
+const QString kOptions = QStringLiteral("OPTIONS");
+const QString kLauncher = QStringLiteral("ORVAN");
+const QString kTeamViewer = QStringLiteral("TEA");
+
+struct Value {
+    const QString &section;
+    const char *key;
+    QString text;
+};
+
+// Writes the values in order and stops at the first that fails, as the user is told of one.
+Status writeAll(LauncherSettings &settings, std::initializer_list<Value> values)
+{
+    for (const Value &value : values) {
+        if (Status written = settings.write(value.section, QLatin1String(value.key), value.text);
+            !written.ok())
+            return written;
+    }
+    return {};
+}
+
+} // namespace
+
+int parseWholeNumber(const QString &text, int fallback)
+{
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok, 10);
+    if (!ok || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return fallback;
+    return static_cast<int>(value);
+}
+
+WindowPlacement placementFrom(const QString &left, const QString &width, const QString &top,
+                              const QString &height, const QString &windowState,
+                              const platform::ScreenLimits &screen)
+{
+    WindowPlacement placement;
+    placement.maximized = windowState == QLatin1String("1");
+
+    const WindowPlacement whole{0, 0, screen.maxWidth, screen.maxHeight, placement.maximized};
+    if (left.trimmed().isEmpty() || width.trimmed().isEmpty() || top.trimmed().isEmpty() ||
+        height.trimmed().isEmpty())
+        return whole;
+
+    const auto bound = [](const QString &text) { return std::max(0, parseWholeNumber(text)); };
+    placement.left = bound(left);
+    placement.width = bound(width);
+    placement.top = bound(top);
+    placement.height = bound(height);
+    // Compared in 64 bits: stored values near the int limits must not wrap into "fits".
+    if (qint64{placement.left} + placement.width > screen.maxWidth ||
+        qint64{placement.top} + placement.height > screen.maxHeight)
+        return whole;
+    return placement;
+}
+
+ButtonArrangement arrangementFrom(const QString &buttonsView)
+{
+    return buttonsView.compare(QLatin1String("Ver"), Qt::CaseInsensitive) == 0
+               ? ButtonArrangement::Columns
+               : ButtonArrangement::Rows;
+}
+
+QString arrangementText(ButtonArrangement arrangement)
+{
+    return arrangement == ButtonArrangement::Rows ? QStringLiteral("Hor") : QStringLiteral("Ver");
+}
+
+std::uint8_t checkFrequencyFrom(const QString &text)
+{
+    return static_cast<std::uint8_t>(static_cast<unsigned>(parseWholeNumber(text)) & 0xFFu);
+}
+
+LauncherSettings::LauncherSettings(platform::ProfileStore &store, QString programDir)
+    : store_(store), path_(std::move(programDir) + QStringLiteral("menu.ini"))
+{
+}
+
+QString LauncherSettings::read(const QString &section, const QString &key) const
+{
+    return store_.read(path_, section, key).value_or(QString());
+}
+
+Status LauncherSettings::write(const QString &section, const QString &key, const QString &value)
+{
+    return store_.write(path_, section, key, value);
+}
+
+ButtonArrangement LauncherSettings::arrangement() const
+{
+    return arrangementFrom(read(kOptions, QStringLiteral("ButtonsView")));
+}
+
+WindowPlacement LauncherSettings::placement(const platform::ScreenLimits &screen) const
+{
+    const auto value = [this](const char *key) { return read(kOptions, QLatin1String(key)); };
+    return placementFrom(value("Left"), value("Width"), value("Top"), value("Height"),
+                         value("WindowState"), screen);
+}
+
+std::uint8_t LauncherSettings::checkFrequency() const
+{
+    return checkFrequencyFrom(read(kOptions, QStringLiteral("LicKon")));
+}
+
+QString LauncherSettings::lastCheck() const
+{
+    return read(kOptions, QStringLiteral("LicKonLast"));
+}
+
+Announcement LauncherSettings::launcherAnnouncement() const
+{
+    return {read(kLauncher, QStringLiteral("AktCis")), read(kLauncher, QStringLiteral("AktDat")),
+            read(kLauncher, QStringLiteral("AktFil"))};
+}
+
+Announcement LauncherSettings::teamViewerAnnouncement() const
+{
+    return {read(kTeamViewer, QStringLiteral("AktCis")), QString(),
+            read(kTeamViewer, QStringLiteral("AktFil"))};
+}
+
+Status LauncherSettings::saveArrangement(ButtonArrangement arrangement)
+{
+    return write(kOptions, QStringLiteral("ButtonsView"), arrangementText(arrangement));
+}
+
+Status LauncherSettings::saveAtClose(const QRect &outer, bool maximized,
+                                     ButtonArrangement arrangement, std::uint8_t checkFrequency,
+                                     const QString &lastCheck)
+{
+    return writeAll(*this, {{kOptions, "ButtonsView", arrangementText(arrangement)},
+                            {kOptions, "Left", QString::number(outer.left())},
+                            {kOptions, "Width", QString::number(outer.width())},
+                            {kOptions, "Top", QString::number(outer.top())},
+                            {kOptions, "Height", QString::number(outer.height())},
+                            {kOptions, "WindowState", maximized ? QStringLiteral("1")
+                                                                : QStringLiteral("0")},
+                            {kOptions, "LicKon", QString::number(checkFrequency)},
+                            {kOptions, "LicKonLast", lastCheck}});
+}
+
+Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency)
+{
+    return write(kOptions, QStringLiteral("LicKon"), QString::number(frequency));
+}
+
+Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
+                                           const Announcement &teamViewer)
+{
+    return writeAll(*this, {{kLauncher, "AktCis", launcher.version},
+                            {kLauncher, "AktDat", launcher.date},
+                            {kLauncher, "AktFil", launcher.file},
+                            {kTeamViewer, "AktCis", teamViewer.version},
+                            {kTeamViewer, "AktFil", teamViewer.file}});
+}
+
+} // namespace menu::core

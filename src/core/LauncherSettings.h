@@ -1,0 +1,83 @@
+// The launcher's settings file menu.ini beside its executable, as typed values: the window's
+// placement, the arrangement of the buttons, the update check's choice and time, and the last
+// announcements. Every read answers from the file as it is; every write says whether it
+// happened.
+#pragma once
+
+#include "platform/Services.h"
+
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+
+namespace menu::core {
+
+enum class ButtonArrangement {
+    Rows,    // "Hor": rows filled first
+    Columns, // "Ver": columns filled first
+};
+
+// The update check's frequency is kept as its low eight bits (300 is held as 44): 0 checks at
+// every start, anything else never; the settings dialog writes 0 or 2.
+inline constexpr std::uint8_t kCheckAtStart = 0;
+inline constexpr std::uint8_t kCheckNever = 2;
+
+struct WindowPlacement {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool maximized = false;
+};
+
+// What the vendor's server last announced for one program.
+struct Announcement {
+    QString version; // AktCis
+    QString date;    // AktDat (the launcher only)
+    QString file;    // AktFil: the file's name in the server's package directory
+};
+
+// A whole number as the settings store it; missing or unparsable text gives fallback.
+int parseWholeNumber(const QString &text, int fallback = 0);
+
+// The stored placement, or the whole screen when a bound is missing or the window would not
+// fit on the screen.
+WindowPlacement placementFrom(const QString &left, const QString &width, const QString &top,
+                              const QString &height, const QString &windowState,
+                              const platform::ScreenLimits &screen);
+
+ButtonArrangement arrangementFrom(const QString &buttonsView); // "Ver" (any case): columns
+QString arrangementText(ButtonArrangement arrangement);
+std::uint8_t checkFrequencyFrom(const QString &text);
+
+class LauncherSettings {
+  public:
+    LauncherSettings(platform::ProfileStore &store, QString programDir);
+
+    QString path() const { return path_; }
+
+    ButtonArrangement arrangement() const;
+    WindowPlacement placement(const platform::ScreenLimits &screen) const;
+    std::uint8_t checkFrequency() const;
+    QString lastCheck() const; // "DD.MM.YYYY hh:nn", empty when never
+    Announcement launcherAnnouncement() const;
+    Announcement teamViewerAnnouncement() const;
+
+    Status saveArrangement(ButtonArrangement arrangement);
+    // The window's outer bounds, the arrangement and the update check's values, as at close.
+    Status saveAtClose(const QRect &outer, bool maximized, ButtonArrangement arrangement,
+                       std::uint8_t checkFrequency, const QString &lastCheck);
+    Status saveCheckFrequency(std::uint8_t frequency);
+    Status saveAnnouncements(const Announcement &launcher, const Announcement &teamViewer);
+
+    // One value by its names, as the file holds it (empty when missing).
+    QString read(const QString &section, const QString &key) const;
+    Status write(const QString &section, const QString &key, const QString &value);
+
+  private:
+    platform::ProfileStore &store_;
+    QString path_;
+};
+
+} // namespace menu::core

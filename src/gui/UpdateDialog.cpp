@@ -1,0 +1,315 @@
+#include "gui/UpdateDialog.h"
+
+#include "core/PackageExtract.h"
+#include "core/Texts.h"
+#include "core/UpdateAddress.h"
+#include "core/UpdateOffer.h"
+#include "gui/ErrorBoundary.h"
+#include "gui/UpdateDialogForm.h"
+#include "widgets/TypedEdit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <stdexcept>
+
+namespace menu::gui {
+
+namespace {
+
+// Tahoma 8 points; where it is missing, a face about as narrow, so that the labels and
+// versions fit the places the dialog gives them.
+QFont tahoma8()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Segoe UI"),
+                      QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(11);
+    return font;
+}
+
+// Announced versions shorter than this cannot be a version the server would give.
+constexpr qsizetype kMinVersionLength = 7;
+
+} // namespace
+
+UpdateDialog::UpdateDialog(Setup setup, widgets::MessageBoxes &boxes, QWidget *centreOver)
+    : QDialog(nullptr), setup_(std::move(setup)), boxes_(boxes), centreOver_(centreOver)
+{
+    setObjectName(QStringLiteral("updateDialog"));
+    setWindowTitle(QStringLiteral("Aktualizácia programu"));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(tahoma8());
+    setFixedSize(UpdateDialogForm::kWidth, UpdateDialogForm::kHeight);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(face);
+    form_ = std::make_unique<UpdateDialogForm>(this);
+    form_->gauge->hide();
+    form_->sizeLabel->hide();
+    connect(form_->import, &QPushButton::clicked, this,
+            [this] { guarded(this, [this] { startImport(); }); });
+    connect(form_->close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(&job_, &core::BackgroundJob::progressed, this,
+            [this](qint64 received, qint64 total) {
+                guarded(this, [&] { showProgress(received, total); });
+            });
+    connect(&job_, &core::BackgroundJob::finished, this,
+            [this](bool cancelled) { guarded(this, [&] { downloadEnded(cancelled); }); });
+}
+
+UpdateDialog::~UpdateDialog()
+{
+    if (busy_)
+        qApp->removeEventFilter(this);
+}
+
+void UpdateDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    if (centreOver_ != nullptr) {
+        const QRect over = centreOver_->frameGeometry();
+        const QSize frame = frameGeometry().size();
+        move(over.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+    guarded(this, [this] { fill(); });
+    // Where the window system does not make the dialog active (offscreen, or a desktop that
+    // keeps the focus where the user types), the instant start must not wait for it.
+    QMetaObject::invokeMethod(
+        this, [this] { guarded(this, [this] { startInstantly(); }); }, Qt::QueuedConnection);
+}
+
+void UpdateDialog::fill()
+{
+    UpdateDialogForm &f = *form_;
+    writeStatus(setup_.lastCheckText);
+    f.title->setText(launcher() ? QStringLiteral("ORVAN-Základná ponuka")
+                                : QStringLiteral("Team Viewer - ORVAN"));
+    f.title->adjustSize();
+    (launcher() ? f.launcherImage : f.teamViewerImage)->show();
+
+    f.installed->setText(core::shownVersionText(setup_.installedVersion, setup_.installedDate));
+    const core::UpdateCase updateCase =
+        core::updateCaseFor(setup_.installedVersion, setup_.installedDate,
+                            setup_.announced.version, setup_.announced.date);
+    if (updateCase != core::UpdateCase::A)
+        f.announced->setText(
+            core::shownVersionText(setup_.announced.version, setup_.announced.date));
+    const core::UpdateRecommendation r = core::updateRecommendation(updateCase, launcher());
+    f.note->setText(r.note);
+    setTextColour(f.note, QPalette::Text, r.noteRed);
+    if (r.announcedRed)
+        setTextColour(f.announced, QPalette::Text, true);
+    // A text wider than its field shows its beginning.
+    for (widgets::TypedEdit *field : {f.installed, f.announced, f.note})
+        field->setCursorPosition(0);
+    f.import->setText(r.buttonCaption);
+    caseButtonEnabled_ = r.buttonEnabled;
+    f.import->setEnabled(r.buttonEnabled && !setup_.instantStart);
+    f.statusLine->setToolTip(QStringLiteral("Súbor na stiahnutie ") + setup_.localFile);
+    f.close->setFocus();
+}
+
+bool UpdateDialog::event(QEvent *event)
+{
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate) {
+        // After the activation has been handled: the import may open boxes.
+        QMetaObject::invokeMethod(
+            this, [this] { guarded(this, [this] { startInstantly(); }); }, Qt::QueuedConnection);
+    }
+    return handled;
+}
+
+void UpdateDialog::startInstantly()
+{
+    if (!setup_.instantStart || instantStartDone_ || !isVisible())
+        return;
+    instantStartDone_ = true;
+    startImport();
+}
+
+void UpdateDialog::closeEvent(QCloseEvent *event)
+{
+    // Nothing closes the dialog while a transfer or the unpacking runs.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+bool UpdateDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!busy_ || !watched->isWidgetType())
+        return QDialog::eventFilter(watched, event);
+    if (static_cast<QWidget *>(watched)->window() != this)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void UpdateDialog::setBusy(bool busy)
+{
+    // The dialog is kept from taking input rather than disabled, so that the gauge and the
+    // notes keep their colours while it works.
+    if (busy == busy_)
+        return;
+    busy_ = busy;
+    if (busy)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+    CursorWait(busy);
+}
+
+void UpdateDialog::startImport()
+{
+    if (job_.running())
+        return;
+    if (setup_.announced.version.size() < kMinVersionLength) {
+        boxes_.show(this, core::BoxKind::Error, QStringLiteral("Súbor na internete nie je známy !"));
+        importEnded(false);
+        return;
+    }
+    UpdateDialogForm &f = *form_;
+    setBusy(true);
+    writeStatus(QStringLiteral("Čakajte, pracujem !"));
+    setNote(QStringLiteral("Stiahnutie novej verzie ..."), false);
+    f.note->hide();
+    f.gauge->show();
+    f.setSizeText(QString());
+    f.sizeLabel->show();
+    f.gauge->setValue(f.gauge->minimum());
+
+    auto result = std::make_shared<core::DownloadResult>();
+    const QString url = core::packageFilesUrl() + setup_.announced.file;
+    const QString target = setup_.localFile;
+    const bool started = job_.start([result, url, target](core::BackgroundJob::Control &job) {
+        core::DownloadOptions options;
+        options.cancel = &job.cancel();
+        options.progress = [&job](const core::DownloadProgress &progress) {
+            // The gauge takes no negative size: refused here, it ends the download as a
+            // critical error.
+            if (progress.total < -1)
+                throw std::out_of_range("Neplatná veľkosť súboru " +
+                                        std::to_string(progress.total));
+            job.progress(progress.received, progress.total);
+        };
+        *result = core::download(url, target, options);
+    });
+    if (!started) {
+        *result = {false, false, QStringLiteral("Kritická chyba pri sťahovaní!"), {}};
+        download_ = std::move(result);
+        downloadEnded(false);
+        return;
+    }
+    download_ = std::move(result);
+}
+
+void UpdateDialog::showProgress(qint64 received, qint64 total)
+{
+    UpdateDialogForm &f = *form_;
+    if (total != -1) {
+        // A range of 0 to 0 would make the gauge run as a busy bar; an empty file is complete.
+        f.gauge->setMaximum(static_cast<int>(std::max<qint64>(total, 1)));
+        f.setSizeText(core::fileSizeText(total));
+    }
+    f.gauge->setValue(static_cast<int>(
+        std::clamp<qint64>(received, f.gauge->minimum(), f.gauge->maximum())));
+}
+
+void UpdateDialog::downloadEnded(bool)
+{
+    const std::shared_ptr<core::DownloadResult> result = std::move(download_);
+    if (result == nullptr)
+        return;
+    setBusy(false);
+    writeStatus(QString());
+    if (!result->ok) {
+        setTextColour(form_->noteLabel, QPalette::WindowText, true);
+        setNote(result->text, true);
+        importEnded(false);
+        return;
+    }
+    setNote(QStringLiteral("Súbor ÚSPEŠNE prijatý ..."), false);
+    importEnded(true);
+}
+
+bool UpdateDialog::unpack()
+{
+    setBusy(true);
+    writeStatus(QStringLiteral("Čakajte, pracujem !"));
+    setNote(core::texts::unpacking(), false);
+    core::ZipReader reader;
+    const core::DecompResult outcome = core::unpackPackage(setup_.localFile, reader);
+    if (outcome.outcome == core::DecompOutcome::Unpacked ||
+        outcome.outcome == core::DecompOutcome::InstallerMissing)
+        setNote(core::texts::unpacked(), false);
+    // Idle again: the status line no longer says it is working, the dialog takes input, and a
+    // failure's box comes over it, the red note after the box is closed.
+    setBusy(false);
+    writeStatus(QString());
+    if (!outcome.ok()) {
+        boxes_.show(this, core::BoxKind::Error, outcome.boxText);
+        setNote(outcome.note, true);
+    }
+    return outcome.ok();
+}
+
+void UpdateDialog::importEnded(bool downloaded)
+{
+    bool closing = false;
+    if (downloaded) {
+        if (!launcher() || unpack()) {
+            succeeded_ = true;
+            form_->import->setEnabled(false);
+            closing = launcher();
+        }
+        // The offer at start ends with its download, whatever the unpacking gave.
+        closing = closing || setup_.instantStart;
+    } else if (setup_.instantStart) {
+        // A failed automatic start is not repeated; the button lets the user try again where
+        // the comparison allows it.
+        form_->import->setEnabled(caseButtonEnabled_);
+    }
+    setup_.instantStart = false;
+    if (closing)
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+}
+
+void UpdateDialog::writeStatus(const QString &text)
+{
+    form_->statusLine->setText(QStringLiteral("  ") + text);
+    form_->statusLine->repaint();
+}
+
+void UpdateDialog::setNote(const QString &text, bool red)
+{
+    if (red)
+        setTextColour(form_->noteLabel, QPalette::WindowText, true);
+    form_->noteLabel->setText(text);
+    form_->noteLabel->adjustSize();
+}
+
+} // namespace menu::gui
