@@ -92,14 +92,14 @@ class RestartableStore final : public menu::platform::ProfileStore {
     void restart(bool keeping = true)
     {
         reads_ += store_->fileReads();
-        store_ = keeping ? std::make_unique<menu::platform::PosixProfileStore>()
-                         : std::make_unique<menu::platform::PosixProfileStore>(kNeverSettled);
+        store_ = keeping ? std::make_unique<menu::platform::ProfileFiles>()
+                         : std::make_unique<menu::platform::ProfileFiles>(kNeverSettled);
     }
     std::size_t fileReads() const { return reads_ + store_->fileReads(); }
 
   private:
-    std::unique_ptr<menu::platform::PosixProfileStore> store_ =
-        std::make_unique<menu::platform::PosixProfileStore>();
+    std::unique_ptr<menu::platform::ProfileFiles> store_ =
+        std::make_unique<menu::platform::ProfileFiles>();
     std::size_t reads_ = 0;
 };
 
@@ -120,7 +120,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 bool writePackage(const QString &root, const QString &program)
 {
     const auto cp1250 = [](const QString &text) {
-        return menu::core::encodeCodePage(menu::core::CodePage::Windows1250, text)
+        return menu::formats::encodeCodePage(menu::formats::CodePage::Windows1250, text)
             .value_or(QByteArray());
     };
     if (!writeFile(root + QStringLiteral("/ORVAN/MENU/menu.ini"),
@@ -335,7 +335,7 @@ int main(int argc, char **argv)
     // An installed package's files are older than the store's doubt about fresh changes.
     QThread::msleep(
         static_cast<unsigned long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                       menu::platform::PosixProfileStore::kSettledAge)
+                                       menu::platform::ProfileFiles::kSettledAge)
                                        .count() +
                                    500));
 

@@ -34,17 +34,17 @@ bool writeLarge(const QString &program, const QString &target, qint64 size)
     QByteArray pe = in.readAll();
     if (pe.size() < 0x40)
         return false;
-    const qsizetype header = menu::core::le::u32(pe, 0x3C);
+    const qsizetype header = menu::formats::le::u32(pe, 0x3C);
     if (pe.size() < header + 24)
         return false;
-    const qsizetype table = header + 24 + menu::core::le::u16(pe, header + 20);
+    const qsizetype table = header + 24 + menu::formats::le::u16(pe, header + 20);
     for (qsizetype i = 0;
-         i < menu::core::le::u16(pe, header + 6) && table + 40 * (i + 1) <= pe.size(); ++i) {
+         i < menu::formats::le::u16(pe, header + 6) && table + 40 * (i + 1) <= pe.size(); ++i) {
         const qsizetype entry = table + 40 * i;
         if (!pe.mid(entry, 8).startsWith(".rsrc"))
             continue;
-        const std::uint32_t rawSize = menu::core::le::u32(pe, entry + 16);
-        const QByteArray data = pe.mid(menu::core::le::u32(pe, entry + 20), rawSize);
+        const std::uint32_t rawSize = menu::formats::le::u32(pe, entry + 16);
+        const QByteArray data = pe.mid(menu::formats::le::u32(pe, entry + 20), rawSize);
         const auto moved = static_cast<std::uint32_t>((size - rawSize) & ~qint64{511});
         for (int b = 0; b < 4; ++b)
             pe[entry + 20 + b] = static_cast<char>((moved >> (8 * b)) & 0xFF);
@@ -80,10 +80,10 @@ int main(int argc, char **argv)
     }
 
     const auto bytesPerRead = [](const QString &path) -> unsigned long long {
-        const auto source = menu::core::FileByteSource::open(path);
+        const auto source = menu::platform::FileByteSource::open(path);
         if (!source)
             return 0;
-        (void)menu::core::findVersionBlock(*source);
+        (void)menu::formats::findVersionBlock(*source);
         return source->bytesRead();
     };
     // Batches of each alternate, so that whatever else the machine does falls on both alike.

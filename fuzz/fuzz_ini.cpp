@@ -12,8 +12,8 @@
 
 namespace {
 
-using menu::core::profileEdit;
-using menu::core::profileLookup;
+using menu::formats::profileEdit;
+using menu::formats::profileLookup;
 
 const char *const kNames[] = {"A",        "a", "Menu1", "OPTIONS", " b ",
                               "\xC5\xA1", "k", "Exe",   "[x",      "c]"};

@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const auto desktop = menu::platform::xdgDesktopDir(bytes, QStringLiteral("/home/jana"));
+    const auto desktop = menu::formats::xdgDesktopDir(bytes, QStringLiteral("/home/jana"));
     if (desktop) {
         if (!desktop->startsWith(QLatin1Char('/')))
             std::abort();

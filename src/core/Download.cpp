@@ -19,7 +19,6 @@ namespace menu::core {
 
 namespace {
 
-const QString kCriticalText = QStringLiteral("Kritická chyba pri sťahovaní!");
 const char kUserAgent[] = "Mozilla/4.0 (compatible; ORVAN)";
 
 struct CurlDeleter {
@@ -69,11 +68,6 @@ QByteArray requestUrl(const QString &address)
     return url;
 }
 
-QString nativePath(const QString &path)
-{
-    return platform::nativePath(path);
-}
-
 QString secondsText(long long ms)
 {
     return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(double(ms) / 1000.0);
@@ -95,8 +89,7 @@ class BodyFile {
         if (!open())
             return false;
         if (Status written = file_->write(data, length); !written.ok()) {
-            error_ = QStringLiteral("Do súboru %1 nie je možné zapisovať: %2")
-                         .arg(nativePath(path_), texts::reason(written.failure()));
+            error_ = texts::downloadNotWritten(path_, written.failure());
             file_.reset();
             return false;
         }
@@ -108,8 +101,7 @@ class BodyFile {
         if (!open())
             return false;
         if (Status committed = file_->commit(); !committed.ok()) {
-            error_ = QStringLiteral("Súbor %1 nie je možné uložiť: %2")
-                         .arg(nativePath(path_), texts::reason(committed.failure()));
+            error_ = texts::downloadNotSaved(path_, committed.failure());
             return false;
         }
         return true;
@@ -127,8 +119,7 @@ class BodyFile {
         Result<platform::AtomicFile> begun =
             platform::AtomicFile::begin(path_, {.followLink = true, .keepMode = true});
         if (!begun.ok()) {
-            error_ = QStringLiteral("Súbor %1 nie je možné vytvoriť: %2")
-                         .arg(nativePath(path_), texts::reason(begun.failure()));
+            error_ = texts::downloadNotCreated(path_, begun.failure());
             return false;
         }
         file_.emplace(std::move(*begun));
@@ -203,12 +194,12 @@ long HttpClient::request(const QString &address, BodyFile &body)
     stalled_ = false;
     cancelled_ = false;
     if (!curlReady()) {
-        failure_ = QStringLiteral("Knižnicu libcurl nie je možné pripraviť.");
+        failure_ = texts::httpNotReady();
         return 500;
     }
     CurlHandle handle(curl_easy_init());
     if (!handle) {
-        failure_ = QStringLiteral("Spojenie HTTP nie je možné pripraviť.");
+        failure_ = texts::httpNotReady();
         return 500;
     }
     curl_ = handle.get();
@@ -293,25 +284,19 @@ long HttpClient::currentStatus() const
 
 QString HttpClient::incompleteMessage(CURLcode result) const
 {
-    if (stalled_) {
-        return QStringLiteral("Zo servera neprišli počas %1 s žiadne údaje, sťahovanie sa "
-                              "prerušilo.")
-            .arg(secondsText(waitLimit_.count()));
-    }
+    if (stalled_)
+        return texts::serverSilent(secondsText(waitLimit_.count()));
     curl_off_t received = 0;
     curl_off_t announced = -1;
     curl_easy_getinfo(curl_, CURLINFO_SIZE_DOWNLOAD_T, &received);
     curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-    if (result == CURLE_PARTIAL_FILE && announced >= 0) {
-        return QStringLiteral("Spojenie sa skončilo predčasne: prišlo %1 z %2 bajtov súboru.")
-            .arg(received)
-            .arg(announced);
-    }
+    if (result == CURLE_PARTIAL_FILE && announced >= 0)
+        return texts::connectionEndedEarly(received, announced);
     const QString reason = errorBuffer_[0] != '\0' ? QString::fromUtf8(errorBuffer_)
                                                    : QString::fromUtf8(curl_easy_strerror(result));
     if (result == CURLE_PARTIAL_FILE)
-        return QStringLiteral("Spojenie sa skončilo predčasne: %1").arg(reason);
-    return QStringLiteral("Prenos zlyhal: %1").arg(reason);
+        return texts::connectionEndedEarly(reason);
+    return texts::transferFailed(reason);
 }
 
 bool HttpClient::report(size_t length)
@@ -437,37 +422,23 @@ DownloadResult download(const QString &url, const QString &target, const Downloa
     const long code = client.request(url, body);
     if (client.cancelled()) {
         result.cancelled = true;
-        result.text = QStringLiteral("Sťahovanie bolo prerušené.");
+        result.text = texts::downloadCancelled();
         return result;
     }
     QString failure = client.failure();
     if (failure.isEmpty() && !isSuccess(code)) {
-        result.text = httpResultText(static_cast<std::int32_t>(code));
+        result.text = texts::httpResult(static_cast<std::int32_t>(code));
         return result;
     }
     if (failure.isEmpty() && !body.commit())
         failure = body.error();
     if (!failure.isEmpty()) {
-        result.text = kCriticalText;
-        result.hint = kCriticalText + QStringLiteral("\r\r") + failure;
+        result.text = texts::downloadCritical();
+        result.hint = texts::downloadCriticalHint(failure);
         return result;
     }
     result.ok = true;
     return result;
-}
-
-QString httpResultText(std::int32_t code)
-{
-    const QString number = QString::number(code);
-    if (code >= 100 && code <= 299)
-        return {};
-    if (code >= 300 && code <= 399)
-        return QStringLiteral("Súbor nenájdený (") + number + QStringLiteral(")!");
-    if (code >= 400 && code <= 499)
-        return QStringLiteral("Stiahnutie neúspešné (") + number + QStringLiteral(")!");
-    if (code >= 500 && code <= 599)
-        return QStringLiteral("Server nenájdený (") + number + QStringLiteral(")!");
-    return QStringLiteral("Neznáma chyba (") + number + QStringLiteral(")!");
 }
 
 std::int32_t contentLengthOf(const QString &line)
@@ -480,10 +451,7 @@ std::int32_t contentLengthOf(const QString &line)
     const QString text = pieces.at(1).trimmed();
     const auto refuse = [&text]() -> ContentLengthError {
         const QString shown = text.size() > 40 ? text.left(40) + QStringLiteral("...") : text;
-        return ContentLengthError(
-            QStringLiteral("Dĺžka súboru v hlavičke odpovede '%1' nie je platné celé číslo.")
-                .arg(shown)
-                .toStdString());
+        return ContentLengthError(texts::badContentLength(shown).toStdString());
     };
     qsizetype i = 0;
     bool negative = false;

@@ -49,9 +49,6 @@ struct DownloadOptions {
 DownloadResult download(const QString &url, const QString &target,
                         const DownloadOptions &options = {});
 
-// The short error text of an HTTP result code: empty for 100 to 299.
-QString httpResultText(std::int32_t code);
-
 // Raised by contentLengthOf when the value of a length line is not a number.
 class ContentLengthError : public std::runtime_error {
   public:

@@ -16,4 +16,11 @@ struct Notice {
     QString text;
 };
 
+// What the information label of the main window shows.
+struct LabelNotice {
+    QString text;
+    QString hint; // the tooltip
+    bool red = false;
+};
+
 } // namespace menu::core

@@ -9,8 +9,6 @@ namespace menu::core {
 
 namespace {
 
-const QString kNotice = QStringLiteral("UPOZORNENIE !\r");
-
 bool startsWithByteOrderMark(const QByteArray &bytes)
 {
     return bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
@@ -37,40 +35,6 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     outcome.text = result.text;
     outcome.hint = result.hint;
     return outcome;
-}
-
-LabelNotice newerVersionNotice()
-{
-    return {QStringLiteral("UPOZORNENIE !\r\nNainštalujte novú verziu programu\r\n"
-                           "ORVAN-Základná ponuka !"),
-            QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."), true};
-}
-
-LabelNotice switchedOffNotice()
-{
-    return {QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."),
-            QStringLiteral("Nastavenie kontroly je možné pravým tlačidlom na ploche ORVAN ..."),
-            false};
-}
-
-LabelNotice progressNotice()
-{
-    return {QStringLiteral("Prebieha kontrola aktualizácií cez internet ..."), QString(), false};
-}
-
-LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome)
-{
-    if (outcome.connected)
-        return {kNotice + outcome.text, outcome.hint, true};
-    if (!outcome.text.isEmpty())
-        return {outcome.text, outcome.hint, true};
-    return {QStringLiteral("Váš počítač nemá pripojenie na internet !"), QString(), true};
-}
-
-LabelNotice storeFailedNotice(const QString &reason)
-{
-    return {kNotice + QStringLiteral("Informácie o aktualizáciách nie je možné uložiť!"), reason,
-            true};
 }
 
 QString labelLines(const QString &text)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/CancelToken.h"
+#include "core/Notice.h"
 #include "core/LauncherSettings.h"
 #include "platform/Internet.h"
 
@@ -32,22 +33,6 @@ struct UpdateCheckOutcome {
 // into localPath.
 UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
                                   const QString &localPath, CancelToken *cancel = nullptr);
-
-// What the information label shows.
-struct LabelNotice {
-    QString text;
-    QString hint; // the tooltip
-    bool red = false;
-};
-
-LabelNotice newerVersionNotice();
-LabelNotice switchedOffNotice();
-LabelNotice progressNotice();
-// The label after a check that did not succeed (connected and downloaded is the success, which
-// empties the label instead).
-LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
-// The label when a downloaded document could not be applied; reason is the detail.
-LabelNotice storeFailedNotice(const QString &reason);
 
 // text as the label shows it: a CR on its own breaks the line there, as CR LF does.
 QString labelLines(const QString &text);

@@ -35,7 +35,7 @@ void UpdateChecker::start()
 {
     // While a later launcher waits to be installed there is nothing to look for.
     if (isLaterVersion(launcher_.version, context_.launcherVersion)) {
-        Q_EMIT noticeChanged(newerVersionNotice());
+        Q_EMIT noticeChanged(texts::newerVersionNotice());
         return;
     }
     startTimer();
@@ -56,10 +56,10 @@ void UpdateChecker::fire()
     if (job_.running())
         return; // the running check finishes on its own
     if (frequency_ != kCheckAtStart && !requested_) {
-        Q_EMIT noticeChanged(switchedOffNotice());
+        Q_EMIT noticeChanged(texts::switchedOffNotice());
         return;
     }
-    Q_EMIT noticeChanged(progressNotice());
+    Q_EMIT noticeChanged(texts::progressNotice());
     auto outcome = std::make_shared<UpdateCheckOutcome>();
     const platform::InternetState &internet = context_.internet;
     const QString url = updateInfoUrl();
@@ -69,7 +69,7 @@ void UpdateChecker::fire()
     });
     if (!started) {
         requested_ = false;
-        Q_EMIT noticeChanged(failedCheckNotice({true, false, false, texts::checkNotStarted(), {}}));
+        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}}));
         return;
     }
     outcome_ = std::move(outcome);
@@ -82,13 +82,13 @@ void UpdateChecker::finish(bool cancelled)
     if (cancelled || outcome == nullptr)
         return;
     if (!job_.escaped().isEmpty()) {
-        Q_EMIT noticeChanged(failedCheckNotice(
+        Q_EMIT noticeChanged(texts::failedCheckNotice(
             {true, false, false, texts::downloadCritical(),
              texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped()}));
         return;
     }
     if (!outcome->connected || !outcome->downloaded) {
-        Q_EMIT noticeChanged(failedCheckNotice(*outcome));
+        Q_EMIT noticeChanged(texts::failedCheckNotice(*outcome));
         return;
     }
     const QChar separator = context_.regional != nullptr
@@ -107,7 +107,7 @@ void UpdateChecker::store(const UpdateCheckOutcome &)
     // Anything larger is no profile file and announces nothing.
     const Result<QByteArray> bytes = platform::readWholeFile(path, formats::kProfileFileMax);
     if (!bytes.ok() && !bytes.failure().is(std::errc::file_too_large)) {
-        Q_EMIT noticeChanged(storeFailedNotice(texts::documentNotRead(bytes.failure())));
+        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::documentNotRead(bytes.failure())));
         return;
     }
     const Status removed = platform::removeFile(path);
@@ -115,12 +115,12 @@ void UpdateChecker::store(const UpdateCheckOutcome &)
     launcher_ = info.launcher;
     teamViewer_ = info.teamViewer;
     if (Status stored = context_.settings.saveAnnouncements(launcher_, teamViewer_); !stored.ok()) {
-        Q_EMIT noticeChanged(storeFailedNotice(texts::settingsNotWritten(stored.failure())));
+        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::settingsNotWritten(stored.failure())));
         return;
     }
     // The next check replaces the file anyway; the announcements above are stored all the same.
     if (!removed.ok()) {
-        Q_EMIT noticeChanged(storeFailedNotice(texts::documentNotRemoved(removed.failure())));
+        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::documentNotRemoved(removed.failure())));
         return;
     }
     Q_EMIT noticeChanged({});

@@ -27,10 +27,6 @@ void versionDateKeys(const QString &installedDate, const QString &announcedDate,
 UpdateCase updateCaseFor(const QString &installedVersion, const QString &installedDate,
                          const QString &announcedVersion, const QString &announcedDate);
 
-// A version as the dialog shows it: "v" + version + " zo dňa " + date; "žiadna" stands for
-// a missing version and the date part is left out when the date is empty.
-QString shownVersionText(const QString &version, const QString &date);
-
 // Everything the dialog shows for one case. Colours: red, or the window-text colour.
 struct UpdateRecommendation {
     UpdateCase updateCase = UpdateCase::A;
@@ -40,22 +36,5 @@ struct UpdateRecommendation {
     QString buttonCaption;     // bbImp
     bool buttonEnabled = false;
 };
-
-// launcher: the launcher's own package (downloaded and installed); otherwise Team Viewer
-// (downloaded only).
-UpdateRecommendation updateRecommendation(UpdateCase updateCase, bool launcher);
-
-// The gauge's size label: "Veľkosť súboru : " + bytes + " b".
-QString fileSizeText(qint64 bytes);
-
-// The offer at start when a newer launcher is announced.
-QString newVersionOfferText(const QString &version, const QString &date);
-
-// An update command while the update information is being fetched.
-QString updateCheckRunningText();
-
-// No internet connection: the warning when the test worked, else the error text and hint.
-QString noInternetText();
-QString internetTestFailedText(const QString &text, const QString &hint);
 
 } // namespace menu::core

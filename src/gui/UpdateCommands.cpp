@@ -31,7 +31,7 @@ void UpdateCommands::offerAtStart()
                 const core::Announcement &now = context_.checker->launcherAnnouncement();
                 const core::BoxAnswer answer = context_.boxes->show(
                     context_.window, core::BoxKind::Confirmation,
-                    core::newVersionOfferText(now.version, now.date));
+                    core::texts::newVersionOffer(now.version, now.date));
                 if (answer == core::BoxAnswer::Yes)
                     run(UpdateTarget::Launcher, true);
             });
@@ -43,7 +43,7 @@ void UpdateCommands::command(UpdateTarget target)
 {
     if (context_.checker->running()) {
         context_.boxes->show(context_.window, core::BoxKind::Information,
-                             core::updateCheckRunningText());
+                             core::texts::updateCheckRunning());
         return;
     }
     run(target, false);

@@ -96,14 +96,14 @@ void UpdateDialog::fill()
     f.title->adjustSize();
     (launcher() ? f.launcherImage : f.teamViewerImage)->show();
 
-    f.installed->setText(core::shownVersionText(setup_.installedVersion, setup_.installedDate));
+    f.installed->setText(core::texts::shownVersion(setup_.installedVersion, setup_.installedDate));
     const core::UpdateCase updateCase =
         core::updateCaseFor(setup_.installedVersion, setup_.installedDate,
                             setup_.announced.version, setup_.announced.date);
     if (updateCase != core::UpdateCase::A)
         f.announced->setText(
-            core::shownVersionText(setup_.announced.version, setup_.announced.date));
-    const core::UpdateRecommendation r = core::updateRecommendation(updateCase, launcher());
+            core::texts::shownVersion(setup_.announced.version, setup_.announced.date));
+    const core::UpdateRecommendation r = core::texts::recommendation(updateCase, launcher());
     f.note->setText(r.note);
     setTextColour(f.note, QPalette::Text, r.noteRed);
     if (r.announcedRed)
@@ -114,7 +114,7 @@ void UpdateDialog::fill()
     f.import->setText(r.buttonCaption);
     caseButtonEnabled_ = r.buttonEnabled;
     f.import->setEnabled(r.buttonEnabled && !setup_.instantStart);
-    f.statusLine->setToolTip(QStringLiteral("Súbor na stiahnutie ") + setup_.localFile);
+    f.statusLine->setToolTip(core::texts::fileToDownload(setup_.localFile));
     f.close->setFocus();
 }
 
@@ -188,14 +188,14 @@ void UpdateDialog::startImport()
     if (job_.running())
         return;
     if (setup_.announced.version.size() < kMinVersionLength) {
-        boxes_.show(this, core::BoxKind::Error, QStringLiteral("Súbor na internete nie je známy !"));
+        boxes_.show(this, core::BoxKind::Error, core::texts::packageFileUnknown());
         importEnded(false);
         return;
     }
     UpdateDialogForm &f = *form_;
     setBusy(true);
-    writeStatus(QStringLiteral("Čakajte, pracujem !"));
-    setNote(QStringLiteral("Stiahnutie novej verzie ..."), false);
+    writeStatus(core::texts::working());
+    setNote(core::texts::downloading(), false);
     f.note->hide();
     f.gauge->show();
     f.setSizeText(QString());
@@ -212,14 +212,13 @@ void UpdateDialog::startImport()
             // The gauge takes no negative size: refused here, it ends the download as a
             // critical error.
             if (progress.total < -1)
-                throw std::out_of_range("Neplatná veľkosť súboru " +
-                                        std::to_string(progress.total));
+                throw std::out_of_range(core::texts::badFileSize(progress.total).toStdString());
             job.progress(progress.received, progress.total);
         };
         *result = core::download(url, target, options);
     });
     if (!started) {
-        *result = {false, false, QStringLiteral("Kritická chyba pri sťahovaní!"), {}};
+        *result = {false, false, core::texts::downloadCritical(), {}};
         download_ = std::move(result);
         downloadEnded(false);
         return;
@@ -233,7 +232,7 @@ void UpdateDialog::showProgress(qint64 received, qint64 total)
     if (total != -1) {
         // A range of 0 to 0 would make the gauge run as a busy bar; an empty file is complete.
         f.gauge->setMaximum(static_cast<int>(std::max<qint64>(total, 1)));
-        f.setSizeText(core::fileSizeText(total));
+        f.setSizeText(core::texts::fileSize(total));
     }
     f.gauge->setValue(static_cast<int>(
         std::clamp<qint64>(received, f.gauge->minimum(), f.gauge->maximum())));
@@ -252,14 +251,14 @@ void UpdateDialog::downloadEnded(bool)
         importEnded(false);
         return;
     }
-    setNote(QStringLiteral("Súbor ÚSPEŠNE prijatý ..."), false);
+    setNote(core::texts::downloaded(), false);
     importEnded(true);
 }
 
 bool UpdateDialog::unpack()
 {
     setBusy(true);
-    writeStatus(QStringLiteral("Čakajte, pracujem !"));
+    writeStatus(core::texts::working());
     setNote(core::texts::unpacking(), false);
     core::ZipReader reader;
     const core::DecompResult outcome = core::unpackPackage(setup_.localFile, reader);

@@ -17,7 +17,7 @@ namespace {
 TEST(MenuIni, ReadAndWrite)
 {
     TempDir dir;
-    menu::platform::PosixProfileStore store;
+    menu::platform::ProfileFiles store;
     MenuIni ini(store, dir.path() + QLatin1Char('/'));
     EXPECT_EQ(ini.path(), dir.file(QStringLiteral("menu.ini")));
 
@@ -34,7 +34,7 @@ TEST(MenuIni, ReadAndWrite)
 TEST(MenuIni, WriteFailureRaisesWithThePath)
 {
     TempDir dir;
-    menu::platform::PosixProfileStore store;
+    menu::platform::ProfileFiles store;
     dir.write(QStringLiteral("menu.ini/keep"), "x"); // a directory where menu.ini belongs
     MenuIni ini(store, dir.path() + QLatin1Char('/'));
     try {
@@ -62,7 +62,7 @@ class ModuleFilesTest : public ::testing::Test {
     }
 
     TempDir dir;
-    menu::platform::PosixProfileStore store;
+    menu::platform::ProfileFiles store;
     ModuleFiles files{store, dir.path()};
 };
 

@@ -193,7 +193,7 @@ TEST(PackageExtract, ZipToolNamesFollowTheUtf8Flag)
         const DecompResult result = unpack(work.file("orvan_update.zip"));
         const QString expected =
             flagged ? slovak
-                    : menu::core::decodeCodePage(menu::core::CodePage::Cp852, slovak.toUtf8());
+                    : menu::formats::decodeCodePage(menu::formats::CodePage::Cp852, slovak.toUtf8());
         ASSERT_EQ(result.written, QStringList{expected}) << flagged;
         EXPECT_EQ(work.read("ORVAN-INSTAL/" + expected), "u");
         EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);

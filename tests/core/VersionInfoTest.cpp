@@ -133,11 +133,11 @@ TEST(VersionInfo, ReadsOnlyThePiecesItNeedsOfALargeProgram)
     ASSERT_FALSE(path.isEmpty());
     ASSERT_EQ(QFileInfo(path).size(), size);
 
-    const auto source = menu::core::FileByteSource::open(path);
+    const auto source = menu::platform::FileByteSource::open(path);
     ASSERT_TRUE(source);
-    const auto block = menu::core::findVersionBlock(*source);
+    const auto block = menu::formats::findVersionBlock(*source);
     ASSERT_TRUE(block);
-    EXPECT_EQ(menu::core::versionValue(*block, QStringLiteral("041B04E2"),
+    EXPECT_EQ(menu::formats::versionValue(*block, QStringLiteral("041B04E2"),
                                        QStringLiteral("FileVersion")),
               QStringLiteral("2.0.1.15"));
     EXPECT_LT(source->bytesRead(), 64u * 1024u);
@@ -152,11 +152,11 @@ TEST(VersionInfo, TruncatedProgramsHaveNoVersionInformation)
     const QByteArray pe = readAll(peFixture("slovak32.exe"));
     ASSERT_GT(pe.size(), 1024);
     for (qsizetype length = 0; length < pe.size(); ++length) {
-        const menu::core::MemoryByteSource source(pe.left(length));
-        const auto block = menu::core::findVersionBlock(source);
+        const menu::formats::MemoryByteSource source(pe.left(length));
+        const auto block = menu::formats::findVersionBlock(source);
         if (block) {
             // Only a cut behind the version resource may still find it, and then intact.
-            EXPECT_EQ(menu::core::versionValue(*block, QStringLiteral("041B04E2"),
+            EXPECT_EQ(menu::formats::versionValue(*block, QStringLiteral("041B04E2"),
                                                QStringLiteral("FileDatum")),
                       QStringLiteral("04.12.2023"))
                 << length;
@@ -278,7 +278,7 @@ QByteArray block(const QByteArray &string)
 
 TEST(VersionInfo, ValuesOfHandMadeBlocks)
 {
-    using menu::core::versionValue;
+    using menu::formats::versionValue;
     const QString table = QStringLiteral("041B04E2");
     const QString key = QStringLiteral("FileVersion");
 
@@ -347,21 +347,21 @@ QByteArray elf32With(const QByteArray &name, const QByteArray &data)
 
 TEST(VersionInfo, ElfFilesOfBothWordSizes)
 {
-    const auto menu = menu::core::FileByteSource::open(QStringLiteral(MENU_PATH));
+    const auto menu = menu::platform::FileByteSource::open(QStringLiteral(MENU_PATH));
     ASSERT_TRUE(menu);
-    const auto section = menu::core::elfSection(*menu, menu::core::kVersionSectionName, 0xFFFF);
+    const auto section = menu::formats::elfSection(*menu, menu::formats::kVersionSectionName, 0xFFFF);
     ASSERT_TRUE(section);
     EXPECT_LT(menu->bytesRead(), 64u * 1024u);
 
-    const menu::core::MemoryByteSource elf32(elf32With(".orvan_version", *section));
-    const auto block = menu::core::findVersionBlock(elf32);
+    const menu::formats::MemoryByteSource elf32(elf32With(".orvan_version", *section));
+    const auto block = menu::formats::findVersionBlock(elf32);
     ASSERT_TRUE(block);
-    EXPECT_EQ(menu::core::versionValue(*block, QStringLiteral("041B04E2"),
+    EXPECT_EQ(menu::formats::versionValue(*block, QStringLiteral("041B04E2"),
                                        QStringLiteral("FileVersion")),
               QStringLiteral(MENU_VERSION_TEXT));
 
-    const menu::core::MemoryByteSource otherName(elf32With(".orvan_other", *section));
-    EXPECT_FALSE(menu::core::findVersionBlock(otherName));
+    const menu::formats::MemoryByteSource otherName(elf32With(".orvan_other", *section));
+    EXPECT_FALSE(menu::formats::findVersionBlock(otherName));
 }
 
 } // namespace

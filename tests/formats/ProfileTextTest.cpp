@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-using menu::core::kProfileValueMax;
-using menu::core::profileEdit;
-using menu::core::profileLookup;
-using menu::core::profileUpdate;
+using menu::formats::kProfileValueMax;
+using menu::formats::profileEdit;
+using menu::formats::profileLookup;
+using menu::formats::profileUpdate;
 
 namespace {
 

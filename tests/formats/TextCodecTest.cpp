@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <set>
 
-using menu::core::CodePage;
-using menu::core::decodeCodePage;
-using menu::core::encodeCodePage;
-using menu::core::isValidUtf8;
+using menu::formats::CodePage;
+using menu::formats::decodeCodePage;
+using menu::formats::encodeCodePage;
+using menu::formats::isValidUtf8;
 
 namespace {
 

@@ -47,7 +47,7 @@ class ModuleButtonsTest : public ::testing::Test {
     }
 
     menu::test::TempDir dir;
-    menu::platform::PosixProfileStore store;
+    menu::platform::ProfileFiles store;
     menu::test::RecordingBoxes boxes;
     menu::test::FixedClock clock;
     menu::test::FixedScreen screen;

@@ -127,12 +127,12 @@ TEST(ProfileFileIo, FifoAndOversizedFileAreNotProfileFiles)
     EXPECT_FALSE(profileWrite(fifo, A, K, QStringLiteral("1")));
 
     const QString big = dir.write(QStringLiteral("big.ini"), "[A]\nk=1\n");
-    ASSERT_TRUE(QFile::resize(big, menu::core::kProfileFileMax + 1)); // sparse
+    ASSERT_TRUE(QFile::resize(big, menu::formats::kProfileFileMax + 1)); // sparse
     EXPECT_FALSE(profileRead(big, A, K));
     QString error;
     EXPECT_FALSE(profileWrite(big, A, K, QStringLiteral("2"), &error));
     EXPECT_EQ(error, qt_error_string(EFBIG));
-    EXPECT_EQ(QFileInfo(big).size(), menu::core::kProfileFileMax + 1);
+    EXPECT_EQ(QFileInfo(big).size(), menu::formats::kProfileFileMax + 1);
 }
 
 TEST(ProfileFileIo, RefusedValueLeavesFileAlone)
@@ -193,7 +193,7 @@ TEST(ProfileFileIo, ReadOnlyDirectory)
 TEST(ProfileFileIo, StoreReportsTheReason)
 {
     TempDir dir;
-    menu::platform::PosixProfileStore store;
+    menu::platform::ProfileFiles store;
     const QString path = dir.file(QStringLiteral("m.ini"));
     ASSERT_TRUE(store.write(path, A, K, QStringLiteral("1")));
     EXPECT_TRUE(store.lastError().isEmpty());

@@ -13,9 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using menu::core::ProfileIndex;
-using menu::core::profileLookup;
-using menu::platform::PosixProfileStore;
+using menu::formats::ProfileIndex;
+using menu::formats::profileLookup;
+using menu::platform::ProfileFiles;
 using menu::test::TempDir;
 
 namespace {
@@ -132,7 +132,7 @@ class ProfileStoreTest : public ::testing::Test {
 TEST_F(ProfileStoreTest, SettledFileIsReadOnceAndEveryChangeIsSeen)
 {
     // Settled at once: the store trusts the stamp alone.
-    PosixProfileStore store{std::chrono::nanoseconds(-std::chrono::hours(1))};
+    ProfileFiles store{std::chrono::nanoseconds(-std::chrono::hours(1))};
     const QString path = write("[Menu1]\nNaz=one\n");
     EXPECT_EQ(store.read(path, kMenu1, kNaz), QStringLiteral("one"));
     EXPECT_EQ(store.read(path, kMenu1, QStringLiteral("Exe")), std::nullopt);
@@ -167,7 +167,7 @@ TEST_F(ProfileStoreTest, UnreadableFileGivesNothingEvenWhenKnown)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads every file";
-    PosixProfileStore store{std::chrono::nanoseconds(-std::chrono::hours(1))};
+    ProfileFiles store{std::chrono::nanoseconds(-std::chrono::hours(1))};
     const QString path = write("[Menu1]\nNaz=one\n");
     EXPECT_EQ(store.read(path, kMenu1, kNaz), QStringLiteral("one"));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
@@ -178,7 +178,7 @@ TEST_F(ProfileStoreTest, FreshlyChangedFileIsReadAgainUntilItSettles)
 {
     // A file changed within the same tick of the file system's clock may show the same stamp
     // before and after a rewrite of equal size: such a file is not trusted yet.
-    PosixProfileStore store;
+    ProfileFiles store;
     const QString path = write("[Menu1]\nNaz=one\n");
     EXPECT_EQ(store.read(path, kMenu1, kNaz), QStringLiteral("one"));
     write("[Menu1]\nNaz=two\n"); // no wait for the stamp to change

@@ -138,18 +138,18 @@ TEST(ProgramIcon, MaskHidesPixelsOfImagesWithoutAlpha)
 TEST(ProgramIcon, DamagedFilesNeverGiveABrokenPicture)
 {
     const QByteArray pe = readAll(peFixture("slovak.exe"));
-    const auto whole = menu::core::firstIconFile(menu::core::MemoryByteSource(pe), 32);
+    const auto whole = menu::formats::firstIconFile(menu::formats::MemoryByteSource(pe), 32);
     ASSERT_TRUE(whole);
     for (qsizetype length = 0; length < pe.size(); ++length) {
-        const menu::core::MemoryByteSource cut(pe.left(length));
-        const auto icon = menu::core::firstIconFile(cut, 32);
+        const menu::formats::MemoryByteSource cut(pe.left(length));
+        const auto icon = menu::formats::firstIconFile(cut, 32);
         if (icon) {
             EXPECT_EQ(*icon, *whole) << length;
         }
     }
     // The decoder meets cut images too, when the directory overstates them.
     for (qsizetype length = 0; length < whole->size(); length += 7)
-        (void)menu::core::decodeIconFile(whole->left(length), 32);
+        (void)menu::platform::decodeIconFile(whole->left(length), 32);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 #include <ostream>
 
-using menu::core::ShellLinkData;
+using menu::formats::ShellLinkData;
 using menu::test::readLnk;
 using menu::test::TempDir;
 
@@ -79,7 +79,7 @@ TEST(ShellLink, HeaderAndLinkInfoAreTheFormatsOwn)
     data.target = QStringLiteral("/x/Účtovníctvo/ORVAN/MENU/menu");
     data.workingDir = QStringLiteral("/x/Účtovníctvo/ORVAN/MENU/");
     data.iconLocation = data.target;
-    const auto result = menu::core::shellLinkEncode(data);
+    const auto result = menu::formats::shellLinkEncode(data);
     ASSERT_TRUE(result.ok());
     const QByteArray &b = result.bytes;
 
@@ -105,15 +105,15 @@ TEST(ShellLink, HeaderAndLinkInfoAreTheFormatsOwn)
 TEST(ShellLink, RefusesWhatItCannotRepresent)
 {
     ShellLinkData data;
-    EXPECT_FALSE(menu::core::shellLinkEncode(data).ok()); // no target
+    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok()); // no target
     data.target = QStringLiteral("/x/menu");
     data.workingDir = QString(70000, QLatin1Char('a'));
-    EXPECT_FALSE(menu::core::shellLinkEncode(data).ok());
+    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok());
     data.workingDir = QStringLiteral("/x/") + QChar(u'\0') + QStringLiteral("y/");
-    EXPECT_FALSE(menu::core::shellLinkEncode(data).ok());
+    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok());
     data.workingDir.clear();
     data.target += QChar(u'\0');
-    EXPECT_FALSE(menu::core::shellLinkEncode(data).ok());
+    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok());
 }
 
 TEST(ShellLink, WorkingDirIsCutAfterTheLastSeparator)

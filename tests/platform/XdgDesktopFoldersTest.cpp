@@ -6,7 +6,7 @@
 #include <ostream>
 
 using menu::platform::XdgDesktopFolders;
-using menu::platform::xdgDesktopDir;
+using menu::formats::xdgDesktopDir;
 using menu::test::TempDir;
 
 namespace {

@@ -102,7 +102,7 @@ class FailingStore final : public platform::ProfileStore {
         ++writes;
         return !failWrites && real.write(file, section, key, value);
     }
-    platform::PosixProfileStore real;
+    platform::ProfileFiles real;
     bool failWrites = false;
     int writes = 0;
 };

@@ -22,16 +22,16 @@ inline QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-using menu::core::le::set32;
+using menu::formats::le::set32;
 
 inline std::uint32_t get32(const QByteArray &bytes, qsizetype at)
 {
-    return menu::core::le::u32(bytes, at);
+    return menu::formats::le::u32(bytes, at);
 }
 
 inline std::uint16_t get16(const QByteArray &bytes, qsizetype at)
 {
-    return menu::core::le::u16(bytes, at);
+    return menu::formats::le::u16(bytes, at);
 }
 
 // Where the PE header and the section table entry called name lie (-1 when not there).
