@@ -1,22 +1,21 @@
 #include "gui/MainWindow.h"
 
-#include "gui/Faults.h"
+#include "core/Texts.h"
+#include "core/UpdateChecker.h"
+#include "gui/ButtonGrid.h"
+#include "gui/ErrorBoundary.h"
 #include "gui/StatusBarPanels.h"
-#include "platform/Executables.h"
-#include "platform/ProfileFiles.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
 
 #include <QAction>
-#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
-using menu::gui::TfMenuMain;
-using menu::platform::BoxKind;
+using menu::core::BoxKind;
+using menu::gui::MainWindow;
 
 namespace {
 
@@ -24,7 +23,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
         menu::gui::setFaultBoxes(&boxes);
     }
     ~MainWindowTest() override { menu::gui::setFaultBoxes(nullptr); }
@@ -37,8 +36,16 @@ class MainWindowTest : public ::testing::Test {
     void storeOptions(std::initializer_list<std::pair<const char *, const char *>> values)
     {
         for (const auto &[key, value] : values)
-            store.real.write(ini(), QStringLiteral("OPTIONS"), QLatin1String(key),
-                             QString::fromUtf8(value));
+            ASSERT_TRUE(store.real
+                            .write(ini(), QStringLiteral("OPTIONS"), QLatin1String(key),
+                                   QString::fromUtf8(value))
+                            .ok());
+    }
+    template <class T> static T *child(const QObject &window, const char *name)
+    {
+        T *found = window.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
     }
 
     menu::test::TempDir dir;
@@ -60,15 +67,16 @@ TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
                   {"ButtonsView", "ver"},
                   {"LicKon", "300"},
                   {"LicKonLast", "15.03.2024 08:05"}});
-    TfMenuMain window(services);
+    MainWindow window(services, boxes);
     ASSERT_TRUE(window.installationAccepted());
     window.show();
     EXPECT_EQ(window.frameGeometry(), QRect(100, 50, 500, 400));
-    EXPECT_FALSE(window.ButtonsHorizontal);
-    EXPECT_TRUE(window.MenuButtonsVer->isChecked());
-    EXPECT_FALSE(window.MenuButtonsHor->isChecked());
-    EXPECT_EQ(window.LicKon, 44);
-    EXPECT_EQ(window.StatusBar->panelText(1),
+    EXPECT_EQ(child<menu::gui::ButtonGrid>(window, "buttonGrid")->arrangement(),
+              menu::core::ButtonArrangement::Columns);
+    EXPECT_TRUE(child<QAction>(window, "columnsAction")->isChecked());
+    EXPECT_FALSE(child<QAction>(window, "rowsAction")->isChecked());
+    EXPECT_EQ(child<menu::core::UpdateChecker>(window, "updateChecker")->checkFrequency(), 44);
+    EXPECT_EQ(child<menu::gui::StatusBarPanels>(window, "statusBar")->panelText(1),
               QStringLiteral("  Posledná kontrola aktualizácií: dnes o 08:05"));
 
     window.move(120, 60);
@@ -92,13 +100,13 @@ TEST_F(MainWindowTest, MaximisedStaysMaximisedAcrossStarts)
                   {"Height", "400"},
                   {"WindowState", "1"}});
     {
-        TfMenuMain window(services);
+        MainWindow window(services, boxes);
         window.show();
         EXPECT_TRUE(window.isMaximized());
         EXPECT_TRUE(window.close());
     }
     EXPECT_EQ(stored("WindowState"), QStringLiteral("1"));
-    TfMenuMain again(services);
+    MainWindow again(services, boxes);
     again.show();
     EXPECT_TRUE(again.isMaximized());
 }
@@ -106,17 +114,16 @@ TEST_F(MainWindowTest, MaximisedStaysMaximisedAcrossStarts)
 TEST_F(MainWindowTest, MissingBoundFallsBackToTheWholeScreen)
 {
     storeOptions({{"Left", "100"}, {"Top", "50"}, {"Height", "400"}});
-    TfMenuMain window(services);
+    MainWindow window(services, boxes);
     window.show();
     EXPECT_EQ(window.frameGeometry(), QRect(0, 0, 1200, 900));
     EXPECT_EQ(window.maximumSize(), QSize(1200, 900));
-    EXPECT_TRUE(window.ButtonsHorizontal);
-    EXPECT_TRUE(window.MenuButtonsHor->isChecked());
+    EXPECT_TRUE(child<QAction>(window, "rowsAction")->isChecked());
 }
 
-TEST_F(MainWindowTest, FailedSaveShowsTheErrorAndKeepsTheWindowOpen)
+TEST_F(MainWindowTest, FailedSaveShowsTheFileAndTheReasonAndKeepsTheWindowOpen)
 {
-    TfMenuMain window(services);
+    MainWindow window(services, boxes);
     window.show();
     store.failWrites = true;
     EXPECT_FALSE(window.close());
@@ -124,7 +131,10 @@ TEST_F(MainWindowTest, FailedSaveShowsTheErrorAndKeepsTheWindowOpen)
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("ORVAN - Základná ponuka"));
     EXPECT_EQ(boxes.boxes[0].text,
-              QStringLiteral("Unable to write to ") + ini() + QLatin1Char('.'));
+              QStringLiteral("Unable to write to ") + ini() + QChar(13) +
+                  menu::core::texts::reason(
+                      std::make_error_code(std::errc::read_only_file_system)) +
+                  QLatin1Char('.'));
 
     // A later close tries again.
     store.failWrites = false;
@@ -135,7 +145,7 @@ TEST_F(MainWindowTest, FailedSaveShowsTheErrorAndKeepsTheWindowOpen)
 TEST_F(MainWindowTest, RefusesToRunOutsideItsInstallationDirectory)
 {
     services.executablePath = dir.file(QStringLiteral("ORVAN/MENU2/menu"));
-    TfMenuMain window(services);
+    MainWindow window(services, boxes);
     EXPECT_FALSE(window.installationAccepted());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
@@ -148,30 +158,34 @@ TEST_F(MainWindowTest, RefusesToRunOutsideItsInstallationDirectory)
 
 TEST_F(MainWindowTest, ComponentsAndContextMenu)
 {
-    store.real.write(ini(), QStringLiteral("ORVAN"), QStringLiteral("AktCis"),
-                     QStringLiteral("1.1.0.9"));
-    store.real.write(ini(), QStringLiteral("TEA"), QStringLiteral("AktFil"),
-                     QStringLiteral("tea.zip"));
-    TfMenuMain window(services);
+    ASSERT_TRUE(store.real
+                    .write(ini(), QStringLiteral("ORVAN"), QStringLiteral("AktCis"),
+                           QStringLiteral("1.1.0.9"))
+                    .ok());
+    ASSERT_TRUE(store.real
+                    .write(ini(), QStringLiteral("TEA"), QStringLiteral("AktFil"),
+                           QStringLiteral("tea.zip"))
+                    .ok());
+    MainWindow window(services, boxes);
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("ORVAN - Základná ponuka"));
-    EXPECT_EQ(window.OrvanAktCis, QStringLiteral("1.1.0.9"));
-    EXPECT_EQ(window.TeaAktFil, QStringLiteral("tea.zip"));
-    EXPECT_EQ(window.Panel->caption(),
+    auto *checker = child<menu::core::UpdateChecker>(window, "updateChecker");
+    EXPECT_EQ(checker->launcherAnnouncement().version, QStringLiteral("1.1.0.9"));
+    EXPECT_EQ(checker->teamViewerAnnouncement().file, QStringLiteral("tea.zip"));
+    EXPECT_EQ(child<menu::gui::ButtonGrid>(window, "buttonGrid")->notice(),
               QStringLiteral("Moduly programového balíka ORVAN nie sú inštalované ..."));
-    EXPECT_EQ(window.PanelR->width(), 218);
-    EXPECT_EQ(window.PanelR3->height(), 129);
-    EXPECT_EQ(window.LabUpdateInfo->geometry(), QRect(10, 81, 193, 40));
+    EXPECT_EQ(child<QWidget>(window, "infoPanel")->width(), 218);
+    EXPECT_EQ(child<QWidget>(window, "infoBox")->height(), 129);
+    auto *label = child<QLabel>(window, "updateInfoLabel");
+    EXPECT_EQ(label->geometry(), QRect(10, 81, 193, 40));
     // The announced 1.1.0.9 is above the unknown own version: the notice instead of a check.
-    EXPECT_TRUE(window.LabUpdateInfo->text().startsWith(QStringLiteral("UPOZORNENIE !")));
-    EXPECT_EQ(window.StatusBar->height(), 19);
-    EXPECT_FALSE(window.TimerDownload->isActive());
-    EXPECT_EQ(window.TimerDownload->interval(), 1000);
-    EXPECT_FALSE(window.BitBtnDefault->isVisible());
-    EXPECT_EQ(window.BitBtnDefault->size(), QSize(150, 110));
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("UPOZORNENIE !")));
+    EXPECT_EQ(child<QWidget>(window, "statusBar")->height(), 19);
+    EXPECT_FALSE(checker->timer().isActive());
+    EXPECT_EQ(checker->timer().interval(), 1000);
 
     QStringList items;
-    for (QAction *action : window.PopupMenu->actions())
+    for (QAction *action : child<QMenu>(window, "contextMenu")->actions())
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(items, (QStringList{
                          QStringLiteral("&Obnoviť"), QStringLiteral("&Umiestnenie tlačidiel ..."),
@@ -179,48 +193,44 @@ TEST_F(MainWindowTest, ComponentsAndContextMenu)
                          QStringLiteral("&Nastavenie kontroly aktualizácií"), QStringLiteral("-"),
                          QStringLiteral("Aktualizácia &Team Viewer-ORVAN"),
                          QStringLiteral("Aktualizácia &ORVAN-Základná ponuka")}));
-    for (QAction *action : window.PopupMenu->actions())
+    for (QAction *action : child<QMenu>(window, "contextMenu")->actions())
         EXPECT_TRUE(action->isSeparator() || !action->icon().isNull())
             << action->text().toStdString();
-    EXPECT_EQ(window.MenuButtons->actions().size(), 2);
-    const auto bez = window.PopupMenuDefaultBez->actions();
-    ASSERT_EQ(bez.size(), 1);
-    EXPECT_EQ(bez[0]->text(), QStringLiteral("(žiadna ponuka)"));
-    EXPECT_FALSE(bez[0]->isEnabled());
-    EXPECT_EQ(window.PopupMenuDefaultNeexist->actions().size(), 5);
+    EXPECT_EQ(child<QMenu>(window, "arrangementMenu")->actions().size(), 2);
+    const auto none = child<QMenu>(window, "noEntriesMenu")->actions();
+    ASSERT_EQ(none.size(), 1);
+    EXPECT_EQ(none[0]->text(), QStringLiteral("(žiadna ponuka)"));
+    EXPECT_FALSE(none[0]->isEnabled());
 
     // The status bar: version placeholder, last check, package directory, the maker's notice.
-    EXPECT_EQ(window.StatusBar->panelText(1),
-              QStringLiteral("  Posledná kontrola aktualizácií: nikdy"));
-    EXPECT_EQ(window.StatusBar->panelText(2),
+    auto *status = child<menu::gui::StatusBarPanels>(window, "statusBar");
+    EXPECT_EQ(status->panelText(1), QStringLiteral("  Posledná kontrola aktualizácií: nikdy"));
+    EXPECT_EQ(status->panelText(2),
               QStringLiteral("  Adresár programu: ") + dir.path() + QStringLiteral("/ORVAN"));
-    EXPECT_EQ(window.StatusBar->toolTip().count(QLatin1Char('\r')), 2);
-
-    // Look at it: the picture goes with the test's artefacts.
-    QDir().mkpath(QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts"));
-    window.grab().save(QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts/main-window-empty.png"));
+    EXPECT_EQ(status->toolTip().count(QLatin1Char('\r')), 2);
 }
 
 TEST_F(MainWindowTest, ArrangementSwitchIsWrittenAtOnce)
 {
-    TfMenuMain window(services);
+    MainWindow window(services, boxes);
     window.show();
-    window.MenuButtonsVer->trigger();
-    EXPECT_FALSE(window.ButtonsHorizontal);
-    EXPECT_TRUE(window.MenuButtonsVer->isChecked());
+    auto *grid = child<menu::gui::ButtonGrid>(window, "buttonGrid");
+    child<QAction>(window, "columnsAction")->trigger();
+    EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Columns);
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Ver"));
-    window.MenuButtonsHor->trigger();
-    EXPECT_TRUE(window.ButtonsHorizontal);
-    EXPECT_FALSE(window.MenuButtonsVer->isChecked());
+    child<QAction>(window, "rowsAction")->trigger();
+    EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Rows);
+    EXPECT_FALSE(child<QAction>(window, "columnsAction")->isChecked());
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
 }
 
 TEST_F(MainWindowTest, PanelMinimumIsCarriedOverToTheWindow)
 {
-    TfMenuMain window(services);
+    MainWindow window(services, boxes);
     window.show();
-    EXPECT_EQ(window.Panel->minimumWidth(), 218);
-    EXPECT_EQ(window.Panel->minimumHeight(), 200);
+    auto *grid = child<menu::gui::ButtonGrid>(window, "buttonGrid");
+    EXPECT_EQ(grid->minimumWidth(), 218);
+    EXPECT_EQ(grid->minimumHeight(), 200);
     EXPECT_GE(window.minimumSizeHint().width(), 218 + 218);
     EXPECT_GE(window.minimumSizeHint().height(), 200 + 19);
 }

@@ -1,12 +1,14 @@
 // Fakes for the services a test cannot control: message boxes, the clock, the screen, the
-// shell that starts programs.
+// shell that starts programs, the internet state, and a profile store that can fail.
 #pragma once
 
 #include "platform/Executables.h"
 #include "platform/Internet.h"
-#include "platform/Shell.h"
-#include "platform/Services.h"
 #include "platform/ProfileFiles.h"
+#include "platform/ProgramFiles.h"
+#include "platform/Services.h"
+#include "platform/Shell.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QDir>
 #include <deque>
@@ -14,33 +16,36 @@
 
 namespace menu::test {
 
+using core::BoxAnswer;
+using core::BoxKind;
+
 struct RecordedBox {
-    platform::BoxKind kind;
+    BoxKind kind;
     QString title; // only for fault boxes
     QString text;
 };
 
 // Records every box and answers confirmations as scripted (No when nothing is scripted).
-class RecordingBoxes final : public platform::MessageBoxes {
+class RecordingBoxes final : public widgets::MessageBoxes {
   public:
-    platform::BoxAnswer show(QWidget *, platform::BoxKind kind, const QString &text) override
+    BoxAnswer show(QWidget *, BoxKind kind, const QString &text) override
     {
         boxes.push_back({kind, QString(), text});
-        if (kind != platform::BoxKind::Confirmation)
-            return platform::BoxAnswer::Ok;
+        if (kind != BoxKind::Confirmation)
+            return BoxAnswer::Ok;
         if (answers.empty())
-            return platform::BoxAnswer::No;
-        const platform::BoxAnswer answer = answers.front();
+            return BoxAnswer::No;
+        const BoxAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
     void showFault(QWidget *, const QString &title, const QString &text) override
     {
-        boxes.push_back({platform::BoxKind::Error, title, text});
+        boxes.push_back({BoxKind::Error, title, text});
     }
 
     std::vector<RecordedBox> boxes;
-    std::deque<platform::BoxAnswer> answers;
+    std::deque<BoxAnswer> answers;
 };
 
 class FixedClock final : public platform::Clock {
@@ -65,10 +70,10 @@ class FixedScreen final : public platform::Screen {
 // Records what would have been started and answers with a scripted result.
 class RecordingShell final : public platform::Shell {
   public:
-    int open(const QString &path, const QString &workingDir) override
+    platform::ShellResult open(const QString &path, const QString &workingDir) override
     {
         opened.push_back({path, workingDir});
-        return result;
+        return {result, {}};
     }
     std::vector<std::pair<QString, QString>> opened;
     int result = platform::kShellStarted;
@@ -77,14 +82,15 @@ class RecordingShell final : public platform::Shell {
 // The internet state as scripted: connected, not connected, or a test that itself fails.
 class FakeInternet final : public platform::InternetState {
   public:
-    bool connected(QString &error) const override
+    Result<bool> connected() const override
     {
         ++asked;
-        error = failure;
-        return failure.isEmpty() && isConnected;
+        if (failure)
+            return *failure;
+        return isConnected;
     }
     bool isConnected = true;
-    QString failure; // the system's message when the test fails
+    std::optional<Failure> failure; // the test itself fails
     mutable int asked = 0;
 };
 
@@ -96,22 +102,37 @@ class FailingStore final : public platform::ProfileStore {
     {
         return real.read(file, section, key);
     }
-    bool write(const QString &file, const QString &section, const QString &key,
-               const QString &value) override
+    Status write(const QString &file, const QString &section, const QString &key,
+                 const QString &value) override
     {
         ++writes;
-        return !failWrites && real.write(file, section, key, value);
+        if (failWrites)
+            return Failure::of(std::errc::read_only_file_system, file);
+        return real.write(file, section, key, value);
     }
     platform::ProfileFiles real;
     bool failWrites = false;
     int writes = 0;
 };
 
+// The readers of program files every test shares.
+inline const platform::VersionReader &fileVersions()
+{
+    static const platform::FileVersionReader reader;
+    return reader;
+}
+inline const platform::IconReader &fileIcons()
+{
+    static const platform::FileIconReader reader;
+    return reader;
+}
+
 // The services of a launcher installed as <root>/ORVAN/MENU/menu (the directory is made), with
-// the system's readers of program files; internet and regional settings are left to the test.
+// the real readers of program files; internet, desktops and regional settings are left to the
+// test.
 inline platform::Services installedLauncher(const QString &root, platform::ProfileStore &store,
                                             platform::Clock &clock, platform::Screen &screen,
-                                            platform::MessageBoxes &boxes, platform::Shell &shell)
+                                            platform::Shell &shell)
 {
     QDir().mkpath(root + QStringLiteral("/ORVAN/MENU"));
     platform::Services services;
@@ -119,10 +140,13 @@ inline platform::Services installedLauncher(const QString &root, platform::Profi
     services.profiles = &store;
     services.clock = &clock;
     services.screen = &screen;
-    services.boxes = &boxes;
-    services.versions = &platform::systemVersionReader();
-    services.icons = &platform::systemIconReader();
+    services.versions = &fileVersions();
+    services.icons = &fileIcons();
     services.shell = &shell;
+    // Without a network unless the test says otherwise: no check reaches out.
+    static FakeInternet offline;
+    offline.isConnected = false;
+    services.internet = &offline;
     return services;
 }
 
