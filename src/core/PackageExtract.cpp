@@ -88,6 +88,122 @@ std::optional<QStringList> entryTargetPath(const QString &name, QString &error)
     return parts;
 }
 
+namespace {
+
+struct Planned {
+    ZipEntry entry;
+    QStringList target;
+};
+
+// Every name is checked before anything is written, so a hostile archive leaves nothing; the
+// plan also says how many bytes the files need.
+bool plan(ZipReader &reader, std::vector<Planned> &items, quint64 &needed, QString &error)
+{
+    const qint64 count = reader.count();
+    for (qint64 i = 0; i < count; ++i) {
+        std::optional<ZipEntry> entry = reader.entry(i, error);
+        if (!entry)
+            return false;
+        std::optional<QStringList> target = entryTargetPath(entry->name, error);
+        if (!target)
+            return false;
+        if (!entry->isDirectory) {
+            if (target->isEmpty()) {
+                error = texts::entryWithoutName(entry->name);
+                return false;
+            }
+            const quint64 room = std::numeric_limits<quint64>::max() - needed;
+            needed += std::min(entry->size, room);
+        }
+        items.push_back({std::move(*entry), std::move(*target)});
+    }
+    return true;
+}
+
+// Copies the entry's data into file; an entry whose data fails its check is written all the
+// same and noted in corrupted.
+bool copyData(ZipReader::EntryData &data, platform::UnpackDir::File &file,
+              std::vector<char> &buffer, ExtractResult &result)
+{
+    for (;;) {
+        qint64 got = 0;
+        const auto status = data.read(buffer.data(), static_cast<qint64>(buffer.size()), got);
+        if (got > 0) {
+            if (Status written = file.write(buffer.data(), got); !written.ok()) {
+                result.error = texts::fileNotWritten(written.failure());
+                return false;
+            }
+        }
+        if (status == ZipReader::EntryData::Status::Data)
+            continue;
+        if (status == ZipReader::EntryData::Status::Corrupt)
+            result.corrupted << data.error(); // kept as it came, as the package asks
+        if (status == ZipReader::EntryData::Status::Failed) {
+            result.error = data.error();
+            return false;
+        }
+        return true;
+    }
+}
+
+bool writeEntry(ZipReader &reader, platform::UnpackDir &dir, const Planned &item,
+                const ExtractOptions &options, std::vector<char> &buffer, ExtractResult &result)
+{
+    const QStringList folders =
+        item.entry.isDirectory ? item.target : item.target.mid(0, item.target.size() - 1);
+    if (Status made = dir.makeDirs(folders); !made.ok()) {
+        result.error = texts::folderNotCreated(made.failure());
+        return false;
+    }
+    if (item.entry.isDirectory)
+        return true;
+    std::optional<ZipReader::EntryData> data = reader.openEntry(item.entry, result.error);
+    if (!data)
+        return false;
+    Result<platform::UnpackDir::File> file = dir.createFile(item.target);
+    if (!file.ok()) {
+        result.error = texts::fileNotCreated(file.failure());
+        return false;
+    }
+    if (!copyData(*data, *file, buffer, result))
+        return false;
+    if (Status set = file->applyAttributes(storedAttributes(item.entry)); !set.ok()) {
+        result.error = texts::fileAttributesNotSet(set.failure());
+        return false;
+    }
+    if (Status closed = file->close(options.flush); !closed.ok()) {
+        result.error = texts::fileNotWritten(closed.failure());
+        return false;
+    }
+    result.written << item.target.join(QLatin1Char('/'));
+    return true;
+}
+
+// Folder attributes last, so that a read-only folder did not stop its own files; then nothing
+// counts as unpacked before it is on the disk, as the installer runs from it next.
+bool finishFolders(platform::UnpackDir &dir, const std::vector<Planned> &items,
+                   const ExtractOptions &options, QString &error)
+{
+    for (const Planned &item : items) {
+        if (!item.entry.isDirectory || item.target.isEmpty())
+            continue;
+        if (Status set = dir.setDirAttributes(item.target, storedAttributes(item.entry));
+            !set.ok()) {
+            error = texts::folderAttributesNotSet(set.failure());
+            return false;
+        }
+    }
+    if (options.flush) {
+        if (Status flushed = dir.flush(); !flushed.ok()) {
+            error = texts::filesNotFlushed(flushed.failure());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
                              const ExtractOptions &options)
 {
@@ -97,34 +213,10 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
         result.error = texts::unpackDirNotOpened(opened.failure());
         return result;
     }
-    platform::UnpackDir &dir = *opened;
-
-    // Every name is checked before anything is written, so a hostile archive leaves nothing.
-    struct Planned {
-        ZipEntry entry;
-        QStringList target;
-    };
-    std::vector<Planned> plan;
+    std::vector<Planned> items;
     quint64 needed = 0;
-    const qint64 count = reader.count();
-    for (qint64 i = 0; i < count; ++i) {
-        std::optional<ZipEntry> entry = reader.entry(i, result.error);
-        if (!entry)
-            return result;
-        std::optional<QStringList> target = entryTargetPath(entry->name, result.error);
-        if (!target)
-            return result;
-        if (!entry->isDirectory) {
-            if (target->isEmpty()) {
-                result.error = texts::entryWithoutName(entry->name);
-                return result;
-            }
-            const quint64 room = std::numeric_limits<quint64>::max() - needed;
-            needed += std::min(entry->size, room);
-        }
-        plan.push_back({std::move(*entry), std::move(*target)});
-    }
-
+    if (!plan(reader, items, needed, result.error))
+        return result;
     const qint64 available = options.availableBytes >= 0
                                  ? options.availableBytes
                                  : platform::freeBytes(targetDir).value_or(-1);
@@ -132,75 +224,13 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
         result.error = texts::notEnoughSpace(needed, available);
         return result;
     }
-
     std::vector<char> buffer(static_cast<size_t>(kBlockSize));
-    for (const Planned &item : plan) {
-        const QStringList folders =
-            item.entry.isDirectory ? item.target : item.target.mid(0, item.target.size() - 1);
-        if (Status made = dir.makeDirs(folders); !made.ok()) {
-            result.error = texts::folderNotCreated(made.failure());
+    for (const Planned &item : items) {
+        if (!writeEntry(reader, *opened, item, options, buffer, result))
             return result;
-        }
-        if (item.entry.isDirectory)
-            continue;
-        std::optional<ZipReader::EntryData> data = reader.openEntry(item.entry, result.error);
-        if (!data)
-            return result;
-        Result<platform::UnpackDir::File> file = dir.createFile(item.target);
-        if (!file.ok()) {
-            result.error = texts::fileNotCreated(file.failure());
-            return result;
-        }
-
-        for (;;) {
-            qint64 got = 0;
-            const auto status = data->read(buffer.data(), kBlockSize, got);
-            if (got > 0) {
-                if (Status written = file->write(buffer.data(), got); !written.ok()) {
-                    result.error = texts::fileNotWritten(written.failure());
-                    return result;
-                }
-            }
-            if (status == ZipReader::EntryData::Status::Data)
-                continue;
-            if (status == ZipReader::EntryData::Status::Corrupt)
-                result.corrupted << data->error(); // kept as it came, as the package asks
-            if (status == ZipReader::EntryData::Status::Failed) {
-                result.error = data->error();
-                return result;
-            }
-            break;
-        }
-        if (Status set = file->applyAttributes(storedAttributes(item.entry)); !set.ok()) {
-            result.error = texts::fileAttributesNotSet(set.failure());
-            return result;
-        }
-        if (Status closed = file->close(options.flush); !closed.ok()) {
-            result.error = texts::fileNotWritten(closed.failure());
-            return result;
-        }
-        result.written << item.target.join(QLatin1Char('/'));
     }
-
-    // Folder attributes last, so that a read-only folder did not stop its own files.
-    for (const Planned &item : plan) {
-        if (!item.entry.isDirectory || item.target.isEmpty())
-            continue;
-        if (Status set = dir.setDirAttributes(item.target, storedAttributes(item.entry));
-            !set.ok()) {
-            result.error = texts::folderAttributesNotSet(set.failure());
-            return result;
-        }
-    }
-
-    // Nothing counts as unpacked before it is on the disk: the installer runs from it next.
-    if (options.flush) {
-        if (Status flushed = dir.flush(); !flushed.ok()) {
-            result.error = texts::filesNotFlushed(flushed.failure());
-            return result;
-        }
-    }
-
+    if (!finishFolders(*opened, items, options, result.error))
+        return result;
     if (!result.corrupted.isEmpty()) {
         result.error = result.corrupted.first();
         return result;

@@ -23,70 +23,93 @@ QString because(const Failure &failure)
 
 } // namespace
 
+namespace {
+
+// The errors of files and processes in the user's words; empty for any other.
+QString fileReason(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("súbor alebo adresár neexistuje");
+    case ENOTDIR:
+        return QStringLiteral("časť cesty nie je adresár");
+    case EISDIR:
+        return QStringLiteral("je to adresár");
+    case EACCES:
+        return QStringLiteral("prístup bol odmietnutý");
+    case EPERM:
+        return QStringLiteral("operácia nie je povolená");
+    case EROFS:
+        return QStringLiteral("disk je iba na čítanie");
+    case ENOSPC:
+        return QStringLiteral("na disku nie je dosť miesta");
+    case EDQUOT:
+        return QStringLiteral("bola prekročená kvóta disku");
+    case EEXIST:
+        return QStringLiteral("súbor už existuje");
+    case EFBIG:
+        return QStringLiteral("súbor je príliš veľký");
+    case EIO:
+        return QStringLiteral("chyba pri čítaní alebo zápise na disk");
+    case ENAMETOOLONG:
+        return QStringLiteral("meno súboru je príliš dlhé");
+    case ELOOP:
+        return QStringLiteral("príliš veľa symbolických odkazov za sebou");
+    case ETXTBSY:
+        return QStringLiteral("súbor je práve spustený");
+    case EBUSY:
+        return QStringLiteral("súbor alebo zariadenie je obsadené");
+    case ENOTEMPTY:
+        return QStringLiteral("adresár nie je prázdny");
+    case EXDEV:
+        return QStringLiteral("súbor nie je možné presunúť na iný disk");
+    case ENOEXEC:
+        return QStringLiteral("súbor nie je spustiteľný program");
+    case EBADF:
+        return QStringLiteral("súbor nie je otvorený");
+    default:
+        return {};
+    }
+}
+
+// The other errors the launcher meets: resources, values and the network.
+QString otherReason(int error)
+{
+    switch (error) {
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("je otvorených príliš veľa súborov");
+    case ENOMEM:
+        return QStringLiteral("nedostatok pamäte");
+    case EINVAL:
+        return QStringLiteral("hodnotu nie je možné uložiť");
+    case EILSEQ:
+        return QStringLiteral("text obsahuje znaky, ktoré kódovanie súboru neobsahuje");
+    case EAGAIN:
+        return QStringLiteral("prostriedok je dočasne nedostupný");
+    case ETIMEDOUT:
+        return QStringLiteral("vypršal časový limit");
+    case ECONNREFUSED:
+        return QStringLiteral("spojenie bolo odmietnuté");
+    case ENETUNREACH:
+        return QStringLiteral("sieť je nedostupná");
+    case EHOSTUNREACH:
+        return QStringLiteral("počítač je nedostupný");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 QString reason(const std::error_code &code)
 {
     if (code.category() == std::generic_category()) {
-        switch (code.value()) {
-        case ENOENT:
-            return QStringLiteral("súbor alebo adresár neexistuje");
-        case ENOTDIR:
-            return QStringLiteral("časť cesty nie je adresár");
-        case EISDIR:
-            return QStringLiteral("je to adresár");
-        case EACCES:
-            return QStringLiteral("prístup bol odmietnutý");
-        case EPERM:
-            return QStringLiteral("operácia nie je povolená");
-        case EROFS:
-            return QStringLiteral("disk je iba na čítanie");
-        case ENOSPC:
-            return QStringLiteral("na disku nie je dosť miesta");
-        case EDQUOT:
-            return QStringLiteral("bola prekročená kvóta disku");
-        case EEXIST:
-            return QStringLiteral("súbor už existuje");
-        case EFBIG:
-            return QStringLiteral("súbor je príliš veľký");
-        case EIO:
-            return QStringLiteral("chyba pri čítaní alebo zápise na disk");
-        case ENAMETOOLONG:
-            return QStringLiteral("meno súboru je príliš dlhé");
-        case ELOOP:
-            return QStringLiteral("príliš veľa symbolických odkazov za sebou");
-        case ETXTBSY:
-            return QStringLiteral("súbor je práve spustený");
-        case EBUSY:
-            return QStringLiteral("súbor alebo zariadenie je obsadené");
-        case EMFILE:
-        case ENFILE:
-            return QStringLiteral("je otvorených príliš veľa súborov");
-        case ENOMEM:
-            return QStringLiteral("nedostatok pamäte");
-        case EINVAL:
-            return QStringLiteral("hodnotu nie je možné uložiť");
-        case EILSEQ:
-            return QStringLiteral("text obsahuje znaky, ktoré kódovanie súboru neobsahuje");
-        case EXDEV:
-            return QStringLiteral("súbor nie je možné presunúť na iný disk");
-        case ENOEXEC:
-            return QStringLiteral("súbor nie je spustiteľný program");
-        case EAGAIN:
-            return QStringLiteral("prostriedok je dočasne nedostupný");
-        case EBADF:
-            return QStringLiteral("súbor nie je otvorený");
-        case ENOTEMPTY:
-            return QStringLiteral("adresár nie je prázdny");
-        case ETIMEDOUT:
-            return QStringLiteral("vypršal časový limit");
-        case ECONNREFUSED:
-            return QStringLiteral("spojenie bolo odmietnuté");
-        case ENETUNREACH:
-            return QStringLiteral("sieť je nedostupná");
-        case EHOSTUNREACH:
-            return QStringLiteral("počítač je nedostupný");
-        default:
-            break;
-        }
+        QString text = fileReason(code.value());
+        if (text.isEmpty())
+            text = otherReason(code.value());
+        if (!text.isEmpty())
+            return text;
     }
     return QStringLiteral("chyba systému %1: %2")
         .arg(code.value())

@@ -30,10 +30,17 @@ struct SectionHeader {
     std::uint64_t size;
 };
 
-} // namespace
 
-std::optional<QByteArray> elfSection(const ByteSource &source, const QByteArray &name,
-                                     std::uint32_t maxBytes)
+// Where the section headers lie, from the file header.
+struct Table {
+    Layout layout{};
+    std::uint64_t offset = 0;
+    std::uint16_t entrySize = 0;
+    std::uint16_t count = 0;
+    std::uint16_t namesIndex = 0;
+};
+
+std::optional<Table> sectionTable(const ByteSource &source)
 {
     const auto ident = source.read(0, 64);
     const auto head = ident ? ident : source.read(0, 52);
@@ -41,30 +48,35 @@ std::optional<QByteArray> elfSection(const ByteSource &source, const QByteArray 
         return std::nullopt;
     if (le::u8(*head, 5) != 1) // little-endian only
         return std::nullopt;
-    Layout layout{};
-    std::uint64_t tableOffset = 0;
-    std::uint16_t entrySize = 0;
-    std::uint16_t count = 0;
-    std::uint16_t namesIndex = 0;
+    Table t;
     if (le::u8(*head, 4) == 2 && head->size() >= 64) {
-        layout = kElf64;
-        tableOffset = le::u64(*head, 0x28);
-        entrySize = le::u16(*head, 0x3A);
-        count = le::u16(*head, 0x3C);
-        namesIndex = le::u16(*head, 0x3E);
+        t = {kElf64, le::u64(*head, 0x28), le::u16(*head, 0x3A), le::u16(*head, 0x3C),
+             le::u16(*head, 0x3E)};
     } else if (le::u8(*head, 4) == 1) {
-        layout = kElf32;
-        tableOffset = le::u32(*head, 0x20);
-        entrySize = le::u16(*head, 0x2E);
-        count = le::u16(*head, 0x30);
-        namesIndex = le::u16(*head, 0x32);
+        t = {kElf32, le::u32(*head, 0x20), le::u16(*head, 0x2E), le::u16(*head, 0x30),
+             le::u16(*head, 0x32)};
     } else {
         return std::nullopt;
     }
-    if (entrySize < layout.entrySize || entrySize > kMaxHeaderSize || count == 0 ||
-        count > kMaxSections || namesIndex >= count)
+    if (t.entrySize < t.layout.entrySize || t.entrySize > kMaxHeaderSize || t.count == 0 ||
+        t.count > kMaxSections || t.namesIndex >= t.count)
         return std::nullopt;
-    const auto table = source.read(tableOffset, std::size_t{count} * entrySize);
+    return t;
+}
+
+} // namespace
+
+std::optional<QByteArray> elfSection(const ByteSource &source, const QByteArray &name,
+                                     std::uint32_t maxBytes)
+{
+    const std::optional<Table> found = sectionTable(source);
+    if (!found)
+        return std::nullopt;
+    const Layout &layout = found->layout;
+    const std::uint16_t entrySize = found->entrySize;
+    const std::uint16_t count = found->count;
+    const std::uint16_t namesIndex = found->namesIndex;
+    const auto table = source.read(found->offset, std::size_t{count} * entrySize);
     if (!table)
         return std::nullopt;
 

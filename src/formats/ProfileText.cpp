@@ -320,9 +320,42 @@ QByteArray splice(const QByteArray &bytes, qsizetype from, qsizetype to, const Q
     return result;
 }
 
-ProfileEdit failed(const QByteArray &bytes, const QString &reason)
+ProfileEdit failed(const QByteArray &bytes, const QString &reason, bool encoding = false)
 {
-    return {bytes, reason};
+    return {bytes, reason, encoding};
+}
+
+// bytes with the units from..to replaced by text, in the file's encoding.
+ProfileEdit spliced(const QByteArray &bytes, const Units &units, qsizetype byteFrom,
+                    qsizetype byteTo, const QString &text)
+{
+    if (units.wide())
+        return {
+            splice(bytes, byteFrom, byteTo, encodeWide(text, units.encoding == Encoding::Utf16Be)),
+            {}, false};
+    if (units.encoding == Encoding::Utf8 && !units.ascii)
+        return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}, false};
+
+    const auto eightBit = encodeCodePage(CodePage::Windows1250, text);
+    if (units.ascii) {
+        // Plain ASCII so far: Windows-1250 when everything fits and cannot be taken for UTF-8.
+        if (eightBit) {
+            QByteArray result = splice(bytes, byteFrom, byteTo, *eightBit);
+            if (isAscii(result.constData(), result.size()) || !isValidUtf8(result))
+                return {result, {}, false};
+        }
+        return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}, false};
+    }
+    if (!eightBit)
+        return failed(bytes, QStringLiteral("the text does not fit the file's Windows-1250 "
+                                            "encoding"),
+                      true);
+    QByteArray result = splice(bytes, byteFrom, byteTo, *eightBit);
+    if (!isAscii(result.constData(), result.size()) && isValidUtf8(result))
+        return failed(
+            bytes, QStringLiteral("the file would then read as UTF-8 and change its other text"),
+            true);
+    return {result, {}, false};
 }
 
 } // namespace
@@ -440,33 +473,7 @@ ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const Q
                lineBreak + entry + QLatin1Char('=') + value + lineBreak;
     }
 
-    const qsizetype byteFrom = units.byteAt(from);
-    const qsizetype byteTo = units.byteAt(to);
-    if (units.wide())
-        return {
-            splice(bytes, byteFrom, byteTo, encodeWide(text, units.encoding == Encoding::Utf16Be)),
-            {}};
-    if (units.encoding == Encoding::Utf8 && !units.ascii)
-        return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}};
-
-    const auto eightBit = encodeCodePage(CodePage::Windows1250, text);
-    if (units.ascii) {
-        // Plain ASCII so far: Windows-1250 when everything fits and cannot be taken for UTF-8.
-        if (eightBit) {
-            QByteArray result = splice(bytes, byteFrom, byteTo, *eightBit);
-            if (isAscii(result.constData(), result.size()) || !isValidUtf8(result))
-                return {result, {}};
-        }
-        return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}};
-    }
-    if (!eightBit)
-        return failed(bytes,
-                      QStringLiteral("the text does not fit the file's Windows-1250 encoding"));
-    QByteArray result = splice(bytes, byteFrom, byteTo, *eightBit);
-    if (!isAscii(result.constData(), result.size()) && isValidUtf8(result))
-        return failed(
-            bytes, QStringLiteral("the file would then read as UTF-8 and change its other text"));
-    return {result, {}};
+    return spliced(bytes, units, units.byteAt(from), units.byteAt(to), text);
 }
 
 QByteArray profileUpdate(const QByteArray &bytes, const QString &section, const QString &key,

@@ -34,7 +34,8 @@ std::optional<QString> profileLookup(const QByteArray &bytes, const QString &sec
 // The outcome of an edit: the new bytes, or the reason why the value cannot be stored.
 struct ProfileEdit {
     QByteArray bytes;
-    QString error; // empty on success
+    QString error;                // empty on success
+    bool encodingRefused = false; // the file's encoding cannot hold the text
     bool ok() const { return error.isEmpty(); }
 };
 

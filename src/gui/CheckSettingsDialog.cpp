@@ -37,25 +37,7 @@ CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
     setFixedSize(335, 146);
     setModal(true);
 
-    auto *buttons = new QFrame(this);
-    buttons->setObjectName(QStringLiteral("buttonPanel"));
-    buttons->setGeometry(0, 146 - 41, 335, 41);
-    buttons->setFrameStyle(QFrame::Panel | QFrame::Plain);
-    buttons->setLineWidth(1);
-    QPalette line = buttons->palette();
-    line.setColor(QPalette::WindowText, line.color(QPalette::Mid));
-    buttons->setPalette(line);
-
-    save_ = new QPushButton(QStringLiteral("&Uložiť"), buttons);
-    save_->setObjectName(QStringLiteral("saveButton"));
-    save_->setGeometry(207, 7, 55, 25);
-    exit_ = new QPushButton(QStringLiteral("&Koniec"), buttons);
-    exit_->setObjectName(QStringLiteral("exitButton"));
-    exit_->setGeometry(268, 7, 55, 25);
-    // The frame's colour is for the line only.
-    for (QPushButton *button : {save_, exit_})
-        button->setPalette(palette());
-
+    createButtons();
     auto *choice =
         new QGroupBox(QStringLiteral(" Kontrola novej verzie programu cez internet "), this);
     choice->setObjectName(QStringLiteral("choiceBox"));
@@ -93,6 +75,29 @@ CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
         closing_ = Closing::Exit;
         reject();
     });
+}
+
+void CheckSettingsDialog::createButtons()
+{
+    auto *buttons = new QFrame(this);
+    buttons->setObjectName(QStringLiteral("buttonPanel"));
+    buttons->setGeometry(0, 146 - 41, 335, 41);
+    buttons->setFrameStyle(QFrame::Panel | QFrame::Plain);
+    buttons->setLineWidth(1);
+    QPalette line = buttons->palette();
+    line.setColor(QPalette::WindowText, line.color(QPalette::Mid));
+    buttons->setPalette(line);
+
+    save_ = new QPushButton(QStringLiteral("&Uložiť"), buttons);
+    save_->setObjectName(QStringLiteral("saveButton"));
+    save_->setGeometry(207, 7, 55, 25);
+    exit_ = new QPushButton(QStringLiteral("&Koniec"), buttons);
+    exit_->setObjectName(QStringLiteral("exitButton"));
+    exit_->setGeometry(268, 7, 55, 25);
+    // The frame's colour is for the line only.
+    for (QPushButton *button : {save_, exit_})
+        button->setPalette(palette());
+
 }
 
 void CheckSettingsDialog::showEvent(QShowEvent *event)

@@ -32,6 +32,7 @@ class CheckSettingsDialog : public QDialog {
     // What the closing in progress asks for.
     enum class Closing { None, Save, Exit };
 
+    void createButtons();
     void readChoice();
     bool mayClose();
     Status save();

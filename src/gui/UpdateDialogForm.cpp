@@ -123,6 +123,11 @@ UpdateDialogForm::UpdateDialogForm(QWidget *dialog)
     statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusLine->setTextFormat(Qt::PlainText);
 
+    createImages(panel);
+}
+
+void UpdateDialogForm::createImages(QWidget *panel)
+{
     auto *images = new QFrame(panel);
     images->setObjectName(QStringLiteral("imagePanel"));
     images->setFrameShape(QFrame::NoFrame);

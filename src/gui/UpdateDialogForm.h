@@ -42,6 +42,9 @@ struct UpdateDialogForm {
     // Shows the size text right-aligned at the size label's designed right edge, as wide as it
     // needs: a size in bytes does not fit the designed width.
     void setSizeText(const QString &text);
+
+  private:
+    void createImages(QWidget *panel);
 };
 
 // The role's colour in the application's palette, or red.

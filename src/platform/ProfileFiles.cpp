@@ -71,7 +71,9 @@ Status ProfileFiles::write(const QString &file, const QString &section, const QS
     const QByteArray old = missing ? QByteArray() : *content;
     const formats::ProfileEdit edit = formats::profileEdit(old, section, key, value);
     if (!edit.ok())
-        return Failure::of(std::errc::invalid_argument, file, edit.error);
+        return Failure::of(edit.encodingRefused ? std::errc::illegal_byte_sequence
+                                                : std::errc::invalid_argument,
+                           file, edit.error);
     if (!missing && edit.bytes == old)
         return {};
     if (!missing) {
