@@ -36,8 +36,7 @@ LocalSingleInstance::~LocalSingleInstance()
 {
     if (server_)
         server_->close();
-    if (lockFd_ >= 0)
-        ::close(lockFd_); // releases the lock
+    lock_.reset(); // releases the lock
 }
 
 bool LocalSingleInstance::raiseRunning()
@@ -56,17 +55,13 @@ bool LocalSingleInstance::raiseRunning()
 
 bool LocalSingleInstance::claim()
 {
-    if (lockFd_ >= 0)
+    if (lock_.valid())
         return true;
     const QByteArray path = QFile::encodeName(lockPath_);
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    UniqueFd fd(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd.valid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
-    lockFd_ = fd;
+    lock_ = std::move(fd);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <QLocalServer>
 
@@ -26,7 +27,7 @@ public:
 private:
     QString socketPath_;
     QString lockPath_;
-    int lockFd_ = -1;
+    UniqueFd lock_;
     std::unique_ptr<QLocalServer> server_;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixShell.h"
 
+#include "platform/posix/UniqueFd.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -70,16 +72,14 @@ ShellResult spawnDetached(const QString &program, const QStringList &args,
     argv.push_back(nullptr);
     const QByteArray dir = QFile::encodeName(workingDir);
 
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
         return resultOf(errno);
+    UniqueFd reader(ends[0]);
+    UniqueFd writer(ends[1]);
     const pid_t middle = ::fork();
-    if (middle < 0) {
-        const int error = errno;
-        ::close(report[0]);
-        ::close(report[1]);
-        return resultOf(error);
-    }
+    if (middle < 0)
+        return resultOf(errno);
     if (middle == 0) {
         // Only async-signal-safe calls from here on.
         ::setsid();
@@ -87,17 +87,17 @@ ShellResult spawnDetached(const QString &program, const QStringList &args,
         if (child == 0) {
             if (!dir.isEmpty() && ::chdir(dir.constData()) != 0) {
                 const int error = errno;
-                [[maybe_unused]] auto n = ::write(report[1], &error, sizeof error);
+                [[maybe_unused]] auto n = ::write(writer.get(), &error, sizeof error);
                 ::_exit(127);
             }
             ::execve(argv[0], argv.data(), environ);
             const int error = errno;
-            [[maybe_unused]] auto n = ::write(report[1], &error, sizeof error);
+            [[maybe_unused]] auto n = ::write(writer.get(), &error, sizeof error);
             ::_exit(127);
         }
         ::_exit(child < 0 ? 1 : 0);
     }
-    ::close(report[1]);
+    writer.reset();
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
@@ -105,9 +105,8 @@ ShellResult spawnDetached(const QString &program, const QStringList &args,
     int error = 0;
     ssize_t got = 0;
     do {
-        got = ::read(report[0], &error, sizeof error);
+        got = ::read(reader.get(), &error, sizeof error);
     } while (got < 0 && errno == EINTR);
-    ::close(report[0]);
     if (got == static_cast<ssize_t>(sizeof error))
         return resultOf(error);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
