@@ -392,8 +392,12 @@ class ProgressCounter final : public HttpClient::Observer {
     {
         // Each line is looked at once, when it arrives: a long header costs no more than its
         // length.
-        if (progress_.total == -1)
-            progress_.total = contentLengthOf(line);
+        if (progress_.total != -1)
+            return;
+        progress_.total = contentLengthOf(line);
+        // A size below nothing is no size: the gauge could not show it.
+        if (progress_.total < -1)
+            throw ContentLengthError(texts::badFileSize(progress_.total).toStdString());
     }
 
     void blockRead(std::size_t length) override

@@ -26,8 +26,9 @@ struct DownloadProgress {
     std::int32_t total = -1;
 };
 
-// Called on the downloading thread once per block received. It may raise a std::exception,
-// which ends the download as a critical error with its text.
+// Called on the downloading thread once per block received. A std::exception it raises ends
+// the download as a critical error with its text; callers in other layers report through their
+// own state instead of raising.
 using ProgressCallback = std::function<void(const DownloadProgress &)>;
 
 struct DownloadResult {

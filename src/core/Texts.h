@@ -156,4 +156,24 @@ QString installerMissing();
 QString unpacking();
 QString unpacked();
 
+// ---- Reading ZIP archives ----
+
+QString notAnArchive(const QString &file);
+QString archiveNotOpened(const QString &file, const QString &why);
+QString archiveOnManyDisks(const QString &file);
+QString archiveDamaged(const QString &file, const QString &why);
+QString archiveInconsistent();
+QString archiveNotOpen();
+QString archiveEntryMissing(qint64 index);
+QString archiveEntryNotRead(qint64 index, const QString &why);
+QString entryEncrypted(const QString &name);
+QString entryMethodUnsupported(const QString &name);
+QString entryNotOpened(const QString &name, const QString &why);
+QString entryNotOpen(const QString &name);
+QString entrySizeWrong(const QString &name);
+QString entryChecksumWrong(const QString &name);
+QString entryDataBroken(const QString &name);
+QString entryIncomplete(const QString &name);
+QString entryDataNotRead(const QString &name, const QString &why);
+
 } // namespace menu::core::texts

@@ -1,5 +1,6 @@
 #include "core/ZipReader.h"
 
+#include "core/Texts.h"
 #include "formats/TextCodec.h"
 #include "platform/Files.h"
 
@@ -11,33 +12,45 @@ namespace menu::core {
 
 namespace {
 
-
-QString libzipText(int code)
+// libzip's error in the user's words; its own English words for the rare ones.
+QString zipReason(int code)
 {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
+    switch (code) {
+    case ZIP_ER_NOENT:
+        return texts::reason(std::make_error_code(std::errc::no_such_file_or_directory));
+    case ZIP_ER_OPEN:
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+        return texts::reason(std::make_error_code(std::errc::io_error));
+    case ZIP_ER_MEMORY:
+        return texts::reason(std::make_error_code(std::errc::not_enough_memory));
+    case ZIP_ER_INCONS:
+        return texts::archiveInconsistent();
+    default: {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        const QString text = QString::fromUtf8(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        return text;
+    }
+    }
 }
+
 
 QString openErrorText(const QString &what, int code)
 {
     switch (code) {
     case ZIP_ER_NOZIP:
-        return QStringLiteral("Súbor ") + what + QStringLiteral(" nie je archív ZIP !");
+        return texts::notAnArchive(what);
     case ZIP_ER_NOENT:
     case ZIP_ER_OPEN:
     case ZIP_ER_READ:
     case ZIP_ER_SEEK:
-        return QStringLiteral("Archív ") + what + QStringLiteral(" sa nepodarilo otvoriť (") +
-               libzipText(code) + QStringLiteral(") !");
+        return texts::archiveNotOpened(what, zipReason(code));
     case ZIP_ER_MULTIDISK:
-        return QStringLiteral("Archív ") + what +
-               QStringLiteral(" je rozdelený na viac častí, čo nie je podporované !");
+        return texts::archiveOnManyDisks(what);
     default:
-        return QStringLiteral("Archív ") + what + QStringLiteral(" je poškodený (") +
-               libzipText(code) + QStringLiteral(") !");
+        return texts::archiveDamaged(what, zipReason(code));
     }
 }
 
@@ -185,8 +198,7 @@ qint64 ZipReader::count() const
 std::optional<ZipEntry> ZipReader::entry(qint64 index, QString &error) const
 {
     if (!archive_ || index < 0 || index >= count()) {
-        error = QStringLiteral("Položka archívu ") + QString::number(index) +
-                QStringLiteral(" neexistuje !");
+        error = texts::archiveEntryMissing(index);
         return std::nullopt;
     }
     const auto at = static_cast<zip_uint64_t>(index);
@@ -198,9 +210,8 @@ std::optional<ZipEntry> ZipReader::entry(qint64 index, QString &error) const
     zip_stat_t st;
     zip_stat_init(&st);
     if (raw == nullptr || strict == nullptr || zip_stat_index(archive_.get(), at, 0, &st) != 0) {
-        error = QStringLiteral("Položku archívu ") + QString::number(index) +
-                QStringLiteral(" sa nepodarilo prečítať (") +
-                QString::fromUtf8(zip_strerror(archive_.get())) + QStringLiteral(") !");
+        error = texts::archiveEntryNotRead(
+            index, zipReason(zip_error_code_zip(zip_get_error(archive_.get()))));
         return std::nullopt;
     }
     result.rawName = QByteArray(raw);
@@ -235,24 +246,18 @@ std::optional<ZipEntry> ZipReader::entry(qint64 index, QString &error) const
 std::optional<ZipReader::EntryData> ZipReader::openEntry(const ZipEntry &entry, QString &error)
 {
     if (!archive_) {
-        error = QStringLiteral("Archív nie je otvorený !");
+        error = texts::archiveNotOpen();
         return std::nullopt;
     }
     if (entry.encrypted) {
-        error =
-            QStringLiteral("Súbor ") + entry.name + QStringLiteral(" v archíve je zašifrovaný !");
+        error = texts::entryEncrypted(entry.name);
         return std::nullopt;
     }
     zip_file *file = zip_fopen_index(archive_.get(), static_cast<zip_uint64_t>(entry.index), 0);
     if (file == nullptr) {
         const int code = zip_error_code_zip(zip_get_error(archive_.get()));
-        if (code == ZIP_ER_COMPNOTSUPP)
-            error = QStringLiteral("Súbor ") + entry.name +
-                    QStringLiteral(" v archíve je komprimovaný nepodporovanou metódou !");
-        else
-            error = QStringLiteral("Súbor ") + entry.name +
-                    QStringLiteral(" z archívu sa nepodarilo otvoriť (") +
-                    QString::fromUtf8(zip_strerror(archive_.get())) + QStringLiteral(") !");
+        error = code == ZIP_ER_COMPNOTSUPP ? texts::entryMethodUnsupported(entry.name)
+                                           : texts::entryNotOpened(entry.name, zipReason(code));
         return std::nullopt;
     }
     return EntryData(file, entry.name, entry.size);
@@ -267,7 +272,7 @@ ZipReader::EntryData::Status ZipReader::EntryData::read(char *buffer, qint64 siz
 {
     count = 0;
     if (!file_) {
-        error_ = QStringLiteral("Súbor ") + name_ + QStringLiteral(" z archívu nie je otvorený !");
+        error_ = texts::entryNotOpen(name_);
         return Status::Failed;
     }
     const zip_int64_t n = zip_fread(file_.get(), buffer, static_cast<zip_uint64_t>(size));
@@ -277,8 +282,7 @@ ZipReader::EntryData::Status ZipReader::EntryData::read(char *buffer, qint64 siz
         if (static_cast<quint64>(n) > room) {
             count = static_cast<qint64>(room);
             delivered_ = declaredSize_;
-            error_ = QStringLiteral("Súbor ") + name_ +
-                     QStringLiteral(" v archíve je poškodený (nesúhlasí veľkosť) !");
+            error_ = texts::entrySizeWrong(name_);
             return Status::Corrupt;
         }
         delivered_ += static_cast<quint64>(n);
@@ -291,26 +295,20 @@ ZipReader::EntryData::Status ZipReader::EntryData::read(char *buffer, qint64 siz
     const int code = zip_error_code_zip(zip_file_get_error(file_.get()));
     switch (code) {
     case ZIP_ER_CRC:
-        error_ = QStringLiteral("Súbor ") + name_ +
-                 QStringLiteral(" v archíve je poškodený (nesúhlasí kontrolný súčet) !");
+        error_ = texts::entryChecksumWrong(name_);
         return Status::Corrupt;
     case ZIP_ER_INCONS:
-        error_ = QStringLiteral("Súbor ") + name_ +
-                 QStringLiteral(" v archíve je poškodený (nesúhlasí veľkosť) !");
+        error_ = texts::entrySizeWrong(name_);
         return Status::Corrupt;
     case ZIP_ER_COMPRESSED_DATA:
     case ZIP_ER_ZLIB:
-        error_ = QStringLiteral("Súbor ") + name_ +
-                 QStringLiteral(" v archíve je poškodený (chybné komprimované údaje) !");
+        error_ = texts::entryDataBroken(name_);
         return Status::Corrupt;
     case ZIP_ER_EOF:
-        error_ = QStringLiteral("Súbor ") + name_ + QStringLiteral(" v archíve je neúplný !");
+        error_ = texts::entryIncomplete(name_);
         return Status::Corrupt;
     default:
-        error_ = QStringLiteral("Súbor ") + name_ +
-                 QStringLiteral(" z archívu sa nepodarilo prečítať (") +
-                 QString::fromUtf8(zip_error_strerror(zip_file_get_error(file_.get()))) +
-                 QStringLiteral(") !");
+        error_ = texts::entryDataNotRead(name_, zipReason(code));
         return Status::Failed;
     }
 }

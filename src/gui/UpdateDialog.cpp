@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
-#include <stdexcept>
 
 namespace menu::gui {
 
@@ -209,10 +208,6 @@ void UpdateDialog::startImport()
         core::DownloadOptions options;
         options.cancel = &job.cancel();
         options.progress = [&job](const core::DownloadProgress &progress) {
-            // The gauge takes no negative size: refused here, it ends the download as a
-            // critical error.
-            if (progress.total < -1)
-                throw std::out_of_range(core::texts::badFileSize(progress.total).toStdString());
             job.progress(progress.received, progress.total);
         };
         *result = core::download(url, target, options);
