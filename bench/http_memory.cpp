@@ -5,7 +5,7 @@
 // size (the body streams to disk, so that stays small whatever the body's size).
 //
 // Usage: bench_http_memory [megabytes]   (default 512)
-#include "core/HttpDown.h"
+#include "core/Download.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -119,12 +119,10 @@ class BodyServer {
     std::thread thread_;
 };
 
-class CountingMonitor final : public menu::core::IHttpDownProgress {
-  public:
-    void HttpDownProgressNotification(const QString &, std::int32_t CurrentProgress,
-                                      std::int32_t) override
+struct CountingMonitor {
+    void operator()(const menu::core::DownloadProgress &progress)
     {
-        last = CurrentProgress;
+        last = progress.received;
         ++calls;
     }
     std::int32_t last = 0;
@@ -205,19 +203,21 @@ int main(int argc, char **argv)
     BodyServer server(size, 2);
     // A first small piece of work loads libcurl and Qt's file code, so that their own memory
     // is counted as the idle program's, not against the download.
-    menu::core::THttpDown down;
     CountingMonitor monitor;
-    QString text;
-    QString hint;
-    down.fHttpDownProgress2(QStringLiteral("127.0.0.1:1/"), target, monitor, text, hint);
+    menu::core::DownloadOptions options;
+    options.progress = [&monitor](const menu::core::DownloadProgress &progress) {
+        monitor(progress);
+    };
+    (void)menu::core::download(QStringLiteral("127.0.0.1:1/"), target, options);
 
     const qint64 idle = peakRss();
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = down.fHttpDownProgress2(server.address(), target, monitor, text, hint);
+    const menu::core::DownloadResult result = menu::core::download(server.address(), target, options);
     const auto took = std::chrono::steady_clock::now() - start;
     const qint64 peak = peakRss();
-    if (!ok || QFile(target).size() != size) {
-        std::fprintf(stderr, "download failed: %s\n%s\n", qPrintable(text), qPrintable(hint));
+    if (!result.ok || QFile(target).size() != size) {
+        std::fprintf(stderr, "download failed: %s\n%s\n", qPrintable(result.text),
+                     qPrintable(result.hint));
         return 1;
     }
     QFile::remove(target);

@@ -1,7 +1,7 @@
 // Building and laying out the largest menu a package can hold (17 modules x 9 buttons x 9
 // submenu entries: 153 buttons, 1377 entries) through the real main window, against its floor:
-// the same window creating as many buttons and menu items with fixed texts and one fixed
-// picture, reading no file.
+// the same window's button grid creating as many buttons and menu items from a menu with fixed
+// texts and one fixed picture, reading no file.
 //
 //   bench_menu_build [PROGRAM]
 //
@@ -9,31 +9,34 @@
 // target is a copy of PROGRAM (by default the test fixture, a Windows program with icons and a
 // version), so that each button reads a version and an icon and each entry an icon.
 //
-// A "start" here forgets what the profile store kept. The listings of the package's folders
+// A build is the window's refresh ("Obnoviť"). A "start" here forgets what the profile store
+// kept. The listings of the package's folders
 // and the decoded icons stay with the process: a real start makes each of them once per folder
 // or distinct icon, not once per button or entry, so the first round costs hardly more.
-#include "core/ButtonLayout.h"
-#include "core/ModuleCodes.h"
+#include "core/MenuModel.h"
 #include "formats/TextCodec.h"
-#include "gui/Faults.h"
+#include "gui/ButtonGrid.h"
+#include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "gui/ModuleButton.h"
 #include "gui/TemplatePictures.h"
-#include "platform/Executables.h"
-#include "platform/Shell.h"
+#include "platform/Internet.h"
 #include "platform/ProfileFiles.h"
+#include "platform/ProgramFiles.h"
+#include "platform/Shell.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #ifndef MENU_BENCH_PROGRAM
@@ -42,9 +45,9 @@
 
 namespace {
 
+using menu::gui::ButtonGrid;
+using menu::gui::MainWindow;
 using menu::gui::ModuleButton;
-using menu::gui::ModuleMenuItem;
-using menu::gui::TfMenuMain;
 
 constexpr int kButtonsPerModule = 9;
 constexpr int kEntriesPerButton = 9;
@@ -63,12 +66,12 @@ class LargeScreen final : public menu::platform::Screen {
 };
 
 // A build shows no box; one that does has gone wrong, and the run says so.
-class CountingBoxes final : public menu::platform::MessageBoxes {
+class CountingBoxes final : public menu::widgets::MessageBoxes {
   public:
-    menu::platform::BoxAnswer show(QWidget *, menu::platform::BoxKind, const QString &) override
+    menu::widgets::BoxAnswer show(QWidget *, menu::widgets::BoxKind, const QString &) override
     {
         ++shown;
-        return menu::platform::BoxAnswer::Ok;
+        return menu::widgets::BoxAnswer::Ok;
     }
     void showFault(QWidget *, const QString &, const QString &) override { ++shown; }
     int shown = 0;
@@ -83,8 +86,8 @@ class RestartableStore final : public menu::platform::ProfileStore {
     {
         return store_->read(file, section, key);
     }
-    bool write(const QString &file, const QString &section, const QString &key,
-               const QString &value) override
+    menu::Status write(const QString &file, const QString &section, const QString &key,
+                       const QString &value) override
     {
         return store_->write(file, section, key, value);
     }
@@ -105,7 +108,22 @@ class RestartableStore final : public menu::platform::ProfileStore {
 
 class NoShell final : public menu::platform::Shell {
   public:
-    int open(const QString &, const QString &) override { return menu::platform::kShellStarted; }
+    menu::platform::ShellResult open(const QString &, const QString &) override { return {}; }
+};
+
+// No update check goes out while the benchmark runs.
+class Offline final : public menu::platform::InternetState {
+  public:
+    menu::Result<bool> connected() const override { return false; }
+};
+
+// The floor's one picture, whatever the file.
+class FixedIcons final : public menu::platform::IconReader {
+  public:
+    QImage largeIcon(const QString &) const override { return picture_; }
+
+  private:
+    QImage picture_ = menu::gui::templatePicture(menu::gui::TemplatePicture::ProgramGeneric);
 };
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -133,7 +151,7 @@ bool writePackage(const QString &root, const QString &program)
             return false;
         programBytes = in.readAll();
     }
-    for (const char *code : menu::core::ModuleCodes) {
+    for (const char *code : menu::core::kModuleCodes) {
         const QString module = QLatin1String(code);
         QByteArray text;
         for (int b = 1; b <= kButtonsPerModule; ++b) {
@@ -170,73 +188,67 @@ bool writePackage(const QString &root, const QString &program)
 }
 
 struct Launcher {
-    explicit Launcher(const QString &root)
+    Launcher(const QString &root, const menu::platform::IconReader &iconReader)
     {
         services.executablePath = root + QStringLiteral("/ORVAN/MENU/menu");
         services.profiles = &profiles;
         services.clock = &clock;
         services.screen = &screen;
-        services.boxes = &boxes;
-        services.versions = &menu::platform::systemVersionReader();
-        services.icons = &menu::platform::systemIconReader();
+        services.versions = &versions;
+        services.icons = &iconReader;
         services.shell = &shell;
-        window = std::make_unique<TfMenuMain>(services);
+        services.internet = &offline;
+        window = std::make_unique<MainWindow>(services, boxes);
         window->show();
         QCoreApplication::processEvents();
+        grid = window->findChild<ButtonGrid *>(QStringLiteral("buttonGrid"));
     }
     RestartableStore profiles;
     FixedClock clock;
     LargeScreen screen;
     CountingBoxes boxes;
+    menu::platform::FileVersionReader versions;
     NoShell shell;
+    Offline offline;
     menu::platform::Services services;
-    std::unique_ptr<TfMenuMain> window;
+    std::unique_ptr<MainWindow> window;
+    ButtonGrid *grid = nullptr;
 };
 
-// What ButtonReadAll makes, with fixed texts and one picture and no file read.
-void buildFixed(TfMenuMain &window, const QIcon &picture)
+// What a refresh gives the grid, with fixed texts and targets whose pictures need no file.
+std::vector<menu::core::MenuButton> fixedMenu()
 {
-    const QString caption = QStringLiteral("Účtovníctvo Tav 1\rpodvojné, škôlky\rv2.0.1.15\r");
-    const QString itemName = QStringLiteral("Nástroj č. 1");
-    window.ButtonColumns = menu::core::buttonColumnsFor(window.Panel->width());
-    window.ButtonRows = menu::core::buttonRowsFor(window.Panel->height());
+    std::vector<menu::core::MenuButton> buttons;
     for (int n = 1; n <= kButtons; ++n) {
-        window.ButtonCount = n;
-        auto *button = new ModuleButton(window.Panel);
-        button->setObjectName(QStringLiteral("BitBtn") + QString::number(n));
-        button->CommandLinkHint = QStringLiteral("Tav1");
-        button->setGeometry(0, 0, 0, menu::core::ButtonHeight);
-        button->setCaption(QString::number(n));
-        QObject::connect(button, &QToolButton::clicked, &window,
-                         [&window, button] { window.ButtonClick(button); });
-        button->setEnabled(true);
-        button->setIcon(picture);
-        button->setCaption(caption);
-        auto *submenu = new QMenu(button);
-        submenu->setObjectName(QStringLiteral("PopupMenuTav1"));
+        menu::core::MenuButton button;
+        button.key = {QStringLiteral("Tav"), 1 + (n - 1) % kButtonsPerModule, 0};
+        button.name = QStringLiteral("Účtovníctvo Tav 1");
+        button.second = QStringLiteral("podvojné, škôlky");
+        button.target = QStringLiteral("/ORVAN/TAV/program1.exe");
+        button.exists = true;
+        button.version = {menu::core::VersionResult::Found, QStringLiteral("2.0.1.15")};
         for (int i = 1; i <= kEntriesPerButton; ++i) {
-            auto *item = new ModuleMenuItem(itemName, submenu);
-            item->Hint = QStringLiteral("Tav1") + QString::number(i);
-            submenu->addAction(item);
-            QObject::connect(item, &QAction::triggered, &window,
-                             [&window, item] { window.PopupMenuIniClick(item); });
-            item->setText(itemName);
-            item->setEnabled(true);
-            item->setIcon(picture);
+            menu::core::MenuEntry entry;
+            entry.key = {button.key.module, button.key.button, i};
+            entry.name = QStringLiteral("Nástroj č. 1");
+            entry.target = QStringLiteral("/ORVAN/TAV/nastroj11.exe");
+            entry.exists = true;
+            entry.picture = menu::core::EntryPicture::ProgramIcon;
+            button.entries.push_back(entry);
         }
-        button->PopupMenu = submenu;
-        button->show();
+        buttons.push_back(button);
     }
+    return buttons;
 }
 
-template <typename Build> double timed(TfMenuMain &window, Build &&build)
+// The time of one build into an empty grid, laid out and with its posted events delivered.
+template <typename Build> double timed(ButtonGrid &grid, Build &&build)
 {
-    window.ButtonFreeAll();
+    grid.rebuild({});
     QCoreApplication::sendPostedEvents();
     QElapsedTimer timer;
     timer.start();
     build();
-    window.ButtonsArrange();
     QCoreApplication::sendPostedEvents();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
@@ -260,22 +272,27 @@ struct Result {
 
 Result measure(const QString &packageRoot, const QString &emptyRoot)
 {
-    Launcher real(packageRoot);
-    Launcher bare(emptyRoot);
-    const QIcon picture(
-        QPixmap::fromImage(menu::gui::templatePicture(menu::gui::TemplatePicture::BitBtnDefault)));
+    const menu::platform::FileIconReader fileIcons;
+    const FixedIcons fixedIcons;
+    Launcher real(packageRoot, fileIcons);
+    Launcher bare(emptyRoot, fixedIcons);
+    if (real.grid == nullptr || bare.grid == nullptr) {
+        std::fprintf(stderr, "the main window has no button grid\n");
+        std::exit(1);
+    }
+    const std::vector<menu::core::MenuButton> fixed = fixedMenu();
     std::vector<double> floors, reals, agains, anews;
     const std::size_t readsBefore = real.profiles.fileReads();
     for (int round = 0; round < kRounds; ++round) {
-        floors.push_back(timed(*bare.window, [&] { buildFixed(*bare.window, picture); }));
+        floors.push_back(timed(*bare.grid, [&] { bare.grid->rebuild(fixed); }));
         real.profiles.restart();
-        reals.push_back(timed(*real.window, [&] { real.window->ButtonReadAll(); }));
-        agains.push_back(timed(*real.window, [&] { real.window->ButtonReadAll(); }));
+        reals.push_back(timed(*real.grid, [&] { real.window->refresh(); }));
+        agains.push_back(timed(*real.grid, [&] { real.window->refresh(); }));
     }
     const std::size_t readsKeeping = real.profiles.fileReads() - readsBefore;
     for (int round = 0; round < kRounds; ++round) {
         real.profiles.restart(false);
-        anews.push_back(timed(*real.window, [&] { real.window->ButtonReadAll(); }));
+        anews.push_back(timed(*real.grid, [&] { real.window->refresh(); }));
     }
     Result result;
     result.floor = median(floors);
@@ -283,11 +300,13 @@ Result measure(const QString &packageRoot, const QString &emptyRoot)
     result.again = median(agains);
     result.anew = median(anews);
     result.fileReads = static_cast<double>(readsKeeping) / kRounds;
-    result.buttons = real.window->ButtonCount;
-    for (int n = 1; n <= real.window->ButtonCount; ++n) {
-        if (const ModuleButton *button = real.window->moduleButton(n);
-            button != nullptr && button->PopupMenu != real.window->PopupMenuDefaultBez)
-            result.entries += static_cast<int>(button->PopupMenu->actions().size());
+    result.buttons = real.grid->buttonCount();
+    const QMenu *noEntries = real.grid->findChild<QMenu *>(QStringLiteral("noEntriesMenu"));
+    for (int n = 1; n <= real.grid->buttonCount(); ++n) {
+        if (const ModuleButton *button = real.grid->findChild<ModuleButton *>(
+                QStringLiteral("moduleButton") + QString::number(n), Qt::FindDirectChildrenOnly);
+            button != nullptr && button->submenu() != nullptr && button->submenu() != noEntries)
+            result.entries += static_cast<int>(button->submenu()->actions().size());
     }
     result.boxes = real.boxes.shown;
     return result;

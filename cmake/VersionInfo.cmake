@@ -43,5 +43,10 @@ add_custom_command(
   COMMENT "Embedding the launcher's version information"
   VERBATIM)
 
-target_sources(menu PRIVATE ${_menu_block})
-target_sources(menu-doctor PRIVATE ${_menu_block})
+# The executables live in src/, and a rule made here is seen only by targets made here: a
+# target of this directory runs it before they build.
+add_custom_target(menu_version_block DEPENDS ${_menu_block})
+foreach(_target menu menu-doctor)
+  target_sources(${_target} PRIVATE ${_menu_block})
+  add_dependencies(${_target} menu_version_block)
+endforeach()

@@ -1,6 +1,6 @@
 // Response header lines come from any server: reading the length must end in a number, -1 or
 // ContentLengthError, whatever the line holds.
-#include "core/HttpDown.h"
+#include "core/Download.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString line =
         QString::fromLatin1(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     try {
-        const std::int32_t value = menu::core::HeaderContentLength(line);
+        const std::int32_t value = menu::core::contentLengthOf(line);
         if (value != -1 && !line.contains(QLatin1String("Content-Length:")))
             std::abort();
     } catch (const menu::core::ContentLengthError &) {

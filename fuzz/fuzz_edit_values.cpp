@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-using namespace menu::core;
+using namespace menu::widgets;
 
 namespace {
 void check(bool condition)

@@ -3,14 +3,15 @@
 #include "formats/ByteSource.h"
 #include "formats/ElfSection.h"
 #include "formats/IconFile.h"
-#include "core/VersionInfo.h"
+#include "formats/VersionBlock.h"
+#include "platform/IconImage.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    using namespace menu::core;
+    using namespace menu::formats;
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const MemoryByteSource source(bytes);
     const QString slovak = QString::fromLatin1(kSlovakTable);
@@ -25,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     (void)versionValue(bytes, slovak, QStringLiteral("FileDatum"));
 
     if (const auto icon = firstIconFile(source, 32))
-        (void)decodeIconFile(*icon, 32);
+        (void)menu::platform::decodeIconFile(*icon, 32);
     return 0;
 }

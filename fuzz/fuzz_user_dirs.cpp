@@ -1,6 +1,6 @@
 // The user-dirs.dirs file is the user's to edit: any bytes must give a desktop path that is
 // absolute and without a trailing slash, or none.
-#include "platform/posix/XdgDesktopFolders.h"
+#include "formats/UserDirs.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "formats/ByteSource.h"
+#include "platform/FileByteSource.h"
 
 #include "support/TempDir.h"
 

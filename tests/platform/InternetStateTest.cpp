@@ -81,10 +81,9 @@ TEST(InternetState, ConnectedOnlyThroughAnInterfaceThatIsUpWithAnAddress)
 
 TEST(InternetState, SystemTestAnswersWithoutError)
 {
-    QString error = QStringLiteral("unset");
-    menu::platform::InterfaceInternetState state;
-    state.connected(error);
-    EXPECT_EQ(error, QString());
+    const menu::platform::InterfaceInternetState state;
+    const menu::Result<bool> connected = state.connected();
+    EXPECT_TRUE(connected.ok()) << connected.failure().code.message();
 }
 
 } // namespace

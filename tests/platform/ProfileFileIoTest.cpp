@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using menu::core::profileRead;
-using menu::core::profileWrite;
 using menu::test::TempDir;
 
 namespace {
@@ -27,6 +25,20 @@ mode_t modeOf(const QString &path)
 QStringList entries(const TempDir &dir)
 {
     return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// The store as the launcher uses it: every read asks the file as it is now.
+menu::platform::ProfileFiles store;
+
+std::optional<QString> profileRead(const QString &path, const QString &section, const QString &key)
+{
+    return store.read(path, section, key);
+}
+
+menu::Status profileWrite(const QString &path, const QString &section, const QString &key,
+                          const QString &value)
+{
+    return store.write(path, section, key, value);
 }
 
 TEST(ProfileFileIo, MissingFileReadsNothingAndFirstWriteCreatesIt)
@@ -86,9 +98,9 @@ TEST(ProfileFileIo, DirectoryInPlaceOfTheFile)
     ASSERT_TRUE(QDir().mkpath(path));
     dir.write(QStringLiteral("menu.ini/keep"), "kept");
     EXPECT_FALSE(profileRead(path, A, K));
-    QString error;
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("1"), &error));
-    EXPECT_EQ(error, qt_error_string(EISDIR));
+    const menu::Status written = profileWrite(path, A, K, QStringLiteral("1"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::is_a_directory));
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("kept"));
     EXPECT_EQ(entries(dir), QStringList{QStringLiteral("menu.ini")});
 }
@@ -99,22 +111,23 @@ TEST(ProfileFileIo, PathBelowARegularFile)
     const QString file = dir.write(QStringLiteral("plain"), "data");
     const QString path = file + QStringLiteral("/menu.ini");
     EXPECT_FALSE(profileRead(path, A, K));
-    QString error;
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("1"), &error));
-    EXPECT_EQ(error, qt_error_string(ENOTDIR));
+    const menu::Status written = profileWrite(path, A, K, QStringLiteral("1"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::not_a_directory));
     EXPECT_EQ(dir.read(QStringLiteral("plain")), QByteArray("data"));
 }
 
 TEST(ProfileFileIo, MissingDirectoryAndOverlongName)
 {
     TempDir dir;
-    QString error;
-    EXPECT_FALSE(
-        profileWrite(dir.file(QStringLiteral("no/menu.ini")), A, K, QStringLiteral("1"), &error));
-    EXPECT_EQ(error, qt_error_string(ENOENT));
+    const menu::Status noDir =
+        profileWrite(dir.file(QStringLiteral("no/menu.ini")), A, K, QStringLiteral("1"));
+    ASSERT_FALSE(noDir.ok());
+    EXPECT_TRUE(noDir.failure().is(std::errc::no_such_file_or_directory));
     const QString overlong = dir.file(QString(300, QLatin1Char('n')));
-    EXPECT_FALSE(profileWrite(overlong, A, K, QStringLiteral("1"), &error));
-    EXPECT_EQ(error, qt_error_string(ENAMETOOLONG));
+    const menu::Status tooLong = profileWrite(overlong, A, K, QStringLiteral("1"));
+    ASSERT_FALSE(tooLong.ok());
+    EXPECT_TRUE(tooLong.failure().is(std::errc::filename_too_long));
     EXPECT_TRUE(entries(dir).isEmpty());
 }
 
@@ -129,9 +142,9 @@ TEST(ProfileFileIo, FifoAndOversizedFileAreNotProfileFiles)
     const QString big = dir.write(QStringLiteral("big.ini"), "[A]\nk=1\n");
     ASSERT_TRUE(QFile::resize(big, menu::formats::kProfileFileMax + 1)); // sparse
     EXPECT_FALSE(profileRead(big, A, K));
-    QString error;
-    EXPECT_FALSE(profileWrite(big, A, K, QStringLiteral("2"), &error));
-    EXPECT_EQ(error, qt_error_string(EFBIG));
+    const menu::Status written = profileWrite(big, A, K, QStringLiteral("2"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::file_too_large));
     EXPECT_EQ(QFileInfo(big).size(), menu::formats::kProfileFileMax + 1);
 }
 
@@ -139,10 +152,12 @@ TEST(ProfileFileIo, RefusedValueLeavesFileAlone)
 {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("m.ini"), "[A]\nk=\x9A\n");
-    QString error;
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("line\nbreak"), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("ж"), &error));
+    for (const QString &value : {QStringLiteral("line\nbreak"), QStringLiteral("ж")}) {
+        const menu::Status written = profileWrite(path, A, K, value);
+        ASSERT_FALSE(written.ok()) << value.toStdString();
+        EXPECT_TRUE(written.failure().is(std::errc::invalid_argument));
+        EXPECT_FALSE(written.failure().detail.isEmpty()) << value.toStdString();
+    }
     EXPECT_EQ(dir.read(QStringLiteral("m.ini")), QByteArray("[A]\nk=\x9A\n"));
 }
 
@@ -152,9 +167,9 @@ TEST(ProfileFileIo, ReadOnlyFileIsNotReplaced)
     const QString path = dir.write(QStringLiteral("m.ini"), "[A]\nk=1\n");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     EXPECT_EQ(profileRead(path, A, K), QStringLiteral("1"));
-    QString error;
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("2"), &error));
-    EXPECT_EQ(error, qt_error_string(EACCES));
+    const menu::Status written = profileWrite(path, A, K, QStringLiteral("2"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::permission_denied));
     EXPECT_EQ(dir.read(QStringLiteral("m.ini")), QByteArray("[A]\nk=1\n"));
     EXPECT_EQ(modeOf(path), 0444u);
 }
@@ -167,9 +182,9 @@ TEST(ProfileFileIo, UnreadableFileIsNeverReplaced)
     const QString path = dir.write(QStringLiteral("m.ini"), "[A]\nk=1\nj=2\n");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);
     EXPECT_FALSE(profileRead(path, A, K));
-    QString error;
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("9"), &error));
-    EXPECT_EQ(error, qt_error_string(EACCES));
+    const menu::Status written = profileWrite(path, A, K, QStringLiteral("9"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::permission_denied));
     ::chmod(QFile::encodeName(path).constData(), 0600);
     EXPECT_EQ(dir.read(QStringLiteral("m.ini")), QByteArray("[A]\nk=1\nj=2\n"));
 }
@@ -182,24 +197,25 @@ TEST(ProfileFileIo, ReadOnlyDirectory)
     const QString path = dir.write(QStringLiteral("sub/m.ini"), "[A]\nk=1\n");
     const QByteArray sub = QFile::encodeName(dir.file(QStringLiteral("sub")));
     ASSERT_EQ(::chmod(sub.constData(), 0500), 0);
-    QString error;
-    EXPECT_FALSE(profileWrite(path, A, K, QStringLiteral("2"), &error));
-    EXPECT_EQ(error, qt_error_string(EACCES));
+    const menu::Status written = profileWrite(path, A, K, QStringLiteral("2"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::permission_denied));
     EXPECT_TRUE(profileWrite(path, A, K, QStringLiteral("1"))); // nothing to change
     ::chmod(sub.constData(), 0700);
     EXPECT_EQ(dir.read(QStringLiteral("sub/m.ini")), QByteArray("[A]\nk=1\n"));
 }
 
-TEST(ProfileFileIo, StoreReportsTheReason)
+// The reason names the file, so that the launcher can say which one it could not write.
+TEST(ProfileFileIo, FailureNamesTheFile)
 {
     TempDir dir;
-    menu::platform::ProfileFiles store;
     const QString path = dir.file(QStringLiteral("m.ini"));
-    ASSERT_TRUE(store.write(path, A, K, QStringLiteral("1")));
-    EXPECT_TRUE(store.lastError().isEmpty());
-    EXPECT_EQ(store.read(path, A, K), QStringLiteral("1"));
-    EXPECT_FALSE(store.write(dir.file(QStringLiteral("m.ini/x")), A, K, QStringLiteral("1")));
-    EXPECT_EQ(store.lastError(), qt_error_string(ENOTDIR));
+    ASSERT_TRUE(profileWrite(path, A, K, QStringLiteral("1")));
+    const QString below = dir.file(QStringLiteral("m.ini/x"));
+    const menu::Status written = profileWrite(below, A, K, QStringLiteral("1"));
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::not_a_directory));
+    EXPECT_EQ(written.failure().path, below);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // every read compares the file's identity, size and change times, and a file changed too
 // recently to tell is read again.
 #include "formats/ProfileText.h"
+#include "platform/Files.h"
 #include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
@@ -116,10 +117,10 @@ class ProfileStoreTest : public ::testing::Test {
     void rewriteInPlace(const QByteArray &bytes)
     {
         const QString path = dir.file(QStringLiteral("orvan-Tav.ini"));
-        const auto before = menu::core::fileStampOf(path);
+        const auto before = menu::platform::fileStamp(path);
         for (int attempt = 0; attempt < 2000; ++attempt) {
             write(bytes);
-            if (menu::core::fileStampOf(path) != before)
+            if (menu::platform::fileStamp(path) != before)
                 return;
             QThread::usleep(500);
         }

@@ -1,5 +1,7 @@
+#include "formats/ByteSource.h"
 #include "formats/IconFile.h"
-#include "platform/Executables.h"
+#include "platform/IconImage.h"
+#include "platform/ProgramFiles.h"
 #include "support/TempDir.h"
 #include "support/PeFixtures.h"
 
@@ -13,7 +15,7 @@ namespace {
 
 QImage largeIcon(const QString &path)
 {
-    return menu::platform::systemIconReader().largeIcon(path);
+    return menu::platform::FileIconReader().largeIcon(path);
 }
 
 void expectRoundIcon(const QImage &icon, QRgb colour)

@@ -1,4 +1,5 @@
 #include "formats/ShellLink.h"
+#include "platform/posix/XdgDesktopFolders.h"
 #include "support/LnkInfo.h"
 #include "support/TempDir.h"
 
@@ -11,10 +12,18 @@
 #include <ostream>
 
 using menu::formats::ShellLinkData;
+using menu::platform::Shortcut;
 using menu::test::readLnk;
 using menu::test::TempDir;
 
 namespace {
+
+// Writes the shortcut name.lnk into folder as the launcher writes it on a free desktop.
+menu::Status createShortcut(const QString &folder, const Shortcut &shortcut)
+{
+    return menu::platform::XdgDesktopFolders(QStringLiteral("/home/jana"), QString())
+        .createShortcut(folder, shortcut);
+}
 
 quint32 le32(const QByteArray &bytes, qsizetype at)
 {
@@ -51,8 +60,8 @@ TEST_P(ShellLinkReadBack, TargetWorkingDirAndIconSurvive)
                                      QByteArray("#!/bin/sh\n"));
     const QString link = tmp.file(QStringLiteral("ORVAN.lnk"));
 
-    const auto result = menu::core::ShortcutCreate(dir, target, link);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const menu::Status result = createShortcut(tmp.path(), {QStringLiteral("ORVAN"), target, dir});
+    ASSERT_TRUE(result.ok()) << result.failure().code.message();
 
     const auto read = readLnk(link);
     ASSERT_TRUE(read.ran) << "lnkinfo could not read the link";
@@ -62,7 +71,6 @@ TEST_P(ShellLinkReadBack, TargetWorkingDirAndIconSurvive)
     EXPECT_EQ(read.value(QStringLiteral("Icon index")), QStringLiteral("0"));
     EXPECT_FALSE(read.info.contains(QStringLiteral("Description")));
     EXPECT_FALSE(read.info.contains(QStringLiteral("Command line arguments")));
-    EXPECT_EQ(tmp.read(QStringLiteral("ORVAN.lnk")), result.bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,7 +89,7 @@ TEST(ShellLink, HeaderAndLinkInfoAreTheFormatsOwn)
     data.iconLocation = data.target;
     const auto result = menu::formats::shellLinkEncode(data);
     ASSERT_TRUE(result.ok());
-    const QByteArray &b = result.bytes;
+    const QByteArray &b = *result;
 
     EXPECT_EQ(le32(b, 0), 0x4Cu);
     EXPECT_EQ(b.mid(4, 16), QByteArray::fromHex("0114020000000000c000000000000046"));
@@ -104,34 +112,47 @@ TEST(ShellLink, HeaderAndLinkInfoAreTheFormatsOwn)
 
 TEST(ShellLink, RefusesWhatItCannotRepresent)
 {
+    const auto refused = [](const ShellLinkData &data) {
+        const auto result = menu::formats::shellLinkEncode(data);
+        return !result.ok() && result.failure().is(std::errc::invalid_argument);
+    };
     ShellLinkData data;
-    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok()); // no target
+    EXPECT_TRUE(refused(data)); // no target
     data.target = QStringLiteral("/x/menu");
     data.workingDir = QString(70000, QLatin1Char('a'));
-    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok());
+    EXPECT_TRUE(refused(data));
     data.workingDir = QStringLiteral("/x/") + QChar(u'\0') + QStringLiteral("y/");
-    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok());
+    EXPECT_TRUE(refused(data));
     data.workingDir.clear();
     data.target += QChar(u'\0');
-    EXPECT_FALSE(menu::formats::shellLinkEncode(data).ok());
+    EXPECT_TRUE(refused(data));
+
+    // Nothing is written for a link that cannot be made.
+    TempDir tmp;
+    const menu::Status written =
+        createShortcut(tmp.path(), {QStringLiteral("ORVAN"), data.target, QString()});
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.failure().is(std::errc::invalid_argument));
+    EXPECT_TRUE(entriesOf(tmp.path()).isEmpty());
 }
 
-TEST(ShellLink, WorkingDirIsCutAfterTheLastSeparator)
+// The working directory is kept exactly as given, in either system's way of writing it.
+TEST(ShellLink, WorkingDirIsWrittenAsGiven)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"/d/ORVAN/MENU/menu", "/d/ORVAN/MENU/"},
         {"/d/ORVAN/MENU/", "/d/ORVAN/MENU/"},
         {"C:\\ORVAN\\MENU\\", "C:\\ORVAN\\MENU\\"},
-        {"menu", nullptr},
+        {"", nullptr},
     };
     TempDir tmp;
     int n = 0;
     for (const auto &[given, kept] : cases) {
-        const QString link = tmp.file(QStringLiteral("%1.lnk").arg(++n));
-        ASSERT_TRUE(menu::core::ShortcutCreate(QString::fromUtf8(given),
-                                               QStringLiteral("/d/ORVAN/MENU/menu"), link)
+        const QString name = QString::number(++n);
+        ASSERT_TRUE(createShortcut(tmp.path(), {name, QStringLiteral("/d/ORVAN/MENU/menu"),
+                                                QString::fromUtf8(given)})
                         .ok());
-        const auto read = readLnk(link);
+        const auto read = readLnk(tmp.file(name + QStringLiteral(".lnk")));
+        ASSERT_TRUE(read.ran) << given;
         if (kept) {
             EXPECT_EQ(read.value(QStringLiteral("Working directory")), QString::fromUtf8(kept));
         } else {
@@ -147,12 +168,14 @@ TEST(ShellLink, NeverReplacesAnExistingFile)
     QFile::link(tmp.file(QStringLiteral("missing")), tmp.file(QStringLiteral("dangling.lnk")));
     QDir().mkdir(tmp.file(QStringLiteral("dir.lnk")));
 
-    for (const QString &name : {QStringLiteral("ORVAN.lnk"), QStringLiteral("dangling.lnk"),
-                                QStringLiteral("dir.lnk")}) {
-        const auto result = menu::core::ShortcutCreate(
-            QStringLiteral("/d/ORVAN/MENU/"), QStringLiteral("/d/ORVAN/MENU/menu"), tmp.file(name));
-        EXPECT_FALSE(result.ok()) << name.toStdString();
-        EXPECT_TRUE(result.error.contains(QStringLiteral("exists"))) << result.error.toStdString();
+    for (const QString &name :
+         {QStringLiteral("ORVAN"), QStringLiteral("dangling"), QStringLiteral("dir")}) {
+        const menu::Status result =
+            createShortcut(tmp.path(), {name, QStringLiteral("/d/ORVAN/MENU/menu"),
+                                        QStringLiteral("/d/ORVAN/MENU/")});
+        ASSERT_FALSE(result.ok()) << name.toStdString();
+        EXPECT_TRUE(result.failure().is(std::errc::file_exists)) << result.failure().code.message();
+        EXPECT_EQ(result.failure().path, tmp.file(name + QStringLiteral(".lnk")));
     }
     EXPECT_EQ(tmp.read(QStringLiteral("ORVAN.lnk")), QByteArray("someone else's"));
     EXPECT_FALSE(QFileInfo::exists(tmp.file(QStringLiteral("missing"))));
@@ -164,10 +187,10 @@ TEST(ShellLink, FailedWriteLeavesNothing)
     TempDir tmp;
     // A folder that is a file cannot hold a link, whoever runs the test.
     const QString notADir = tmp.write(QStringLiteral("desk"), "x");
-    const auto result = menu::core::ShortcutCreate(QStringLiteral("/d/"), QStringLiteral("/d/m"),
-                                                   notADir + QStringLiteral("/ORVAN.lnk"));
-    EXPECT_FALSE(result.ok());
-    EXPECT_FALSE(result.error.isEmpty());
+    const menu::Status result = createShortcut(
+        notADir, {QStringLiteral("ORVAN"), QStringLiteral("/d/m"), QStringLiteral("/d/")});
+    ASSERT_FALSE(result.ok());
+    EXPECT_TRUE(result.failure().is(std::errc::not_a_directory)) << result.failure().code.message();
     EXPECT_EQ(entriesOf(tmp.path()), QStringList{QStringLiteral("desk")});
 }
 
@@ -175,8 +198,9 @@ TEST(ShellLink, LinkIsReadableByEveryone)
 {
     TempDir tmp;
     const QString link = tmp.file(QStringLiteral("ORVAN.lnk"));
-    ASSERT_TRUE(
-        menu::core::ShortcutCreate(QStringLiteral("/d/"), QStringLiteral("/d/m"), link).ok());
+    ASSERT_TRUE(createShortcut(tmp.path(),
+                               {QStringLiteral("ORVAN"), QStringLiteral("/d/m"), QStringLiteral("/d/")})
+                    .ok());
     EXPECT_TRUE(QFile::permissions(link).testFlag(QFile::ReadOther));
 }
 
@@ -199,11 +223,16 @@ TEST(DoctorShortcut, WritesOnceAndReportsTheReasonAfterwards)
     EXPECT_EQ(read.value(QStringLiteral("Working directory")),
               QStringLiteral("/srv/Účtovníctvo/ORVAN/MENU/"));
 
+    // The second run names the link it refused to replace and leaves it as it was.
+    const QByteArray written = tmp.read(QStringLiteral("Plocha/ORVAN.lnk"));
     QProcess again;
     again.start(QStringLiteral(MENU_DOCTOR_PATH), args);
     ASSERT_TRUE(again.waitForFinished(10000));
     EXPECT_EQ(again.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(again.readAllStandardError()).contains(QStringLiteral("exists")));
+    const QString refused = QString::fromUtf8(again.readAllStandardError());
+    EXPECT_TRUE(refused.startsWith(link + QStringLiteral(": "))) << refused.toStdString();
+    EXPECT_GT(refused.size(), link.size() + 3) << "no reason given";
+    EXPECT_EQ(tmp.read(QStringLiteral("Plocha/ORVAN.lnk")), written);
 
     // A link meant for a Windows machine keeps the paths as written there.
     const QString windowsLink = tmp.file(QStringLiteral("Plocha/windows.lnk"));

@@ -1,3 +1,4 @@
+#include "formats/UserDirs.h"
 #include "platform/posix/XdgDesktopFolders.h"
 #include "support/TempDir.h"
 
@@ -5,6 +6,7 @@
 
 #include <ostream>
 
+using menu::platform::DesktopKind;
 using menu::platform::XdgDesktopFolders;
 using menu::formats::xdgDesktopDir;
 using menu::test::TempDir;
@@ -61,28 +63,27 @@ TEST(XdgDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
     TempDir tmp;
     const QString home = tmp.file(QStringLiteral("jana"));
     const XdgDesktopFolders plain(home, QString());
-    EXPECT_EQ(plain.DesktopFolderGet(QStringLiteral("A")), home + QStringLiteral("/Desktop"));
+    EXPECT_EQ(plain.folder(DesktopKind::CurrentUser), home + QStringLiteral("/Desktop"));
 
     tmp.write(QStringLiteral("jana/.config/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/Plocha\"\n");
-    EXPECT_EQ(plain.DesktopFolderGet(QStringLiteral("A")), home + QStringLiteral("/Plocha"));
+    EXPECT_EQ(plain.folder(DesktopKind::CurrentUser), home + QStringLiteral("/Plocha"));
 
     // $XDG_CONFIG_HOME wins over ~/.config; a relative one is ignored.
     tmp.write(QStringLiteral("conf/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"/plochy/jana\"\n");
     EXPECT_EQ(XdgDesktopFolders(home, tmp.file(QStringLiteral("conf")))
-                  .DesktopFolderGet(QStringLiteral("A")),
+                  .folder(DesktopKind::CurrentUser),
               QStringLiteral("/plochy/jana"));
-    EXPECT_EQ(XdgDesktopFolders(home, QStringLiteral("conf")).DesktopFolderGet(QStringLiteral("A")),
+    EXPECT_EQ(XdgDesktopFolders(home, QStringLiteral("conf")).folder(DesktopKind::CurrentUser),
               home + QStringLiteral("/Plocha"));
 }
 
 TEST(XdgDesktopFolders, NoSharedDesktopAndNoHomeMeansNoFolder)
 {
-    const XdgDesktopFolders folders(QStringLiteral("/home/jana"), QString());
-    for (const char *kind : {"C", "", "a", "X"})
-        EXPECT_TRUE(folders.DesktopFolderGet(QString::fromLatin1(kind)).isEmpty()) << kind;
-    const QString user = QStringLiteral("A");
-    EXPECT_TRUE(XdgDesktopFolders(QString(), QString()).DesktopFolderGet(user).isEmpty());
-    EXPECT_EQ(XdgDesktopFolders(QStringLiteral("/"), QString()).DesktopFolderGet(user),
+    EXPECT_TRUE(XdgDesktopFolders(QStringLiteral("/home/jana"), QString())
+                    .folder(DesktopKind::AllUsers)
+                    .isEmpty());
+    EXPECT_TRUE(XdgDesktopFolders(QString(), QString()).folder(DesktopKind::CurrentUser).isEmpty());
+    EXPECT_EQ(XdgDesktopFolders(QStringLiteral("/"), QString()).folder(DesktopKind::CurrentUser),
               QStringLiteral("/Desktop"));
 }
 
