@@ -103,6 +103,130 @@ std::vector<PatternPiece> parsePattern(const QString &pattern,
     }
     return pieces;
 }
+
+// How many digit places a pattern has, and how many of them are always written.
+struct PatternPlaces {
+    qsizetype integer = 0;
+    qsizetype minInteger = 0;
+    qsizetype decimals = 0;
+    qsizetype minDecimals = 0;
+};
+
+PatternPlaces countPlaces(const std::vector<PatternPiece> &pieces)
+{
+    PatternPlaces places;
+    for (const PatternPiece &piece : pieces) {
+        if (piece.kind == PatternPiece::IntegerPlace) {
+            ++places.integer;
+            if (piece.zero || places.minInteger > 0)
+                ++places.minInteger; // from the first 0 on, every place is written
+        } else if (piece.kind == PatternPiece::FractionPlace) {
+            ++places.decimals;
+            if (piece.zero)
+                places.minDecimals = places.decimals;
+        }
+    }
+    return places;
+}
+
+// Rounded digits made to fit the places that are always written: leading zeros added, trailing
+// zeros of optional decimal places dropped.
+void fitDigits(DecimalDigits &digits, const PatternPlaces &places)
+{
+    QString &integer = digits.integer;
+    QString &fraction = digits.fraction;
+    if (integer.size() < places.minInteger)
+        integer.prepend(QString(places.minInteger - integer.size(), QLatin1Char('0')));
+    while (fraction.size() > places.minDecimals && fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    if (integer.isEmpty() && fraction.isEmpty())
+        integer = QStringLiteral("0"); // nothing at all would hide the value
+}
+
+// Writes fitted digits into the pieces of a pattern, one piece after the other.
+class PatternWriter {
+public:
+    PatternWriter(const DecimalDigits &digits, const PatternPlaces &places, bool negative,
+                  QChar decimalSeparator)
+        : digits_(digits), places_(places), signWritten_(!negative),
+          integerWritten_(places.integer > 0), decimalSeparator_(decimalSeparator)
+    {
+    }
+
+    void write(const PatternPiece &piece)
+    {
+        switch (piece.kind) {
+        case PatternPiece::Literal:
+            result_ += piece.text;
+            break;
+        case PatternPiece::IntegerPlace:
+            writeIntegerPlace();
+            break;
+        case PatternPiece::Point:
+            writePoint();
+            break;
+        case PatternPiece::FractionPlace:
+            if (fractionIndex_ < digits_.fraction.size())
+                writeDigits(digits_.fraction.mid(fractionIndex_, 1));
+            ++fractionIndex_;
+            break;
+        }
+    }
+
+    QString result() const { return result_; }
+
+private:
+    void writeIntegerPlace()
+    {
+        // Place j of k shows digit j - k of the integer counted from its end; the first place
+        // also takes every digit the pattern has no place for.
+        const QString &integer = digits_.integer;
+        const qsizetype digit = integer.size() - places_.integer + integerIndex_;
+        if (integerIndex_ == 0 && digit > 0)
+            writeDigits(integer.left(digit + 1));
+        else if (digit >= 0)
+            writeDigits(integer.mid(digit, 1));
+        ++integerIndex_;
+    }
+
+    void writePoint()
+    {
+        if (!integerWritten_) {
+            writeDigits(digits_.integer);
+            integerWritten_ = true;
+        }
+        if (digits_.fraction.isEmpty())
+            return;
+        writeSign(); // "-,5" of the pattern ".0"
+        result_ += decimalSeparator_;
+    }
+
+    void writeDigits(const QString &text)
+    {
+        if (text.isEmpty())
+            return;
+        writeSign();
+        result_ += text;
+    }
+
+    // The minus sign goes before whatever is written first of the number.
+    void writeSign()
+    {
+        if (signWritten_)
+            return;
+        result_ += QLatin1Char('-');
+        signWritten_ = true;
+    }
+
+    const DecimalDigits &digits_;
+    const PatternPlaces &places_;
+    bool signWritten_;
+    bool integerWritten_;
+    QChar decimalSeparator_;
+    qsizetype integerIndex_ = 0;
+    qsizetype fractionIndex_ = 0;
+    QString result_;
+};
 } // namespace
 
 QString NumberChars(const QString &s, const platform::RegionalFormats &formats)
@@ -211,87 +335,18 @@ QString formatNumber(double value, const QString &pattern, QChar decimalSeparato
     if (!std::isfinite(value))
         return formatGeneral(value, decimalSeparator);
     const std::vector<PatternPiece> pieces = parsePattern(pattern, currencySymbol);
-    qsizetype integerPlaces = 0;
-    qsizetype minInteger = 0;
-    qsizetype decimals = 0;
-    qsizetype minDecimals = 0;
-    for (const PatternPiece &piece : pieces) {
-        if (piece.kind == PatternPiece::IntegerPlace) {
-            ++integerPlaces;
-            if (piece.zero || minInteger > 0)
-                ++minInteger; // from the first 0 on, every place is written
-        } else if (piece.kind == PatternPiece::FractionPlace) {
-            ++decimals;
-            if (piece.zero)
-                minDecimals = decimals;
-        }
-    }
-    if (integerPlaces == 0 && decimals == 0)
+    const PatternPlaces places = countPlaces(pieces);
+    if (places.integer == 0 && places.decimals == 0)
         return formatGeneral(value, decimalSeparator);
 
     DecimalDigits digits = exactDigits(std::fabs(value));
-    roundDigits(digits, decimals);
+    roundDigits(digits, places.decimals);
     const bool negative = value < 0 && !(allZero(digits.integer) && allZero(digits.fraction));
-    QString integer = digits.integer;
-    if (integer.size() < minInteger)
-        integer.prepend(QString(minInteger - integer.size(), QLatin1Char('0')));
-    QString fraction = digits.fraction;
-    while (fraction.size() > minDecimals && fraction.endsWith(QLatin1Char('0')))
-        fraction.chop(1);
-    if (integer.isEmpty() && fraction.isEmpty())
-        integer = QStringLiteral("0"); // nothing at all would hide the value
-
-    QString result;
-    bool signWritten = !negative;
-    auto writeDigits = [&](const QString &text) {
-        if (text.isEmpty())
-            return;
-        if (!signWritten) {
-            result += QLatin1Char('-');
-            signWritten = true;
-        }
-        result += text;
-    };
-    qsizetype integerIndex = 0;
-    qsizetype fractionIndex = 0;
-    bool integerWritten = integerPlaces > 0;
-    for (const PatternPiece &piece : pieces) {
-        switch (piece.kind) {
-        case PatternPiece::Literal:
-            result += piece.text;
-            break;
-        case PatternPiece::IntegerPlace: {
-            // Place j of k shows digit j - k of the integer counted from its end; the first
-            // place also takes every digit the pattern has no place for.
-            const qsizetype digit = integer.size() - integerPlaces + integerIndex;
-            if (integerIndex == 0 && digit > 0)
-                writeDigits(integer.left(digit + 1));
-            else if (digit >= 0)
-                writeDigits(integer.mid(digit, 1));
-            ++integerIndex;
-            break;
-        }
-        case PatternPiece::Point:
-            if (!integerWritten) {
-                writeDigits(integer);
-                integerWritten = true;
-            }
-            if (!fraction.isEmpty()) {
-                if (!signWritten) { // "-,5" of the pattern ".0"
-                    result += QLatin1Char('-');
-                    signWritten = true;
-                }
-                result += decimalSeparator;
-            }
-            break;
-        case PatternPiece::FractionPlace:
-            if (fractionIndex < fraction.size())
-                writeDigits(fraction.mid(fractionIndex, 1));
-            ++fractionIndex;
-            break;
-        }
-    }
-    return result;
+    fitDigits(digits, places);
+    PatternWriter writer(digits, places, negative, decimalSeparator);
+    for (const PatternPiece &piece : pieces)
+        writer.write(piece);
+    return writer.result();
 }
 
 QString defaultEditMask(TEditType type)
