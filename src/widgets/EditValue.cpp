@@ -229,10 +229,10 @@ private:
 };
 } // namespace
 
-QString NumberChars(const QString &s, const platform::RegionalFormats &formats)
+QString numberCharacters(const QString &text, const platform::RegionalFormats &formats)
 {
     QString result;
-    for (const QChar c : s) {
+    for (const QChar c : text) {
         if (c.unicode() >= 256)
             continue;
         if (isAsciiDigit(c) || c == QLatin1Char('+') || c == QLatin1Char('-') ||
@@ -302,7 +302,7 @@ QString formatGeneral(double value, QChar decimalSeparator)
     if (value == 0)
         return QStringLiteral("0");
     // 15 significant digits as d.dddddddddddddde±x, then placed without an exponent: an
-    // exponent would not survive NumberChars when the text is read back.
+    // exponent would not survive numberCharacters when the text is read back.
     const QString scientific = QString::number(std::fabs(value), 'e', 14);
     const qsizetype e = scientific.indexOf(QLatin1Char('e'));
     QString digits = scientific.left(e);
@@ -349,67 +349,76 @@ QString formatNumber(double value, const QString &pattern, QChar decimalSeparato
     return writer.result();
 }
 
-QString defaultEditMask(TEditType type)
+QString defaultEditMask(ValueType type)
 {
     switch (type) {
-    case ttInteger:
+    case ValueType::Integer:
         return QStringLiteral("0");
-    case ttFloat:
+    case ValueType::Decimal:
         return QStringLiteral("0.00");
-    case ttCurrency:
+    case ValueType::Currency:
         return QStringLiteral("0.00 %s");
-    case ttString:
-    case ttDate:
+    case ValueType::Text:
+    case ValueType::Date:
         break;
     }
     return {};
 }
 
-QString conversionErrorText(TEditType type, const platform::RegionalFormats &formats)
+QString conversionErrorText(ValueType type, const platform::RegionalFormats &formats)
 {
     switch (type) {
-    case ttInteger:
+    case ValueType::Integer:
         return QStringLiteral("Doplňte celé číslo!");
-    case ttFloat:
+    case ValueType::Decimal:
         return QStringLiteral("Doplňte desatinné číslo!");
-    case ttCurrency:
+    case ValueType::Currency:
         return QStringLiteral("Doplňte sumu v %1!").arg(formats.currencySymbol);
-    case ttDate:
+    case ValueType::Date:
         return QStringLiteral("Doplňte dátum v tvare \"%1\"!").arg(formats.shortDateFormat);
-    case ttString:
+    case ValueType::Text:
         break;
     }
     return {};
 }
 
-EditText normaliseEditText(const QString &text, TEditType type, const QString &mask,
+namespace {
+// The normalised text, or nothing when text is not of type.
+std::optional<QString> normalisedText(const QString &text, ValueType type, const QString &mask,
+                                      const platform::RegionalFormats &formats, QDate today)
+{
+    switch (type) {
+    case ValueType::Text:
+        return text;
+    case ValueType::Integer: {
+        const std::optional<qint32> value = readInteger(numberCharacters(text, formats));
+        if (!value)
+            return std::nullopt;
+        return mask.isEmpty() ? QString::number(*value)
+                              : formatNumber(*value, mask, formats.decimalSeparator);
+    }
+    case ValueType::Decimal:
+    case ValueType::Currency: {
+        const std::optional<double> value =
+            readDecimal(numberCharacters(text, formats), formats.decimalSeparator);
+        if (!value)
+            return std::nullopt;
+        const std::optional<QString> symbol = type == ValueType::Currency
+                                                  ? std::optional<QString>(formats.currencySymbol)
+                                                  : std::nullopt;
+        return formatNumber(*value, mask, formats.decimalSeparator, symbol);
+    }
+    case ValueType::Date:
+        return completeDate(text, formats, today);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+EditText normaliseEditText(const QString &text, ValueType type, const QString &mask,
                            const platform::RegionalFormats &formats, QDate today)
 {
-    std::optional<QString> normalised;
-    switch (type) {
-    case ttString:
-        normalised = text;
-        break;
-    case ttInteger:
-        if (const std::optional<qint32> value = readInteger(NumberChars(text, formats)))
-            normalised = mask.isEmpty()
-                             ? QString::number(*value)
-                             : formatNumber(*value, mask, formats.decimalSeparator);
-        break;
-    case ttFloat:
-    case ttCurrency:
-        if (const std::optional<double> value =
-                readDecimal(NumberChars(text, formats), formats.decimalSeparator)) {
-            const std::optional<QString> symbol =
-                type == ttCurrency ? std::optional<QString>(formats.currencySymbol) : std::nullopt;
-            normalised = formatNumber(*value, mask, formats.decimalSeparator, symbol);
-        }
-        break;
-    case ttDate:
-        normalised = DateComplete(text, formats, today);
-        break;
-    }
-    if (normalised)
+    if (const std::optional<QString> normalised = normalisedText(text, type, mask, formats, today))
         return EditText{*normalised, true, QString()};
     return EditText{text, false, conversionErrorText(type, formats)};
 }
