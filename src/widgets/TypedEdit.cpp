@@ -11,12 +11,20 @@
 namespace menu::widgets {
 
 namespace {
+// What a control uses before the application has set the user's settings: the office's Slovak
+// formats and today's local date. The system's own settings are the application's to choose.
+class SlovakRegionalSettings final : public platform::RegionalSettings {
+public:
+    platform::RegionalFormats formats() const override { return platform::slovakFormats(); }
+    QDate today() const override { return QDate::currentDate(); }
+};
+
 platform::RegionalSettings *defaultRegional = nullptr;
 MessageBoxes *defaultBoxes = nullptr;
 
 platform::RegionalSettings &fallbackRegional()
 {
-    static platform::SystemRegionalSettings settings;
+    static SlovakRegionalSettings settings;
     return settings;
 }
 

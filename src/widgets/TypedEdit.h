@@ -62,8 +62,9 @@ public:
     ~TypedEdit() override;
 
     // Services used by every control that has none of its own. Not owned; they must outlive the
-    // controls. Without regional settings the system's are used; without message boxes a plain
-    // error box titled "Chyba" with an "OK" button is shown.
+    // controls. Without regional settings the Slovak formats and today's local date are used
+    // (the application sets the user's own); without message boxes a plain error box titled
+    // "Chyba" with an "OK" button is shown.
     static void setDefaultRegionalSettings(platform::RegionalSettings *settings);
     static void setDefaultMessageBoxes(MessageBoxes *boxes);
     void setRegionalSettings(platform::RegionalSettings *settings) { regional_ = settings; }

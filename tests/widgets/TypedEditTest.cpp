@@ -170,6 +170,35 @@ TEST_F(TypedEditTest, WithoutABoxServiceAPlainErrorBoxIsShown)
     EXPECT_EQ(background(number), number->errorColor());
 }
 
+TEST_F(TypedEditTest, WithoutRegionalSettingsSlovakFormsAndTodayAreUsed)
+{
+    TypedEdit::setDefaultRegionalSettings(nullptr);
+    TypedEdit *edit = control(0);
+    edit->setValueType(ValueType::Date);
+    const int yearBefore = QDate::currentDate().year();
+    edit->setText(QStringLiteral("5/4"));
+    const int yearAfter = QDate::currentDate().year();
+    EXPECT_TRUE(edit->text() == QStringLiteral("5.4.%1").arg(yearBefore) ||
+                edit->text() == QStringLiteral("5.4.%1").arg(yearAfter))
+        << edit->text().toStdString();
+
+    edit->setValueType(ValueType::Currency);
+    edit->setEditMask(defaultEditMask(ValueType::Currency));
+    edit->setText(QStringLiteral("1 234,5"));
+    EXPECT_EQ(edit->text(), QStringLiteral("1234,50 €"));
+    EXPECT_EQ(numberCharacters(QStringLiteral("a1,5.x")), QStringLiteral("1,5."));
+
+    // A control's own settings win over the defaults.
+    menu::platform::RegionalFormats iso = menu::platform::slovakFormats();
+    iso.dateSeparator = QLatin1Char('-');
+    iso.shortDateFormat = QStringLiteral("yyyy-MM-dd");
+    menu::platform::FixedRegionalSettings own(iso, QDate(2024, 3, 15));
+    edit->setRegionalSettings(&own);
+    edit->setValueType(ValueType::Date);
+    edit->setText(QStringLiteral("2023/4/5"));
+    EXPECT_EQ(edit->text(), QStringLiteral("2023-04-05"));
+}
+
 TEST_F(TypedEditTest, DateIsCompletedOnLeaving)
 {
     TypedEdit *date = control(0);
