@@ -29,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto sk = menu::platform::slovakFormats();
     const QDate today(2024, 3, 15);
 
-    if (const auto date = DateComplete(text, sk, today))
-        check(DateComplete(*date, sk, today) == date);
+    if (const auto date = completeDate(text, sk, today))
+        check(completeDate(*date, sk, today) == date);
     (void)readTime(text, sk);
-    (void)DatePartGet(2, text, sk.dateSeparator);
+    (void)datePart(text, 2, sk.dateSeparator);
 
-    for (const TEditType type : {ttInteger, ttFloat, ttCurrency}) {
+    for (const ValueType type : {ValueType::Integer, ValueType::Decimal, ValueType::Currency}) {
         const EditText usual = normaliseEditText(text, type, defaultEditMask(type), sk, today);
         if (usual.valid) {
             const EditText again = normaliseEditText(usual.text, type, defaultEditMask(type), sk,
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (void)normaliseEditText(text, type, pattern, sk, today);
     }
 
-    if (const auto value = readDecimal(NumberChars(text, sk), sk.decimalSeparator)) {
+    if (const auto value = readDecimal(numberCharacters(text, sk), sk.decimalSeparator)) {
         const QString general = formatGeneral(*value, sk.decimalSeparator);
         const auto back = readDecimal(general, sk.decimalSeparator);
         check(back.has_value());

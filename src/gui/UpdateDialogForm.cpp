@@ -52,9 +52,9 @@ widgets::TypedEdit *readOnlyField(QWidget *parent, const char *name, const QRect
     field->setFont(bold);
     field->setFocusColor(kMoneyGreen);
     field->setErrorColor(Qt::red);
-    field->setEditStyle(widgets::esSimple);
-    field->setEditType(widgets::ttString);
-    field->setKeyLikeTab(widgets::kEnter | widgets::kDown | widgets::kUp);
+    field->setInnerButton(widgets::InnerButton::None);
+    field->setValueType(widgets::ValueType::Text);
+    field->setTabKeys(widgets::TabKey::Enter | widgets::TabKey::Down | widgets::TabKey::Up);
     field->setColor(parent->palette().color(QPalette::Button));
     return field;
 }

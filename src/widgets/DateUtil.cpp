@@ -84,61 +84,62 @@ bool hasDesignator(const QString &format)
 }
 } // namespace
 
-QString DateSepUnify(const QString &s, QChar sep)
+QString unifyDateSeparators(const QString &text, QChar separator)
 {
     static const QString separators = QStringLiteral(" ,-./:");
     QString result;
-    result.reserve(s.size());
-    for (const QChar c : s) {
+    result.reserve(text.size());
+    for (const QChar c : text) {
         if (isAsciiDigit(c))
             result += c;
         else if (separators.contains(c))
-            result += sep;
+            result += separator;
     }
     return result;
 }
 
-QString DateSepAppend(const QString &s, QChar c)
+QString appendSeparator(const QString &text, QChar separator)
 {
-    if (s.isEmpty() || s.endsWith(c))
-        return s;
-    return s + c;
+    if (text.isEmpty() || text.endsWith(separator))
+        return text;
+    return text + separator;
 }
 
-QString DatePartGet(int n, const QString &s, QChar ds)
+QString datePart(const QString &text, int n, QChar separator)
 {
-    if (s.isEmpty())
+    if (text.isEmpty())
         return {};
-    const qsizetype p1 = s.indexOf(ds);
-    const qsizetype last = s.lastIndexOf(ds);
-    const qsizetype p2 = last > p1 ? last : -1;
+    const qsizetype first = text.indexOf(separator);
+    const qsizetype lastIndex = text.lastIndexOf(separator);
+    const qsizetype last = lastIndex > first ? lastIndex : -1;
     switch (n) {
     case 1:
-        return p1 < 0 ? s : s.left(p1);
+        return first < 0 ? text : text.left(first);
     case 2:
-        if (p1 < 0)
+        if (first < 0)
             return {};
-        return p2 < 0 ? s.mid(p1 + 1) : s.mid(p1 + 1, p2 - p1 - 1);
+        return last < 0 ? text.mid(first + 1) : text.mid(first + 1, last - first - 1);
     case 3:
-        return p2 < 0 ? QString() : s.mid(p2 + 1);
+        return last < 0 ? QString() : text.mid(last + 1);
     default:
         return {};
     }
 }
 
-std::optional<QString> DateComplete(const QString &s, const platform::RegionalFormats &formats,
+std::optional<QString> completeDate(const QString &text, const platform::RegionalFormats &formats,
                                     QDate today)
 {
-    if (s.isEmpty())
+    if (text.isEmpty())
         return QString();
-    const QChar ds = formats.dateSeparator;
-    QString r = DateSepUnify(s, ds);
-    const QString t = formatDate(today, formats.shortDateFormat);
-    if (DatePartGet(2, r, ds).isEmpty())
-        r = DateSepAppend(r, ds) + DatePartGet(2, t, ds) + ds + DatePartGet(3, t, ds);
-    else if (DatePartGet(3, r, ds).isEmpty())
-        r = DateSepAppend(r, ds) + DatePartGet(3, t, ds);
-    const std::optional<QDate> date = readDate(r, formats, today);
+    const QChar separator = formats.dateSeparator;
+    QString typed = unifyDateSeparators(text, separator);
+    const QString now = formatDate(today, formats.shortDateFormat);
+    if (datePart(typed, 2, separator).isEmpty())
+        typed = appendSeparator(typed, separator) + datePart(now, 2, separator) + separator +
+                datePart(now, 3, separator);
+    else if (datePart(typed, 3, separator).isEmpty())
+        typed = appendSeparator(typed, separator) + datePart(now, 3, separator);
+    const std::optional<QDate> date = readDate(typed, formats, today);
     if (!date)
         return std::nullopt;
     return formatDate(*date, formats.shortDateFormat);

@@ -12,25 +12,25 @@
 
 namespace menu::widgets {
 
-// S with every blank, comma, hyphen, full stop, slash and colon replaced by sep; digits stay,
-// every other character is dropped.
-QString DateSepUnify(const QString &s, QChar sep);
+// text with every blank, comma, hyphen, full stop, slash and colon replaced by separator;
+// digits stay, every other character is dropped.
+QString unifyDateSeparators(const QString &text, QChar separator);
 
-// S followed by c, unless S already ends with c; an empty S stays empty.
-QString DateSepAppend(const QString &s, QChar c);
+// text followed by separator, unless it already ends with it; an empty text stays empty.
+QString appendSeparator(const QString &text, QChar separator);
 
-// Part n (1 day, 2 month, 3 year in a d.M.yyyy date) of S split at the date separator ds:
-// part 1 is the text before the first ds (all of S without one); part 2 lies between the first
-// and the last ds, or runs to the end when there is only one; part 3 follows the last ds after
-// the first. Missing parts and any other n are empty.
-QString DatePartGet(int n, const QString &s, QChar ds);
+// Part n (1 day, 2 month, 3 year in a d.M.yyyy date) of text split at separator: part 1 is the
+// text before the first separator (all of it without one); part 2 lies between the first and
+// the last separator, or runs to the end when there is only one; part 3 follows the last
+// separator after the first. Missing parts and any other n are empty.
+QString datePart(const QString &text, int n, QChar separator);
 
 // Completes a typed date: separators are unified, a missing month and year or a missing year
 // are taken from today, and the date is read and written back in the short date format
 // ("5" on 15.3.2024 gives "5.3.2024", "5/4" gives "5.4.2024"). An empty text stays empty.
 // Nothing when the completed text is not a date. The completion takes today's parts 2 and 3 by
 // position, so it assumes a short date format ordered day, month, year.
-std::optional<QString> DateComplete(const QString &s, const platform::RegionalFormats &formats,
+std::optional<QString> completeDate(const QString &text, const platform::RegionalFormats &formats,
                                     QDate today);
 
 // The date that text gives in the short date format: day, month and year in the order of the

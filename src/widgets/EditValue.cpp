@@ -103,12 +103,136 @@ std::vector<PatternPiece> parsePattern(const QString &pattern,
     }
     return pieces;
 }
+
+// How many digit places a pattern has, and how many of them are always written.
+struct PatternPlaces {
+    qsizetype integer = 0;
+    qsizetype minInteger = 0;
+    qsizetype decimals = 0;
+    qsizetype minDecimals = 0;
+};
+
+PatternPlaces countPlaces(const std::vector<PatternPiece> &pieces)
+{
+    PatternPlaces places;
+    for (const PatternPiece &piece : pieces) {
+        if (piece.kind == PatternPiece::IntegerPlace) {
+            ++places.integer;
+            if (piece.zero || places.minInteger > 0)
+                ++places.minInteger; // from the first 0 on, every place is written
+        } else if (piece.kind == PatternPiece::FractionPlace) {
+            ++places.decimals;
+            if (piece.zero)
+                places.minDecimals = places.decimals;
+        }
+    }
+    return places;
+}
+
+// Rounded digits made to fit the places that are always written: leading zeros added, trailing
+// zeros of optional decimal places dropped.
+void fitDigits(DecimalDigits &digits, const PatternPlaces &places)
+{
+    QString &integer = digits.integer;
+    QString &fraction = digits.fraction;
+    if (integer.size() < places.minInteger)
+        integer.prepend(QString(places.minInteger - integer.size(), QLatin1Char('0')));
+    while (fraction.size() > places.minDecimals && fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    if (integer.isEmpty() && fraction.isEmpty())
+        integer = QStringLiteral("0"); // nothing at all would hide the value
+}
+
+// Writes fitted digits into the pieces of a pattern, one piece after the other.
+class PatternWriter {
+public:
+    PatternWriter(const DecimalDigits &digits, const PatternPlaces &places, bool negative,
+                  QChar decimalSeparator)
+        : digits_(digits), places_(places), signWritten_(!negative),
+          integerWritten_(places.integer > 0), decimalSeparator_(decimalSeparator)
+    {
+    }
+
+    void write(const PatternPiece &piece)
+    {
+        switch (piece.kind) {
+        case PatternPiece::Literal:
+            result_ += piece.text;
+            break;
+        case PatternPiece::IntegerPlace:
+            writeIntegerPlace();
+            break;
+        case PatternPiece::Point:
+            writePoint();
+            break;
+        case PatternPiece::FractionPlace:
+            if (fractionIndex_ < digits_.fraction.size())
+                writeDigits(digits_.fraction.mid(fractionIndex_, 1));
+            ++fractionIndex_;
+            break;
+        }
+    }
+
+    QString result() const { return result_; }
+
+private:
+    void writeIntegerPlace()
+    {
+        // Place j of k shows digit j - k of the integer counted from its end; the first place
+        // also takes every digit the pattern has no place for.
+        const QString &integer = digits_.integer;
+        const qsizetype digit = integer.size() - places_.integer + integerIndex_;
+        if (integerIndex_ == 0 && digit > 0)
+            writeDigits(integer.left(digit + 1));
+        else if (digit >= 0)
+            writeDigits(integer.mid(digit, 1));
+        ++integerIndex_;
+    }
+
+    void writePoint()
+    {
+        if (!integerWritten_) {
+            writeDigits(digits_.integer);
+            integerWritten_ = true;
+        }
+        if (digits_.fraction.isEmpty())
+            return;
+        writeSign(); // "-,5" of the pattern ".0"
+        result_ += decimalSeparator_;
+    }
+
+    void writeDigits(const QString &text)
+    {
+        if (text.isEmpty())
+            return;
+        writeSign();
+        result_ += text;
+    }
+
+    // The minus sign goes before whatever is written first of the number.
+    void writeSign()
+    {
+        if (signWritten_)
+            return;
+        result_ += QLatin1Char('-');
+        signWritten_ = true;
+    }
+
+    const DecimalDigits &digits_;
+    const PatternPlaces &places_;
+    bool signWritten_;
+    bool integerWritten_;
+    QChar decimalSeparator_;
+    qsizetype integerIndex_ = 0;
+    qsizetype fractionIndex_ = 0;
+    QString result_;
+};
 } // namespace
 
-QString NumberChars(const QString &s, const platform::RegionalFormats &formats)
+QString numberCharacters(const QString &text, const platform::RegionalFormats &formats)
 {
     QString result;
-    for (const QChar c : s) {
+    for (const QChar c : text) {
         if (c.unicode() >= 256)
             continue;
         if (isAsciiDigit(c) || c == QLatin1Char('+') || c == QLatin1Char('-') ||
@@ -178,7 +302,7 @@ QString formatGeneral(double value, QChar decimalSeparator)
     if (value == 0)
         return QStringLiteral("0");
     // 15 significant digits as d.dddddddddddddde±x, then placed without an exponent: an
-    // exponent would not survive NumberChars when the text is read back.
+    // exponent would not survive numberCharacters when the text is read back.
     const QString scientific = QString::number(std::fabs(value), 'e', 14);
     const qsizetype e = scientific.indexOf(QLatin1Char('e'));
     QString digits = scientific.left(e);
@@ -211,150 +335,90 @@ QString formatNumber(double value, const QString &pattern, QChar decimalSeparato
     if (!std::isfinite(value))
         return formatGeneral(value, decimalSeparator);
     const std::vector<PatternPiece> pieces = parsePattern(pattern, currencySymbol);
-    qsizetype integerPlaces = 0;
-    qsizetype minInteger = 0;
-    qsizetype decimals = 0;
-    qsizetype minDecimals = 0;
-    for (const PatternPiece &piece : pieces) {
-        if (piece.kind == PatternPiece::IntegerPlace) {
-            ++integerPlaces;
-            if (piece.zero || minInteger > 0)
-                ++minInteger; // from the first 0 on, every place is written
-        } else if (piece.kind == PatternPiece::FractionPlace) {
-            ++decimals;
-            if (piece.zero)
-                minDecimals = decimals;
-        }
-    }
-    if (integerPlaces == 0 && decimals == 0)
+    const PatternPlaces places = countPlaces(pieces);
+    if (places.integer == 0 && places.decimals == 0)
         return formatGeneral(value, decimalSeparator);
 
     DecimalDigits digits = exactDigits(std::fabs(value));
-    roundDigits(digits, decimals);
+    roundDigits(digits, places.decimals);
     const bool negative = value < 0 && !(allZero(digits.integer) && allZero(digits.fraction));
-    QString integer = digits.integer;
-    if (integer.size() < minInteger)
-        integer.prepend(QString(minInteger - integer.size(), QLatin1Char('0')));
-    QString fraction = digits.fraction;
-    while (fraction.size() > minDecimals && fraction.endsWith(QLatin1Char('0')))
-        fraction.chop(1);
-    if (integer.isEmpty() && fraction.isEmpty())
-        integer = QStringLiteral("0"); // nothing at all would hide the value
-
-    QString result;
-    bool signWritten = !negative;
-    auto writeDigits = [&](const QString &text) {
-        if (text.isEmpty())
-            return;
-        if (!signWritten) {
-            result += QLatin1Char('-');
-            signWritten = true;
-        }
-        result += text;
-    };
-    qsizetype integerIndex = 0;
-    qsizetype fractionIndex = 0;
-    bool integerWritten = integerPlaces > 0;
-    for (const PatternPiece &piece : pieces) {
-        switch (piece.kind) {
-        case PatternPiece::Literal:
-            result += piece.text;
-            break;
-        case PatternPiece::IntegerPlace: {
-            // Place j of k shows digit j - k of the integer counted from its end; the first
-            // place also takes every digit the pattern has no place for.
-            const qsizetype digit = integer.size() - integerPlaces + integerIndex;
-            if (integerIndex == 0 && digit > 0)
-                writeDigits(integer.left(digit + 1));
-            else if (digit >= 0)
-                writeDigits(integer.mid(digit, 1));
-            ++integerIndex;
-            break;
-        }
-        case PatternPiece::Point:
-            if (!integerWritten) {
-                writeDigits(integer);
-                integerWritten = true;
-            }
-            if (!fraction.isEmpty()) {
-                if (!signWritten) { // "-,5" of the pattern ".0"
-                    result += QLatin1Char('-');
-                    signWritten = true;
-                }
-                result += decimalSeparator;
-            }
-            break;
-        case PatternPiece::FractionPlace:
-            if (fractionIndex < fraction.size())
-                writeDigits(fraction.mid(fractionIndex, 1));
-            ++fractionIndex;
-            break;
-        }
-    }
-    return result;
+    fitDigits(digits, places);
+    PatternWriter writer(digits, places, negative, decimalSeparator);
+    for (const PatternPiece &piece : pieces)
+        writer.write(piece);
+    return writer.result();
 }
 
-QString defaultEditMask(TEditType type)
+QString defaultEditMask(ValueType type)
 {
     switch (type) {
-    case ttInteger:
+    case ValueType::Integer:
         return QStringLiteral("0");
-    case ttFloat:
+    case ValueType::Decimal:
         return QStringLiteral("0.00");
-    case ttCurrency:
+    case ValueType::Currency:
         return QStringLiteral("0.00 %s");
-    case ttString:
-    case ttDate:
+    case ValueType::Text:
+    case ValueType::Date:
         break;
     }
     return {};
 }
 
-QString conversionErrorText(TEditType type, const platform::RegionalFormats &formats)
+QString conversionErrorText(ValueType type, const platform::RegionalFormats &formats)
 {
     switch (type) {
-    case ttInteger:
+    case ValueType::Integer:
         return QStringLiteral("Doplňte celé číslo!");
-    case ttFloat:
+    case ValueType::Decimal:
         return QStringLiteral("Doplňte desatinné číslo!");
-    case ttCurrency:
+    case ValueType::Currency:
         return QStringLiteral("Doplňte sumu v %1!").arg(formats.currencySymbol);
-    case ttDate:
+    case ValueType::Date:
         return QStringLiteral("Doplňte dátum v tvare \"%1\"!").arg(formats.shortDateFormat);
-    case ttString:
+    case ValueType::Text:
         break;
     }
     return {};
 }
 
-EditText normaliseEditText(const QString &text, TEditType type, const QString &mask,
+namespace {
+// The normalised text, or nothing when text is not of type.
+std::optional<QString> normalisedText(const QString &text, ValueType type, const QString &mask,
+                                      const platform::RegionalFormats &formats, QDate today)
+{
+    switch (type) {
+    case ValueType::Text:
+        return text;
+    case ValueType::Integer: {
+        const std::optional<qint32> value = readInteger(numberCharacters(text, formats));
+        if (!value)
+            return std::nullopt;
+        return mask.isEmpty() ? QString::number(*value)
+                              : formatNumber(*value, mask, formats.decimalSeparator);
+    }
+    case ValueType::Decimal:
+    case ValueType::Currency: {
+        const std::optional<double> value =
+            readDecimal(numberCharacters(text, formats), formats.decimalSeparator);
+        if (!value)
+            return std::nullopt;
+        const std::optional<QString> symbol = type == ValueType::Currency
+                                                  ? std::optional<QString>(formats.currencySymbol)
+                                                  : std::nullopt;
+        return formatNumber(*value, mask, formats.decimalSeparator, symbol);
+    }
+    case ValueType::Date:
+        return completeDate(text, formats, today);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+EditText normaliseEditText(const QString &text, ValueType type, const QString &mask,
                            const platform::RegionalFormats &formats, QDate today)
 {
-    std::optional<QString> normalised;
-    switch (type) {
-    case ttString:
-        normalised = text;
-        break;
-    case ttInteger:
-        if (const std::optional<qint32> value = readInteger(NumberChars(text, formats)))
-            normalised = mask.isEmpty()
-                             ? QString::number(*value)
-                             : formatNumber(*value, mask, formats.decimalSeparator);
-        break;
-    case ttFloat:
-    case ttCurrency:
-        if (const std::optional<double> value =
-                readDecimal(NumberChars(text, formats), formats.decimalSeparator)) {
-            const std::optional<QString> symbol =
-                type == ttCurrency ? std::optional<QString>(formats.currencySymbol) : std::nullopt;
-            normalised = formatNumber(*value, mask, formats.decimalSeparator, symbol);
-        }
-        break;
-    case ttDate:
-        normalised = DateComplete(text, formats, today);
-        break;
-    }
-    if (normalised)
+    if (const std::optional<QString> normalised = normalisedText(text, type, mask, formats, today))
         return EditText{*normalised, true, QString()};
     return EditText{text, false, conversionErrorText(type, formats)};
 }

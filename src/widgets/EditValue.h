@@ -12,13 +12,14 @@
 
 namespace menu::widgets {
 
-// The value type of an edit field.
-enum TEditType : int { ttString, ttInteger, ttFloat, ttCurrency, ttDate };
+// The value type of an edit field: free text, a whole number, a decimal number, an amount of
+// money, a date.
+enum class ValueType { Text, Integer, Decimal, Currency, Date };
 
-// S reduced to the characters a typed number may hold: plus, minus, 0 to 9, the decimal
+// text reduced to the characters a typed number may hold: plus, minus, 0 to 9, the decimal
 // separator and the date separator (characters from code 256 up are dropped too); "0" when
 // nothing is left.
-QString NumberChars(const QString &s, const platform::RegionalFormats &formats);
+QString numberCharacters(const QString &text, const platform::RegionalFormats &formats);
 
 // A decimal 32-bit integer: optional sign, then digits only. Nothing when out of range.
 std::optional<qint32> readInteger(const QString &text);
@@ -43,24 +44,24 @@ QString formatNumber(double value, const QString &pattern, QChar decimalSeparato
 QString formatGeneral(double value, QChar decimalSeparator);
 
 // The pattern a form designer gives a new field of type: "0", "0.00", "0.00 %s", else empty.
-QString defaultEditMask(TEditType type);
+QString defaultEditMask(ValueType type);
 
 // The message shown when a text is not of type: "Doplňte celé číslo!", "Doplňte desatinné
-// číslo!", "Doplňte sumu v €!", "Doplňte dátum v tvare "d.M.yyyy"!"; empty for ttString.
-QString conversionErrorText(TEditType type, const platform::RegionalFormats &formats);
+// číslo!", "Doplňte sumu v €!", "Doplňte dátum v tvare "d.M.yyyy"!"; empty for Text.
+QString conversionErrorText(ValueType type, const platform::RegionalFormats &formats);
 
 // What a field shows after text was put into it, and whether it is valid.
 struct EditText {
-    QString text;       // normalised; the text as given when it is not valid
-    bool valid = true;  // false when text is not of the field's type
-    QString errMessage; // conversionErrorText when not valid
+    QString text;         // normalised; the text as given when it is not valid
+    bool valid = true;    // false when text is not of the field's type
+    QString errorMessage; // conversionErrorText when not valid
 };
 
-// Normalises text for a field of type with the format pattern mask: ttInteger and ttFloat
-// write the number read from NumberChars(text) with mask, ttCurrency likewise with "%s" in mask
-// standing for the currency symbol, ttDate completes the date (DateComplete); ttString keeps
-// the text. An empty mask writes whole numbers plainly and other numbers in general form.
-EditText normaliseEditText(const QString &text, TEditType type, const QString &mask,
+// Normalises text for a field of type with the format pattern mask: Integer and Decimal write
+// the number read from numberCharacters(text) with mask, Currency likewise with "%s" in mask
+// standing for the currency symbol, Date completes the date (completeDate); Text keeps the
+// text. An empty mask writes whole numbers plainly and other numbers in general form.
+EditText normaliseEditText(const QString &text, ValueType type, const QString &mask,
                            const platform::RegionalFormats &formats, QDate today);
 
 } // namespace menu::widgets

@@ -1,28 +1,36 @@
+// The typed edit control: services, colours, text and typed access, focus and keys. The inner
+// button lives in TypedEditButton.cpp.
 #include "widgets/TypedEdit.h"
 
 #include "widgets/DateUtil.h"
-#include "widgets/MessageBoxes.h"
+#include "widgets/QtMessageBoxes.h"
 
-#include <QApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QPainter>
 #include <QStyle>
-#include <QStyleOptionButton>
-#include <QStyleOptionFrame>
-
-#include <algorithm>
 
 namespace menu::widgets {
 
 namespace {
+// What a control uses before the application has set the user's settings: the office's Slovak
+// formats and today's local date. The system's own settings are the application's to choose.
+class SlovakRegionalSettings final : public platform::RegionalSettings {
+public:
+    platform::RegionalFormats formats() const override { return platform::slovakFormats(); }
+    QDate today() const override { return QDate::currentDate(); }
+};
+
 platform::RegionalSettings *defaultRegional = nullptr;
 MessageBoxes *defaultBoxes = nullptr;
 
-platform::RegionalSettings &systemRegional()
+platform::RegionalSettings &fallbackRegional()
 {
-    static platform::SystemRegionalSettings settings;
+    static SlovakRegionalSettings settings;
     return settings;
+}
+
+platform::RegionalSettings &sharedRegional()
+{
+    return defaultRegional ? *defaultRegional : fallbackRegional();
 }
 
 // Set while a control checks its text on leaving: the focus moves back and forth then, and no
@@ -30,16 +38,15 @@ platform::RegionalSettings &systemRegional()
 bool exitInProgress = false;
 } // namespace
 
-QString NumberChars(const QString &s)
+QString numberCharacters(const QString &text)
 {
-    platform::RegionalSettings &settings = defaultRegional ? *defaultRegional : systemRegional();
-    return NumberChars(s, settings.formats());
+    return numberCharacters(text, sharedRegional().formats());
 }
 
 TypedEdit::TypedEdit(QWidget *parent) : QLineEdit(parent)
 {
-    FButtonWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    FExitColor = palette().color(QPalette::Base);
+    buttonWidth_ = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    designedColor_ = palette().color(QPalette::Base);
 }
 
 TypedEdit::~TypedEdit() = default;
@@ -56,9 +63,7 @@ void TypedEdit::setDefaultMessageBoxes(MessageBoxes *boxes)
 
 platform::RegionalSettings &TypedEdit::regional() const
 {
-    if (regional_)
-        return *regional_;
-    return defaultRegional ? *defaultRegional : systemRegional();
+    return regional_ ? *regional_ : sharedRegional();
 }
 
 platform::RegionalFormats TypedEdit::regionalFormats() const
@@ -66,42 +71,44 @@ platform::RegionalFormats TypedEdit::regionalFormats() const
     return regional().formats();
 }
 
+// --- colours -----------------------------------------------------------------------------
+
 void TypedEdit::setFocusColor(const QColor &color)
 {
-    if (color == FFocusColor)
+    if (color == focusColor_)
         return;
-    FFocusColor = color;
+    focusColor_ = color;
     if (shade_ == Shade::Focus)
         applyShade(shade_);
 }
 
 void TypedEdit::setErrorColor(const QColor &color)
 {
-    if (color == FErrorColor)
+    if (color == errorColor_)
         return;
-    FErrorColor = color;
+    errorColor_ = color;
     if (shade_ == Shade::Error)
         applyShade(shade_);
 }
 
 void TypedEdit::setColor(const QColor &color)
 {
-    FExitColor = color;
+    designedColor_ = color;
     if (shade_ == Shade::Designed)
         applyShade(shade_);
 }
 
-void TypedEdit::Loaded()
+void TypedEdit::takeColorFromPalette()
 {
-    FExitColor = palette().color(QPalette::Base);
+    designedColor_ = palette().color(QPalette::Base);
 }
 
 void TypedEdit::applyShade(Shade shade)
 {
     shade_ = shade;
-    const QColor &color = shade == Shade::Focus   ? FFocusColor
-                          : shade == Shade::Error ? FErrorColor
-                                                  : FExitColor;
+    const QColor &color = shade == Shade::Focus   ? focusColor_
+                          : shade == Shade::Error ? errorColor_
+                                                  : designedColor_;
     if (palette().color(QPalette::Base) == color)
         return;
     QPalette p = palette();
@@ -117,47 +124,34 @@ void TypedEdit::changeEvent(QEvent *event)
     // A palette given by the application while the designed colour shows is the new designed
     // colour, as for a control whose stored properties have just been loaded.
     if (event->type() == QEvent::PaletteChange && !applyingShade_ && shade_ == Shade::Designed)
-        FExitColor = palette().color(QPalette::Base);
-    if (event->type() == QEvent::EnabledChange && !isEnabled() && FTracking)
-        ButtonTrackEnd();
+        designedColor_ = palette().color(QPalette::Base);
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && tracking_)
+        endButtonTracking();
     QLineEdit::changeEvent(event);
 }
+
+// --- text and typed access ---------------------------------------------------------------
 
 void TypedEdit::setText(const QString &text)
 {
     const EditText result =
-        normaliseEditText(text, FEditType, FEditMask, regional().formats(),
-                                regional().today());
-    TestResult = result.valid;
-    ErrMessage = result.errMessage;
+        normaliseEditText(text, valueType_, editMask_, regional().formats(), regional().today());
+    valid_ = result.valid;
+    errorMessage_ = result.errorMessage;
     QLineEdit::setText(result.text);
 }
 
-void TypedEdit::setEditStyle(TEditStyle style)
+void TypedEdit::setValueType(ValueType type)
 {
-    if (style == FEditStyle)
+    if (type == valueType_)
         return;
-    FEditStyle = style;
-    if (FTracking)
-        ButtonTrackEnd();
-    setMouseTracking(style != esSimple);
-    if (style == esSimple)
-        unsetCursor();
-    EditRectUpdate();
-    update();
-}
-
-void TypedEdit::setEditType(TEditType type)
-{
-    if (type == FEditType)
-        return;
-    FEditType = type;
+    valueType_ = type;
     update();
 }
 
 qint32 TypedEdit::asInteger() const
 {
-    return readInteger(NumberChars(text(), regional().formats())).value_or(0);
+    return readInteger(numberCharacters(text(), regional().formats())).value_or(0);
 }
 
 void TypedEdit::setAsInteger(qint32 value)
@@ -165,14 +159,13 @@ void TypedEdit::setAsInteger(qint32 value)
     setText(QString::number(value));
 }
 
-double TypedEdit::asFloat() const
+double TypedEdit::asDecimal() const
 {
     const platform::RegionalFormats formats = regional().formats();
-    return readDecimal(NumberChars(text(), formats), formats.decimalSeparator)
-        .value_or(0.0);
+    return readDecimal(numberCharacters(text(), formats), formats.decimalSeparator).value_or(0.0);
 }
 
-void TypedEdit::setAsFloat(double value)
+void TypedEdit::setAsDecimal(double value)
 {
     setText(formatGeneral(value, regional().formats().decimalSeparator));
 }
@@ -185,8 +178,7 @@ QDate TypedEdit::asDate() const
 
 void TypedEdit::setAsDate(QDate value)
 {
-    setText(value.isValid() ? formatDate(value, regional().formats().shortDateFormat)
-                            : QString());
+    setText(value.isValid() ? formatDate(value, regional().formats().shortDateFormat) : QString());
 }
 
 QTime TypedEdit::asTime() const
@@ -196,8 +188,7 @@ QTime TypedEdit::asTime() const
 
 void TypedEdit::setAsTime(QTime value)
 {
-    setText(value.isValid() ? formatTime(value, regional().formats().longTimeFormat)
-                            : QString());
+    setText(value.isValid() ? formatTime(value, regional().formats().longTimeFormat) : QString());
 }
 
 // --- focus -------------------------------------------------------------------------------
@@ -205,7 +196,7 @@ void TypedEdit::setAsTime(QTime value)
 void TypedEdit::focusInEvent(QFocusEvent *event)
 {
     entered_ = true;
-    if (TestResult)
+    if (valid_)
         applyShade(Shade::Focus); // an invalid control keeps its error colour
     QLineEdit::focusInEvent(event);
     if (autoSelect_)
@@ -225,20 +216,20 @@ void TypedEdit::focusOutEvent(QFocusEvent *event)
     const bool wasEntered = entered_;
     entered_ = false;
     if (wasEntered && !exitInProgress) {
-        if (FTracking)
-            ButtonTrackEnd();
+        if (tracking_)
+            endButtonTracking();
         if (isVisible() && isEnabled()) {
-            if (!CMExit())
+            if (!checkOnLeaving())
                 return; // the focus is back here; the exit is not announced
         } else {
             // Being hidden or disabled: it could not take the focus back, so no box either.
-            applyShade(TestResult ? Shade::Designed : Shade::Error);
+            applyShade(valid_ ? Shade::Designed : Shade::Error);
         }
     }
     QLineEdit::focusOutEvent(event);
 }
 
-bool TypedEdit::CMExit()
+bool TypedEdit::checkOnLeaving()
 {
     struct ExitGuard {
         ExitGuard() { exitInProgress = true; }
@@ -249,9 +240,13 @@ bool TypedEdit::CMExit()
     {
         const ExitGuard guard;
         setText(text());
-        if (TestResult && FOnValidate)
-            FOnValidate(text(), TestResult, ErrMessage);
-        if (TestResult) {
+        if (valid_ && validator_) {
+            if (const std::optional<QString> refusal = validator_(text())) {
+                valid_ = false;
+                errorMessage_ = *refusal;
+            }
+        }
+        if (valid_) {
             applyShade(Shade::Designed);
             return true;
         }
@@ -261,21 +256,18 @@ bool TypedEdit::CMExit()
         if (focusPolicy() != Qt::NoFocus)
             setFocus(Qt::OtherFocusReason);
     }
-    showError(ErrMessage);
+    showError(errorMessage_);
     return false;
 }
 
 void TypedEdit::showError(const QString &text)
 {
-    MessageBoxes *boxes = boxes_ ? boxes_ : defaultBoxes;
-    if (boxes) {
+    if (MessageBoxes *boxes = boxes_ ? boxes_ : defaultBoxes) {
         boxes->show(this, BoxKind::Error, text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Chyba"), text, QMessageBox::NoButton,
-                    window());
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.exec();
+    QtMessageBoxes plain;
+    plain.show(window(), BoxKind::Error, text);
 }
 
 // --- keys --------------------------------------------------------------------------------
@@ -287,244 +279,32 @@ void TypedEdit::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         // Enter never types into the single line, nor reaches a default button.
-        if (FKeyLikeTab.testFlag(kEnter))
-            focusNextPrevChild(true);
-        else
-            selectAll();
-        event->accept();
-        return;
+        moveLikeTab(TabKey::Enter, true);
+        break;
     case Qt::Key_Down:
-        if (modifiers == Qt::AltModifier) {
-            if (FEditStyle != esSimple)
-                buttonClick();
-            else
-                selectAll();
-        } else if (FKeyLikeTab.testFlag(kDown)) {
-            focusNextPrevChild(true);
-        } else {
-            selectAll();
-        }
-        event->accept();
-        return;
-    case Qt::Key_Up:
-        if (FKeyLikeTab.testFlag(kUp))
-            focusNextPrevChild(false);
+        if (modifiers != Qt::AltModifier)
+            moveLikeTab(TabKey::Down, true);
+        else if (innerButton_ != InnerButton::None)
+            Q_EMIT buttonClicked();
         else
             selectAll();
-        event->accept();
-        return;
+        break;
+    case Qt::Key_Up:
+        moveLikeTab(TabKey::Up, false);
+        break;
     default:
         QLineEdit::keyPressEvent(event);
-    }
-}
-
-// --- inner button ------------------------------------------------------------------------
-
-QRect TypedEdit::buttonRect() const
-{
-    if (FEditStyle == esSimple)
-        return {};
-    QRect client = rect();
-    if (hasFrame()) {
-        QStyleOptionFrame option;
-        initStyleOption(&option);
-        const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
-        client.adjust(frame, frame, -frame, -frame);
-    } else {
-        client.adjust(0, 1, -1, -1);
-    }
-    return QRect(client.right() - FButtonWidth + 1, client.top(), FButtonWidth, client.height());
-}
-
-void TypedEdit::EditRectUpdate()
-{
-    const int left = hasFrame() ? 0 : 1;
-    const int right = FEditStyle != esSimple ? FButtonWidth : 0;
-    const QMargins wanted(left, 0, right, 0);
-    if (textMargins() != wanted)
-        setTextMargins(wanted);
-}
-
-void TypedEdit::buttonClick()
-{
-    if (FOnBtnClick)
-        FOnBtnClick(this);
-}
-
-void TypedEdit::ButtonTrack(const QPoint &pos)
-{
-    const bool pressed = buttonRect().contains(pos);
-    if (pressed == FPressed)
-        return;
-    FPressed = pressed;
-    update(buttonRect());
-}
-
-void TypedEdit::ButtonTrackEnd()
-{
-    FTracking = false;
-    if (FPressed) {
-        FPressed = false;
-        update(buttonRect());
-    }
-}
-
-void TypedEdit::updateCursorAt(const QPoint &pos)
-{
-    if (FEditStyle == esSimple)
-        return;
-    // Over the button the arrow; elsewhere what the edit shows (an arrow when read-only).
-    if (buttonRect().contains(pos) || isReadOnly())
-        setCursor(Qt::ArrowCursor);
-    else
-        setCursor(Qt::IBeamCursor);
-}
-
-void TypedEdit::mousePressEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    if (FEditStyle != esSimple && event->button() == Qt::LeftButton &&
-        buttonRect().contains(pos)) {
-        // The widget holds the mouse until the release, wherever the mouse goes.
-        FTracking = true;
-        FPressed = false;
-        ButtonTrack(pos);
-        event->accept();
         return;
     }
-    QLineEdit::mousePressEvent(event);
-}
-
-void TypedEdit::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPoint pos = event->position().toPoint();
-    updateCursorAt(pos);
-    if (FTracking) {
-        ButtonTrack(pos);
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseMoveEvent(event);
-}
-
-void TypedEdit::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (!FTracking) {
-        QLineEdit::mouseReleaseEvent(event);
-        return;
-    }
-    ButtonTrack(event->position().toPoint());
-    const bool clicked = FPressed && event->button() == Qt::LeftButton;
-    ButtonTrackEnd();
     event->accept();
-    if (clicked)
-        buttonClick();
 }
 
-void TypedEdit::mouseDoubleClickEvent(QMouseEvent *event)
+void TypedEdit::moveLikeTab(TabKey key, bool forward)
 {
-    if (FEditStyle != esSimple && buttonRect().contains(event->position().toPoint())) {
-        event->accept(); // no word selection under the button, and no second press
-        return;
-    }
-    QLineEdit::mouseDoubleClickEvent(event);
-}
-
-void TypedEdit::enterEvent(QEnterEvent *event)
-{
-    FMouseInControl = true;
-    if (FEditStyle != esSimple) {
-        updateCursorAt(event->position().toPoint());
-        update(buttonRect());
-    }
-    QLineEdit::enterEvent(event);
-}
-
-void TypedEdit::leaveEvent(QEvent *event)
-{
-    FMouseInControl = false;
-    if (FEditStyle != esSimple)
-        update(buttonRect());
-    QLineEdit::leaveEvent(event);
-}
-
-bool TypedEdit::event(QEvent *event)
-{
-    // What ends a press on the button without a release over it.
-    switch (event->type()) {
-    case QEvent::WindowDeactivate:
-    case QEvent::Hide:
-    case QEvent::UngrabMouse:
-        if (FTracking)
-            ButtonTrackEnd();
-        break;
-    default:
-        break;
-    }
-    return QLineEdit::event(event);
-}
-
-void TypedEdit::paintEvent(QPaintEvent *event)
-{
-    EditRectUpdate();
-    QLineEdit::paintEvent(event);
-    if (FEditStyle == esSimple)
-        return;
-    QPainter painter(this);
-    PaintWindow(painter);
-}
-
-void TypedEdit::PaintWindow(QPainter &painter)
-{
-    const QRect r = buttonRect();
-    if (r.isEmpty())
-        return;
-    painter.fillRect(r, palette().color(QPalette::Base));
-    QStyle::State state = QStyle::State_None;
-    if (isEnabled())
-        state |= QStyle::State_Enabled;
-    if (FPressed)
-        state |= QStyle::State_Sunken;
+    if (tabKeys_.testFlag(key))
+        focusNextPrevChild(forward);
     else
-        state |= QStyle::State_Raised;
-    if (FMouseInControl && isEnabled())
-        state |= QStyle::State_MouseOver;
-
-    if (FEditStyle == esEllipsis) {
-        QStyleOptionButton option;
-        option.initFrom(this);
-        option.rect = r;
-        option.state = state;
-        option.palette = QApplication::palette(); // the button's own colours, not the field's
-        style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, this);
-        const int side = std::max(1, FButtonWidth / 8);
-        int x = r.left() + r.width() / 2 - 1;
-        int y = r.top() + r.height() / 2 - 1;
-        if (FPressed) {
-            ++x;
-            ++y;
-        }
-        for (const int offset : {-2 * side, 0, 2 * side})
-            painter.fillRect(QRect(x + offset, y, side, side), Qt::black);
-        return;
-    }
-
-    // A combo box's drop-down part: a button face with the style's drop-down arrow, which is
-    // what the style draws inside its own combo boxes.
-    QStyleOptionButton face;
-    face.initFrom(this);
-    face.rect = r;
-    face.state = state;
-    face.palette = QApplication::palette();
-    style()->drawControl(QStyle::CE_PushButtonBevel, &face, &painter, this);
-    QStyleOption arrow;
-    arrow.initFrom(this);
-    arrow.state = state;
-    arrow.palette = QApplication::palette();
-    const int size = std::max(5, std::min(r.width(), r.height()) / 2);
-    arrow.rect = QRect(0, 0, size, size);
-    arrow.rect.moveCenter(r.center() + (FPressed ? QPoint(1, 1) : QPoint()));
-    style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &painter, this);
+        selectAll();
 }
 
 } // namespace menu::widgets

@@ -5,10 +5,10 @@
 //
 // A read-only text field, as the update dialog uses it:
 //
-//     auto *field = new TypedEdit(this);   // ttString, esSimple
+//     auto *field = new TypedEdit(this);   // ValueType::Text, InnerButton::None
 //     field->setReadOnly(true);
 //     field->setFocusPolicy(Qt::ClickFocus); // no tab stop
-//     field->setKeyLikeTab(kEnter | kDown | kUp);
+//     field->setTabKeys(TabKey::Enter | TabKey::Down | TabKey::Up);
 //     field->setColor(palette().color(QPalette::Button)); // its background without the focus
 //     field->setText(version);
 //
@@ -16,13 +16,13 @@
 // Base role (the background). Enter, Up and Down never reach QLineEdit, so returnPressed is not
 // emitted: Enter either moves on like Tab or selects the text.
 //
-// Regional settings (separators, formats, currency symbol, today's date) and the error box come
-// from the platform seam: the application sets process-wide defaults once at start
+// Regional settings (separators, formats, currency symbol, today's date) and the error box are
+// services: the application sets process-wide defaults once at start
 // (setDefaultRegionalSettings, setDefaultMessageBoxes); a control may be given its own.
 #pragma once
 
-#include "widgets/EditValue.h"
 #include "platform/Regional.h"
+#include "widgets/EditValue.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QColor>
@@ -32,94 +32,88 @@
 #include <QTime>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace menu::widgets {
 
-// The inner button: none, three dots, or a combo box's drop-down arrow.
-enum TEditStyle : int { esSimple, esEllipsis, esDropDown };
+// The button inside the right edge: none, three dots, or a combo box's drop-down arrow.
+enum class InnerButton { None, Ellipsis, DropDown };
 
 // Keys that move the focus like Tab: Enter and Down to the next control, Up to the previous.
-enum TKeyLikeTabKey : int { kEnter = 0x1, kDown = 0x2, kUp = 0x4 };
-Q_DECLARE_FLAGS(TKeyLikeTab, TKeyLikeTabKey)
+enum class TabKey { Enter = 0x1, Down = 0x2, Up = 0x4 };
+Q_DECLARE_FLAGS(TabKeys, TabKey)
 
 class TypedEdit : public QLineEdit {
     Q_OBJECT
-    Q_PROPERTY(QColor FocusColor READ focusColor WRITE setFocusColor)
-    Q_PROPERTY(QColor ErrorColor READ errorColor WRITE setErrorColor)
+    Q_PROPERTY(QColor focusColor READ focusColor WRITE setFocusColor)
+    Q_PROPERTY(QColor errorColor READ errorColor WRITE setErrorColor)
     Q_PROPERTY(QString text READ text WRITE setText USER true)
-    Q_PROPERTY(QString EditMask READ editMask WRITE setEditMask)
-    Q_PROPERTY(QColor Color READ color WRITE setColor)
-    Q_PROPERTY(bool AutoSelect READ autoSelect WRITE setAutoSelect)
+    Q_PROPERTY(QString editMask READ editMask WRITE setEditMask)
+    Q_PROPERTY(QColor color READ color WRITE setColor)
+    Q_PROPERTY(bool autoSelect READ autoSelect WRITE setAutoSelect)
 
 public:
-    // OnButtonClick: the inner button was clicked, or Alt+Down pressed.
-    using TNotifyEvent = std::function<void(TypedEdit *sender)>;
-    // OnValidate: called on leaving a control whose text is valid for its type; may set
-    // isValid to false and give the message to show.
-    using TValidateEvent =
-        std::function<void(const QString &text, bool &isValid, QString &errMessage)>;
+    // Called on leaving a control whose text is valid for its type: the message to show when
+    // the text is refused after all, nothing when it is accepted.
+    using Validator = std::function<std::optional<QString>(const QString &text)>;
 
     explicit TypedEdit(QWidget *parent = nullptr);
     ~TypedEdit() override;
 
     // Services used by every control that has none of its own. Not owned; they must outlive the
-    // controls. Without regional settings the system's are used; without message boxes a plain
-    // error box titled "Chyba" with an "OK" button is shown.
+    // controls. Without regional settings the Slovak formats and today's local date are used
+    // (the application sets the user's own); without message boxes a plain error box titled
+    // "Chyba" with an "OK" button is shown.
     static void setDefaultRegionalSettings(platform::RegionalSettings *settings);
     static void setDefaultMessageBoxes(MessageBoxes *boxes);
     void setRegionalSettings(platform::RegionalSettings *settings) { regional_ = settings; }
     void setMessageBoxes(MessageBoxes *boxes) { boxes_ = boxes; }
 
     // Background while the control has the focus; money green (192, 220, 192) by default.
-    QColor focusColor() const { return FFocusColor; }
+    QColor focusColor() const { return focusColor_; }
     void setFocusColor(const QColor &color);
     // Background while the text is invalid; red by default.
-    QColor errorColor() const { return FErrorColor; }
+    QColor errorColor() const { return errorColor_; }
     void setErrorColor(const QColor &color);
     // The designed background, shown when the control has no focus and its text is valid.
     // Changing the palette's Base colour while the control shows its designed colour has the
     // same effect.
-    QColor color() const { return FExitColor; }
+    QColor color() const { return designedColor_; }
     void setColor(const QColor &color);
     // Takes the designed background from the palette's current Base colour.
-    void Loaded();
+    void takeColorFromPalette();
 
-    // Every text put into the control is normalised and validated for EditType (TestResult,
-    // ErrMessage) and then shown; nothing is reported to the user until the focus leaves.
-    // Hides QLineEdit::setText: call it on a TypedEdit, not through a QLineEdit pointer.
-public Q_SLOTS:
-    void setText(const QString &text);
-
-public:
-
-    TEditStyle editStyle() const { return FEditStyle; }
-    void setEditStyle(TEditStyle style);
-    // The format pattern of ttInteger, ttFloat and ttCurrency ("0", "0.00", "0.00 %s"; see
+    InnerButton innerButton() const { return innerButton_; }
+    void setInnerButton(InnerButton button);
+    // The format pattern of Integer, Decimal and Currency ("0", "0.00", "0.00 %s"; see
     // formatNumber). Stored as is; the text is not reformatted until it is set again.
-    QString editMask() const { return FEditMask; }
-    void setEditMask(const QString &mask) { FEditMask = mask; }
-    // Changing the type leaves EditMask as it is (defaultEditMask gives the usual one).
-    TEditType editType() const { return FEditType; }
-    void setEditType(TEditType type);
-    // [kEnter] by default.
-    TKeyLikeTab keyLikeTab() const { return FKeyLikeTab; }
-    void setKeyLikeTab(TKeyLikeTab keys) { FKeyLikeTab = keys; }
+    QString editMask() const { return editMask_; }
+    void setEditMask(const QString &mask) { editMask_ = mask; }
+    // Changing the type leaves the edit mask as it is (defaultEditMask gives the usual one).
+    ValueType valueType() const { return valueType_; }
+    void setValueType(ValueType type);
+    // TabKey::Enter by default.
+    TabKeys tabKeys() const { return tabKeys_; }
+    void setTabKeys(TabKeys keys) { tabKeys_ = keys; }
     // Select all text whenever the control gets the focus; on by default.
     bool autoSelect() const { return autoSelect_; }
     void setAutoSelect(bool on) { autoSelect_ = on; }
 
-    const TNotifyEvent &onButtonClick() const { return FOnBtnClick; }
-    void setOnButtonClick(TNotifyEvent handler) { FOnBtnClick = std::move(handler); }
-    const TValidateEvent &onValidate() const { return FOnValidate; }
-    void setOnValidate(TValidateEvent handler) { FOnValidate = std::move(handler); }
+    const Validator &validator() const { return validator_; }
+    void setValidator(Validator validator) { validator_ = std::move(validator); }
+
+    // Whether the last text put into the control was valid for its type (and, once the focus
+    // has left, passed the validator), and the message shown on leaving when it was not.
+    bool isValid() const { return valid_; }
+    QString errorMessage() const { return errorMessage_; }
 
     // Typed access. Getters give 0 (30.12.1899 for a date, midnight for a time) when the text
     // cannot be read; setters put the value's text in the regional form through setText.
     qint32 asInteger() const;
     void setAsInteger(qint32 value);
-    double asFloat() const;
-    void setAsFloat(double value);
+    double asDecimal() const;
+    void setAsDecimal(double value);
     QDate asDate() const;
     void setAsDate(QDate value);
     QTime asTime() const;
@@ -127,17 +121,22 @@ public:
 
     // The regional settings in use.
     platform::RegionalFormats regionalFormats() const;
-    // The inner button's place in the control (empty for esSimple) and its width: the width of
+    // The inner button's place in the control (empty without one) and its width: the width of
     // a vertical scroll bar, taken at creation.
     QRect buttonRect() const;
-    int buttonWidth() const { return FButtonWidth; }
+    int buttonWidth() const { return buttonWidth_; }
     // True while the inner button is drawn pressed.
-    bool buttonPressed() const { return FPressed; }
+    bool isButtonPressed() const { return buttonPressed_; }
 
-    // The last text put into the control was valid (and passed OnValidate on leaving).
-    bool TestResult = true;
-    // The message shown when the focus leaves while TestResult is false.
-    QString ErrMessage;
+public Q_SLOTS:
+    // Every text put into the control is normalised and validated for its value type (isValid,
+    // errorMessage) and then shown; nothing is reported to the user until the focus leaves.
+    // Hides QLineEdit::setText: call it on a TypedEdit, not through a QLineEdit pointer.
+    void setText(const QString &text);
+
+Q_SIGNALS:
+    // The inner button was clicked, or Alt+Down pressed while there is one.
+    void buttonClicked();
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
@@ -153,52 +152,57 @@ protected:
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
 
-    // Validation on leaving: false when the text is invalid, the focus has been put back and
-    // the error shown.
-    bool CMExit();
-    // The text area: narrowed by the inner button.
-    void EditRectUpdate();
-    // Draws the inner button.
-    void PaintWindow(QPainter &painter);
-    // While the mouse is held after pressing the inner button: pressed exactly while over it.
-    void ButtonTrack(const QPoint &pos);
-    void ButtonTrackEnd();
-
-    bool FTracking = false;
-    bool FPressed = false;
-    bool FMouseInControl = false;
-
 private:
     enum class Shade { Designed, Focus, Error };
     void applyShade(Shade shade);
-    void buttonClick();
+
+    // Validation on leaving: false when the text is invalid, the focus has been put back and
+    // the error shown.
+    bool checkOnLeaving();
     void showError(const QString &text);
+    // Enter, Up and Down: like Tab or selecting the text.
+    void moveLikeTab(TabKey key, bool forward);
+
+    // The text area: narrowed by the inner button.
+    void updateTextMargins();
+    // While the mouse is held after pressing the inner button: pressed exactly while over it.
+    void trackButton(const QPoint &pos);
+    void endButtonTracking();
     void updateCursorAt(const QPoint &pos);
+    void paintButton(QPainter &painter);
+
     platform::RegionalSettings &regional() const;
 
-    int FButtonWidth = 0;
-    TNotifyEvent FOnBtnClick;
-    TValidateEvent FOnValidate;
-    TEditStyle FEditStyle = esSimple;
-    TEditType FEditType = ttString;
-    TKeyLikeTab FKeyLikeTab = kEnter;
-    QString FEditMask;
-    QColor FFocusColor{192, 220, 192};
-    QColor FErrorColor{255, 0, 0};
-    QColor FExitColor;
+    ValueType valueType_ = ValueType::Text;
+    QString editMask_;
+    bool valid_ = true;
+    QString errorMessage_;
+    Validator validator_;
 
-    bool autoSelect_ = true;
+    QColor focusColor_{192, 220, 192};
+    QColor errorColor_{255, 0, 0};
+    QColor designedColor_;
     Shade shade_ = Shade::Designed;
     bool applyingShade_ = false; // our own palette change, not a new designed colour
-    bool entered_ = false;       // has the focus and has not yet let it go
+
+    TabKeys tabKeys_ = TabKey::Enter;
+    bool autoSelect_ = true;
+    bool entered_ = false; // has the focus and has not yet let it go
+
+    InnerButton innerButton_ = InnerButton::None;
+    int buttonWidth_ = 0;
+    bool tracking_ = false; // the mouse was pressed on the inner button and is still held
+    bool buttonPressed_ = false;
+    bool mouseInside_ = false;
+
     platform::RegionalSettings *regional_ = nullptr;
     MessageBoxes *boxes_ = nullptr;
 };
 
-// S reduced to plus, minus, digits and the decimal and date separators of the default regional
-// settings; "0" when nothing is left.
-QString NumberChars(const QString &s);
+// text reduced to the characters a typed number may hold, with the default regional settings
+// (see setDefaultRegionalSettings); "0" when nothing is left.
+QString numberCharacters(const QString &text);
 
 } // namespace menu::widgets
 
-Q_DECLARE_OPERATORS_FOR_FLAGS(menu::widgets::TKeyLikeTab)
+Q_DECLARE_OPERATORS_FOR_FLAGS(menu::widgets::TabKeys)

@@ -1,7 +1,6 @@
 // The typed edit control on a real form (offscreen), with Slovak settings on 15.3.2024 and an
 // error box that records instead of waiting.
 #include "widgets/TypedEdit.h"
-#include "platform/Services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,15 +14,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
-using namespace menu::gui;
-using menu::platform::BoxAnswer;
-using menu::platform::BoxKind;
+using namespace menu::widgets;
 
 namespace {
 
-struct RecordingBoxes : menu::platform::MessageBoxes {
+struct RecordingBoxes : MessageBoxes {
     struct Box {
         BoxKind kind;
         QString text;
@@ -45,7 +43,7 @@ QColor background(const TypedEdit *edit)
     return edit->palette().color(QPalette::Base);
 }
 
-class AEditTest : public ::testing::Test {
+class TypedEditTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -54,9 +52,9 @@ protected:
         form = std::make_unique<QWidget>();
         auto *layout = new QVBoxLayout(form.get());
         for (int i = 0; i < 3; ++i) {
-            edits[i] = new TypedEdit(form.get());
-            edits[i]->setObjectName(QStringLiteral("edit%1").arg(i));
-            layout->addWidget(edits[i]);
+            auto *edit = new TypedEdit(form.get());
+            edit->setObjectName(QStringLiteral("edit%1").arg(i));
+            layout->addWidget(edit);
         }
         form->show();
         form->activateWindow();
@@ -69,6 +67,14 @@ protected:
         TypedEdit::setDefaultMessageBoxes(nullptr);
     }
 
+    // The form's controls by their names, top to bottom.
+    TypedEdit *control(int i) const
+    {
+        auto *found = form->findChild<TypedEdit *>(QStringLiteral("edit%1").arg(i));
+        EXPECT_NE(found, nullptr) << i;
+        return found;
+    }
+
     void enter(TypedEdit *edit)
     {
         edit->setFocus(Qt::TabFocusReason);
@@ -79,13 +85,12 @@ protected:
                                                    QDate(2024, 3, 15)};
     RecordingBoxes boxes;
     std::unique_ptr<QWidget> form;
-    TypedEdit *edits[3] = {};
 };
 
-TEST_F(AEditTest, LeavingAnInvalidControlShowsTheErrorAndKeepsTheFocus)
+TEST_F(TypedEditTest, LeavingAnInvalidControlShowsTheErrorAndKeepsTheFocus)
 {
-    TypedEdit *number = edits[0];
-    number->setEditType(ttInteger);
+    TypedEdit *number = control(0);
+    number->setValueType(ValueType::Integer);
     number->setEditMask(QStringLiteral("0"));
     const QColor designed = number->color();
     enter(number);
@@ -97,30 +102,30 @@ TEST_F(AEditTest, LeavingAnInvalidControlShowsTheErrorAndKeepsTheFocus)
     EXPECT_EQ(boxes.shown[0].kind, BoxKind::Error);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Doplňte celé číslo!"));
     EXPECT_TRUE(number->hasFocus());
-    EXPECT_FALSE(number->TestResult);
+    EXPECT_FALSE(number->isValid());
     EXPECT_EQ(number->text(), QStringLiteral("1.5"));
     // Back in the control it keeps the error colour, not the focus colour.
     EXPECT_EQ(background(number), number->errorColor());
 
     // Clicking into the next control is refused the same way.
-    QTest::mouseClick(edits[1], Qt::LeftButton);
+    QTest::mouseClick(control(1), Qt::LeftButton);
     EXPECT_EQ(boxes.shown.size(), 2u);
     EXPECT_TRUE(number->hasFocus());
-    EXPECT_EQ(background(edits[1]), edits[1]->color()); // never counted as entered
+    EXPECT_EQ(background(control(1)), control(1)->color()); // never counted as entered
 
     number->selectAll();
     QTest::keyClicks(number, QStringLiteral("12a3"));
     QTest::keyClick(number, Qt::Key_Tab);
     EXPECT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(number->text(), QStringLiteral("123"));
-    EXPECT_TRUE(edits[1]->hasFocus());
+    EXPECT_TRUE(control(1)->hasFocus());
     EXPECT_EQ(background(number), designed);
 }
 
-TEST_F(AEditTest, HidingAnInvalidControlShowsNoBox)
+TEST_F(TypedEditTest, HidingAnInvalidControlShowsNoBox)
 {
-    TypedEdit *number = edits[1];
-    number->setEditType(ttInteger);
+    TypedEdit *number = control(1);
+    number->setValueType(ValueType::Integer);
     enter(number);
     number->setText(QStringLiteral("1.5"));
     number->hide();
@@ -129,17 +134,17 @@ TEST_F(AEditTest, HidingAnInvalidControlShowsNoBox)
     EXPECT_EQ(background(number), number->errorColor());
 
     // A valid one goes back to its designed colour.
-    enter(edits[2]);
-    edits[2]->setEnabled(false);
-    EXPECT_FALSE(edits[2]->hasFocus());
-    EXPECT_EQ(background(edits[2]), edits[2]->color());
+    enter(control(2));
+    control(2)->setEnabled(false);
+    EXPECT_FALSE(control(2)->hasFocus());
+    EXPECT_EQ(background(control(2)), control(2)->color());
 }
 
-TEST_F(AEditTest, WithoutABoxServiceAPlainErrorBoxIsShown)
+TEST_F(TypedEditTest, WithoutABoxServiceAPlainErrorBoxIsShown)
 {
     TypedEdit::setDefaultMessageBoxes(nullptr);
-    TypedEdit *number = edits[0];
-    number->setEditType(ttInteger);
+    TypedEdit *number = control(0);
+    number->setValueType(ValueType::Integer);
     enter(number);
     number->setText(QStringLiteral("1.5"));
     QString title, text;
@@ -165,10 +170,39 @@ TEST_F(AEditTest, WithoutABoxServiceAPlainErrorBoxIsShown)
     EXPECT_EQ(background(number), number->errorColor());
 }
 
-TEST_F(AEditTest, DateIsCompletedOnLeaving)
+TEST_F(TypedEditTest, WithoutRegionalSettingsSlovakFormsAndTodayAreUsed)
 {
-    TypedEdit *date = edits[0];
-    date->setEditType(ttDate);
+    TypedEdit::setDefaultRegionalSettings(nullptr);
+    TypedEdit *edit = control(0);
+    edit->setValueType(ValueType::Date);
+    const int yearBefore = QDate::currentDate().year();
+    edit->setText(QStringLiteral("5/4"));
+    const int yearAfter = QDate::currentDate().year();
+    EXPECT_TRUE(edit->text() == QStringLiteral("5.4.%1").arg(yearBefore) ||
+                edit->text() == QStringLiteral("5.4.%1").arg(yearAfter))
+        << edit->text().toStdString();
+
+    edit->setValueType(ValueType::Currency);
+    edit->setEditMask(defaultEditMask(ValueType::Currency));
+    edit->setText(QStringLiteral("1 234,5"));
+    EXPECT_EQ(edit->text(), QStringLiteral("1234,50 €"));
+    EXPECT_EQ(numberCharacters(QStringLiteral("a1,5.x")), QStringLiteral("1,5."));
+
+    // A control's own settings win over the defaults.
+    menu::platform::RegionalFormats iso = menu::platform::slovakFormats();
+    iso.dateSeparator = QLatin1Char('-');
+    iso.shortDateFormat = QStringLiteral("yyyy-MM-dd");
+    menu::platform::FixedRegionalSettings own(iso, QDate(2024, 3, 15));
+    edit->setRegionalSettings(&own);
+    edit->setValueType(ValueType::Date);
+    edit->setText(QStringLiteral("2023/4/5"));
+    EXPECT_EQ(edit->text(), QStringLiteral("2023-04-05"));
+}
+
+TEST_F(TypedEditTest, DateIsCompletedOnLeaving)
+{
+    TypedEdit *date = control(0);
+    date->setValueType(ValueType::Date);
     enter(date);
     QTest::keyClicks(date, QStringLiteral("5/4"));
     QTest::keyClick(date, Qt::Key_Tab);
@@ -185,16 +219,15 @@ TEST_F(AEditTest, DateIsCompletedOnLeaving)
     EXPECT_EQ(date->asDate(), QDate(1899, 12, 30));
 }
 
-TEST_F(AEditTest, OnValidateMayRefuseAValidText)
+TEST_F(TypedEditTest, ValidatorMayRefuseAValidText)
 {
-    TypedEdit *edit = edits[0];
+    TypedEdit *edit = control(0);
     int calls = 0;
-    edit->setOnValidate([&](const QString &text, bool &isValid, QString &errMessage) {
+    edit->setValidator([&](const QString &text) -> std::optional<QString> {
         ++calls;
-        if (text == QLatin1String("zle")) {
-            isValid = false;
-            errMessage = QStringLiteral("Takú hodnotu nepoznám!");
-        }
+        if (text == QLatin1String("zle"))
+            return QStringLiteral("Takú hodnotu nepoznám!");
+        return std::nullopt;
     });
     enter(edit);
     QTest::keyClicks(edit, QStringLiteral("zle"));
@@ -202,83 +235,82 @@ TEST_F(AEditTest, OnValidateMayRefuseAValidText)
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Takú hodnotu nepoznám!"));
     EXPECT_TRUE(edit->hasFocus());
+    EXPECT_FALSE(edit->isValid());
+    EXPECT_EQ(edit->errorMessage(), QStringLiteral("Takú hodnotu nepoznám!"));
     EXPECT_EQ(background(edit), edit->errorColor());
 
-    // A text the type itself refuses never reaches the handler.
-    edit->setEditType(ttInteger);
+    // A text the type itself refuses never reaches the validator.
+    edit->setValueType(ValueType::Integer);
     edit->setText(QStringLiteral("1.5"));
     const int before = calls;
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_EQ(calls, before);
     EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Doplňte celé číslo!"));
 
-    edit->setEditType(ttString);
+    edit->setValueType(ValueType::Text);
     edit->setText(QStringLiteral("dobré"));
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_EQ(boxes.shown.size(), 2u);
-    EXPECT_TRUE(edits[1]->hasFocus());
+    EXPECT_TRUE(control(1)->hasFocus());
 }
 
-TEST_F(AEditTest, KeysLikeTabMoveThroughTheForm)
+TEST_F(TypedEditTest, KeysLikeTabMoveThroughTheForm)
 {
-    for (TypedEdit *edit : edits)
-        edit->setKeyLikeTab(kEnter | kDown | kUp);
-    enter(edits[0]);
-    QTest::keyClick(edits[0], Qt::Key_Return);
-    EXPECT_TRUE(edits[1]->hasFocus());
-    QTest::keyClick(edits[1], Qt::Key_Down);
-    EXPECT_TRUE(edits[2]->hasFocus());
-    QTest::keyClick(edits[2], Qt::Key_Up);
-    EXPECT_TRUE(edits[1]->hasFocus());
+    for (int i = 0; i < 3; ++i)
+        control(i)->setTabKeys(TabKey::Enter | TabKey::Down | TabKey::Up);
+    enter(control(0));
+    QTest::keyClick(control(0), Qt::Key_Return);
+    EXPECT_TRUE(control(1)->hasFocus());
+    QTest::keyClick(control(1), Qt::Key_Down);
+    EXPECT_TRUE(control(2)->hasFocus());
+    QTest::keyClick(control(2), Qt::Key_Up);
+    EXPECT_TRUE(control(1)->hasFocus());
 
     // Without them the keys only select the text, and never type a line break.
-    edits[1]->setKeyLikeTab({});
-    edits[1]->setText(QStringLiteral("abc"));
-    edits[1]->deselect();
-    QTest::keyClick(edits[1], Qt::Key_Down);
-    EXPECT_TRUE(edits[1]->hasFocus());
-    EXPECT_EQ(edits[1]->selectedText(), QStringLiteral("abc"));
-    edits[1]->deselect();
-    QTest::keyClick(edits[1], Qt::Key_Enter);
-    EXPECT_TRUE(edits[1]->hasFocus());
-    EXPECT_EQ(edits[1]->text(), QStringLiteral("abc"));
-    EXPECT_EQ(edits[1]->selectedText(), QStringLiteral("abc"));
+    control(1)->setTabKeys({});
+    control(1)->setText(QStringLiteral("abc"));
+    control(1)->deselect();
+    QTest::keyClick(control(1), Qt::Key_Down);
+    EXPECT_TRUE(control(1)->hasFocus());
+    EXPECT_EQ(control(1)->selectedText(), QStringLiteral("abc"));
+    control(1)->deselect();
+    QTest::keyClick(control(1), Qt::Key_Enter);
+    EXPECT_TRUE(control(1)->hasFocus());
+    EXPECT_EQ(control(1)->text(), QStringLiteral("abc"));
+    EXPECT_EQ(control(1)->selectedText(), QStringLiteral("abc"));
 }
 
-TEST_F(AEditTest, EllipsisClicksOnlyWhenReleasedOverTheButton)
+TEST_F(TypedEditTest, EllipsisClicksOnlyWhenReleasedOverTheButton)
 {
-    TypedEdit *edit = edits[0];
-    edit->setEditStyle(esEllipsis);
+    TypedEdit *edit = control(0);
+    edit->setInnerButton(InnerButton::Ellipsis);
     int clicks = 0;
-    edit->setOnButtonClick([&](TypedEdit *sender) {
-        EXPECT_EQ(sender, edit);
-        ++clicks;
-    });
+    QObject::connect(edit, &TypedEdit::buttonClicked, edit, [&] { ++clicks; });
     const QRect button = edit->buttonRect();
     ASSERT_FALSE(button.isEmpty());
     EXPECT_EQ(button.right(), edit->rect().right() - (edit->width() - 1 - button.right()));
     EXPECT_EQ(button.width(), edit->buttonWidth());
 
     QTest::mousePress(edit, Qt::LeftButton, {}, button.center());
-    EXPECT_TRUE(edit->buttonPressed());
+    EXPECT_TRUE(edit->isButtonPressed());
     QTest::mouseMove(edit, QPoint(5, button.center().y()));
-    EXPECT_FALSE(edit->buttonPressed());
+    EXPECT_FALSE(edit->isButtonPressed());
     QTest::mouseRelease(edit, Qt::LeftButton, {}, QPoint(5, button.center().y()));
     EXPECT_EQ(clicks, 0);
 
     QTest::mousePress(edit, Qt::LeftButton, {}, button.center());
     QTest::mouseMove(edit, QPoint(5, button.center().y()));
     QTest::mouseMove(edit, button.center());
-    EXPECT_TRUE(edit->buttonPressed());
+    EXPECT_TRUE(edit->isButtonPressed());
     QTest::mouseRelease(edit, Qt::LeftButton, {}, button.center());
     EXPECT_EQ(clicks, 1);
-    EXPECT_FALSE(edit->buttonPressed());
+    EXPECT_FALSE(edit->isButtonPressed());
 
     // Losing the window ends the press: the later release clicks nothing.
     QTest::mousePress(edit, Qt::LeftButton, {}, button.center());
     QEvent deactivate(QEvent::WindowDeactivate);
     QApplication::sendEvent(edit, &deactivate);
-    EXPECT_FALSE(edit->buttonPressed());
+    EXPECT_FALSE(edit->isButtonPressed());
     QTest::mouseRelease(edit, Qt::LeftButton, {}, button.center());
     EXPECT_EQ(clicks, 1);
 
@@ -288,16 +320,16 @@ TEST_F(AEditTest, EllipsisClicksOnlyWhenReleasedOverTheButton)
     EXPECT_TRUE(edit->hasFocus());
 
     // Without a button Alt+Down raises nothing.
-    edit->setEditStyle(esSimple);
+    edit->setInnerButton(InnerButton::None);
     QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(clicks, 2);
     EXPECT_TRUE(edit->buttonRect().isEmpty());
 }
 
-TEST_F(AEditTest, ButtonShowsArrowCursorAndIgnoresDoubleClick)
+TEST_F(TypedEditTest, ButtonShowsArrowCursorAndIgnoresDoubleClick)
 {
-    TypedEdit *edit = edits[0];
-    edit->setEditStyle(esDropDown);
+    TypedEdit *edit = control(0);
+    edit->setInnerButton(InnerButton::DropDown);
     edit->setText(QStringLiteral("slovo"));
     const QRect button = edit->buttonRect();
     QTest::mouseMove(edit, button.center());
@@ -312,19 +344,19 @@ TEST_F(AEditTest, ButtonShowsArrowCursorAndIgnoresDoubleClick)
                     Qt::NoModifier);
     QApplication::sendEvent(edit, &dbl);
     EXPECT_TRUE(edit->selectedText().isEmpty());
-    EXPECT_FALSE(edit->buttonPressed());
+    EXPECT_FALSE(edit->isButtonPressed());
 }
 
-TEST_F(AEditTest, ReadOnlyFieldChangesColourOnEnterAndLeave)
+TEST_F(TypedEditTest, ReadOnlyFieldChangesColourOnEnterAndLeave)
 {
-    TypedEdit *field = edits[0];
+    TypedEdit *field = control(0);
     field->setReadOnly(true);
     const QColor designed = form->palette().color(QPalette::Window);
     field->setColor(designed);
     field->setText(QStringLiteral("1.1.0.7"));
     const QPoint inside(8, field->height() / 2);
     auto shown = [&] { return field->grab().toImage().pixelColor(inside); };
-    enter(edits[1]);
+    enter(control(1));
     EXPECT_EQ(shown(), designed);
 
     QTest::mouseClick(field, Qt::LeftButton, {}, inside);
@@ -333,15 +365,15 @@ TEST_F(AEditTest, ReadOnlyFieldChangesColourOnEnterAndLeave)
     EXPECT_EQ(shown(), field->focusColor());
 
     QTest::keyClick(field, Qt::Key_Tab);
-    EXPECT_TRUE(edits[1]->hasFocus());
+    EXPECT_TRUE(control(1)->hasFocus());
     EXPECT_EQ(shown(), designed);
     EXPECT_EQ(field->text(), QStringLiteral("1.1.0.7"));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(AEditTest, PaletteSetInCodeIsTheDesignedColour)
+TEST_F(TypedEditTest, PaletteSetInCodeIsTheDesignedColour)
 {
-    TypedEdit *edit = edits[2];
+    TypedEdit *edit = control(2);
     QPalette yellow = edit->palette();
     yellow.setColor(QPalette::Base, Qt::yellow);
     edit->setPalette(yellow);
@@ -349,34 +381,34 @@ TEST_F(AEditTest, PaletteSetInCodeIsTheDesignedColour)
     enter(edit);
     edit->setFocusColor(Qt::cyan); // changes what shows now
     EXPECT_EQ(background(edit), QColor(Qt::cyan));
-    enter(edits[0]);
+    enter(control(0));
     EXPECT_EQ(background(edit), QColor(Qt::yellow));
 }
 
-TEST_F(AEditTest, TypedAccessUsesTheRegionalForms)
+TEST_F(TypedEditTest, TypedAccessUsesTheRegionalForms)
 {
-    TypedEdit *edit = edits[0];
-    edit->setEditType(ttFloat);
+    TypedEdit *edit = control(0);
+    edit->setValueType(ValueType::Decimal);
     edit->setEditMask(QStringLiteral("0.00"));
-    edit->setAsFloat(1234.5);
+    edit->setAsDecimal(1234.5);
     EXPECT_EQ(edit->text(), QStringLiteral("1234,50"));
-    EXPECT_DOUBLE_EQ(edit->asFloat(), 1234.5);
-    edit->setAsFloat(1e20); // no exponent that the digits filter would mangle
+    EXPECT_DOUBLE_EQ(edit->asDecimal(), 1234.5);
+    edit->setAsDecimal(1e20); // no exponent that the digits filter would mangle
     EXPECT_EQ(edit->text(), QStringLiteral("100000000000000000000,00"));
 
-    edit->setEditType(ttCurrency);
+    edit->setValueType(ValueType::Currency);
     edit->setEditMask(QStringLiteral("0.00 %s"));
     edit->setAsInteger(12);
     EXPECT_EQ(edit->text(), QStringLiteral("12,00 €"));
-    EXPECT_DOUBLE_EQ(edit->asFloat(), 12.0);
+    EXPECT_DOUBLE_EQ(edit->asDecimal(), 12.0);
     EXPECT_EQ(edit->asInteger(), 0); // "12,00" is no whole number
     edit->setText(QStringLiteral("x")); // no digits: nothing, which is 0
     EXPECT_EQ(edit->text(), QStringLiteral("0,00 €"));
     edit->setText(QStringLiteral("1,2,3"));
-    EXPECT_FALSE(edit->TestResult);
-    EXPECT_EQ(edit->ErrMessage, QStringLiteral("Doplňte sumu v €!"));
+    EXPECT_FALSE(edit->isValid());
+    EXPECT_EQ(edit->errorMessage(), QStringLiteral("Doplňte sumu v €!"));
 
-    edit->setEditType(ttString);
+    edit->setValueType(ValueType::Text);
     edit->setAsDate(QDate(2024, 12, 24));
     EXPECT_EQ(edit->text(), QStringLiteral("24.12.2024"));
     edit->setAsTime(QTime(8, 5, 0));
@@ -384,46 +416,47 @@ TEST_F(AEditTest, TypedAccessUsesTheRegionalForms)
     EXPECT_EQ(edit->asTime(), QTime(8, 5, 0));
     edit->setText(QStringLiteral("ráno"));
     EXPECT_EQ(edit->asTime(), QTime(0, 0));
-    EXPECT_EQ(NumberChars(QStringLiteral("a1,5.x")), QStringLiteral("1,5."));
+    EXPECT_EQ(numberCharacters(QStringLiteral("a1,5.x")), QStringLiteral("1,5."));
 }
 
 // Pictures of the three styles, valid and invalid, for a person to look at.
-TEST_F(AEditTest, RendersItsStyles)
+TEST_F(TypedEditTest, RendersItsStyles)
 {
     const QString dir = QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts");
     QDir().mkpath(dir);
-    const std::pair<TEditStyle, const char *> styles[] = {
-        {esSimple, "simple"}, {esEllipsis, "ellipsis"}, {esDropDown, "dropdown"}};
+    const std::pair<InnerButton, const char *> styles[] = {{InnerButton::None, "simple"},
+                                                           {InnerButton::Ellipsis, "ellipsis"},
+                                                           {InnerButton::DropDown, "dropdown"}};
     for (const auto &[style, name] : styles) {
         for (const bool valid : {true, false}) {
             TypedEdit edit;
-            edit.setEditType(ttCurrency);
+            edit.setValueType(ValueType::Currency);
             edit.setEditMask(QStringLiteral("0.00 %s"));
-            edit.setEditStyle(style);
+            edit.setInnerButton(style);
             edit.resize(180, edit.sizeHint().height());
             edit.setText(valid ? QStringLiteral("1234,5") : QStringLiteral("12,3,4"));
             if (!valid)
                 edit.setColor(edit.errorColor());
             const QImage image = edit.grab().toImage();
             const QString file =
-                QStringLiteral("%1/aedit-%2-%3.png")
+                QStringLiteral("%1/typededit-%2-%3.png")
                     .arg(dir, QLatin1String(name), valid ? QLatin1String("valid")
                                                          : QLatin1String("invalid"));
             EXPECT_TRUE(image.save(file)) << file.toStdString();
-            if (style != esSimple && valid) {
+            if (style != InnerButton::None && valid) {
                 // And with the button held down.
                 QTest::mousePress(&edit, Qt::LeftButton, {}, edit.buttonRect().center());
-                EXPECT_TRUE(edit.buttonPressed());
+                EXPECT_TRUE(edit.isButtonPressed());
                 EXPECT_TRUE(edit.grab().toImage().save(
-                    QStringLiteral("%1/aedit-%2-pressed.png").arg(dir, QLatin1String(name))));
+                    QStringLiteral("%1/typededit-%2-pressed.png").arg(dir, QLatin1String(name))));
                 QTest::mouseRelease(&edit, Qt::LeftButton, {}, edit.buttonRect().center());
                 // And with the mouse over the control.
                 QEnterEvent enterEvent(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
                 QApplication::sendEvent(&edit, &enterEvent);
                 EXPECT_TRUE(edit.grab().toImage().save(
-                    QStringLiteral("%1/aedit-%2-hot.png").arg(dir, QLatin1String(name))));
+                    QStringLiteral("%1/typededit-%2-hot.png").arg(dir, QLatin1String(name))));
             }
-            if (style == esEllipsis) {
+            if (style == InnerButton::Ellipsis) {
                 // The middle one of the three squares is black.
                 const QRect b = edit.buttonRect();
                 EXPECT_EQ(image.pixelColor(b.left() + b.width() / 2 - 1,
