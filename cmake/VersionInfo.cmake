@@ -45,3 +45,8 @@ add_custom_command(
 
 target_sources(menu PRIVATE ${_menu_block})
 target_sources(menu-doctor PRIVATE ${_menu_block})
+# The executables live in src/, whose targets do not see a custom command of this directory:
+# a target here makes the block, and theirs wait for it.
+add_custom_target(menu_version_block DEPENDS ${_menu_block})
+add_dependencies(menu menu_version_block)
+add_dependencies(menu-doctor menu_version_block)
