@@ -1,9 +1,8 @@
 #include "core/PackageExtract.h"
 
-#include "support/ZipTestArchives.h"
 #include "formats/TextCodec.h"
-#include "platform/Services.h"
 #include "support/TempDir.h"
+#include "support/ZipTestArchives.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,25 +38,6 @@ DecompResult unpack(const QString &archive)
     EXPECT_FALSE(reader.active());
     return result;
 }
-
-// Records what the dialog would show, in order.
-class Recorder : public menu::core::DecompView, public menu::platform::MessageBoxes {
-  public:
-    QStringList log;
-    void setBusy(bool busy) override { log << (busy ? "busy" : "idle"); }
-    void statusBarWrite(const QString &text) override { log << "status " + text; }
-    void setNote(const QString &text, bool red) override { log << (red ? "red " : "note ") + text; }
-    menu::platform::BoxAnswer show(QWidget *, menu::platform::BoxKind kind,
-                                   const QString &text) override
-    {
-        log << (kind == menu::platform::BoxKind::Error ? "error " : "box ") + text;
-        return menu::platform::BoxAnswer::Ok;
-    }
-    void showFault(QWidget *, const QString &, const QString &text) override
-    {
-        log << "fault " + text;
-    }
-};
 
 TEST(PackageExtract, PathsBesideTheArchive)
 {
@@ -422,45 +402,37 @@ TEST(PackageExtract, UnpackingDirectoryThatCannotBeMade)
     EXPECT_EQ(unpack(tmp.file("orvan_update.zip")).outcome, DecompOutcome::DirectoryNotCreated);
 }
 
-TEST(PackageExtract, DialogSeesBusyStatusNotesAndBoxesInOrder)
+// An archive the caller still has open is not touched, and nothing is unpacked.
+TEST(PackageExtract, ArchiveStillOpenIsRefusedAndStaysOpen)
 {
     TempDir tmp;
     {
         ZipWriter zip(tmp.file("ok.zip"));
         zip.add("setup.exe", "MZ");
         ASSERT_TRUE(zip.close());
-        ZipWriter none(tmp.file("none/orvan_update.zip"));
-        none.add("readme.txt", "x");
-        ASSERT_TRUE(none.close());
+        ZipWriter other(tmp.file("other.zip"));
+        other.add("other.txt", "x");
+        ASSERT_TRUE(other.close());
     }
     menu::core::ZipReader reader;
-
-    Recorder ok;
-    EXPECT_TRUE(menu::core::fImportDecomp(tmp.file("ok.zip"), reader, ok, ok, nullptr));
-    EXPECT_EQ(ok.log,
-              (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
-                           "note Dekomprimácia súborov úspešná ...", "idle", "status "}));
-    EXPECT_FALSE(reader.active());
-
-    Recorder missing;
-    DecompResult result;
-    EXPECT_FALSE(menu::core::fImportDecomp(tmp.file("none/orvan_update.zip"), reader, missing,
-                                           missing, nullptr, &result));
-    EXPECT_EQ(missing.log,
-              (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
-                           "note Dekomprimácia súborov úspešná ...", "idle", "status ",
-                           "error POZOR !\rRozpakovaný súbor setup.exe nenájdený !",
-                           "red Prerušenie ! Rozpakovaný súbor setup.exe nenájdený !"}));
-    EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);
-
-    Recorder open;
     QString error;
-    ASSERT_TRUE(reader.openArchive(tmp.file("ok.zip"), error));
-    EXPECT_FALSE(menu::core::fImportDecomp(tmp.file("ok.zip"), reader, open, open, nullptr));
-    EXPECT_EQ(open.log,
-              (QStringList{"busy", "status Čakajte, pracujem !", "note Dekomprimácia súborov ...",
-                           "idle", "status ", "error POZOR !\rArchív je práve otvorený !",
-                           "red Prerušenie ! Dekomprimácia je práve otvorená !"}));
+    ASSERT_TRUE(reader.openArchive(tmp.file("other.zip"), error));
+    const DecompResult result = menu::core::unpackPackage(tmp.file("ok.zip"), reader);
+    EXPECT_EQ(result.outcome, DecompOutcome::ArchiveOpen);
+    EXPECT_EQ(result.boxText, "POZOR !\rArchív je práve otvorený !");
+    EXPECT_EQ(result.note, "Prerušenie ! Dekomprimácia je práve otvorená !");
+    EXPECT_TRUE(result.noteRed);
+    EXPECT_TRUE(reader.active());
+    EXPECT_EQ(reader.count(), 1);
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("ORVAN-INSTAL")));
+    reader.closeArchive();
+
+    // Closed again, the same reader unpacks, and is closed afterwards.
+    const DecompResult unpacked = menu::core::unpackPackage(tmp.file("ok.zip"), reader);
+    EXPECT_TRUE(unpacked.ok());
+    EXPECT_EQ(unpacked.note, "Dekomprimácia súborov úspešná ...");
+    EXPECT_FALSE(unpacked.noteRed);
+    EXPECT_FALSE(reader.active());
 }
 
 // menu-doctor extract reports the outcome in its output and always ends with status 0.

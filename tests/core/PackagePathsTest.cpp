@@ -1,5 +1,6 @@
 #include "core/PackagePaths.h"
 
+#include "platform/Files.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace menu::core;
+using menu::platform::isFile;
 
 TEST(PackagePaths, DriveAndProgramDirectory)
 {
@@ -19,6 +21,25 @@ TEST(PackagePaths, DriveAndProgramDirectory)
     EXPECT_EQ(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU/b/ORVAN/MENU/menu")), QStringLiteral("/a"));
     EXPECT_FALSE(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU2/menu")).has_value());
     EXPECT_EQ(packageDir(QStringLiteral("/srv/D")), QStringLiteral("/srv/D/ORVAN"));
+}
+
+TEST(PackagePaths, InstallationDirectory)
+{
+    const struct {
+        const char *path;
+        bool accepted;
+    } cases[] = {
+        {"/media/D/ORVAN/MENU/menu", true},
+        {"/media/d/orvan/menu/tools/menu", true},
+        {"/ORVAN/MENU/menu", true},
+        {"/media/D/ORVAN/MENU2/menu", false},
+        {"/media/D/ORVAN/menu", false},
+        {"/opt/menu/menu", false},
+        // The executable's own name does not count as a directory.
+        {"/media/D/ORVAN/MENU", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(installationAccepted(QString::fromLatin1(c.path)), c.accepted) << c.path;
 }
 
 TEST(PackagePaths, WindowsPathsAreMatchedWithoutCase)
@@ -33,8 +54,8 @@ TEST(PackagePaths, WindowsPathsAreMatchedWithoutCase)
     // What does not exist keeps the case it was written in.
     EXPECT_EQ(packagePath(drive, QStringLiteral("\\orvan\\NONE\\x.exe")), drive + QStringLiteral("/ORVAN/NONE/x.exe"));
     EXPECT_EQ(packagePath(drive, QString()), drive);
-    EXPECT_TRUE(fileExists(packagePath(drive, QStringLiteral("\\orvan\\tav\\TAV.exe"))));
-    EXPECT_FALSE(fileExists(drive + QStringLiteral("/ORVAN")));
+    EXPECT_TRUE(isFile(packagePath(drive, QStringLiteral("\\orvan\\tav\\TAV.exe"))));
+    EXPECT_FALSE(isFile(drive + QStringLiteral("/ORVAN")));
 }
 
 TEST(PackagePaths, NamesThatDifferOnlyInCaseGiveTheSameChoiceEachTime)
@@ -61,7 +82,7 @@ TEST(PackagePaths, AKeptListingFollowsChangesOfItsDirectory)
     EXPECT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/TAV.exe"));
     ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav")).remove(QStringLiteral("TAV.exe")));
     EXPECT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/tav.exe"));
-    EXPECT_FALSE(fileExists(packagePath(drive, windowsPath)));
+    EXPECT_FALSE(isFile(packagePath(drive, windowsPath)));
     dir.write(QStringLiteral("ORVAN/Tav/Tav.Exe"), "MZ");
     EXPECT_EQ(packagePath(drive, windowsPath), drive + QStringLiteral("/ORVAN/Tav/Tav.Exe"));
 }

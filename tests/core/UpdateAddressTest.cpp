@@ -59,9 +59,17 @@ TEST(UpdateAddress, EnvironmentReplacesOnlyTheHost)
 TEST(UpdateAddress, CompiledInAddressesStayOnAReservedName)
 {
     const UpdateHost host(nullptr);
-    EXPECT_TRUE(menu::core::UpdateInfoUrl().startsWith(QStringLiteral("update.orvan.example/")));
-    EXPECT_EQ(menu::core::PackageFilesUrl(),
+    EXPECT_EQ(menu::core::updateInfoUrl(),
+              QStringLiteral("update.orvan.example/ORVANWIN/orvan_akt.ini"));
+    EXPECT_EQ(menu::core::packageFilesUrl(),
               QStringLiteral("update.orvan.example/ORVANWIN/FILES/"));
+}
+
+TEST(UpdateAddress, BothAddressesFollowTheEnvironment)
+{
+    const UpdateHost host("127.0.0.1:8080");
+    EXPECT_EQ(menu::core::updateInfoUrl(), QStringLiteral("127.0.0.1:8080/ORVANWIN/orvan_akt.ini"));
+    EXPECT_EQ(menu::core::packageFilesUrl(), QStringLiteral("127.0.0.1:8080/ORVANWIN/FILES/"));
 }
 
 } // namespace

@@ -1,10 +1,15 @@
 // The rules of the update check that need no window: the version comparison, the reading of
 // the update-information document, the time of a check, the worker's run.
-#include "support/ScriptedHttpServer.h"
 #include "core/UpdateCheck.h"
+
+#include "core/Texts.h"
+#include "core/VersionInfo.h"
+#include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <cerrno>
+#include <optional>
 #include <gtest/gtest.h>
 
 using namespace menu::core;
@@ -31,7 +36,7 @@ TEST(UpdateCheckRules, AnnouncedVersionIsNewerOnlyAsText)
         {"1.1.0.7", "1.1.0.7 ", false},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(announcedIsNewer(QString::fromUtf8(c.announced), QString::fromUtf8(c.installed)),
+        EXPECT_EQ(isLaterVersion(QString::fromUtf8(c.announced), QString::fromUtf8(c.installed)),
                   c.newer)
             << c.announced << " vs " << c.installed;
     }
@@ -43,35 +48,35 @@ TEST(UpdateCheckRules, DocumentIsAnsiTextUnlessItCarriesAMark)
     const UpdateInfo ansi = readUpdateInfo("; news\r\n[orvan]\r\n aktcis = \"1.2.0.1\" \r\n"
                                            "AktFil=bal\xE1\x9Ak.zip\r\nAktDat=01.02.2024\r\n"
                                            "[OTHER]\r\nAktCis=9\r\n[TEA]\r\nAktFil=tv.exe\r\n");
-    EXPECT_EQ(ansi.OrvanAktCis, QStringLiteral("1.2.0.1"));
-    EXPECT_EQ(ansi.OrvanAktDat, QStringLiteral("01.02.2024"));
-    EXPECT_EQ(ansi.OrvanAktFil, QStringLiteral("balášk.zip"));
-    EXPECT_EQ(ansi.TeaAktCis, QString());
-    EXPECT_EQ(ansi.TeaAktFil, QStringLiteral("tv.exe"));
+    EXPECT_EQ(ansi.launcher.version, QStringLiteral("1.2.0.1"));
+    EXPECT_EQ(ansi.launcher.date, QStringLiteral("01.02.2024"));
+    EXPECT_EQ(ansi.launcher.file, QStringLiteral("balášk.zip"));
+    EXPECT_EQ(ansi.teamViewer.version, QString());
+    EXPECT_EQ(ansi.teamViewer.file, QStringLiteral("tv.exe"));
 
     // Valid UTF-8 without a mark is still ANSI; with the mark it is UTF-8.
-    EXPECT_EQ(readUpdateInfo("[TEA]\nAktFil=\xC3\xA1\n").TeaAktFil, QStringLiteral("Ăˇ"));
-    EXPECT_EQ(readUpdateInfo("\xEF\xBB\xBF[TEA]\nAktFil=\xC3\xA1\n").TeaAktFil,
+    EXPECT_EQ(readUpdateInfo("[TEA]\nAktFil=\xC3\xA1\n").teamViewer.file, QStringLiteral("Ăˇ"));
+    EXPECT_EQ(readUpdateInfo("\xEF\xBB\xBF[TEA]\nAktFil=\xC3\xA1\n").teamViewer.file,
               QStringLiteral("á"));
     EXPECT_EQ(readUpdateInfo(QByteArray("\xFF\xFE[\0T\0E\0A\0]\0\n\0A\0k\0t\0C\0i\0s\0=\0"
                                         "7\0",
                                         30))
-                  .TeaAktCis,
+                  .teamViewer.version,
               QStringLiteral("7"));
 
     const UpdateInfo none = readUpdateInfo("<html>Not here</html>");
-    EXPECT_EQ(none.OrvanAktCis + none.OrvanAktDat + none.OrvanAktFil + none.TeaAktCis +
-                  none.TeaAktFil,
+    EXPECT_EQ(none.launcher.version + none.launcher.date + none.launcher.file + none.teamViewer.version +
+                  none.teamViewer.file,
               QString());
 }
 
 TEST(UpdateCheckRules, TimeOfACheckIsSixteenCharacters)
 {
-    EXPECT_EQ(licKonLastText(QDateTime(QDate(2024, 1, 5), QTime(7, 3, 59)), QLatin1Char(':')),
+    EXPECT_EQ(lastCheckText(QDateTime(QDate(2024, 1, 5), QTime(7, 3, 59)), QLatin1Char(':')),
               QStringLiteral("05.01.2024 07:03"));
-    EXPECT_EQ(licKonLastText(QDateTime(QDate(2023, 12, 31), QTime(23, 59)), QLatin1Char('.')),
+    EXPECT_EQ(lastCheckText(QDateTime(QDate(2023, 12, 31), QTime(23, 59)), QLatin1Char('.')),
               QStringLiteral("31.12.2023 23.59"));
-    EXPECT_EQ(licKonLastText(QDateTime(QDate(2024, 10, 10), QTime(0, 0)), QLatin1Char(':')).size(),
+    EXPECT_EQ(lastCheckText(QDateTime(QDate(2024, 10, 10), QTime(0, 0)), QLatin1Char(':')).size(),
               16);
 }
 
@@ -85,13 +90,14 @@ TEST(UpdateCheckRules, LabelBreaksTheLineAtALoneCarriageReturn)
 
 class ScriptedInternet final : public menu::platform::InternetState {
   public:
-    bool connected(QString &error) const override
+    menu::Result<bool> connected() const override
     {
-        error = failure;
+        if (failure)
+            return *failure;
         return isConnected;
     }
     bool isConnected = true;
-    QString failure;
+    std::optional<menu::Failure> failure;
 };
 
 TEST(UpdateCheckRules, WorkerDownloadsOnlyWhenConnected)
@@ -100,29 +106,40 @@ TEST(UpdateCheckRules, WorkerDownloadsOnlyWhenConnected)
     server.answer(menu::test::ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "[ORVAN]"));
     menu::test::TempDir dir;
     const QString url = server.address(QStringLiteral("/info.ini"));
-    const QString local = dir.file(QStringLiteral("orvan_akt.$$$"));
+    const QString local = dir.file(QString::fromLatin1(kUpdateInfoFileName));
     ScriptedInternet internet;
 
     internet.isConnected = false;
-    UpdateCheckOutcome outcome = runUpdateCheck(&internet, url, local);
+    UpdateCheckOutcome outcome = runUpdateCheck(internet, url, local);
     EXPECT_FALSE(outcome.connected);
+    EXPECT_FALSE(outcome.downloaded);
     EXPECT_EQ(outcome.text, QString());
-    EXPECT_EQ(failedCheckNotice(outcome).text,
+    EXPECT_EQ(texts::failedCheckNotice(outcome).text,
               QStringLiteral("Váš počítač nemá pripojenie na internet !"));
-    EXPECT_FALSE(runUpdateCheck(nullptr, url, local).connected);
 
-    internet.failure = QStringLiteral("no netlink");
-    outcome = runUpdateCheck(&internet, url, local);
+    // The test itself failed: its text, and the system's reason in Slovak.
+    internet.failure = menu::Failure::errnoValue(EACCES);
+    outcome = runUpdateCheck(internet, url, local);
     EXPECT_FALSE(outcome.connected);
-    EXPECT_EQ(outcome.hint, QStringLiteral("no netlink"));
+    EXPECT_EQ(outcome.text, texts::internetTestFailed());
+    EXPECT_EQ(outcome.hint, texts::reason(*internet.failure));
     EXPECT_EQ(server.connections(), 0);
     EXPECT_FALSE(QFile::exists(local));
 
     internet = {};
-    outcome = runUpdateCheck(&internet, url, local);
+    outcome = runUpdateCheck(internet, url, local);
     EXPECT_TRUE(outcome.connected);
     EXPECT_TRUE(outcome.downloaded);
-    EXPECT_EQ(dir.read(QStringLiteral("orvan_akt.$$$")), QByteArray("[ORVAN]"));
+    EXPECT_FALSE(outcome.cancelled);
+    EXPECT_EQ(outcome.text, QString());
+    EXPECT_EQ(dir.read(QString::fromLatin1(kUpdateInfoFileName)), QByteArray("[ORVAN]"));
+
+    // A failed download: the download's texts.
+    server.answer(menu::test::ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", ""));
+    outcome = runUpdateCheck(internet, url, dir.file(QStringLiteral("other")));
+    EXPECT_TRUE(outcome.connected);
+    EXPECT_FALSE(outcome.downloaded);
+    EXPECT_EQ(outcome.text, texts::httpResult(404));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "core/UpdateOffer.h"
 
+#include "core/Texts.h"
+
 #include <gtest/gtest.h>
 
 using menu::core::UpdateCase;
@@ -56,7 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(UpdateRecommendationTest, CaptionsAndStatesPerPackage)
 {
-    using menu::core::updateRecommendation;
+    const auto updateRecommendation = [](UpdateCase c, bool launcher) {
+        return menu::core::texts::recommendation(c, launcher);
+    };
     struct Row {
         UpdateCase c;
         const char *launcherCaption, *teaCaption;
@@ -92,21 +96,25 @@ TEST(UpdateRecommendationTest, CaptionsAndStatesPerPackage)
               QStringLiteral("Doporučené je stiahnuť novú verziu programu !"));
 }
 
-TEST(UpdateOfferTextTest, TextsAsTheUserReadsThem)
+TEST(UpdateOfferTest, DateKeysOnlyForTwoDatesOfTwentyCharacters)
 {
-    EXPECT_EQ(menu::core::shownVersionText(QStringLiteral("1.1.0.7"), QStringLiteral("04.12.2023")),
-              QStringLiteral("v1.1.0.7 zo dňa 04.12.2023"));
-    EXPECT_EQ(menu::core::shownVersionText(QStringLiteral("15.2.2756"), QString()),
-              QStringLiteral("v15.2.2756"));
-    EXPECT_EQ(menu::core::shownVersionText(QString(), QString()), QStringLiteral("žiadna"));
-    EXPECT_EQ(menu::core::fileSizeText(1048576), QStringLiteral("Veľkosť súboru : 1048576 b"));
-    EXPECT_EQ(
-        menu::core::newVersionOfferText(QStringLiteral("1.1.0.8"), QStringLiteral("10.01.2024")),
-        QStringLiteral("UPOZORNENIE!\r\nNa internete sa nachádza nová verzia programu\r\n"
-                       "ORVAN-Základná ponuka v1.1.0.8 zo dňa 10.01.2024.\r\n\r\n"
-                       "Stiahnuť a nainštalovať novú verziu ?"));
-    EXPECT_TRUE(menu::core::versionTextLess(QStringLiteral("1.0.0.10"), QStringLiteral("1.0.0.9")));
-    EXPECT_FALSE(menu::core::versionTextLess(QStringLiteral("1.1.0.7"), QStringLiteral("1.1.0.7")));
+    const struct {
+        const char *installed, *announced, *installedKey, *announcedKey;
+    } cases[] = {
+        {"04.12.2023", "10.01.2024", "20231204", "20240110"},
+        {"4.12.2023", "05.12.2023x", "0232.4.", "20231205"}, // cut by position
+        {"04.12.2023", "", "", ""},
+        {"", "04.12.2023", "", ""},
+        {"04.12.2023", "10.01.24", "", ""},
+    };
+    for (const auto &c : cases) {
+        QString installedKey = QStringLiteral("stale");
+        QString announcedKey = QStringLiteral("stale");
+        menu::core::versionDateKeys(QString::fromLatin1(c.installed),
+                                    QString::fromLatin1(c.announced), installedKey, announcedKey);
+        EXPECT_EQ(installedKey, QString::fromLatin1(c.installedKey)) << c.installed;
+        EXPECT_EQ(announcedKey, QString::fromLatin1(c.announcedKey)) << c.announced;
+    }
 }
 
 } // namespace

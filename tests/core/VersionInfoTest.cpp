@@ -1,8 +1,12 @@
+#include "core/VersionInfo.h"
+
 #include "formats/ByteSource.h"
 #include "formats/ElfSection.h"
-#include "core/VersionInfo.h"
-#include "support/TempDir.h"
+#include "formats/VersionBlock.h"
+#include "platform/FileByteSource.h"
+#include "platform/ProgramFiles.h"
 #include "support/PeFixtures.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +20,13 @@ using menu::core::VersionResult;
 using namespace menu::test;
 
 namespace {
+
+const menu::platform::FileVersionReader kReader;
+
+menu::core::VersionText fileVersion(const QString &path)
+{
+    return menu::core::readFileVersion(kReader, path);
+}
 
 struct Expected {
     QString path;
@@ -56,12 +67,12 @@ TEST(VersionInfo, ResultCodesAndTexts)
     };
     for (const Expected &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        QString version = QStringLiteral("stale");
-        EXPECT_EQ(menu::core::ReadFileVersion(c.path, version), c.fileResult);
-        EXPECT_EQ(version, c.fileVersion);
-        QString product = QStringLiteral("stale");
-        EXPECT_EQ(menu::core::ReadProductVersion(c.path, product), c.productResult);
-        EXPECT_EQ(product, c.productVersion);
+        const menu::core::VersionText version = fileVersion(c.path);
+        EXPECT_EQ(version.result, c.fileResult);
+        EXPECT_EQ(version.text, c.fileVersion);
+        const menu::core::VersionText product = menu::core::readProductVersion(kReader, c.path);
+        EXPECT_EQ(product.result, c.productResult);
+        EXPECT_EQ(product.text, c.productVersion);
     }
 }
 
@@ -72,39 +83,59 @@ struct ExeExpected {
     QString date;
 };
 
-TEST(VersionInfo, ExeVersionSetsOnlyWhatItFound)
+TEST(VersionInfo, LauncherVersionNeedsBothVersionAndDate)
 {
-    const QString keep = QStringLiteral("keep");
     const std::vector<ExeExpected> cases = {
         {QStringLiteral(MENU_PATH), VersionResult::Found, MENU_VERSION_TEXT, MENU_BUILD_DATE},
         {peFixture("slovak.exe"), VersionResult::Found, "2.0.1.15", "04.12.2023"},
-        // FileVersion without FileDatum: the version is set, the date left as it was.
-        {peFixture("empty-version.exe"), VersionResult::NoValue, "", keep},
-        {peFixture("english.exe"), VersionResult::NoValue, keep, keep},
-        {peFixture("no-resources.exe"), VersionResult::NoVersionInfo, keep, keep},
-        {QStringLiteral("/proc/self/exe"), VersionResult::NoVersionInfo, keep, keep},
-        {peFixture("missing.exe"), VersionResult::NoFile, keep, keep},
+        {peFixture("slovak32.exe"), VersionResult::Found, "2.0.1.15", "04.12.2023"},
+        // FileVersion without FileDatum: the version is given, the result says what is missing.
+        {peFixture("empty-version.exe"), VersionResult::NoValue, "", ""},
+        {peFixture("english.exe"), VersionResult::NoValue, "", ""},
+        {peFixture("no-resources.exe"), VersionResult::NoVersionInfo, "", ""},
+        {QStringLiteral("/proc/self/exe"), VersionResult::NoVersionInfo, "", ""},
+        {peFixture("missing.exe"), VersionResult::NoFile, "", ""},
     };
     for (const ExeExpected &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        QString version = keep;
-        QString date = keep;
-        EXPECT_EQ(menu::core::ReadExeVersion(c.path, version, date), c.result);
-        EXPECT_EQ(version, c.version);
-        EXPECT_EQ(date, c.date);
+        const menu::core::LauncherVersion read = menu::core::readLauncherVersion(kReader, c.path);
+        EXPECT_EQ(read.result, c.result);
+        EXPECT_EQ(read.version, c.version);
+        EXPECT_EQ(read.date, c.date);
+    }
+}
+
+TEST(VersionInfo, AnyValueOfAnyTableByName)
+{
+    const struct {
+        const char *fixture, *table, *key;
+        VersionResult result;
+        const char *text;
+    } cases[] = {
+        {"slovak.exe", "041b04e2", "filedatum", VersionResult::Found, "04.12.2023"},
+        {"slovak.exe", "040904B0", "ProductVersion", VersionResult::NoValue, ""},
+        {"slovak.exe", "041B04E2", "NoSuchKey", VersionResult::NoValue, ""},
+        {"english.exe", "040904B0", "ProductVersion", VersionResult::Found, "15.4.6"},
+        {"no-resources.exe", "041B04E2", "FileVersion", VersionResult::NoVersionInfo, ""},
+        {"missing.exe", "041B04E2", "FileVersion", VersionResult::NoFile, ""},
+    };
+    for (const auto &c : cases) {
+        const menu::core::VersionText read = menu::core::readVersionValue(
+            kReader, peFixture(c.fixture), QLatin1String(c.table), QLatin1String(c.key));
+        EXPECT_EQ(read.result, c.result) << c.fixture << " " << c.key;
+        EXPECT_EQ(read.text, QString::fromUtf8(c.text)) << c.fixture << " " << c.key;
     }
 }
 
 TEST(VersionInfo, LauncherCarriesItsBuildDateAsDayMonthYear)
 {
-    QString version;
-    QString date;
-    ASSERT_EQ(menu::core::ReadExeVersion(QStringLiteral(MENU_PATH), version, date),
-              VersionResult::Found);
+    const menu::core::LauncherVersion read =
+        menu::core::readLauncherVersion(kReader, QStringLiteral(MENU_PATH));
+    ASSERT_EQ(read.result, VersionResult::Found);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4}$"))
-                    .match(date)
+                    .match(read.date)
                     .hasMatch())
-        << date.toStdString();
+        << read.date.toStdString();
 }
 
 // A 200 MB program whose resources lie at its very end, the rest a hole in the file.
@@ -142,9 +173,9 @@ TEST(VersionInfo, ReadsOnlyThePiecesItNeedsOfALargeProgram)
               QStringLiteral("2.0.1.15"));
     EXPECT_LT(source->bytesRead(), 64u * 1024u);
 
-    QString version;
-    EXPECT_EQ(menu::core::ReadFileVersion(path, version), VersionResult::Found);
-    EXPECT_EQ(version, QStringLiteral("2.0.1.15"));
+    const menu::core::VersionText version = fileVersion(path);
+    EXPECT_EQ(version.result, VersionResult::Found);
+    EXPECT_EQ(version.text, QStringLiteral("2.0.1.15"));
 }
 
 TEST(VersionInfo, TruncatedProgramsHaveNoVersionInformation)
@@ -164,9 +195,9 @@ TEST(VersionInfo, TruncatedProgramsHaveNoVersionInformation)
     }
     TempDir dir;
     const QString cut = dir.write(QStringLiteral("cut.exe"), pe.left(pe.size() / 2));
-    QString version = QStringLiteral("stale");
-    EXPECT_EQ(menu::core::ReadFileVersion(cut, version), VersionResult::NoVersionInfo);
-    EXPECT_TRUE(version.isEmpty());
+    const menu::core::VersionText version = fileVersion(cut);
+    EXPECT_EQ(version.result, VersionResult::NoVersionInfo);
+    EXPECT_TRUE(version.text.isEmpty());
 }
 
 // Damage of the kinds a broken download or a hostile file brings, each made in a copy of
@@ -226,9 +257,9 @@ TEST(VersionInfo, DamagedProgramsHaveNoVersionInformation)
             set32(pe, block, 0);
         }
         const QString path = dir.write(QStringLiteral("damaged.exe"), pe);
-        QString version = QStringLiteral("stale");
-        EXPECT_EQ(menu::core::ReadFileVersion(path, version), VersionResult::NoVersionInfo);
-        EXPECT_TRUE(version.isEmpty());
+        const menu::core::VersionText version = fileVersion(path);
+        EXPECT_EQ(version.result, VersionResult::NoVersionInfo);
+        EXPECT_TRUE(version.text.isEmpty());
     }
 }
 

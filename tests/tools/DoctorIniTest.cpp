@@ -1,7 +1,10 @@
+#include "core/Texts.h"
 #include "support/Doctor.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using menu::test::TempDir;
 
@@ -41,8 +44,11 @@ TEST(DoctorIni, WriteFailure)
     dir.write(QStringLiteral("menu.ini/keep"), "x");
     const DoctorRun run = runDoctor({"ini", "set", file, "OPTIONS", "Left", "10"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.startsWith("Unable to write to " + file + "\n")) << run.err.toStdString();
+    // The launcher's message, with the system's reason in Slovak on the next line.
+    EXPECT_EQ(run.err, "Unable to write to " + file + "\n" +
+                           menu::core::texts::reason(menu::Failure::errnoValue(EISDIR)) + "\n");
     EXPECT_EQ(run.out, QString());
+    EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("x"));
 }
 
 TEST(DoctorIni, WrongUsage)

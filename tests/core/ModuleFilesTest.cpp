@@ -1,51 +1,16 @@
-#include "core/MenuSettings.h"
+// The module files orvan-<code>.ini: which sections make buttons and submenu entries.
+#include "core/ModuleFiles.h"
 
 #include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
-using menu::core::MenuIni;
 using menu::core::ModuleEntry;
 using menu::core::ModuleFiles;
-using menu::core::SettingsWriteError;
 using menu::test::TempDir;
 
 namespace {
-
-TEST(MenuIni, ReadAndWrite)
-{
-    TempDir dir;
-    menu::platform::ProfileFiles store;
-    MenuIni ini(store, dir.path() + QLatin1Char('/'));
-    EXPECT_EQ(ini.path(), dir.file(QStringLiteral("menu.ini")));
-
-    EXPECT_EQ(ini.MenuIniRead(QStringLiteral("OPTIONS"), QStringLiteral("Left")), QString());
-    EXPECT_TRUE(
-        ini.MenuIniWrite(QStringLiteral("OPTIONS"), QStringLiteral("Left"), QStringLiteral("10")));
-    EXPECT_EQ(dir.read(QStringLiteral("menu.ini")), QByteArray("[OPTIONS]\r\nLeft=10\r\n"));
-    EXPECT_EQ(ini.MenuIniRead(QStringLiteral("options"), QStringLiteral("left")),
-              QStringLiteral("10"));
-    EXPECT_EQ(ini.MenuIniRead(QStringLiteral("OPTIONS"), QStringLiteral("Top")), QString());
-    EXPECT_EQ(ini.MenuIniRead(QStringLiteral("ORVAN"), QStringLiteral("Left")), QString());
-}
-
-TEST(MenuIni, WriteFailureRaisesWithThePath)
-{
-    TempDir dir;
-    menu::platform::ProfileFiles store;
-    dir.write(QStringLiteral("menu.ini/keep"), "x"); // a directory where menu.ini belongs
-    MenuIni ini(store, dir.path() + QLatin1Char('/'));
-    try {
-        ini.MenuIniWrite(QStringLiteral("OPTIONS"), QStringLiteral("Left"), QStringLiteral("1"));
-        FAIL() << "no error raised";
-    } catch (const SettingsWriteError &error) {
-        EXPECT_EQ(error.text(), QStringLiteral("Unable to write to ") + ini.path());
-        EXPECT_STREQ(error.what(), ("Unable to write to " + ini.path().toStdString()).c_str());
-    }
-    EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("x"));
-}
 
 class ModuleFilesTest : public ::testing::Test {
   protected:
@@ -53,7 +18,7 @@ class ModuleFilesTest : public ::testing::Test {
     {
         dir.write(QStringLiteral("ORVAN/orvan-%1.ini").arg(QLatin1String(code)), text);
     }
-    QStringList sections(const std::vector<ModuleEntry> &entries) const
+    static QStringList sections(const std::vector<ModuleEntry> &entries)
     {
         QStringList names;
         for (const ModuleEntry &entry : entries)
@@ -113,33 +78,24 @@ TEST_F(ModuleFilesTest, SubmenuEndsAtTheFirstSectionWithoutExe)
     EXPECT_EQ(sections(files.submenuEntries(QStringLiteral("Tav"), 2)), QStringList{"Menu21"});
     EXPECT_TRUE(files.submenuEntries(QStringLiteral("Tav"), 3).empty());
     EXPECT_TRUE(files.submenuEntries(QStringLiteral("Tav"), 0).empty());
+    EXPECT_TRUE(files.submenuEntries(QStringLiteral("Tav"), 10).empty());
     EXPECT_TRUE(files.submenuEntries(QStringLiteral("Pem"), 1).empty());
 }
 
-TEST_F(ModuleFilesTest, ModuleEntryRead)
+TEST_F(ModuleFilesTest, EntryNeedsTheFileTheSectionAndTheExeKey)
 {
-    module("Tav", "[Menu1]\nExe=\\ORVAN\\x.exe\nNaz=N\n[Menu2]\nNaz=no exe\n");
-    QString name = QStringLiteral("n0"), extra = QStringLiteral("e0"),
-            target = QStringLiteral("t0");
-    const auto untouched = [&] {
-        return name == QLatin1String("n0") && extra == QLatin1String("e0") &&
-               target == QLatin1String("t0");
-    };
-    EXPECT_FALSE(
-        files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("Menu5"), name, extra, target));
-    EXPECT_TRUE(untouched());
-    EXPECT_FALSE(
-        files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("Menu2"), name, extra, target));
-    EXPECT_TRUE(untouched());
-    EXPECT_FALSE(
-        files.ModuleEntryRead(QStringLiteral("Pem"), QStringLiteral("Menu1"), name, extra, target));
-    EXPECT_TRUE(untouched());
+    module("Tav", "[Menu1]\nExe=\\ORVAN\\x.exe\nNaz=N\n[Menu2]\nNaz=no exe\n[Menu3]\nExe=\n");
+    EXPECT_FALSE(files.entry(QStringLiteral("Tav"), QStringLiteral("Menu5")).has_value());
+    EXPECT_FALSE(files.entry(QStringLiteral("Tav"), QStringLiteral("Menu2")).has_value());
+    EXPECT_FALSE(files.entry(QStringLiteral("Pem"), QStringLiteral("Menu1")).has_value());
+    // An empty Exe is an entry; whoever starts it tells the user it is not defined.
+    EXPECT_TRUE(files.entry(QStringLiteral("Tav"), QStringLiteral("Menu3")).has_value());
 
-    EXPECT_TRUE(
-        files.ModuleEntryRead(QStringLiteral("Tav"), QStringLiteral("menu1"), name, extra, target));
-    EXPECT_EQ(name, QStringLiteral("N"));
-    EXPECT_EQ(extra, QString());
-    EXPECT_EQ(target, dir.file(QStringLiteral("ORVAN/x.exe")));
+    const auto found = files.entry(QStringLiteral("Tav"), QStringLiteral("menu1"));
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->name, QStringLiteral("N"));
+    EXPECT_EQ(found->extra, QString());
+    EXPECT_EQ(found->target, dir.file(QStringLiteral("ORVAN/x.exe")));
     EXPECT_EQ(files.filePath(QStringLiteral("Tav")),
               dir.file(QStringLiteral("ORVAN/orvan-Tav.ini")));
 }
