@@ -43,5 +43,10 @@ add_custom_command(
   COMMENT "Embedding the launcher's version information"
   VERBATIM)
 
+# The executables are defined in src/; a custom command's output gets its rule only in the
+# directory that defines it, so a target here makes the block before they link it.
+add_custom_target(menu_version_block DEPENDS ${_menu_block})
 target_sources(menu PRIVATE ${_menu_block})
 target_sources(menu-doctor PRIVATE ${_menu_block})
+add_dependencies(menu menu_version_block)
+add_dependencies(menu-doctor menu_version_block)
