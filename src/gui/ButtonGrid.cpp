@@ -66,8 +66,12 @@ void ButtonGrid::rebuild(const std::vector<core::MenuButton> &buttons)
     for (const core::MenuButton &menuButton : buttons)
         addButton(++count_, menuButton);
     pictures_.clear();
-    // One entry is not a menu yet: the notice stays behind a single button.
-    notice_ = count_ <= 1 ? core::texts::noModules() : QString();
+    // One entry is not a menu yet: the notice stays behind a single button. The first build
+    // decides it; a refresh leaves it as it was.
+    if (!noticeDecided_) {
+        notice_ = count_ <= 1 ? core::texts::noModules() : QString();
+        noticeDecided_ = true;
+    }
     update();
     relayout();
 }

@@ -64,6 +64,7 @@ class ButtonGrid : public QFrame {
     int rows_ = 0;
     QSize laidOutFor_;
     QString notice_;
+    bool noticeDecided_ = false;
     QMenu *noEntries_ = nullptr; // the submenu of buttons without entries
     // The pictures made during one build, by the key of the icon image they show: buttons and
     // entries that share an icon share its picture.

@@ -1,34 +1,37 @@
-#include "support/PeFixtures.h"
-#include "core/UpdateOffer.h"
-#include "widgets/AEdit.h"
-#include "gui/Faults.h"
+// The update commands of the main window: the offer at start, the two commands of the context
+// menu, the update dialog they open, and what follows a download.
+#include "core/Texts.h"
+#include "core/UpdateChecker.h"
+#include "core/VersionInfo.h"
+#include "gui/ButtonGrid.h"
+#include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
-#include "gui/MenuUpdate.h"
 #include "gui/ModuleButton.h"
-#include "platform/Executables.h"
-#include "platform/Internet.h"
+#include "gui/UpdateDialog.h"
 #include "platform/ProfileFiles.h"
 #include "platform/posix/PosixShell.h"
 #include "support/FakeServices.h"
+#include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "WindowTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
-using menu::gui::TfMenuMain;
-using menu::gui::TfMenuUpdate;
-using menu::platform::BoxAnswer;
-using menu::platform::BoxKind;
+using menu::core::BoxAnswer;
+using menu::core::BoxKind;
+using menu::gui::MainWindow;
+using menu::gui::UpdateDialog;
+using menu::test::child;
 using menu::test::ScriptedHttpServer;
 
 namespace {
@@ -57,47 +60,25 @@ class ScopedEnv {
     QByteArray old_;
 };
 
-TfMenuUpdate *openDialog()
+// Any update dialog on the screen.
+UpdateDialog *shownDialog()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *d = qobject_cast<TfMenuUpdate *>(w); d != nullptr && d->isVisible())
+        if (auto *d = qobject_cast<UpdateDialog *>(w); d != nullptr && d->isVisible())
             return d;
     }
     return nullptr;
 }
-
-// Acts on the update dialog while it runs modally: each step waits for its condition.
-class DialogScript {
-  public:
-    using Step = std::function<bool(TfMenuUpdate &)>; // true: done, go to the next step
-    explicit DialogScript(std::vector<Step> steps) : steps_(std::move(steps))
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            TfMenuUpdate *d = openDialog();
-            if (d == nullptr || next_ >= steps_.size() || d->busy())
-                return;
-            if (steps_[next_](*d))
-                ++next_;
-        });
-        timer_.start(10);
-    }
-    bool finished() const { return next_ == steps_.size(); }
-
-  private:
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    QTimer timer_;
-};
 
 class MainWindowUpdateTest : public ::testing::Test {
   protected:
     MainWindowUpdateTest()
         : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1600, 1000})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
         QDir().mkpath(dir.file(QStringLiteral("tmp")));
         // The launcher itself, so that it has its real version.
-        QFile::link(QStringLiteral(MENU_PATH), dir.file(QStringLiteral("ORVAN/MENU/menu")));
+        QFile::link(QStringLiteral(MENU_PATH), services.executablePath);
         services.internet = &internet;
         menu::gui::setFaultBoxes(&boxes);
         ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n");
@@ -115,6 +96,29 @@ class MainWindowUpdateTest : public ::testing::Test {
     QString tempFile(const char *name) const
     {
         return dir.file(QStringLiteral("tmp/")) + QLatin1String(name);
+    }
+    QString installedVersion() const
+    {
+        return menu::core::readLauncherVersion(menu::test::fileVersions(), services.executablePath)
+            .version;
+    }
+    // A shown window whose background check stays put, so that only the test reaches the
+    // server.
+    static void showQuietly(MainWindow &window)
+    {
+        window.show();
+        child<menu::core::UpdateChecker>(window, "updateChecker")->timer().stop();
+    }
+    static void trigger(const MainWindow &window, const char *action)
+    {
+        child<QAction>(window, action)->trigger();
+    }
+    // Runs an update command and steps on its dialog while it is open.
+    static bool withUpdateDialog(const MainWindow &window, const char *action,
+                                 const std::function<void(UpdateDialog &)> &steps)
+    {
+        return menu::test::withModalDialog<UpdateDialog>(
+            "updateDialog", [&] { trigger(window, action); }, steps);
     }
 
     menu::test::TempDir dir;
@@ -160,16 +164,16 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
     services.shell = &realShell;
     boxes.answers.push_back(BoxAnswer::Yes);
 
-    TfMenuMain window(services);
+    ASSERT_FALSE(installedVersion().isEmpty());
+    MainWindow window(services, boxes);
     ASSERT_TRUE(window.installationAccepted());
-    ASSERT_FALSE(window.FileVersion.isEmpty());
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 60000));
 
     ASSERT_GE(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Confirmation);
-    EXPECT_EQ(boxes.boxes[0].text, menu::core::newVersionOfferText(QStringLiteral("9.0.0.0"),
-                                                                   QStringLiteral("10.01.2024")));
+    EXPECT_EQ(boxes.boxes[0].text, menu::core::texts::newVersionOffer(
+                                       QStringLiteral("9.0.0.0"), QStringLiteral("10.01.2024")));
     EXPECT_EQ(boxes.boxes.size(), 1u) << boxes.boxes.back().text.toStdString();
     EXPECT_TRUE(server.lastRequest().startsWith("GET /ORVANWIN/FILES/orvan_9000.zip "));
     EXPECT_EQ(dir.read(QStringLiteral("tmp/ORVAN-INSTAL/data/readme.txt")), QByteArray("ORVAN"));
@@ -179,57 +183,76 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
     EXPECT_FALSE(QFile::exists(tempFile("orvan_update.zip")));
     EXPECT_EQ(stored("OPTIONS", "LicKon"), QStringLiteral("0"));
     EXPECT_EQ(stored("OPTIONS", "WindowState"), QStringLiteral("0"));
+    EXPECT_EQ(shownDialog(), nullptr);
 }
 
 TEST_F(MainWindowUpdateTest, NoOfferForTheSameVersionAndNoUpdateOnNo)
 {
-    TfMenuMain probe(services);
-    const QString installed = probe.FileVersion;
+    const QString installed = installedVersion();
     ASSERT_FALSE(installed.isEmpty());
     for (const bool newer : {false, true}) {
         SCOPED_TRACE(newer);
         boxes.boxes.clear();
         ini("[ORVAN]\nAktCis=" + (newer ? QByteArray("9.0.0.0") : installed.toUtf8()) +
             "\nAktDat=10.01.2024\nAktFil=x.zip\n");
-        TfMenuMain window(services);
-        window.show();
-        QTest::qWait(0);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(boxes.boxes.size(), newer ? 1u : 0u);
+        MainWindow window(services, boxes);
+        showQuietly(window);
+        // The offer is asked once the window stands, after the events now waiting.
+        if (newer) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }));
+        } else {
+            QCoreApplication::processEvents();
+        }
+        ASSERT_EQ(boxes.boxes.size(), newer ? 1u : 0u);
+        if (newer) {
+            EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Confirmation);
+        }
         EXPECT_TRUE(window.isVisible()); // the answer No leaves everything as it was
         EXPECT_EQ(internet.asked, 0);
+        EXPECT_EQ(shownDialog(), nullptr);
         window.hide();
     }
 }
 
 TEST_F(MainWindowUpdateTest, UpdateCommandsWaitForARunningCheckAndNeedTheInternet)
 {
-    TfMenuMain window(services);
-    window.show();
-    window.ProgressUpdateCheck = true;
-    window.MenuAktOrvan->trigger();
-    window.MenuAktTea->trigger();
-    ASSERT_EQ(boxes.boxes.size(), 2u);
-    for (const auto &box : boxes.boxes) {
-        EXPECT_EQ(box.kind, BoxKind::Information);
-        EXPECT_EQ(box.text, menu::core::updateCheckRunningText());
-    }
-    EXPECT_EQ(internet.asked, 0);
-    EXPECT_EQ(openDialog(), nullptr);
+    ScriptedHttpServer silent;
+    silent.answer({{}, true}); // accepts and never answers
+    const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(silent.port()));
+    {
+        MainWindow window(services, boxes);
+        window.show();
+        auto *checker = child<menu::core::UpdateChecker>(window, "updateChecker");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return silent.connections() == 1; }, 30000));
+        ASSERT_TRUE(checker->running());
+        const int asked = internet.asked;
+        trigger(window, "launcherUpdateAction");
+        trigger(window, "teamViewerUpdateAction");
+        ASSERT_EQ(boxes.boxes.size(), 2u);
+        for (const auto &box : boxes.boxes) {
+            EXPECT_EQ(box.kind, BoxKind::Information);
+            EXPECT_EQ(box.text, menu::core::texts::updateCheckRunning());
+        }
+        EXPECT_EQ(internet.asked, asked);
+        EXPECT_EQ(shownDialog(), nullptr);
+    } // the check is cancelled with its window
 
-    window.ProgressUpdateCheck = false;
+    MainWindow window(services, boxes);
+    showQuietly(window);
     boxes.boxes.clear();
     internet.isConnected = false;
-    window.MenuAktOrvan->trigger();
-    internet.failure = QStringLiteral("netlink: permission denied");
-    window.MenuAktTea->trigger();
+    trigger(window, "launcherUpdateAction");
+    const menu::Failure refused = menu::Failure::of(std::errc::permission_denied);
+    internet.failure = refused;
+    trigger(window, "teamViewerUpdateAction");
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Warning);
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Váš počítač nemá pripojenie na Internet !"));
     EXPECT_EQ(boxes.boxes[1].kind, BoxKind::Error);
     EXPECT_EQ(boxes.boxes[1].text,
-              QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !\r\r"
-                             "netlink: permission denied"));
+              QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !\r\r") +
+                  menu::core::texts::reason(refused));
+    EXPECT_EQ(shownDialog(), nullptr);
 }
 
 TEST_F(MainWindowUpdateTest, ClosingTheDialogWithoutADownloadChangesNothing)
@@ -237,20 +260,19 @@ TEST_F(MainWindowUpdateTest, ClosingTheDialogWithoutADownloadChangesNothing)
     ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n"
         "[ORVAN]\nAktCis=9.0.0.0\nAktDat=10.01.2024\nAktFil=x.zip\n");
     dir.write(QStringLiteral("tmp/orvan_update.zip"), "earlier");
-    TfMenuMain window(services); // the offer is answered No
-    window.show();
-    QCoreApplication::processEvents();
+    MainWindow window(services, boxes); // the offer is answered No
+    showQuietly(window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }));
     QString shownLocal;
-    DialogScript script({[&](TfMenuUpdate &d) {
-        shownLocal = d.xLocDirFile;
-        EXPECT_EQ(d.fInt->text(), QStringLiteral("v9.0.0.0 zo dňa 10.01.2024"));
-        EXPECT_TRUE(d.bbImp->isEnabled());
-        d.bbKoniec->click();
-        return true;
-    }});
-    window.MenuAktOrvan->trigger();
-    EXPECT_TRUE(script.finished());
-    EXPECT_EQ(shownLocal, tempFile("orvan_update.zip"));
+    EXPECT_TRUE(withUpdateDialog(window, "launcherUpdateAction", [&](UpdateDialog &d) {
+        shownLocal = child<QLabel>(d, "statusLine")->toolTip();
+        EXPECT_EQ(child<QLineEdit>(d, "announcedField")->text(),
+                  QStringLiteral("v9.0.0.0 zo dňa 10.01.2024"));
+        auto *import = child<QPushButton>(d, "importButton");
+        EXPECT_TRUE(import->isEnabled());
+        QTest::mouseClick(child<QPushButton>(d, "closeButton"), Qt::LeftButton);
+    }));
+    EXPECT_EQ(shownLocal, QStringLiteral("Súbor na stiahnutie ") + tempFile("orvan_update.zip"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(dir.read(QStringLiteral("tmp/orvan_update.zip")), QByteArray("earlier"));
     EXPECT_TRUE(shell.opened.empty());
@@ -275,36 +297,38 @@ TEST_F(MainWindowUpdateTest, TeamViewerIsReplacedInPlaceAndTheMenuRefreshed)
         update));
     const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
 
-    TfMenuMain window(services);
-    window.show();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(window.ButtonCount, 2);
-    EXPECT_TRUE(window.TeaFileVersion.isEmpty());
-    EXPECT_FALSE(window.moduleButton(2)->caption().contains(QStringLiteral("15.4.6")));
+    MainWindow window(services, boxes);
+    showQuietly(window);
+    auto *grid = child<menu::gui::ButtonGrid>(window, "buttonGrid");
+    ASSERT_EQ(grid->buttonCount(), 2);
+    const auto teamViewerCaption = [&] {
+        return child<menu::gui::ModuleButton>(*grid, "moduleButton2")->caption();
+    };
+    EXPECT_EQ(teamViewerCaption(), QStringLiteral("Team Viewer - ORVAN\r\rverzia nezistená\r"));
 
     bool sawSuccess = false;
-    DialogScript script({[](TfMenuUpdate &d) {
-                             EXPECT_EQ(d.LabInfo->text(), QStringLiteral("Team Viewer - ORVAN"));
-                             EXPECT_EQ(d.bbImp->text(), QStringLiteral("Stiahnuť"));
-                             d.bbImp->click();
-                             return true;
-                         },
-                         [&](TfMenuUpdate &d) {
-                             sawSuccess =
-                                 d.yUspesne && !d.bbImp->isEnabled() &&
-                                 d.LabPoz->text() == QStringLiteral("Súbor ÚSPEŠNE prijatý ...");
-                             d.bbKoniec->click();
-                             return true;
-                         }});
-    window.MenuAktTea->trigger();
-    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(withUpdateDialog(window, "teamViewerUpdateAction", [&](UpdateDialog &d) {
+        EXPECT_EQ(child<QLabel>(d, "title")->text(), QStringLiteral("Team Viewer - ORVAN"));
+        EXPECT_EQ(child<QLineEdit>(d, "installedField")->text(), QStringLiteral("žiadna"));
+        EXPECT_EQ(child<QLabel>(d, "statusLine")->toolTip(),
+                  QStringLiteral("Súbor na stiahnutie ") +
+                      dir.file(QStringLiteral("ORVAN/SRV/tv.exe")));
+        auto *import = child<QPushButton>(d, "importButton");
+        EXPECT_EQ(import->text(), QStringLiteral("Stiahnuť"));
+        QTest::mouseClick(import, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !d.busy(); }, 30000));
+        sawSuccess = d.succeeded() && !import->isEnabled() &&
+                     child<QLabel>(d, "noteLabel")->text() ==
+                         QStringLiteral("Súbor ÚSPEŠNE prijatý ...");
+        QTest::mouseClick(child<QPushButton>(d, "closeButton"), Qt::LeftButton);
+    }));
     EXPECT_TRUE(sawSuccess);
     EXPECT_TRUE(server.lastRequest().startsWith("GET /ORVANWIN/FILES/tv_1546.exe "));
     EXPECT_EQ(dir.read(QStringLiteral("ORVAN/SRV/tv.exe")), update);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.LicKonTeraz);
-    EXPECT_EQ(window.TeaFileVersion, QStringLiteral("15.4.6"));
-    EXPECT_TRUE(window.moduleButton(2)->caption().contains(QStringLiteral("v15.4.6")));
+    // The menu was read again, and with it the check asked for.
+    EXPECT_TRUE(child<menu::core::UpdateChecker>(window, "updateChecker")->timer().isActive());
+    EXPECT_EQ(teamViewerCaption(), QStringLiteral("Team Viewer - ORVAN\r\rv15.4.6\r"));
     EXPECT_TRUE(shell.opened.empty());
 }
 

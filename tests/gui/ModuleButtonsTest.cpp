@@ -1,27 +1,28 @@
-#include "core/EntryTexts.h"
-#include "gui/Faults.h"
+#include "core/Texts.h"
+#include "core/UpdateChecker.h"
+#include "gui/ButtonGrid.h"
+#include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "gui/ModuleButton.h"
-#include "platform/Executables.h"
 #include "platform/ProfileFiles.h"
 #include "platform/posix/PosixShell.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
+#include "WindowTestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 #include <gtest/gtest.h>
 
+using menu::core::BoxKind;
+using menu::gui::ButtonGrid;
+using menu::gui::MainWindow;
 using menu::gui::ModuleButton;
-using menu::gui::ModuleMenuItem;
-using menu::gui::TfMenuMain;
-using menu::platform::BoxKind;
+using menu::test::child;
 
 namespace {
 
@@ -29,7 +30,7 @@ class ModuleButtonsTest : public ::testing::Test {
   protected:
     ModuleButtonsTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1600, 1000})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
         menu::gui::setFaultBoxes(&boxes);
         // A window of 1000 x 500 with its frame leaves a panel of about 780 x 480: four columns,
         // four rows.
@@ -39,9 +40,9 @@ class ModuleButtonsTest : public ::testing::Test {
     ~ModuleButtonsTest() override { menu::gui::setFaultBoxes(nullptr); }
 
     void writeIni(const QString &name, const char *text) { dir.write(name, QByteArray(text)); }
-    std::unique_ptr<TfMenuMain> open()
+    std::unique_ptr<MainWindow> open()
     {
-        auto window = std::make_unique<TfMenuMain>(services);
+        auto window = std::make_unique<MainWindow>(services, boxes);
         window->show();
         return window;
     }
@@ -55,21 +56,48 @@ class ModuleButtonsTest : public ::testing::Test {
     menu::platform::Services services;
 };
 
-QStringList keysOf(const TfMenuMain &window)
+ButtonGrid &gridOf(const MainWindow &window)
+{
+    return *child<ButtonGrid>(window, "buttonGrid");
+}
+
+// The button numbered n; a test failure when there is none.
+ModuleButton *buttonOf(const MainWindow &window, int n)
+{
+    const QByteArray name = "moduleButton" + QByteArray::number(n);
+    return child<ModuleButton>(gridOf(window), name.constData());
+}
+
+QStringList keysOf(const MainWindow &window)
 {
     QStringList keys;
-    for (int n = 1; n <= window.ButtonCount; ++n) {
-        const ModuleButton *button = window.moduleButton(n);
-        keys << (button != nullptr ? button->CommandLinkHint : QStringLiteral("-"));
+    const ButtonGrid &grid = gridOf(window);
+    for (int n = 1; n <= grid.buttonCount(); ++n) {
+        const auto *button = grid.findChild<ModuleButton *>(QStringLiteral("moduleButton%1").arg(n));
+        keys << (button != nullptr ? button->key().text() : QStringLiteral("-"));
     }
     return keys;
+}
+
+// The submenu entries as "key caption".
+QStringList itemsOf(const QMenu &menu)
+{
+    QStringList items;
+    for (const QAction *action : menu.actions())
+        items << action->data().toString() + QLatin1Char(' ') + action->text();
+    return items;
+}
+
+QString launchFailed(const QString &name, int code)
+{
+    return menu::core::texts::launchFailed(name, menu::platform::ShellResult{code, {}});
 }
 
 TEST_F(ModuleButtonsTest, NoModuleFilesNoButtons)
 {
     auto window = open();
-    EXPECT_EQ(window->ButtonCount, 0);
-    EXPECT_EQ(window->Panel->caption(),
+    EXPECT_EQ(gridOf(*window).buttonCount(), 0);
+    EXPECT_EQ(gridOf(*window).notice(),
               QStringLiteral("Moduly programového balíka ORVAN nie sú inštalované ..."));
 }
 
@@ -93,45 +121,35 @@ TEST_F(ModuleButtonsTest, ButtonsAreNumberedAcrossModulesWithTheirSubmenus)
     auto window = open();
     EXPECT_EQ(keysOf(*window), (QStringList{QStringLiteral("Srv1"), QStringLiteral("Srv2"),
                                             QStringLiteral("Tav1"), QStringLiteral("Tav2")}));
-    EXPECT_TRUE(window->Panel->caption().isEmpty());
+    EXPECT_TRUE(gridOf(*window).notice().isEmpty());
 
-    // The Team Viewer entry, missing: disabled, its path recorded, no version.
-    const ModuleButton *tv = window->moduleButton(2);
+    // The Team Viewer entry, missing: disabled, no version.
+    const ModuleButton *tv = buttonOf(*window, 2);
     EXPECT_FALSE(tv->isEnabled());
     EXPECT_EQ(tv->caption(), QStringLiteral("Team Viewer - ORVAN\r\r(bez inštalácie)\r"));
-    EXPECT_EQ(window->TeaFileExe, dir.file(QStringLiteral("ORVAN/SRV/tv.exe")));
-    EXPECT_TRUE(window->TeaFileVersion.isEmpty());
 
     // A document as a button's target: enabled, no version information.
-    const ModuleButton *tav = window->moduleButton(3);
+    const ModuleButton *tav = buttonOf(*window, 3);
     EXPECT_TRUE(tav->isEnabled());
     EXPECT_EQ(tav->caption(), QStringLiteral("Účtovníctvo\rpodvojné\rverzia neznáma\r"));
     EXPECT_FALSE(tav->icon().isNull());
-    EXPECT_EQ(tav->PopupMenu, window->PopupMenuDefaultBez);
+    QMenu *noEntries = child<QMenu>(*window, "noEntriesMenu");
+    EXPECT_EQ(tav->submenu(), noEntries);
 
-    const ModuleButton *sklad = window->moduleButton(4);
-    ASSERT_NE(sklad->PopupMenu, window->PopupMenuDefaultBez);
-    EXPECT_EQ(sklad->PopupMenu->objectName(), QStringLiteral("PopupMenuTav2"));
-    const auto items = sklad->PopupMenu->actions();
+    const ModuleButton *sklad = buttonOf(*window, 4);
+    ASSERT_NE(sklad->submenu(), noEntries);
+    EXPECT_EQ(sklad->submenu()->objectName(), QStringLiteral("submenuTav2"));
+    const auto items = sklad->submenu()->actions();
     ASSERT_EQ(items.size(), 3); // the gap at Menu24 ends the submenu
-    QStringList hints, captions;
-    for (QAction *action : items) {
-        hints << qobject_cast<ModuleMenuItem *>(action)->Hint;
-        captions << action->text();
-    }
-    EXPECT_EQ(hints, (QStringList{QStringLiteral("Tav21"), QStringLiteral("Tav22"),
-                                  QStringLiteral("Tav23")}));
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("Príručka"), QStringLiteral("Čítaj"),
-                                     QStringLiteral("Nástroj")}));
+    EXPECT_EQ(itemsOf(*sklad->submenu()),
+              (QStringList{QStringLiteral("Tav21 Príručka"), QStringLiteral("Tav22 Čítaj"),
+                           QStringLiteral("Tav23 Nástroj")}));
     EXPECT_TRUE(items[0]->isEnabled()); // Manual.PDF, found without case
     EXPECT_FALSE(items[0]->icon().isNull());
     EXPECT_FALSE(items[1]->isEnabled()); // a kind without a picture
     EXPECT_TRUE(items[1]->icon().isNull());
     EXPECT_FALSE(items[2]->isEnabled()); // missing program: the missing-file picture
     EXPECT_FALSE(items[2]->icon().isNull());
-
-    QDir().mkpath(QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts"));
-    window->grab().save(QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts/main-window-buttons.png"));
 }
 
 TEST_F(ModuleButtonsTest, GridFollowsThePanelAndTheArrangement)
@@ -143,18 +161,18 @@ TEST_F(ModuleButtonsTest, GridFollowsThePanelAndTheArrangement)
     dir.write(QStringLiteral("ORVAN/orvan-Tav.ini"), tav);
     dir.write(QStringLiteral("ORVAN/orvan-Pem.ini"), "[Menu1]\nExe=\\ORVAN\\p.exe\n");
     auto window = open();
-    ASSERT_EQ(window->ButtonCount, 10);
-    ASSERT_EQ(window->Panel->size(), window->size() - QSize(218, 19));
-    EXPECT_EQ(window->ButtonColumns, 4);
-    EXPECT_EQ(window->ButtonRows, 4);
-    EXPECT_EQ(window->moduleButton(5)->geometry(), QRect(0, 100, 190, 100));
-    EXPECT_EQ(window->moduleButton(10)->geometry(), QRect(190, 200, 190, 100));
-    EXPECT_EQ(window->Panel->minimumHeight(), 300);
-    EXPECT_EQ(window->Panel->minimumWidth(), 570);
+    ASSERT_EQ(gridOf(*window).buttonCount(), 10);
+    ASSERT_EQ(gridOf(*window).size(), window->size() - QSize(218, 19));
+    EXPECT_EQ(gridOf(*window).columns(), 4);
+    EXPECT_EQ(gridOf(*window).rows(), 4);
+    EXPECT_EQ(buttonOf(*window, 5)->geometry(), QRect(0, 100, 190, 100));
+    EXPECT_EQ(buttonOf(*window, 10)->geometry(), QRect(190, 200, 190, 100));
+    EXPECT_EQ(gridOf(*window).minimumHeight(), 300);
+    EXPECT_EQ(gridOf(*window).minimumWidth(), 570);
 
-    window->MenuButtonsVer->trigger();
-    EXPECT_EQ(window->moduleButton(5)->geometry(), QRect(190, 0, 190, 100));
-    EXPECT_EQ(window->moduleButton(10)->geometry(), QRect(380, 100, 190, 100));
+    child<QAction>(*window, "columnsAction")->trigger();
+    EXPECT_EQ(buttonOf(*window, 5)->geometry(), QRect(190, 0, 190, 100));
+    EXPECT_EQ(buttonOf(*window, 10)->geometry(), QRect(380, 100, 190, 100));
 }
 
 TEST_F(ModuleButtonsTest, RefreshFollowsTheFilesAsTheyAreNow)
@@ -163,21 +181,23 @@ TEST_F(ModuleButtonsTest, RefreshFollowsTheFilesAsTheyAreNow)
     auto window = open();
     ASSERT_EQ(keysOf(*window), QStringList{QStringLiteral("Tav1")});
     // One entry still shows the notice; a refresh does not change it.
-    EXPECT_FALSE(window->Panel->caption().isEmpty());
+    EXPECT_FALSE(gridOf(*window).notice().isEmpty());
 
     writeIni(QStringLiteral("ORVAN/orvan-Srv.ini"), "[Menu1]\nExe=\\ORVAN\\s.exe\n");
-    window->MenuRefresh->trigger();
-    EXPECT_TRUE(window->LicKonTeraz);
+    QTimer &check = child<menu::core::UpdateChecker>(*window, "updateChecker")->timer();
+    check.stop();
+    child<QAction>(*window, "refreshAction")->trigger();
+    EXPECT_TRUE(check.isActive()); // a refresh looks for news as well
     EXPECT_EQ(keysOf(*window), (QStringList{QStringLiteral("Srv1"), QStringLiteral("Tav1")}));
-    EXPECT_EQ(window->moduleButton(2)->geometry(), QRect(190, 0, 190, 100));
-    EXPECT_FALSE(window->Panel->caption().isEmpty());
-    EXPECT_EQ(window->Panel->findChildren<ModuleButton *>().size(), 2);
+    EXPECT_EQ(buttonOf(*window, 2)->geometry(), QRect(190, 0, 190, 100));
+    EXPECT_FALSE(gridOf(*window).notice().isEmpty());
+    EXPECT_EQ(gridOf(*window).findChildren<ModuleButton *>().size(), 2);
 
     QFile::remove(dir.file(QStringLiteral("ORVAN/orvan-Tav.ini")));
     QFile::remove(dir.file(QStringLiteral("ORVAN/orvan-Srv.ini")));
-    window->MenuRefresh->trigger();
-    EXPECT_EQ(window->ButtonCount, 0);
-    EXPECT_TRUE(window->Panel->findChildren<ModuleButton *>().isEmpty());
+    child<QAction>(*window, "refreshAction")->trigger();
+    EXPECT_EQ(gridOf(*window).buttonCount(), 0);
+    EXPECT_TRUE(gridOf(*window).findChildren<ModuleButton *>().isEmpty());
 }
 
 TEST_F(ModuleButtonsTest, ClicksLaunchWhatTheFileSaysNow)
@@ -188,7 +208,7 @@ TEST_F(ModuleButtonsTest, ClicksLaunchWhatTheFileSaysNow)
     dir.write(QStringLiteral("ORVAN/TAV/tav.txt"), "x");
     dir.write(QStringLiteral("ORVAN/TAV/help.pdf"), "x");
     auto window = open();
-    ModuleButton *button = window->moduleButton(1);
+    ModuleButton *button = buttonOf(*window, 1);
     ASSERT_NE(button, nullptr);
 
     QTest::mouseClick(button, Qt::LeftButton);
@@ -197,7 +217,7 @@ TEST_F(ModuleButtonsTest, ClicksLaunchWhatTheFileSaysNow)
     EXPECT_EQ(shell.opened[0].second, dir.file(QStringLiteral("ORVAN/TAV")));
     EXPECT_TRUE(boxes.boxes.empty());
 
-    button->PopupMenu->actions().at(0)->trigger();
+    button->submenu()->actions().at(0)->trigger();
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1].first, dir.file(QStringLiteral("ORVAN/TAV/help.pdf")));
 
@@ -221,7 +241,7 @@ TEST_F(ModuleButtonsTest, ClicksLaunchWhatTheFileSaysNow)
     EXPECT_EQ(boxes.boxes[1].text,
               QStringLiteral("Aplikácia Nové meno nie je inštalovaná !\rSúbor ") +
                   dir.file(QStringLiteral("ORVAN/TAV/gone.exe")) + QStringLiteral(" neexistuje !"));
-    button->PopupMenu->actions().at(0)->trigger();
+    button->submenu()->actions().at(0)->trigger();
     ASSERT_EQ(boxes.boxes.size(), 3u);
     EXPECT_EQ(
         boxes.boxes[2].text,
@@ -247,9 +267,9 @@ TEST_F(ModuleButtonsTest, EveryShellResultOfAClickGivesItsBox)
     dir.write(QStringLiteral("ORVAN/PEM/mzdy.exe"), "MZ");
     dir.write(QStringLiteral("ORVAN/PEM/navod.pdf"), "%PDF");
     auto window = open();
-    ModuleButton *button = window->moduleButton(1);
+    ModuleButton *button = buttonOf(*window, 1);
     ASSERT_NE(button, nullptr);
-    QAction *item = button->PopupMenu->actions().at(0);
+    QAction *item = button->submenu()->actions().at(0);
     ASSERT_TRUE(item->isEnabled());
 
     for (int result = 0; result <= 43; ++result) {
@@ -264,12 +284,12 @@ TEST_F(ModuleButtonsTest, EveryShellResultOfAClickGivesItsBox)
         }
         ASSERT_EQ(boxes.boxes.size(), 2u) << why.toStdString();
         EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
-        EXPECT_EQ(boxes.boxes[0].text, menu::core::launchFailedText(QStringLiteral("Mzdy"), result))
+        EXPECT_EQ(boxes.boxes[0].text, launchFailed(QStringLiteral("Mzdy"), result))
             << why.toStdString();
         EXPECT_TRUE(boxes.boxes[0].text.startsWith(
             QStringLiteral("Chyba pri spustení aplikácie Mzdy\r\r")));
         EXPECT_EQ(boxes.boxes[1].text,
-                  menu::core::launchFailedText(QStringLiteral("Návod"), result));
+                  launchFailed(QStringLiteral("Návod"), result));
     }
     EXPECT_EQ(shell.opened.size(), 2u * 44u);
 }
@@ -291,23 +311,19 @@ TEST_F(ModuleButtonsTest, RightClickShowsTheButtonsOwnSubmenu)
         return qobject_cast<QMenu *>(QApplication::activePopupWidget());
     };
 
-    QMenu *shown = rightClick(window->moduleButton(1));
+    QMenu *shown = rightClick(buttonOf(*window, 1));
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown, window->PopupMenuDefaultBez);
+    EXPECT_EQ(shown, child<QMenu>(*window, "noEntriesMenu"));
     ASSERT_EQ(shown->actions().size(), 1);
     EXPECT_EQ(shown->actions()[0]->text(), QStringLiteral("(žiadna ponuka)"));
     EXPECT_FALSE(shown->actions()[0]->isEnabled());
     shown->close();
 
-    shown = rightClick(window->moduleButton(2));
+    shown = rightClick(buttonOf(*window, 2));
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->objectName(), QStringLiteral("PopupMenuTav2"));
-    QStringList items;
-    for (QAction *action : shown->actions())
-        items << qobject_cast<ModuleMenuItem *>(action)->Hint + QLatin1Char(' ') + action->text();
-    EXPECT_EQ(items, (QStringList{QStringLiteral("Tav21 Prvá"), QStringLiteral("Tav22 Druhá")}));
-    QDir().mkpath(QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts"));
-    shown->grab().save(QStringLiteral(MENU_TEST_BINARY_DIR "/artefacts/button-submenu.png"));
+    EXPECT_EQ(shown->objectName(), QStringLiteral("submenuTav2"));
+    EXPECT_EQ(itemsOf(*shown),
+              (QStringList{QStringLiteral("Tav21 Prvá"), QStringLiteral("Tav22 Druhá")}));
     shown->close();
 }
 
@@ -318,7 +334,7 @@ TEST_F(ModuleButtonsTest, ArrangementChosenInTheContextMenuIsStoredAtOnce)
         tav += "[Menu" + QByteArray::number(b) + "]\nExe=\\ORVAN\\x.exe\n";
     dir.write(QStringLiteral("ORVAN/orvan-Tav.ini"), tav);
     auto window = open();
-    ASSERT_EQ(window->ButtonCount, 9);
+    ASSERT_EQ(gridOf(*window).buttonCount(), 9);
     const auto stored = [this] {
         return store.read(dir.file(QStringLiteral("ORVAN/MENU/menu.ini")),
                           QStringLiteral("OPTIONS"), QStringLiteral("ButtonsView"));
@@ -328,22 +344,25 @@ TEST_F(ModuleButtonsTest, ArrangementChosenInTheContextMenuIsStoredAtOnce)
     // Right-click the panel, then the mnemonics: Umiestnenie tlačidiel, Vertikálne.
     const auto choose = [&window](Qt::Key key) {
         const QPoint at(5, 5);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, window->Panel->mapToGlobal(at));
-        QApplication::sendEvent(window->Panel, &event);
-        ASSERT_EQ(QApplication::activePopupWidget(), window->PopupMenu);
-        QTest::keyClick(window->PopupMenu, Qt::Key_U);
-        ASSERT_EQ(QApplication::activePopupWidget(), window->MenuButtons);
-        QTest::keyClick(window->MenuButtons, key);
+        ButtonGrid &grid = gridOf(*window);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid.mapToGlobal(at));
+        QApplication::sendEvent(&grid, &event);
+        auto *contextMenu = child<QMenu>(*window, "contextMenu");
+        ASSERT_EQ(QApplication::activePopupWidget(), contextMenu);
+        QTest::keyClick(contextMenu, Qt::Key_U);
+        auto *arrangement = child<QMenu>(*window, "arrangementMenu");
+        ASSERT_EQ(QApplication::activePopupWidget(), arrangement);
+        QTest::keyClick(arrangement, key);
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     };
     choose(Qt::Key_V);
     EXPECT_EQ(stored(), QStringLiteral("Ver"));
-    EXPECT_TRUE(window->MenuButtonsVer->isChecked());
-    EXPECT_EQ(window->moduleButton(5)->geometry(), QRect(190, 0, 190, 100));
+    EXPECT_TRUE(child<QAction>(*window, "columnsAction")->isChecked());
+    EXPECT_EQ(buttonOf(*window, 5)->geometry(), QRect(190, 0, 190, 100));
     choose(Qt::Key_H);
     EXPECT_EQ(stored(), QStringLiteral("Hor"));
-    EXPECT_TRUE(window->MenuButtonsHor->isChecked());
-    EXPECT_EQ(window->moduleButton(5)->geometry(), QRect(0, 100, 190, 100));
+    EXPECT_TRUE(child<QAction>(*window, "rowsAction")->isChecked());
+    EXPECT_EQ(buttonOf(*window, 5)->geometry(), QRect(0, 100, 190, 100));
 }
 
 TEST_F(ModuleButtonsTest, OneMoreColumnAsSoonAsItFits)
@@ -354,47 +373,47 @@ TEST_F(ModuleButtonsTest, OneMoreColumnAsSoonAsItFits)
     dir.write(QStringLiteral("ORVAN/orvan-Tav.ini"), tav);
     dir.write(QStringLiteral("ORVAN/orvan-Pem.ini"), "[Menu1]\nExe=\\ORVAN\\p.exe\n");
     auto window = open();
-    ASSERT_EQ(window->ButtonCount, 10);
-    const QSize around = window->size() - window->Panel->size();
+    ASSERT_EQ(gridOf(*window).buttonCount(), 10);
+    const QSize around = window->size() - gridOf(*window).size();
     const auto panel = [&](int width, int height) {
         window->resize(QSize(width, height) + around);
         QCoreApplication::processEvents();
-        EXPECT_EQ(window->Panel->size(), QSize(width, height));
+        EXPECT_EQ(gridOf(*window).size(), QSize(width, height));
     };
 
     panel(800, 461);
-    EXPECT_EQ(window->ButtonColumns, 4);
-    EXPECT_EQ(window->ButtonRows, 4);
-    EXPECT_EQ(window->moduleButton(10)->geometry(), QRect(190, 200, 190, 100));
-    EXPECT_EQ(window->Panel->minimumSize(), QSize(570, 300));
+    EXPECT_EQ(gridOf(*window).columns(), 4);
+    EXPECT_EQ(gridOf(*window).rows(), 4);
+    EXPECT_EQ(buttonOf(*window, 10)->geometry(), QRect(190, 200, 190, 100));
+    EXPECT_EQ(gridOf(*window).minimumSize(), QSize(570, 300));
 
     panel(759, 461);
-    EXPECT_EQ(window->ButtonColumns, 3);
-    EXPECT_EQ(window->moduleButton(4)->geometry(), QRect(0, 100, 190, 100));
-    EXPECT_EQ(window->moduleButton(10)->geometry(), QRect(0, 300, 190, 100));
-    EXPECT_EQ(window->Panel->minimumHeight(), 400);
+    EXPECT_EQ(gridOf(*window).columns(), 3);
+    EXPECT_EQ(buttonOf(*window, 4)->geometry(), QRect(0, 100, 190, 100));
+    EXPECT_EQ(buttonOf(*window, 10)->geometry(), QRect(0, 300, 190, 100));
+    EXPECT_EQ(gridOf(*window).minimumHeight(), 400);
 
     panel(760, 461);
-    EXPECT_EQ(window->ButtonColumns, 4);
-    EXPECT_EQ(window->moduleButton(4)->geometry(), QRect(570, 0, 190, 100));
-    EXPECT_EQ(window->moduleButton(10)->geometry(), QRect(190, 200, 190, 100));
-    EXPECT_EQ(window->Panel->minimumHeight(), 300);
+    EXPECT_EQ(gridOf(*window).columns(), 4);
+    EXPECT_EQ(buttonOf(*window, 4)->geometry(), QRect(570, 0, 190, 100));
+    EXPECT_EQ(buttonOf(*window, 10)->geometry(), QRect(190, 200, 190, 100));
+    EXPECT_EQ(gridOf(*window).minimumHeight(), 300);
 
     // Vertical: the rows the height gives decide the columns, and so the minimum width.
-    window->MenuButtonsVer->trigger();
+    child<QAction>(*window, "columnsAction")->trigger();
     panel(800, 461);
-    EXPECT_EQ(window->moduleButton(5)->geometry(), QRect(190, 0, 190, 100));
+    EXPECT_EQ(buttonOf(*window, 5)->geometry(), QRect(190, 0, 190, 100));
     panel(800, 399);
-    EXPECT_EQ(window->ButtonRows, 3);
-    EXPECT_EQ(window->moduleButton(5)->geometry(), QRect(190, 100, 190, 100));
-    EXPECT_EQ(window->Panel->minimumWidth(), 760);
+    EXPECT_EQ(gridOf(*window).rows(), 3);
+    EXPECT_EQ(buttonOf(*window, 5)->geometry(), QRect(190, 100, 190, 100));
+    EXPECT_EQ(gridOf(*window).minimumWidth(), 760);
 }
 
 TEST_F(ModuleButtonsTest, OneButtonKeepsTheFloorsOfTheMinimum)
 {
     writeIni(QStringLiteral("ORVAN/orvan-Tav.ini"), "[Menu1]\nExe=\\ORVAN\\t.exe\n");
     auto window = open();
-    EXPECT_EQ(window->Panel->minimumSize(), QSize(218, 200));
+    EXPECT_EQ(gridOf(*window).minimumSize(), QSize(218, 200));
 }
 
 // A real start through the system's shell service: a script that records where it runs, in a
@@ -412,18 +431,14 @@ TEST_F(ModuleButtonsTest, StartsANativeProgramInItsOwnDirectory)
     menu::platform::PosixShell posix;
     services.shell = &posix;
     auto window = open();
-    ModuleButton *button = window->moduleButton(1);
+    ModuleButton *button = buttonOf(*window, 1);
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(button->isEnabled());
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(boxes.boxes.empty());
     // The launcher does not wait for what it started; the test does.
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(ran) && waited.elapsed() < 30000)
-        QThread::msleep(20);
-    ASSERT_TRUE(QFile::exists(ran));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(ran); }, 30000));
     const QString where = QString::fromLocal8Bit(dir.read(QStringLiteral("ran.txt"))).trimmed();
     EXPECT_EQ(QFileInfo(where).canonicalFilePath(),
               QFileInfo(dir.file(QStringLiteral("ORVAN/MOJE PROGRAMY"))).canonicalFilePath());

@@ -15,12 +15,12 @@ struct Expected {
 TEST(TemplatePictures, SizesAndDepths)
 {
     const Expected pictures[] = {
-        {TemplatePicture::BitBtnDefault, 32, false},
-        {TemplatePicture::MenuItemDefaultNeexistIco, 48, true},
-        {TemplatePicture::MenuItemDefaultNeexistPdf, 256, false},
-        {TemplatePicture::MenuItemDefaultNeexistChm, 32, false},
-        {TemplatePicture::MenuItemDefaultNeexistUrl, 64, false},
-        {TemplatePicture::MenuItemDefaultNeexistBat, 48, false},
+        {TemplatePicture::MissingProgram, 32, false},
+        {TemplatePicture::MissingEntry, 48, true},
+        {TemplatePicture::Pdf, 256, false},
+        {TemplatePicture::Chm, 32, false},
+        {TemplatePicture::Url, 64, false},
+        {TemplatePicture::Bat, 48, false},
         {TemplatePicture::ProgramGeneric, 32, true},
     };
     for (const Expected &e : pictures) {

@@ -1,33 +1,33 @@
 // The background update check on a real main window, against a scripted HTTP server on
 // 127.0.0.1 and a faked internet state. The label shows a notice's lone CR as CR LF, the line
 // break it stands for.
-#include "core/HttpDown.h"
-#include "gui/Faults.h"
+#include "core/Texts.h"
+#include "core/UpdateChecker.h"
+#include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "gui/StatusBarPanels.h"
-#include "gui/UpdateWorker.h"
-#include "platform/Executables.h"
-#include "platform/Regional.h"
 #include "platform/ProfileFiles.h"
+#include "platform/Regional.h"
 #include "support/FakeServices.h"
+#include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "WindowTestSupport.h"
 
-#include <QCoreApplication>
+#include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QThread>
-#include <QTimer>
+#include <QTest>
 #include <chrono>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
 
-using menu::gui::TfMenuMain;
-using menu::gui::TVlakno;
+using menu::core::UpdateChecker;
+using menu::gui::MainWindow;
+using menu::test::child;
 using menu::test::ScriptedHttpServer;
 using namespace std::chrono_literals;
 
@@ -37,39 +37,13 @@ const QString kDocument = QStringLiteral("[ORVAN]\r\nAktCis=1.1.0.7\r\nAktDat=04
                                          "AktFil=orvan_1107.zip\r\n[TEA]\r\nAktCis=15.2.1\r\n"
                                          "AktFil=TeamViewer.exe\r\n");
 
-bool waitFor(const std::function<bool()> &done, int ms = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-// The wait on a silent connection, shortened for one test.
-class WaitLimit {
-  public:
-    explicit WaitLimit(std::chrono::milliseconds limit) : before_(menu::core::detail::waitLimit())
-    {
-        menu::core::detail::setWaitLimitForTesting(limit);
-    }
-    ~WaitLimit() { menu::core::detail::setWaitLimitForTesting(before_); }
-
-  private:
-    std::chrono::milliseconds before_;
-};
-
 class UpdateCheckTest : public ::testing::Test {
   protected:
     UpdateCheckTest()
         : clock(QDateTime(QDate(2024, 3, 5), QTime(7, 4))), screen({1200, 900}),
           regional(menu::platform::slovakFormats(), QDate(2024, 3, 5))
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, boxes, shell);
+        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
         services.internet = &internet;
         services.regional = &regional;
         menu::gui::setFaultBoxes(&boxes);
@@ -80,8 +54,6 @@ class UpdateCheckTest : public ::testing::Test {
     {
         // Whatever a test left running ends before the server and the files go.
         window.reset();
-        EXPECT_TRUE(waitFor([] { return !TVlakno::anyRunning(); }));
-        QCoreApplication::processEvents();
         qunsetenv("ORVAN_UPDATE_HOST");
         menu::gui::setFaultBoxes(nullptr);
     }
@@ -92,28 +64,56 @@ class UpdateCheckTest : public ::testing::Test {
             "HTTP/1.0 200 OK", "Content-Length: " + QByteArray::number(body.size()) + "\r\n",
             body));
     }
-    TfMenuMain &open()
+    MainWindow &open()
     {
-        window = std::make_unique<TfMenuMain>(services);
+        window.reset(); // one launcher at a time
+        window = std::make_unique<MainWindow>(services, boxes);
         return *window;
     }
-    // Runs one check from the timer's handler to its outcome on the label.
-    void check()
+    UpdateChecker &checker() const { return *child<UpdateChecker>(*window, "updateChecker"); }
+    // The check's timer runs out now; its handler decides whether a check starts.
+    void fire() const
     {
-        window->TimerDownloadTimer();
-        ASSERT_TRUE(waitFor([this] { return !window->ProgressUpdateCheck; }));
+        checker().timer().start(0);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !checker().timer().isActive(); }));
+    }
+    // Runs one check from the timer's handler to its outcome on the label.
+    void check() const
+    {
+        fire();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !checker().running(); }, 30000));
     }
     QString ini() const { return dir.file(QStringLiteral("ORVAN/MENU/menu.ini")); }
     std::optional<QString> stored(const char *section, const char *key) const
     {
         return store.read(ini(), QLatin1String(section), QLatin1String(key));
     }
+    void storeValue(const char *section, const char *key, const char *value)
+    {
+        ASSERT_TRUE(
+            store.write(ini(), QLatin1String(section), QLatin1String(key), QLatin1String(value))
+                .ok());
+    }
     QString document() const { return dir.file(QStringLiteral("ORVAN/MENU/orvan_akt.$$$")); }
-    QLabel &label() const { return *window->LabUpdateInfo; }
+    // Everything in the program directory, hidden files (a download's new file) included.
+    QStringList programDirFiles() const
+    {
+        return QDir(dir.file(QStringLiteral("ORVAN/MENU")))
+            .entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    // What the check left in the program directory besides the settings.
+    QStringList leftBehind() const
+    {
+        QStringList files = programDirFiles();
+        files.removeAll(QStringLiteral("menu.ini"));
+        return files;
+    }
+    QLabel &label() const { return *child<QLabel>(*window, "updateInfoLabel"); }
     bool labelRed() const
     {
         return label().palette().color(QPalette::WindowText) == QColor(Qt::red);
     }
+    void refresh() const { child<QAction>(*window, "refreshAction")->trigger(); }
 
     menu::test::TempDir dir;
     menu::platform::ProfileFiles store;
@@ -125,36 +125,36 @@ class UpdateCheckTest : public ::testing::Test {
     menu::platform::FixedRegionalSettings regional;
     menu::platform::Services services;
     ScriptedHttpServer server;
-    std::unique_ptr<TfMenuMain> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(UpdateCheckTest, SuccessfulCheckStoresTheAnnouncementsAndTheTime)
 {
-    store.write(ini(), QStringLiteral("OPTIONS"), QStringLiteral("LicKonLast"),
-                QStringLiteral("01.12.2023 08:05"));
-    TfMenuMain &w = open();
+    storeValue("OPTIONS", "LicKonLast", "01.12.2023 08:05");
+    MainWindow &w = open();
     w.show();
     // Nothing announced yet: no notice, and the check is due a second later.
-    EXPECT_TRUE(w.TimerDownload->isActive());
+    EXPECT_TRUE(checker().timer().isActive());
     EXPECT_EQ(label().text(), QString());
     check();
-    EXPECT_FALSE(w.TimerDownload->isActive());
+    EXPECT_FALSE(checker().timer().isActive());
 
     EXPECT_EQ(server.connections(), 1);
     EXPECT_TRUE(server.lastRequest().startsWith("GET /ORVANWIN/orvan_akt.ini HTTP/1.0\r\n"));
     EXPECT_EQ(label().text(), QString());
     EXPECT_EQ(label().toolTip(), QString());
     EXPECT_FALSE(labelRed());
-    EXPECT_EQ(w.LicKonLast, QStringLiteral("05.03.2024 07:04"));
-    EXPECT_EQ(w.StatusBar->panelText(1),
+    EXPECT_EQ(checker().lastCheck(), QStringLiteral("05.03.2024 07:04"));
+    EXPECT_EQ(child<menu::gui::StatusBarPanels>(w, "statusBar")->panelText(1),
               QStringLiteral("  Posledná kontrola aktualizácií: dnes o 07:04"));
-    EXPECT_FALSE(QFile::exists(document()));
+    EXPECT_EQ(programDirFiles(), QStringList{QStringLiteral("menu.ini")});
 
-    EXPECT_EQ(w.OrvanAktCis, QStringLiteral("1.1.0.7"));
-    EXPECT_EQ(w.OrvanAktDat, QStringLiteral("04.12.2023"));
-    EXPECT_EQ(w.OrvanAktFil, QStringLiteral("orvan_1107.zip"));
-    EXPECT_EQ(w.TeaAktCis, QStringLiteral("15.2.1"));
-    EXPECT_EQ(w.TeaAktFil, QStringLiteral("TeamViewer.exe"));
+    const menu::core::Announcement &launcher = checker().launcherAnnouncement();
+    EXPECT_EQ(launcher.version, QStringLiteral("1.1.0.7"));
+    EXPECT_EQ(launcher.date, QStringLiteral("04.12.2023"));
+    EXPECT_EQ(launcher.file, QStringLiteral("orvan_1107.zip"));
+    EXPECT_EQ(checker().teamViewerAnnouncement().version, QStringLiteral("15.2.1"));
+    EXPECT_EQ(checker().teamViewerAnnouncement().file, QStringLiteral("TeamViewer.exe"));
     EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.7"));
     EXPECT_EQ(stored("ORVAN", "AktDat"), QStringLiteral("04.12.2023"));
     EXPECT_EQ(stored("ORVAN", "AktFil"), QStringLiteral("orvan_1107.zip"));
@@ -162,59 +162,64 @@ TEST_F(UpdateCheckTest, SuccessfulCheckStoresTheAnnouncementsAndTheTime)
     EXPECT_EQ(stored("TEA", "AktFil"), QStringLiteral("TeamViewer.exe"));
 
     // The time reaches menu.ini when the window closes.
-    w.close();
+    EXPECT_EQ(stored("OPTIONS", "LicKonLast"), QStringLiteral("01.12.2023 08:05"));
+    EXPECT_TRUE(w.close());
     EXPECT_EQ(stored("OPTIONS", "LicKonLast"), QStringLiteral("05.03.2024 07:04"));
 }
 
 TEST_F(UpdateCheckTest, FailedChecksShowWhyInRedAndChangeNothing)
 {
+    const menu::Failure netlink = menu::Failure::of(std::errc::permission_denied);
     struct Case {
         const char *name;
         bool connected;
-        const char *testFailure;
+        std::optional<menu::Failure> testFailure;
         std::optional<ScriptedHttpServer::Script> answer;
         QString text;
         QString hint;
         int connections;
     };
     const Case cases[] = {
-        {"download failed", true, "",
+        {"download failed", true, std::nullopt,
          ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "", "missing"),
          QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"), QString(), 1},
-        {"test failed", false, "netlink refused", std::nullopt,
+        {"test failed", false, netlink, std::nullopt,
          QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !"),
-         QStringLiteral("netlink refused"), 0},
-        {"not connected", false, "", std::nullopt,
+         menu::core::texts::reason(netlink), 0},
+        {"not connected", false, std::nullopt, std::nullopt,
          QStringLiteral("Váš počítač nemá pripojenie na internet !"), QString(), 0},
     };
-    store.write(ini(), QStringLiteral("ORVAN"), QStringLiteral("AktCis"), QStringLiteral("1.0"));
+    storeValue("ORVAN", "AktCis", "1.0");
+    storeValue("OPTIONS", "LicKonLast", "01.12.2023 08:05");
+    // Switched off: only a refresh's request makes these checks run.
+    storeValue("OPTIONS", "LicKon", "2");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         internet.isConnected = c.connected;
-        internet.failure = QString::fromUtf8(c.testFailure);
+        internet.failure = c.testFailure;
         if (c.answer)
             server.answer(*c.answer);
         const int before = server.connections();
-        TfMenuMain &w = open();
-        w.LicKonLast = QStringLiteral("01.12.2023 08:05");
-        w.LicKonTeraz = true;
+        open();
+        refresh();
         check();
         EXPECT_EQ(label().text(), c.text);
         EXPECT_EQ(label().toolTip(), c.hint);
         EXPECT_TRUE(labelRed());
-        EXPECT_FALSE(w.LicKonTeraz);
-        EXPECT_EQ(w.LicKonLast, QStringLiteral("01.12.2023 08:05"));
+        EXPECT_EQ(checker().lastCheck(), QStringLiteral("01.12.2023 08:05"));
         EXPECT_EQ(server.connections(), before + c.connections);
-        EXPECT_FALSE(QFile::exists(document()));
         EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.0"));
-        EXPECT_EQ(QDir(dir.file(QStringLiteral("ORVAN/MENU"))).entryList(QDir::Files),
-                  QStringList{QStringLiteral("menu.ini")});
+        EXPECT_EQ(programDirFiles(), QStringList{QStringLiteral("menu.ini")});
+        // The failed check used up the refresh's request.
+        fire();
+        EXPECT_FALSE(checker().running());
+        EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
     }
 }
 
 TEST_F(UpdateCheckTest, AProgramDirectoryThatCannotBeWrittenIsACriticalError)
 {
-    TfMenuMain &w = open();
+    open();
     const QString menuDir = dir.file(QStringLiteral("ORVAN/MENU"));
     // Without root rights a read-only directory; with them, something in the way of the file.
     const bool asRoot = ::geteuid() == 0;
@@ -231,110 +236,127 @@ TEST_F(UpdateCheckTest, AProgramDirectoryThatCannotBeWrittenIsACriticalError)
         label().toolTip().startsWith(QStringLiteral("Kritická chyba pri sťahovaní!\r\n\r\n")));
     EXPECT_GT(label().toolTip().size(), 40);
     EXPECT_TRUE(labelRed());
-    EXPECT_EQ(w.LicKonLast, QString());
+    EXPECT_EQ(checker().lastCheck(), QString());
 }
 
 TEST_F(UpdateCheckTest, NewerAnnouncedLauncherShowsTheNoticeInsteadOfChecking)
 {
-    TfMenuMain &w = open();
-    w.FileVersion = QStringLiteral("1.0.0.9");
-    w.OrvanAktCis = QStringLiteral("1.0.0.10"); // smaller as text
-    w.UpdateCheckStart();
-    EXPECT_TRUE(w.TimerDownload->isActive());
-    EXPECT_EQ(label().text(), QString());
+    // A launcher of version 2.0.1.15; versions are compared as texts.
+    ASSERT_TRUE(QFile::copy(menu::test::peFixture("slovak.exe"), services.executablePath));
+    const struct {
+        const char *announced;
+        bool notice;
+    } cases[] = {
+        {"2.0.1.100", false}, // later as a number, earlier as a text
+        {"2.0.1.15", false},
+        {"2.0.1.15a", true},
+        {"2.0.1.9", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.announced);
+        storeValue("ORVAN", "AktCis", c.announced);
+        MainWindow &w = open();
+        w.show();
+        EXPECT_EQ(checker().timer().isActive(), !c.notice);
+        if (!c.notice) {
+            EXPECT_EQ(label().text(), QString());
+            continue;
+        }
+        EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nNainštalujte novú verziu "
+                                                 "programu\r\nORVAN-Základná ponuka !"));
+        EXPECT_EQ(label().toolTip(), QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."));
+        EXPECT_TRUE(labelRed());
 
-    w.TimerDownload->stop();
-    w.OrvanAktCis = QStringLiteral("1.0.0.9a");
-    w.UpdateCheckStart();
-    EXPECT_FALSE(w.TimerDownload->isActive());
-    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nNainštalujte novú verziu "
-                                             "programu\r\nORVAN-Základná ponuka !"));
-    EXPECT_EQ(label().toolTip(), QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."));
-    EXPECT_TRUE(labelRed());
-
-    // A refresh does not check either while the announcement stays greater.
-    w.MenuRefreshClick();
-    EXPECT_FALSE(w.TimerDownload->isActive());
+        // A refresh does not check either while the announcement stays greater.
+        refresh();
+        EXPECT_FALSE(checker().timer().isActive());
+    }
     EXPECT_EQ(server.connections(), 0);
 }
 
 TEST_F(UpdateCheckTest, SwitchedOffCheckRunsOnlyWhenARefreshAsksForIt)
 {
-    store.write(ini(), QStringLiteral("OPTIONS"), QStringLiteral("LicKon"), QStringLiteral("2"));
-    TfMenuMain &w = open();
+    storeValue("OPTIONS", "LicKon", "2");
+    MainWindow &w = open();
     w.show();
-    ASSERT_TRUE(w.TimerDownload->isActive());
-    w.TimerDownloadTimer();
-    EXPECT_FALSE(w.ProgressUpdateCheck);
+    ASSERT_TRUE(checker().timer().isActive());
+    fire();
+    EXPECT_FALSE(checker().running());
     EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
     EXPECT_EQ(label().toolTip(),
               QStringLiteral("Nastavenie kontroly je možné pravým tlačidlom na ploche ORVAN ..."));
     EXPECT_FALSE(labelRed());
-    EXPECT_EQ(TVlakno::running(), 0);
+    EXPECT_EQ(internet.asked, 0);
 
-    w.MenuRefreshClick();
-    EXPECT_TRUE(w.LicKonTeraz);
-    ASSERT_TRUE(w.TimerDownload->isActive());
+    refresh();
+    ASSERT_TRUE(checker().timer().isActive());
     check();
     EXPECT_EQ(server.connections(), 1);
-    EXPECT_FALSE(w.LicKonTeraz);
-    EXPECT_EQ(w.LicKonLast.size(), 16);
+    EXPECT_EQ(checker().lastCheck(), QStringLiteral("05.03.2024 07:04"));
 
     // The request was used up: the next start of the timer is switched off again.
-    w.TimerDownloadTimer();
+    fire();
     EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
     EXPECT_EQ(server.connections(), 1);
 }
 
-TEST_F(UpdateCheckTest, RefreshDuringARunningCheckStartsNoSecondWorker)
+TEST_F(UpdateCheckTest, RefreshDuringARunningCheckStartsNoSecondCheck)
 {
-    const WaitLimit limit(500ms);
-    server.answer({{}, true}); // accepts and never answers
-    TfMenuMain &w = open();
-    w.TimerDownloadTimer();
-    EXPECT_TRUE(w.ProgressUpdateCheck);
+    // The server keeps the check busy for a while after the header's first line, long enough
+    // for the steps below, which take no time of their own.
+    ScriptedHttpServer::Script slow;
+    slow.steps.push_back({"HTTP/1.0 404 Not Found\r\n", 3s});
+    slow.steps.push_back({"Content-Length: 0\r\n\r\n", 0ms});
+    server.answer(slow);
+    storeValue("OPTIONS", "LicKon", "2");
+    open();
+    refresh();
+    fire();
+    EXPECT_TRUE(checker().running());
     EXPECT_EQ(label().text(), QStringLiteral("Prebieha kontrola aktualizácií cez internet ..."));
     EXPECT_FALSE(labelRed());
-    ASSERT_TRUE(waitFor([this] { return server.connections() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return server.connections() == 1; }, 30000));
 
-    w.MenuRefreshClick();
-    w.TimerDownloadTimer();
-    EXPECT_EQ(TVlakno::running(), 1);
-    EXPECT_TRUE(w.LicKonTeraz);
+    refresh();
+    fire();
+    EXPECT_TRUE(checker().running());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !checker().running(); }, 30000));
+    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"));
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_EQ(internet.asked, 1);
 
-    ASSERT_TRUE(waitFor([&w] { return !w.ProgressUpdateCheck; }));
-    EXPECT_FALSE(w.LicKonTeraz);
-    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nServer nenájdený (500)!"));
+    // The refresh during the check was answered by it.
+    fire();
+    EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
     EXPECT_EQ(server.connections(), 1);
 }
 
 TEST_F(UpdateCheckTest, DocumentWithoutTeaEmptiesItsAnnouncements)
 {
-    store.write(ini(), QStringLiteral("TEA"), QStringLiteral("AktCis"), QStringLiteral("14.0"));
-    store.write(ini(), QStringLiteral("TEA"), QStringLiteral("AktFil"), QStringLiteral("old.exe"));
+    storeValue("TEA", "AktCis", "14.0");
+    storeValue("TEA", "AktFil", "old.exe");
     // ANSI text: the system's code page (Windows-1250), as the vendor's server keeps it.
     serveDocument(QByteArray("[ORVAN]\r\nAktCis=1.1.0.8\r\nAktFil=bal\xEDk.zip\r\n"));
-    TfMenuMain &w = open();
-    w.show();
-    EXPECT_EQ(w.TeaAktCis, QStringLiteral("14.0"));
+    open();
+    EXPECT_EQ(checker().teamViewerAnnouncement().version, QStringLiteral("14.0"));
     check();
-    EXPECT_EQ(w.OrvanAktCis, QStringLiteral("1.1.0.8"));
-    EXPECT_EQ(w.OrvanAktFil, QStringLiteral("balík.zip"));
-    EXPECT_EQ(w.OrvanAktDat, QString());
-    EXPECT_EQ(w.TeaAktCis, QString());
-    EXPECT_EQ(w.TeaAktFil, QString());
+    EXPECT_EQ(checker().launcherAnnouncement().version, QStringLiteral("1.1.0.8"));
+    EXPECT_EQ(checker().launcherAnnouncement().file, QStringLiteral("balík.zip"));
+    EXPECT_EQ(checker().launcherAnnouncement().date, QString());
+    EXPECT_EQ(checker().teamViewerAnnouncement().version, QString());
+    EXPECT_EQ(checker().teamViewerAnnouncement().file, QString());
     EXPECT_EQ(stored("ORVAN", "AktFil"), QStringLiteral("balík.zip"));
     // Written empty, not left as they were.
     EXPECT_EQ(stored("ORVAN", "AktDat"), QString());
     EXPECT_EQ(stored("TEA", "AktCis"), QString());
     EXPECT_EQ(stored("TEA", "AktFil"), QString());
-    EXPECT_EQ(w.LicKonLast.size(), 16);
+    EXPECT_EQ(checker().lastCheck().size(), 16);
     EXPECT_FALSE(QFile::exists(document()));
 }
 
 TEST_F(UpdateCheckTest, AnnouncementsThatCannotBeStoredAreReportedAndTheCheckEnds)
 {
-    TfMenuMain &w = open();
+    open();
     // menu.ini cannot be replaced while a directory stands in its place.
     dir.write(QStringLiteral("ORVAN/MENU/menu.ini/in-the-way"), "x");
     check();
@@ -342,44 +364,59 @@ TEST_F(UpdateCheckTest, AnnouncementsThatCannotBeStoredAreReportedAndTheCheckEnd
               QStringLiteral("UPOZORNENIE !\r\nInformácie o aktualizáciách nie je možné uložiť!"));
     EXPECT_TRUE(label().toolTip().startsWith(QStringLiteral("Unable to write to ")));
     EXPECT_TRUE(labelRed());
-    EXPECT_FALSE(w.ProgressUpdateCheck);
     EXPECT_FALSE(QFile::exists(document()));
 }
 
-TEST_F(UpdateCheckTest, AWorkerThatCannotStartIsReportedAndBlocksNothing)
+// Quitting while the check waits for the server: the window goes at once, the check's outcome
+// is dropped, and neither the document nor the download's new file beside it is left behind.
+TEST_F(UpdateCheckTest, QuittingDuringACheckEndsItAtOnceAndLeavesNoFiles)
 {
-    TfMenuMain &w = open();
-    TVlakno::failNextStartForTesting();
-    w.TimerDownloadTimer();
-    EXPECT_FALSE(w.ProgressUpdateCheck);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].kind, menu::platform::BoxKind::Error);
-    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("POZOR ! ")));
+    ScriptedHttpServer::Script silent{{}, true};
+    // The header and part of the body, then nothing: the new file beside the document exists.
+    ScriptedHttpServer::Script stalled{
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(3000, 'x'), 0ms}},
+        true};
+    const struct {
+        const char *name;
+        ScriptedHttpServer::Script script;
+        bool partialFile;
+        bool closeFirst; // closed (as by the close box or a termination signal), then destroyed
+    } cases[] = {
+        {"silent server, destroyed", silent, false, false},
+        {"silent server, closed", silent, false, true},
+        {"stalled body, destroyed", stalled, true, false},
+        {"stalled body, closed", stalled, true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        server.answer(c.script);
+        const int before = server.connections();
+        open().show();
+        checker().timer().stop();
+        fire();
+        ASSERT_TRUE(checker().running());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server.connections() == before + 1; }, 30000));
+        if (c.partialFile) {
+            ASSERT_TRUE(QTest::qWaitFor(
+                [this] {
+                    return programDirFiles().filter(QStringLiteral(".tmp")).size() == 1;
+                },
+                30000))
+                << programDirFiles().join(u' ').toStdString();
+        }
 
-    check(); // the next one runs
-    EXPECT_EQ(server.connections(), 1);
-}
-
-TEST_F(UpdateCheckTest, WindowDestroyedWhileTheWorkerWaitsDropsTheOutcome)
-{
-    const WaitLimit limit(300ms);
-    server.answer({{}, true});
-    TfMenuMain &w = open();
-    w.TimerDownloadTimer();
-    ASSERT_TRUE(waitFor([this] { return server.connections() == 1; }));
-    window.reset();
-    ASSERT_TRUE(waitFor([] { return !TVlakno::anyRunning(); }));
-    QCoreApplication::processEvents(); // the outcome arrives and finds nobody
-    EXPECT_FALSE(stored("OPTIONS", "LicKonLast").has_value());
-    EXPECT_FALSE(QFile::exists(document()));
-
-    // A late success is dropped the same way.
-    serveDocument(kDocument.toUtf8());
-    open().TimerDownloadTimer();
-    window.reset();
-    ASSERT_TRUE(waitFor([] { return !TVlakno::anyRunning(); }));
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(stored("ORVAN", "AktCis").has_value());
+        QElapsedTimer quitting;
+        quitting.start();
+        if (c.closeFirst) {
+            EXPECT_TRUE(window->close());
+        }
+        window.reset();
+        EXPECT_LT(quitting.elapsed(), 1000);
+        QCoreApplication::processEvents(); // the outcome would arrive now and finds nobody
+        EXPECT_EQ(leftBehind(), QStringList()) << leftBehind().join(u' ').toStdString();
+        EXPECT_FALSE(stored("ORVAN", "AktCis").has_value());
+        EXPECT_EQ(stored("OPTIONS", "LicKonLast").value_or(QString()), QString());
+    }
 }
 
 } // namespace

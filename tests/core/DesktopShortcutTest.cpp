@@ -1,4 +1,6 @@
-#include "gui/DesktopShortcut.h"
+// The command that puts the launcher's shortcut on a desktop: what the user is asked and told,
+// and the link it writes, read back with an independent reader.
+#include "core/DesktopShortcut.h"
 
 #include "platform/posix/XdgDesktopFolders.h"
 #include "support/LnkInfo.h"
@@ -9,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <optional>
 #include <ostream>
 #include <tuple>
 #include <utility>
@@ -21,8 +23,8 @@ static void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 
-using menu::platform::BoxAnswer;
-using menu::platform::BoxKind;
+using menu::core::BoxKind;
+using menu::platform::DesktopKind;
 using menu::test::readLnk;
 using menu::test::TempDir;
 
@@ -39,40 +41,44 @@ const QString kFailed =
 
 using Box = std::pair<BoxKind, QString>;
 
-// Records every box and answers confirmations as scripted (No when nothing is left).
-class RecordingBoxes : public menu::platform::MessageBoxes {
-public:
+// Runs the command as the window does: the question and the final notice as boxes in order,
+// the question answered as given.
+std::vector<Box> runCommand(const menu::platform::DesktopFolders &desktops, const QString &prefix,
+                            bool agree)
+{
     std::vector<Box> shown;
-    std::deque<BoxAnswer> answers;
+    const std::optional<menu::core::Notice> notice =
+        menu::core::createDesktopShortcut(desktops, prefix, [&](const QString &question) {
+            shown.emplace_back(BoxKind::Confirmation, question);
+            return agree;
+        });
+    if (notice)
+        shown.emplace_back(notice->kind, notice->text);
+    return shown;
+}
 
-    BoxAnswer show(QWidget *, BoxKind kind, const QString &text) override
-    {
-        shown.emplace_back(kind, text);
-        if (kind != BoxKind::Confirmation)
-            return BoxAnswer::Ok;
-        if (answers.empty())
-            return BoxAnswer::No;
-        const BoxAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void showFault(QWidget *, const QString &title, const QString &text) override
-    {
-        shown.emplace_back(BoxKind::Error, title + QLatin1Char('|') + text);
-    }
-};
-
+// Desktops at fixed folders; links are written as on this system.
 class FixedDesktops : public menu::platform::DesktopFolders {
 public:
     FixedDesktops(QString shared, QString own) : shared_(std::move(shared)), own_(std::move(own)) {}
-    QString DesktopFolderGet(const QString &kind) const override
+    QString folder(DesktopKind kind) const override
     {
-        return kind == QLatin1String("A") ? own_ : shared_;
+        return kind == DesktopKind::CurrentUser ? own_ : shared_;
+    }
+    QStringList shortcutFiles(const QString &folder, const QString &name) const override
+    {
+        return system_.shortcutFiles(folder, name);
+    }
+    menu::Status createShortcut(const QString &folder,
+                                const menu::platform::Shortcut &shortcut) const override
+    {
+        return system_.createShortcut(folder, shortcut);
     }
 
 private:
     QString shared_;
     QString own_;
+    menu::platform::XdgDesktopFolders system_;
 };
 
 // What a desktop looks like before the command runs.
@@ -89,7 +95,7 @@ struct FlowCase {
     const char *name;
     Desk shared;
     Desk own;
-    BoxAnswer answer;
+    bool agree;
     std::vector<QString> boxes; // texts in order; "shared"/"own" stand for the link paths
     Outcome written;
 };
@@ -132,9 +138,7 @@ TEST_P(DesktopFlow, BoxesAndTheWrittenLink)
     const QString own = ownDir + QStringLiteral("/ORVAN.lnk");
     const bool rootLinkBefore = QFileInfo::exists(QStringLiteral("/ORVAN.lnk"));
 
-    RecordingBoxes boxes;
-    boxes.answers = {c.answer};
-    menu::gui::MenuDesktopRun(nullptr, boxes, FixedDesktops(sharedDir, ownDir), prefix);
+    const std::vector<Box> shown = runCommand(FixedDesktops(sharedDir, ownDir), prefix, c.agree);
 
     std::vector<Box> expected;
     for (const QString &text : c.boxes) {
@@ -147,7 +151,7 @@ TEST_P(DesktopFlow, BoxesAndTheWrittenLink)
         else
             expected.emplace_back(text == kFailed ? BoxKind::Error : BoxKind::Information, text);
     }
-    EXPECT_EQ(boxes.shown, expected);
+    EXPECT_EQ(shown, expected);
 
     // A link that was there stays as it was; a new one is where the boxes say.
     for (const auto &[desk, link, outcome] :
@@ -179,52 +183,52 @@ INSTANTIATE_TEST_SUITE_P(
         FlowCase{"LinkOnSharedDesktop",
                  Desk::HasLink,
                  Desk::Empty,
-                 BoxAnswer::Yes,
+                 true,
                  {"shared"},
                  Outcome::None},
         FlowCase{"LinkOnBothDesktops",
                  Desk::HasLink,
                  Desk::HasLink,
-                 BoxAnswer::Yes,
+                 true,
                  {"shared"},
                  Outcome::None},
         FlowCase{
-            "LinkOnOwnDesktop", Desk::Empty, Desk::HasLink, BoxAnswer::Yes, {"own"}, Outcome::None},
+            "LinkOnOwnDesktop", Desk::Empty, Desk::HasLink, true, {"own"}, Outcome::None},
         FlowCase{"LinkOnOwnDesktopNoShared",
                  Desk::Missing,
                  Desk::HasLink,
-                 BoxAnswer::Yes,
+                 true,
                  {"own"},
                  Outcome::None},
-        FlowCase{"AnswerNo", Desk::Empty, Desk::Empty, BoxAnswer::No, {kQuestion}, Outcome::None},
+        FlowCase{"AnswerNo", Desk::Empty, Desk::Empty, false, {kQuestion}, Outcome::None},
         FlowCase{"SharedDesktopWritable",
                  Desk::Empty,
                  Desk::Empty,
-                 BoxAnswer::Yes,
+                 true,
                  {kQuestion, kAllUsers},
                  Outcome::Shared},
         FlowCase{"SharedDesktopRefused",
                  Desk::Unwritable,
                  Desk::Empty,
-                 BoxAnswer::Yes,
+                 true,
                  {kQuestion, kCurrentUser},
                  Outcome::Own},
         FlowCase{"NoSharedDesktop",
                  Desk::Missing,
                  Desk::Empty,
-                 BoxAnswer::Yes,
+                 true,
                  {kQuestion, kCurrentUser},
                  Outcome::Own},
         FlowCase{"NothingWritable",
                  Desk::Unwritable,
                  Desk::Unwritable,
-                 BoxAnswer::Yes,
+                 true,
                  {kQuestion, kFailed},
                  Outcome::None},
         FlowCase{"NoDesktopAtAll",
                  Desk::Missing,
                  Desk::Missing,
-                 BoxAnswer::Yes,
+                 true,
                  {kQuestion, kFailed},
                  Outcome::None}),
     [](const auto &param) { return std::string(param.param.name); });
@@ -234,11 +238,11 @@ TEST(DesktopShortcut, TargetsTheInstalledLauncherInTheCaseOnDisk)
     TempDir tmp;
     const QString prefix = tmp.file(QStringLiteral("D"));
     QDir().mkpath(prefix + QStringLiteral("/Orvan/menu"));
-    EXPECT_EQ(menu::gui::launcherTarget(prefix), prefix + QStringLiteral("/Orvan/menu/menu"));
-    EXPECT_EQ(menu::gui::launcherWorkingDir(prefix), prefix + QStringLiteral("/Orvan/menu/"));
+    EXPECT_EQ(menu::core::launcherTarget(prefix), prefix + QStringLiteral("/Orvan/menu/menu"));
+    EXPECT_EQ(menu::core::launcherWorkingDir(prefix), prefix + QStringLiteral("/Orvan/menu/"));
     // Not installed yet: the fixed place as written.
     const QString other = tmp.file(QStringLiteral("E"));
-    EXPECT_EQ(menu::gui::launcherTarget(other), other + QStringLiteral("/ORVAN/MENU/menu"));
+    EXPECT_EQ(menu::core::launcherTarget(other), other + QStringLiteral("/ORVAN/MENU/menu"));
 }
 
 TEST(DesktopShortcut, LandsOnTheXdgDesktopOfTheUser)
@@ -250,19 +254,15 @@ TEST(DesktopShortcut, LandsOnTheXdgDesktopOfTheUser)
     QDir().mkpath(home + QStringLiteral("/Pracovná plocha"));
     const menu::platform::XdgDesktopFolders desktops(home, QString());
 
-    RecordingBoxes boxes;
-    boxes.answers = {BoxAnswer::Yes};
-    menu::gui::MenuDesktopRun(nullptr, boxes, desktops, QStringLiteral("/mnt/c"));
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1], (Box{BoxKind::Information, kCurrentUser}));
+    const std::vector<Box> shown = runCommand(desktops, QStringLiteral("/mnt/c"), true);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], (Box{BoxKind::Information, kCurrentUser}));
     const QString link = home + QStringLiteral("/Pracovná plocha/ORVAN.lnk");
     EXPECT_EQ(readLnk(link).value(QStringLiteral("Local path")),
               QStringLiteral("/mnt/c/ORVAN/MENU/menu"));
 
     // Once there, the next run only points at it.
-    boxes.shown.clear();
-    menu::gui::MenuDesktopRun(nullptr, boxes, desktops, QStringLiteral("/mnt/c"));
-    EXPECT_EQ(boxes.shown,
+    EXPECT_EQ(runCommand(desktops, QStringLiteral("/mnt/c"), true),
               (std::vector<Box>{{BoxKind::Information, kExists + link + QLatin1Char(')')}}));
 }
 

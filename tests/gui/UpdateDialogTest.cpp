@@ -1,0 +1,337 @@
+// The update dialog on its own: what it shows for each comparison of versions, and the download
+// it runs in the background, against a scripted HTTP server on 127.0.0.1.
+#include "gui/UpdateDialog.h"
+
+#include "gui/ErrorBoundary.h"
+#include "support/FakeServices.h"
+#include "support/ScriptedHttpServer.h"
+#include "support/TempDir.h"
+#include "WindowTestSupport.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+
+using menu::core::BoxKind;
+using menu::gui::UpdateDialog;
+using menu::gui::UpdateTarget;
+using menu::test::child;
+using menu::test::ScriptedHttpServer;
+using namespace std::chrono_literals;
+
+namespace {
+
+bool isRed(const QWidget *widget, QPalette::ColorRole role)
+{
+    return widget->palette().color(role) == QColor(Qt::red);
+}
+
+// Points the package address at a local server for the life of the object.
+class UpdateHost {
+  public:
+    explicit UpdateHost(const ScriptedHttpServer &server)
+    {
+        qputenv("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+    }
+    ~UpdateHost() { qunsetenv("ORVAN_UPDATE_HOST"); }
+    UpdateHost(const UpdateHost &) = delete;
+    UpdateHost &operator=(const UpdateHost &) = delete;
+};
+
+// The dialog's controls by their names.
+struct Controls {
+    explicit Controls(const UpdateDialog &d)
+        : title(child<QLabel>(d, "title")), installed(child<QLineEdit>(d, "installedField")),
+          announced(child<QLineEdit>(d, "announcedField")), note(child<QLineEdit>(d, "noteField")),
+          noteLabel(child<QLabel>(d, "noteLabel")), sizeLabel(child<QLabel>(d, "sizeLabel")),
+          statusLine(child<QLabel>(d, "statusLine")), gauge(child<QProgressBar>(d, "gauge")),
+          import(child<QPushButton>(d, "importButton")),
+          close(child<QPushButton>(d, "closeButton")),
+          launcherImage(child<QLabel>(d, "launcherImage")),
+          teamViewerImage(child<QLabel>(d, "teamViewerImage"))
+    {
+    }
+    QLabel *title;
+    QLineEdit *installed;
+    QLineEdit *announced;
+    QLineEdit *note;
+    QLabel *noteLabel;
+    QLabel *sizeLabel;
+    QLabel *statusLine;
+    QProgressBar *gauge;
+    QPushButton *import;
+    QPushButton *close;
+    QLabel *launcherImage;
+    QLabel *teamViewerImage;
+};
+
+class UpdateDialogTest : public ::testing::Test {
+  protected:
+    UpdateDialogTest() { menu::gui::setFaultBoxes(&boxes); }
+    ~UpdateDialogTest() override { menu::gui::setFaultBoxes(nullptr); }
+
+    // prg: "O" for the launcher's package, "T" for Team Viewer.
+    static UpdateDialog::Setup setup(const char *prg, const char *installed,
+                                     const char *installedDate, const char *announced,
+                                     const char *announcedDate)
+    {
+        UpdateDialog::Setup s;
+        s.target = prg[0] == 'O' ? UpdateTarget::Launcher : UpdateTarget::TeamViewer;
+        s.installedVersion = QString::fromUtf8(installed);
+        s.installedDate = QString::fromUtf8(installedDate);
+        s.announced = {QString::fromUtf8(announced), QString::fromUtf8(announcedDate),
+                       QStringLiteral("orvan_1108.zip")};
+        s.lastCheckText = QStringLiteral("Posledná kontrola: 15.03.2024 09:30");
+        return s;
+    }
+    std::unique_ptr<UpdateDialog> dialog(UpdateDialog::Setup s, const char *localFile)
+    {
+        s.localFile = dir.file(QLatin1String(localFile));
+        auto d = std::make_unique<UpdateDialog>(std::move(s), boxes);
+        d->show();
+        return d;
+    }
+    // Clicks the import button and waits until the dialog takes input again.
+    static void import(UpdateDialog &d)
+    {
+        QTest::mouseClick(Controls(d).import, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !d.busy(); }, 30000));
+    }
+
+    menu::test::TempDir dir;
+    menu::test::RecordingBoxes boxes;
+};
+
+struct ShownRow {
+    const char *name, *prg, *com, *comDat, *intCis, *intDat;
+    const char *fCom, *fInt, *fPoz, *bbImp;
+    bool enabled, pozRed, intRed;
+};
+
+TEST_F(UpdateDialogTest, ShowsTheComparisonOfEachCase)
+{
+    const ShownRow rows[] = {
+        {"A", "O", "1.1.0.7", "04.12.2023", "", "", "v1.1.0.7 zo dňa 04.12.2023", "",
+         "Verzia na internete nenájdená !", "Stiahnuť a nainštalovať (nie je možné)", false, true,
+         false},
+        {"B", "T", "", "", "15.2.2756", "", "žiadna", "v15.2.2756",
+         "Doporučené je stiahnuť program !", "Stiahnuť", true, true, false},
+        {"C", "O", "1.1.0.7", "04.12.2023", "2.0", "", "v1.1.0.7 zo dňa 04.12.2023", "v2.0",
+         "Verziu z internetu nie je možné identifikovať !",
+         "Stiahnuť a nainštalovať (nie je možné)", false, true, false},
+        {"D", "O", "1.1.0.7", "04.12.2023", "1.1.0.8", "10.01.2024", "v1.1.0.7 zo dňa 04.12.2023",
+         "v1.1.0.8 zo dňa 10.01.2024",
+         "Doporučené je stiahnuť a nainštalovať novú verziu programu !", "Stiahnuť a nainštalovať",
+         true, true, true},
+        {"E", "O", "1.1.0.7", "04.12.2023", "1.1.0.7", "", "v1.1.0.7 zo dňa 04.12.2023", "v1.1.0.7",
+         "Používate aktuálnu verziu programu !", "Stiahnuť a preinštalovať (nie je potrebné)", true,
+         false, false},
+        {"F", "T", "1.1.0.9", "", "1.1.0.10", "", "v1.1.0.9", "v1.1.0.10",
+         "Používate novú verziu programu, ktorá zatiaľ nebola publikovaná !",
+         "Stiahnuť (nie je možné)", false, false, false},
+    };
+    for (const ShownRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto d = dialog(setup(row.prg, row.com, row.comDat, row.intCis, row.intDat),
+                        "orvan_update.zip");
+        const Controls c(*d);
+        EXPECT_EQ(c.installed->text(), QString::fromUtf8(row.fCom));
+        EXPECT_EQ(c.announced->text(), QString::fromUtf8(row.fInt));
+        EXPECT_EQ(c.note->text(), QString::fromUtf8(row.fPoz));
+        EXPECT_EQ(c.import->text(), QString::fromUtf8(row.bbImp));
+        EXPECT_EQ(c.import->isEnabled(), row.enabled);
+        EXPECT_EQ(isRed(c.note, QPalette::Text), row.pozRed);
+        EXPECT_EQ(isRed(c.announced, QPalette::Text), row.intRed);
+        const bool launcher = row.prg[0] == 'O';
+        EXPECT_EQ(c.title->text(), launcher ? QStringLiteral("ORVAN-Základná ponuka")
+                                            : QStringLiteral("Team Viewer - ORVAN"));
+        EXPECT_EQ(c.launcherImage->isVisible(), launcher);
+        EXPECT_EQ(c.teamViewerImage->isVisible(), !launcher);
+        EXPECT_FALSE(c.gauge->isVisible());
+        EXPECT_FALSE(c.sizeLabel->isVisible());
+        EXPECT_EQ(c.statusLine->text(), QStringLiteral("  Posledná kontrola: 15.03.2024 09:30"));
+        EXPECT_EQ(c.statusLine->toolTip(), QStringLiteral("Súbor na stiahnutie ") +
+                                               dir.file(QStringLiteral("orvan_update.zip")));
+        EXPECT_EQ(d->size(), QSize(404, 190));
+    }
+}
+
+TEST_F(UpdateDialogTest, TooShortAnnouncementIsNotDownloaded)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    // Case B (the installed version unreadable) lets the button try it.
+    auto d = dialog(setup("T", "", "", "2.0", ""), "tv.exe");
+    const Controls c(*d);
+    ASSERT_TRUE(c.import->isEnabled());
+    import(*d);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Súbor na internete nie je známy !"));
+    EXPECT_FALSE(c.gauge->isVisible());
+    EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Poznámka"));
+    EXPECT_FALSE(d->succeeded());
+    EXPECT_EQ(server.connections(), 0);
+}
+
+TEST_F(UpdateDialogTest, FailedDownloadShowsItsTextAndASecondClickStartsAgain)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    server.answer(ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "Content-Length: 9\r\n",
+                                               "not found"));
+    auto d = dialog(setup("T", "15.2.2756", "", "15.4.6.0", ""), "tv.exe");
+    const Controls c(*d);
+    ASSERT_TRUE(c.import->isEnabled());
+
+    import(*d);
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_TRUE(server.lastRequest().startsWith("GET /ORVANWIN/FILES/orvan_1108.zip "));
+    EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Stiahnutie neúspešné (404)!"));
+    EXPECT_TRUE(isRed(c.noteLabel, QPalette::WindowText));
+    EXPECT_TRUE(c.gauge->isVisible());
+    EXPECT_FALSE(c.note->isVisible());
+    EXPECT_TRUE(c.import->isEnabled());
+    EXPECT_EQ(c.statusLine->text(), QStringLiteral("  "));
+    EXPECT_FALSE(d->succeeded());
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("tv.exe"))));
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // The second try finds the file: the gauge starts from 0 again and ends full.
+    const QByteArray body(5000, 'x');
+    server.answer(
+        ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 5000\r\n", body));
+    c.gauge->setValue(c.gauge->maximum());
+    import(*d);
+    EXPECT_EQ(server.connections(), 2);
+    EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Súbor ÚSPEŠNE prijatý ..."));
+    EXPECT_EQ(c.sizeLabel->text(), QStringLiteral("Veľkosť súboru : 5000 b"));
+    EXPECT_EQ(c.gauge->maximum(), 5000);
+    EXPECT_EQ(c.gauge->value(), 5000);
+    EXPECT_TRUE(d->succeeded());
+    EXPECT_FALSE(c.import->isEnabled());
+    EXPECT_EQ(dir.read(QStringLiteral("tv.exe")), body);
+    // Team Viewer: the dialog stays open with the outcome until the user closes it.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(d->isVisible());
+}
+
+TEST_F(UpdateDialogTest, NegativeSizeEndsTheDownloadAsCriticalError)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: -5\r\n",
+                                               QByteArray(3000, 'x')));
+    auto d = dialog(setup("T", "15.2.2756", "", "15.4.6.0", ""), "tv.exe");
+    import(*d);
+    EXPECT_FALSE(d->succeeded());
+    EXPECT_EQ(Controls(*d).noteLabel->text(), QStringLiteral("Kritická chyba pri sťahovaní!"));
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("tv.exe"))));
+}
+
+TEST_F(UpdateDialogTest, InstantStartRunsOnceAndLeavesTheButtonToTheUser)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    server.answer(ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "", ""));
+    UpdateDialog::Setup s = setup("O", "1.1.0.7", "04.12.2023", "1.1.0.8", "10.01.2024");
+    s.instantStart = true;
+    auto d = dialog(s, "orvan_update.zip");
+    const Controls c(*d);
+    EXPECT_FALSE(c.import->isEnabled()); // until the automatic start has had its turn
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.connections() == 1 && !d->busy(); }, 30000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Stiahnutie neúspešné (404)!"));
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(c.import->isEnabled());
+
+    // Becoming active again (as when an error box closes) does not start it once more.
+    d->activateWindow();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(d.get(), &activate);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(d->busy());
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(UpdateDialogTest, InstantStartWithAShortAnnouncementShowsOneBox)
+{
+    UpdateDialog::Setup s = setup("O", "1.1.0.7", "", "2.0", "");
+    s.instantStart = true;
+    auto d = dialog(s, "orvan_update.zip");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }, 10000));
+    for (int i = 0; i < 5; ++i) {
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(d.get(), &activate);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_FALSE(Controls(*d).import->isEnabled()); // case C: no download possible
+    EXPECT_TRUE(d->isVisible());
+}
+
+// The offer at start ends with its download: the dialog closes itself once the download's end
+// has been handled. (The launcher's unpacked package closes it too: MainWindowUpdateTest.)
+TEST_F(UpdateDialogTest, InstantStartClosesTheDialogAfterItsDownload)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    const QByteArray body(2000, 'y');
+    server.answer(
+        ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 2000\r\n", body));
+    UpdateDialog::Setup s = setup("T", "15.2.2756", "", "15.4.6.0", "");
+    s.instantStart = true;
+    auto d = dialog(s, "tv.exe");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !d->isVisible(); }, 30000));
+    EXPECT_TRUE(d->succeeded());
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_EQ(dir.read(QStringLiteral("tv.exe")), body);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(UpdateDialogTest, GaugeMovesWhileTheFileArrives)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    const QByteArray body(200000, 'z');
+    // The server holds back the rest long enough for the test to look at the dialog.
+    ScriptedHttpServer::Script script;
+    script.steps.push_back(
+        {"HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n" + body.left(80000), 1500ms});
+    script.steps.push_back({body.mid(80000), {}});
+    server.answer(script);
+    auto d = dialog(setup("T", "15.2.2756", "", "15.4.6.0", ""), "tv.exe");
+    const Controls c(*d);
+
+    QTest::mouseClick(c.import, Qt::LeftButton);
+    EXPECT_TRUE(d->busy());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return c.gauge->maximum() == 200000 && c.gauge->value() > 0 &&
+                   c.gauge->value() < 200000;
+        },
+        30000));
+    ASSERT_TRUE(d->busy());
+    EXPECT_EQ(c.statusLine->text(), QStringLiteral("  Čakajte, pracujem !"));
+    EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Stiahnutie novej verzie ..."));
+    EXPECT_EQ(c.sizeLabel->text(), QStringLiteral("Veľkosť súboru : 200000 b"));
+    // No input while it runs: a click on Koniec does nothing, nor does the close box.
+    QTest::mouseClick(c.close, Qt::LeftButton);
+    d->close();
+    EXPECT_TRUE(d->isVisible());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !d->busy(); }, 30000));
+    EXPECT_TRUE(d->succeeded());
+    EXPECT_EQ(c.gauge->value(), 200000);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(dir.read(QStringLiteral("tv.exe")), body);
+}
+
+} // namespace
