@@ -417,6 +417,14 @@ TEST_F(UpdateCheckTest, QuittingDuringACheckEndsItAtOnceAndLeavesNoFiles)
         EXPECT_FALSE(stored("ORVAN", "AktCis").has_value());
         EXPECT_EQ(stored("OPTIONS", "LicKonLast").value_or(QString()), QString());
     }
+
+    // A check that succeeds after its window has gone is dropped the same way.
+    serveDocument(kDocument.toUtf8());
+    open();
+    fire();
+    window.reset();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(stored("ORVAN", "AktCis").has_value());
 }
 
 } // namespace
