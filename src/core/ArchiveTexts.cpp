@@ -6,7 +6,7 @@ namespace menu::core::texts {
 namespace {
 QString entry(const QString &name, const char *what)
 {
-    return QStringLiteral("Súbor ") + name + QLatin1String(what);
+    return QStringLiteral("Súbor ") + name + QString::fromUtf8(what);
 }
 } // namespace
 
