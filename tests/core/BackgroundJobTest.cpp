@@ -41,14 +41,14 @@ class Observer {
     explicit Observer(BackgroundJob &job)
     {
         QObject::connect(&job, &BackgroundJob::progressed, [this](qint64 done, qint64 total) {
-            progress.push_back({done, total, QThread::currentThread() == qApp->thread()});
+            progress.push_back({done, total, QThread::currentThread() == QCoreApplication::instance()->thread()});
             if (onProgress)
                 onProgress(done, total);
         });
         QObject::connect(&job, &BackgroundJob::finished, [this, &job](bool wasCancelled) {
             ++finishedCount;
             cancelled = wasCancelled;
-            finishedOnUiThread = QThread::currentThread() == qApp->thread();
+            finishedOnUiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
             runningAtFinish = job.running();
             progressBeforeFinish = progress.size();
         });
