@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the launcher and runs every test: the ordinary build,
-# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a short bounded run
-# of each fuzzer.
+# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the background work under
+# ThreadSanitizer, and a short bounded run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +15,13 @@ ctest --preset default -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# The work that runs on worker threads, under ThreadSanitizer: the background job and the
+# transfers it runs. (Qt itself is not instrumented, so the suites of windows stay out.)
+cmake --preset tsan
+cmake --build --preset tsan -j "$jobs" --target menu_core_tests
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+  build/tsan/tests/menu_core_tests --gtest_filter='BackgroundJob*:Download*'
 
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs" --target fuzzers

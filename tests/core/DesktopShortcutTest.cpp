@@ -243,6 +243,12 @@ TEST(DesktopShortcut, TargetsTheInstalledLauncherInTheCaseOnDisk)
     // Not installed yet: the fixed place as written.
     const QString other = tmp.file(QStringLiteral("E"));
     EXPECT_EQ(menu::core::launcherTarget(other), other + QStringLiteral("/ORVAN/MENU/menu"));
+    // The working directory is cut after the last separator of either kind.
+    EXPECT_EQ(menu::core::workingDirOf(QStringLiteral("/d/ORVAN/MENU/menu")),
+              QStringLiteral("/d/ORVAN/MENU/"));
+    EXPECT_EQ(menu::core::workingDirOf(QStringLiteral("D:\\ORVAN\\MENU\\menu.exe")),
+              QStringLiteral("D:\\ORVAN\\MENU\\"));
+    EXPECT_EQ(menu::core::workingDirOf(QStringLiteral("menu")), QString());
 }
 
 TEST(DesktopShortcut, LandsOnTheXdgDesktopOfTheUser)
