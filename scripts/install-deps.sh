@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcurl4-openssl-dev libzip-dev zlib1g-dev
+  libcurl4-openssl-dev libzip-dev zlib1g-dev libsodium-dev minisign
   libgtest-dev googletest
   clang libclang-rt-14-dev
   binutils-mingw-w64-x86-64
