@@ -41,6 +41,10 @@ struct DownloadResult {
 struct DownloadOptions {
     ProgressCallback progress;
     CancelToken *cancel = nullptr; // stops the transfer at once when cancelled
+    // What the file must be before it replaces the target (from a signed announcement): a file
+    // of another size or hash is dropped, and the target stays as it was.
+    std::optional<qint64> expectedLength;
+    QString expectedSha256; // hex, either case; empty: not checked
     // How long one wait on the connection may last: connecting, or a pause in which nothing
     // arrives.
     std::chrono::milliseconds waitLimit{90000};

@@ -31,6 +31,22 @@ Status writeAll(LauncherSettings &settings, std::initializer_list<Value> values)
 
 } // namespace
 
+Announcement announcementFrom(const std::function<QString(const char *key)> &value,
+                              bool withDate)
+{
+    Announcement announced;
+    announced.version = value("AktCis");
+    if (withDate)
+        announced.date = value("AktDat");
+    announced.file = value("AktFil");
+    bool ok = false;
+    const qint64 length = value("AktLen").trimmed().toLongLong(&ok, 10);
+    if (ok && length >= 0)
+        announced.length = length;
+    announced.sha256 = value("AktSha256").trimmed();
+    return announced;
+}
+
 int parseWholeNumber(const QString &text, int fallback)
 {
     bool ok = false;
@@ -120,14 +136,14 @@ QString LauncherSettings::lastCheck() const
 
 Announcement LauncherSettings::launcherAnnouncement() const
 {
-    return {read(kLauncher, QStringLiteral("AktCis")), read(kLauncher, QStringLiteral("AktDat")),
-            read(kLauncher, QStringLiteral("AktFil"))};
+    return announcementFrom([this](const char *key) { return read(kLauncher, QLatin1String(key)); },
+                            true);
 }
 
 Announcement LauncherSettings::teamViewerAnnouncement() const
 {
-    return {read(kTeamViewer, QStringLiteral("AktCis")), QString(),
-            read(kTeamViewer, QStringLiteral("AktFil"))};
+    return announcementFrom(
+        [this](const char *key) { return read(kTeamViewer, QLatin1String(key)); }, false);
 }
 
 Status LauncherSettings::saveArrangement(ButtonArrangement arrangement)
@@ -158,11 +174,18 @@ Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency)
 Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
                                            const Announcement &teamViewer)
 {
+    const auto length = [](const Announcement &a) {
+        return a.length ? QString::number(*a.length) : QString();
+    };
     return writeAll(*this, {{kLauncher, "AktCis", launcher.version},
                             {kLauncher, "AktDat", launcher.date},
                             {kLauncher, "AktFil", launcher.file},
+                            {kLauncher, "AktLen", length(launcher)},
+                            {kLauncher, "AktSha256", launcher.sha256},
                             {kTeamViewer, "AktCis", teamViewer.version},
-                            {kTeamViewer, "AktFil", teamViewer.file}});
+                            {kTeamViewer, "AktFil", teamViewer.file},
+                            {kTeamViewer, "AktLen", length(teamViewer)},
+                            {kTeamViewer, "AktSha256", teamViewer.sha256}});
 }
 
 } // namespace menu::core

@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace menu::core {
 
@@ -33,10 +35,17 @@ struct WindowPlacement {
 
 // What the vendor's server last announced for one program.
 struct Announcement {
-    QString version; // AktCis
-    QString date;    // AktDat (the launcher only)
-    QString file;    // AktFil: the file's name in the server's package directory
+    QString version;              // AktCis
+    QString date;                 // AktDat (the launcher only)
+    QString file;                 // AktFil: the file's name in the server's package directory
+    std::optional<qint64> length; // AktLen: the file's size in bytes, when announced
+    QString sha256;               // AktSha256: its SHA-256 in hex (either case), when announced
 };
+
+// An announcement from its values by key name (AktCis, AktDat, AktFil, AktLen, AktSha256);
+// AktDat only withDate. A length that is no whole number of bytes is no length.
+Announcement announcementFrom(const std::function<QString(const char *key)> &value,
+                              bool withDate);
 
 // A whole number as the settings store it; missing or unparsable text gives fallback.
 int parseWholeNumber(const QString &text, int fallback = 0);

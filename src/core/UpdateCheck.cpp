@@ -61,8 +61,8 @@ UpdateInfo readUpdateInfo(const QByteArray &bytes)
         return formats::profileLookup(marked, QLatin1String(section), QLatin1String(key))
             .value_or(QString());
     };
-    return {{value("ORVAN", "AktCis"), value("ORVAN", "AktDat"), value("ORVAN", "AktFil")},
-            {value("TEA", "AktCis"), QString(), value("TEA", "AktFil")}};
+    return {announcementFrom([&](const char *key) { return value("ORVAN", key); }, true),
+            announcementFrom([&](const char *key) { return value("TEA", key); }, false)};
 }
 
 QString lastCheckText(const QDateTime &now, QChar timeSeparator)
