@@ -132,12 +132,15 @@ TEST(LauncherSettings, TypedValuesComeBackAsTheyWereSaved)
     EXPECT_EQ(ini.checkFrequency(), kCheckAtStart);
 
     ASSERT_TRUE(ini.saveAnnouncements({QStringLiteral("1.1.0.8"), QStringLiteral("10.01.2024"),
-                                       QStringLiteral("orvan šč.zip")},
+                                       QStringLiteral("orvan šč.zip"), 1234, QStringLiteral("AB")},
                                       {QStringLiteral("15.2.2756"), QStringLiteral("ignored"),
-                                       QStringLiteral("tv.exe")})
+                                       QStringLiteral("tv.exe"), std::nullopt, QString()})
                     .ok());
     const Announcement launcher = ini.launcherAnnouncement();
     EXPECT_EQ(launcher.version, QStringLiteral("1.1.0.8"));
+    EXPECT_EQ(launcher.length, 1234);
+    EXPECT_EQ(launcher.sha256, QStringLiteral("AB"));
+    EXPECT_EQ(ini.teamViewerAnnouncement().length, std::nullopt);
     EXPECT_EQ(launcher.date, QStringLiteral("10.01.2024"));
     EXPECT_EQ(launcher.file, QStringLiteral("orvan šč.zip"));
     const Announcement teamViewer = ini.teamViewerAnnouncement();

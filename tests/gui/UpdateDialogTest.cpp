@@ -85,8 +85,9 @@ class UpdateDialogTest : public ::testing::Test {
         s.target = prg[0] == 'O' ? UpdateTarget::Launcher : UpdateTarget::TeamViewer;
         s.installedVersion = QString::fromUtf8(installed);
         s.installedDate = QString::fromUtf8(installedDate);
-        s.announced = {QString::fromUtf8(announced), QString::fromUtf8(announcedDate),
-                       QStringLiteral("orvan_1108.zip")};
+        s.announced.version = QString::fromUtf8(announced);
+        s.announced.date = QString::fromUtf8(announcedDate);
+        s.announced.file = QStringLiteral("orvan_1108.zip");
         s.lastCheckText = QStringLiteral("Posledná kontrola: 15.03.2024 09:30");
         return s;
     }
