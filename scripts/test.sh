@@ -20,7 +20,7 @@ ctest --preset asan -j "$jobs"
 # transfers it runs. (Qt itself is not instrumented, so the suites of windows stay out.)
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs" --target menu_core_tests
-QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
   build/tsan/tests/menu_core_tests --gtest_filter='BackgroundJob*:Download*'
 
 cmake --preset fuzz
