@@ -27,7 +27,10 @@ int main(int argc, char **argv)
         return 0;
     instance->listen([&window] { window.bringForward(); });
     const std::unique_ptr<QObject> termination =
-        menu::platform::watchTermination([&window] { window.close(); });
+        menu::platform::watchTermination([&window] {
+            window.terminate();
+            QCoreApplication::exit(0); // every loop, also a dialog's that did not end yet
+        });
 
     window.show();
     return QApplication::exec();

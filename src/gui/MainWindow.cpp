@@ -16,6 +16,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -77,8 +78,8 @@ MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes
     createComponents();
     readSettings();
     updateStatusBar(false);
-    applyPlacement();
     setMaximumSize(screen_.maxWidth, screen_.maxHeight);
+    applyPlacement();
 }
 
 MainWindow::~MainWindow() = default;
@@ -230,27 +231,58 @@ void MainWindow::readSettings()
 void MainWindow::applyPlacement()
 {
     const core::WindowPlacement placement = settings_->placement(screen_);
+    outerBounds_ = QRect(placement.left, placement.top, placement.width, placement.height);
     if (placement.maximized) {
         setWindowState(Qt::WindowMaximized);
         return;
     }
     setWindowState(Qt::WindowNoState);
-    outerBounds_ = QRect(placement.left, placement.top, placement.width, placement.height);
+    // The stored bounds are the outer ones. Until the window manager has framed the window its
+    // frame is unknown; move() places the frame's corner, and the inside follows once the frame
+    // is known (fitFrame).
     move(outerBounds_.topLeft());
     resize(outerBounds_.size());
-    // The stored bounds are the outer ones; the frame is known once the window is shown.
     placementPending_ = true;
+}
+
+// The frame becomes known when the window manager has framed the shown window, which may be
+// some events after it was shown: the inside then gets the stored outer size less the frame,
+// and the largest inside is the screen's area less the frame.
+void MainWindow::fitFrame()
+{
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty() || frame == knownFrame_)
+        return;
+    knownFrame_ = frame;
+    setMaximumSize(QSize(screen_.maxWidth, screen_.maxHeight) - frame);
+    if (!placementPending_)
+        return;
+    placementPending_ = false;
+    resize(outerBounds_.size() - frame);
+    move(outerBounds_.topLeft());
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Expose:
+    case QEvent::WindowActivate:
+        if (installationAccepted_)
+            guarded(this, [this] { fitFrame(); });
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (placementPending_) {
-        placementPending_ = false;
-        const QSize frame = frameGeometry().size() - geometry().size();
-        if (!frame.isEmpty())
-            resize(outerBounds_.size() - frame);
-    }
     if (!shown_ && installationAccepted_) {
         shown_ = true;
         guarded(this, [this] { firstShow(); });
@@ -343,23 +375,50 @@ void MainWindow::bringForward()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Closing goes on only when every setting was saved; a failed write keeps the window open
-    // so that a later close can try again.
-    if (installationAccepted_ && !saveAtClose()) {
+    // so that a later close can try again. A later close with nothing changed closes all the
+    // same: the user has been told, and the settings cannot be written.
+    if (installationAccepted_ && !saveAtClose(true)) {
         event->ignore();
         return;
     }
     event->accept();
 }
 
-bool MainWindow::saveAtClose()
+void MainWindow::terminate()
 {
-    const Status saved =
-        settings_->saveAtClose(frameGeometry(), isMaximized(), grid_->arrangement(),
-                               checker_->checkFrequency(), checker_->lastCheck());
+    // The session is ending: save if that can be done and tell nobody; a dialog or a box that
+    // stands open is given up (a download in it stops, its files as they were).
+    if (installationAccepted_)
+        (void)saveAtClose(false);
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(widget); dialog != nullptr && dialog->isVisible())
+            dialog->reject();
+    }
+}
+
+bool MainWindow::saveAtClose(bool tellFailure)
+{
+    const QRect outer = frameGeometry();
+    const QString values = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                               .arg(outer.x())
+                               .arg(outer.y())
+                               .arg(outer.width())
+                               .arg(outer.height())
+                               .arg(isMaximized())
+                               .arg(static_cast<int>(grid_->arrangement()))
+                               .arg(checker_->checkFrequency())
+                               .arg(checker_->lastCheck());
+    if (tellFailure && values == refusedValues_)
+        return true;
+    const Status saved = settings_->saveAtClose(outer, isMaximized(), grid_->arrangement(),
+                                                checker_->checkFrequency(), checker_->lastCheck());
     if (saved.ok())
         return true;
-    boxes_.showFault(this, core::texts::appTitle(),
-                     core::texts::faultMessage(core::texts::settingsNotWritten(saved.failure())));
+    refusedValues_ = values;
+    if (tellFailure)
+        boxes_.showFault(this, core::texts::appTitle(),
+                         core::texts::faultMessage(
+                             core::texts::settingsNotWritten(saved.failure())));
     return false;
 }
 

@@ -44,8 +44,12 @@ class MainWindow : public QWidget {
     void bringForward();
     // Reads the module files again and rebuilds the buttons ("&Obnoviť").
     void refresh();
+    // The system asks the program to end: saves the settings if it can, without a word, and
+    // gives up any dialog or box that stands open. The caller then ends the event loop.
+    void terminate();
 
   protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -55,6 +59,7 @@ class MainWindow : public QWidget {
     void createContextMenu();
     void readSettings();
     void applyPlacement();
+    void fitFrame();
     void firstShow();
     void rebuildButtons();
     void launch(const core::EntryKey &key);
@@ -64,7 +69,7 @@ class MainWindow : public QWidget {
     void showNotice(const core::LabelNotice &notice);
     void updateStatusBar(bool onlyLastCheck);
     void fitStatusPanels();
-    bool saveAtClose();
+    bool saveAtClose(bool tellFailure);
 
     platform::Services services_;
     widgets::MessageBoxes &boxes_;
@@ -72,6 +77,8 @@ class MainWindow : public QWidget {
     bool shown_ = false;
     bool placementPending_ = false;
     QRect outerBounds_;
+    QSize knownFrame_;
+    QString refusedValues_; // what the last failed save tried to write
     platform::ScreenLimits screen_;
     QString programDir_;
     QString drivePrefix_;

@@ -7,10 +7,12 @@
 #include "gui/StatusBarPanels.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
+#include "WindowTestSupport.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QDialog>
 #include <QMenu>
 #include <gtest/gtest.h>
 
@@ -117,7 +119,9 @@ TEST_F(MainWindowTest, MissingBoundFallsBackToTheWholeScreen)
     MainWindow window(services, boxes);
     window.show();
     EXPECT_EQ(window.frameGeometry(), QRect(0, 0, 1200, 900));
-    EXPECT_EQ(window.maximumSize(), QSize(1200, 900));
+    // The largest inside leaves room for the frame.
+    EXPECT_EQ(window.maximumSize() + (window.frameGeometry().size() - window.size()),
+              QSize(1200, 900));
     EXPECT_TRUE(child<QAction>(window, "rowsAction")->isChecked());
 }
 
@@ -136,9 +140,37 @@ TEST_F(MainWindowTest, FailedSaveShowsTheFileAndTheReasonAndKeepsTheWindowOpen)
                       std::make_error_code(std::errc::read_only_file_system)) +
                   QLatin1Char('.'));
 
-    // A later close tries again.
-    store.failWrites = false;
+    // Told once: a second close with nothing changed closes without saving.
     EXPECT_TRUE(window.close());
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(ini()));
+
+    // After a change, a close tries again.
+    window.show();
+    window.move(window.pos() + QPoint(10, 0));
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    store.failWrites = false;
+    window.move(window.pos() + QPoint(10, 0));
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+}
+
+TEST_F(MainWindowTest, TerminationSavesWhatItCanAndGivesUpOpenDialogsWithoutABox)
+{
+    MainWindow window(services, boxes);
+    window.show();
+    store.failWrites = true;
+    // The settings dialog stands open when the system asks the program to end.
+    EXPECT_TRUE(menu::test::withModalDialog<QDialog>(
+        "checkSettingsDialog",
+        [&] { menu::test::child<QAction>(window, "checkSettingsAction")->trigger(); },
+        [&](QDialog &) { window.terminate(); }));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(QFileInfo::exists(ini()));
+
+    store.failWrites = false;
+    window.terminate();
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
 }
 
