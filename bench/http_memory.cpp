@@ -4,10 +4,14 @@
 // resident size of both, and how far the download raised this program's peak above its idle
 // size (the body streams to disk, so that stays small whatever the body's size).
 //
+// The same body is also fetched as an announced file, checked against its length and SHA-256
+// while it streams, and that throughput is printed as a ratio to the unchecked one.
+//
 // Usage: bench_http_memory [megabytes]   (default 512)
 #include "core/Download.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <arpa/inet.h>
@@ -91,9 +95,7 @@ class BodyServer {
             "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(size_) + "\r\n\r\n";
         if (!sendAll(client.fd, header))
             return;
-        QByteArray chunk(kChunk, '\0');
-        for (qint64 i = 0; i < kChunk; ++i)
-            chunk[i] = static_cast<char>('a' + i % 26);
+        const QByteArray chunk = bodyChunk();
         for (qint64 sent = 0; sent < size_; sent += kChunk) {
             if (!sendAll(client.fd, chunk.left(std::min(kChunk, size_ - sent))))
                 return;
@@ -118,6 +120,24 @@ class BodyServer {
     unsigned short port_ = 0;
     std::thread thread_;
 };
+
+// The server's body is this chunk again and again, cut at its size.
+QByteArray bodyChunk()
+{
+    QByteArray chunk(kChunk, '\0');
+    for (qint64 i = 0; i < kChunk; ++i)
+        chunk[i] = static_cast<char>('a' + i % 26);
+    return chunk;
+}
+
+QString bodySha256(qint64 size)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const QByteArray chunk = bodyChunk();
+    for (qint64 done = 0; done < size; done += kChunk)
+        hash.addData(chunk.left(std::min(kChunk, size - done)));
+    return QString::fromLatin1(hash.result().toHex());
+}
 
 struct CountingMonitor {
     void operator()(const menu::core::DownloadProgress &progress)
@@ -200,7 +220,7 @@ int main(int argc, char **argv)
     const QString target = dir.filePath(QStringLiteral("big.bin"));
     const QString curlTarget = dir.filePath(QStringLiteral("curl.bin"));
 
-    BodyServer server(size, 2);
+    BodyServer server(size, 3);
     // A first small piece of work loads libcurl and Qt's file code, so that their own memory
     // is counted as the idle program's, not against the download.
     CountingMonitor monitor;
@@ -208,6 +228,8 @@ int main(int argc, char **argv)
     options.progress = [&monitor](const menu::core::DownloadProgress &progress) {
         monitor(progress);
     };
+    options.maxBytes = size; // above the cap of real downloads when asked for
+
     (void)menu::core::download(QStringLiteral("127.0.0.1:1/"), target, options);
 
     const qint64 idle = peakRss();
@@ -218,6 +240,19 @@ int main(int argc, char **argv)
     if (!result.ok || QFile(target).size() != size) {
         std::fprintf(stderr, "download failed: %s\n%s\n", qPrintable(result.text),
                      qPrintable(result.hint));
+        return 1;
+    }
+    QFile::remove(target);
+
+    menu::core::DownloadOptions checked = options;
+    checked.expectedLength = size;
+    checked.expectedSha256 = bodySha256(size);
+    const auto checkedStart = std::chrono::steady_clock::now();
+    const menu::core::DownloadResult checkedResult =
+        menu::core::download(server.address(), target, checked);
+    const auto checkedTook = std::chrono::steady_clock::now() - checkedStart;
+    if (!checkedResult.ok) {
+        std::fprintf(stderr, "checked download failed: %s\n", qPrintable(checkedResult.text));
         return 1;
     }
     QFile::remove(target);
@@ -236,6 +271,8 @@ int main(int argc, char **argv)
                 static_cast<long long>(size), monitor.calls);
     std::printf("throughput, download / curl   %.2f (%.0f MB/s / %.0f MB/s)\n", ours / theirs, ours,
                 theirs);
+    std::printf("throughput, checked / plain   %.2f (%.0f MB/s)\n",
+                seconds(took) / seconds(checkedTook), mb / seconds(checkedTook));
     std::printf("peak memory, download         %.1f MB (%.1f MB above the idle program)\n",
                 double(peak) / (1024.0 * 1024.0), growth);
     std::printf("peak memory, curl tool        %.1f MB\n", double(curl.peak) / (1024.0 * 1024.0));

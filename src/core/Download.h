@@ -1,9 +1,12 @@
-// Fetching one file over HTTP with a GET request into a local file. Every failure is told as
-// two Slovak texts: a short one that callers show in a label and a detail for its tooltip.
+// Fetching one file over HTTP or HTTPS with a GET request. Every failure is told as two Slovak
+// texts: a short one that callers show in a label and a detail for its tooltip.
 //
-// The body streams into a new file beside the target, which replaces the target only after a
-// complete response with a status from 100 to 299: any failure, and a cancel, leave an
-// existing file as it was, and memory does not grow with the size of the file.
+// Only a whole, non-empty body of a 200 response is a file: another status, a body cut short
+// (fewer bytes than its Content-Length, or a chunked body without its last chunk), an empty
+// body, and a body that differs from the length and SHA-256 the caller expects, all fail. A
+// transfer is bounded in size, in duration and in rate, so that a hostile or broken server
+// cannot keep it going. Certificates of HTTPS servers are verified; a failed check is an error,
+// never a reason to try without TLS.
 #pragma once
 
 #include "core/CancelToken.h"
@@ -20,7 +23,7 @@ namespace menu::core {
 
 // What has arrived so far: every byte read from the connection, header included, counted in
 // 32 bits (held at the top rather than wrapping), and the body's length once the response's
-// "Content-Length:" line has been read (-1 until then, or without one).
+// "Content-Length:" line has been read (-1 until then, without one, or when it does not fit).
 struct DownloadProgress {
     std::int32_t received = 0;
     std::int32_t total = -1;
@@ -35,22 +38,63 @@ struct DownloadResult {
     bool ok = false;
     bool cancelled = false;
     QString text; // the label's text; empty on success
-    QString hint; // the tooltip's detail; empty unless a critical error
+    QString hint; // the tooltip's detail; empty unless there is more to say than the text
+    // The body was, or was announced to be, longer than DownloadOptions::maxBytes.
+    bool tooLarge = false;
 };
+
+// The most a package or program download may bring. The largest files the launcher fetches are
+// its own package and the remote-support program, some tens of megabytes each: 256 MB leaves
+// ten times that, keeps every count far inside the gauge's 32 bits, and bounds what a hostile
+// server can write into the user's temporary directory.
+inline constexpr qint64 kMaxDownloadBytes = 256 * 1024 * 1024;
 
 struct DownloadOptions {
     ProgressCallback progress;
     CancelToken *cancel = nullptr; // stops the transfer at once when cancelled
-    // What the file must be before it replaces the target (from a signed announcement): a file
-    // of another size or hash is dropped, and the target stays as it was.
+    // What the file must be (from a signed announcement): a body of another length or hash
+    // fails before anything uses it. A length below one byte, or a hash that is not 64 hex
+    // digits, fails before anything is fetched.
     std::optional<qint64> expectedLength;
     QString expectedSha256; // hex, either case; empty: not checked
     // How long one wait on the connection may last: connecting, or a pause in which nothing
     // arrives.
     std::chrono::milliseconds waitLimit{90000};
+    // The most bytes the body may have; a longer one, or a longer Content-Length, fails at once.
+    qint64 maxBytes = kMaxDownloadBytes;
+    // Every rateWindow of the transfer must bring at least minRate bytes a second, header
+    // included: a line slower than 2 KB/s for a whole minute, a tenth of the slowest mobile
+    // data, is broken rather than slow, and a drip of bytes that keeps it open ends. 0: no
+    // minimum.
+    qint64 minRate = 2048;
+    std::chrono::milliseconds rateWindow{60000};
+    // The whole transfer may last deadline plus the time the announced length (the expected
+    // one, else the Content-Length) takes at minRate. A transfer that keeps the minimum rate is
+    // never cut by it; a body without a length is bounded by deadline alone.
+    std::chrono::milliseconds deadline{600000};
+    // A PEM file of the authorities an HTTPS server's certificate must come from, instead of
+    // the system's (an authority of the vendor's own, and the tests'); empty: the system's.
+    QString certificateAuthorities;
 };
 
-// Downloads url (host/path, http://host/path or https://host/path) into target.
+// Where fetchInto puts the body of an accepted response, block by block.
+class BodySink {
+  public:
+    virtual ~BodySink() = default;
+    // false when the block cannot be taken; error() then says why (a Slovak text).
+    virtual bool write(const char *data, qint64 length) = 0;
+    virtual QString error() const = 0;
+};
+
+// Fetches url (host/path, http://host/path or https://host/path) under the rules above,
+// handing only the body of a 200 response to sink. ok means that the body arrived whole and
+// passed every check; otherwise what sink got must not be used.
+DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptions &options);
+
+// Downloads url into target. The body streams into a new file beside the target, which
+// replaces it only when fetchInto succeeded: any failure, and a cancel, leave an existing file
+// as it was, and memory does not grow with the size of the file. A link at the target keeps
+// naming its file, whose content is replaced, and a replaced file keeps its permissions.
 DownloadResult download(const QString &url, const QString &target,
                         const DownloadOptions &options = {});
 
@@ -60,10 +104,11 @@ class ContentLengthError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The body length a response header line announces: -1 unless the line contains
+// The body length a response header line announces, for the gauge: -1 unless the line contains
 // "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
 // piece, without surrounding blanks, is read as a decimal number. Raises ContentLengthError
-// when it is not one (or does not fit 32 bits).
-std::int32_t contentLengthOf(const QString &line);
+// when it is not one (or does not fit 64 bits). What HTTP makes of the line is libcurl's to
+// read: the limits go by that.
+qint64 contentLengthOf(const QString &line);
 
 } // namespace menu::core

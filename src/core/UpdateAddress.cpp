@@ -22,14 +22,19 @@ QString withUpdateHost(const QString &address)
     return address.left(hostStart) + host + address.mid(pathStart);
 }
 
+QString compiledUpdateAddress()
+{
+    return QString::fromUtf8(MENU_UPDATE_ADDRESS);
+}
+
 QString updateInfoUrl()
 {
-    return withUpdateHost(QString::fromLatin1(kUpdateInfoAddress));
+    return withUpdateHost(compiledUpdateAddress() + QStringLiteral("/orvan_akt.ini"));
 }
 
 QString packageFilesUrl()
 {
-    return withUpdateHost(QString::fromLatin1(kPackageFilesAddress));
+    return withUpdateHost(compiledUpdateAddress() + QStringLiteral("/FILES/"));
 }
 
 } // namespace menu::core

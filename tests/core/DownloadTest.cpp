@@ -30,7 +30,7 @@ const QString kCriticalHintStart = kCritical + QStringLiteral("\r\r");
 
 struct LengthCase {
     const char *line;
-    std::optional<std::int32_t> value; // nothing: a conversion error
+    std::optional<qint64> value; // nothing: a conversion error
 };
 
 TEST(ContentLength, ReadsOnlyAnExactNameWithOneColon)
@@ -56,8 +56,10 @@ TEST(ContentLength, ReadsOnlyAnExactNameWithOneColon)
         {"Content-Length: -", std::nullopt},
         {"Content-Length: 12 34", std::nullopt},
         {"Content-Length: 0x10", std::nullopt},
-        {"Content-Length: 2147483648", std::nullopt},
-        {"Content-Length: -2147483649", std::nullopt},
+        // Beyond the gauge's 32 bits is still a number: the download refuses it as too large.
+        {"Content-Length: 3221225472", 3221225472LL},
+        {"Content-Length: 9223372036854775807", 9223372036854775807LL},
+        {"Content-Length: 9223372036854775808", std::nullopt},
         {"Content-Length: 99999999999999999999999", std::nullopt},
     };
     for (const auto &c : cases) {
@@ -212,15 +214,6 @@ TEST_P(DownloadTest, FetchesOnlyOverHttpAndHttps)
     }
 }
 
-TEST_P(DownloadTest, EmptyBodyWritesAnEmptyFile)
-{
-    server.answer(ScriptedHttpServer::response("HTTP/1.1 204 No Content", "", ""));
-    const QString target = existingTarget();
-    EXPECT_TRUE(download(server.address(QStringLiteral("/empty")), target).ok);
-    EXPECT_TRUE(QFile::exists(target));
-    EXPECT_EQ(QFile(target).size(), 0);
-}
-
 struct FailureCase {
     const char *name;
     ScriptedHttpServer::Script script;
@@ -334,27 +327,6 @@ TEST_P(DownloadTest, ChunkedBodyArrivesWhole)
     EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("hello world"));
 }
 
-TEST_P(DownloadTest, HugeHeaderBlockEndsCleanly)
-{
-    // Several megabytes of header lines before the body.
-    QByteArray headers;
-    const QByteArray line = "X-Filler: " + QByteArray(1000, 'f') + "\r\n";
-    while (headers.size() < 4 * 1024 * 1024)
-        headers += line;
-    server.answer(
-        ScriptedHttpServer::response("HTTP/1.1 200 OK", headers + "Content-Length: 4\r\n", "data"));
-    const QString target = existingTarget();
-    const DownloadResult outcome = download(server.address(QStringLiteral("/h")), target);
-    // libcurl may refuse a header block this large; either way the file is whole.
-    if (outcome.ok) {
-        EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("data"));
-    } else {
-        EXPECT_EQ(outcome.text, kCritical);
-        EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
-    }
-    EXPECT_EQ(filesInDir(), QStringList{QStringLiteral("target.bin")});
-}
-
 TEST_P(DownloadTest, TargetThatCannotBeReplacedIsACriticalError)
 {
     // A directory with something in it stands where the file should go.
@@ -368,15 +340,6 @@ TEST_P(DownloadTest, TargetThatCannotBeReplacedIsACriticalError)
     EXPECT_GT(outcome.hint.size(), kCriticalHintStart.size());
     EXPECT_EQ(dir.read(QStringLiteral("target.bin/keep")), QByteArray("kept"));
     EXPECT_EQ(filesInDir(), QStringList());
-}
-
-TEST_P(DownloadTest, EmptyBodyForAMissingDirectoryIsACriticalErrorToo)
-{
-    server.answer(ScriptedHttpServer::response("HTTP/1.1 204 No Content", "", ""));
-    const DownloadResult outcome =
-        download(server.address(QStringLiteral("/x")), dir.file(QStringLiteral("missing/t")));
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.text, kCritical);
 }
 
 // ---------------------------------------------------------------------------------------------

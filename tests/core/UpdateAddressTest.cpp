@@ -47,6 +47,11 @@ TEST(UpdateAddress, EnvironmentReplacesOnlyTheHost)
         {"http://127.0.0.1:81", "update.orvan.example/a.ini", "http://127.0.0.1:81/a.ini"},
         {"demo.test", "http://update.orvan.example/a.ini", "http://demo.test/a.ini"},
         {"demo.test", "update.orvan.example", "demo.test"},
+        // A build for an HTTPS server stays on HTTPS with another host; only a host given with
+        // its own scheme changes it (the demo, the tests).
+        {"127.0.0.1:8443", "https://update.orvan.example/ORVANWIN/FILES/",
+         "https://127.0.0.1:8443/ORVANWIN/FILES/"},
+        {"http://127.0.0.1:81", "https://update.orvan.example/a.ini", "http://127.0.0.1:81/a.ini"},
     };
     for (const auto &c : cases) {
         const UpdateHost host(c.host);
@@ -56,20 +61,16 @@ TEST(UpdateAddress, EnvironmentReplacesOnlyTheHost)
     }
 }
 
-TEST(UpdateAddress, CompiledInAddressesStayOnAReservedName)
-{
-    const UpdateHost host(nullptr);
-    EXPECT_EQ(menu::core::updateInfoUrl(),
-              QStringLiteral("update.orvan.example/ORVANWIN/orvan_akt.ini"));
-    EXPECT_EQ(menu::core::packageFilesUrl(),
-              QStringLiteral("update.orvan.example/ORVANWIN/FILES/"));
-}
-
+// The document and the package directory lie under the compiled-in address (whichever the
+// build chose), on the host of the environment.
 TEST(UpdateAddress, BothAddressesFollowTheEnvironment)
 {
     const UpdateHost host("127.0.0.1:8080");
-    EXPECT_EQ(menu::core::updateInfoUrl(), QStringLiteral("127.0.0.1:8080/ORVANWIN/orvan_akt.ini"));
-    EXPECT_EQ(menu::core::packageFilesUrl(), QStringLiteral("127.0.0.1:8080/ORVANWIN/FILES/"));
+    const QString address = menu::core::withUpdateHost(menu::core::compiledUpdateAddress());
+    EXPECT_TRUE(address.contains(QLatin1String("127.0.0.1:8080"))) << address.toStdString();
+    EXPECT_FALSE(address.endsWith(QLatin1Char('/')));
+    EXPECT_EQ(menu::core::updateInfoUrl(), address + QStringLiteral("/orvan_akt.ini"));
+    EXPECT_EQ(menu::core::packageFilesUrl(), address + QStringLiteral("/FILES/"));
 }
 
 } // namespace

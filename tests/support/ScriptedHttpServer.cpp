@@ -1,6 +1,8 @@
 #include "support/ScriptedHttpServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -114,9 +116,14 @@ void ScriptedHttpServer::serve()
         if (client.fd < 0)
             continue;
         ++connections_;
+        bool atOnce = false;
+        {
+            const std::lock_guard lock(mutex_);
+            atOnce = script_.answerAtOnce;
+        }
         // The request header, up to its empty line.
         QByteArray request;
-        while (!stopping_ && !request.contains("\r\n\r\n")) {
+        while (!atOnce && !stopping_ && !request.contains("\r\n\r\n")) {
             pollfd in[2] = {{client.fd, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
             if (::poll(in, 2, -1) <= 0 || (in[1].revents & POLLIN) != 0)
                 break;
@@ -136,19 +143,38 @@ void ScriptedHttpServer::serve()
     }
 }
 
+// Sends one step whole, then pauses; false once the client has gone or the server stops.
+bool ScriptedHttpServer::send(int client, const Step &step)
+{
+    qsizetype done = 0;
+    while (done < step.bytes.size()) {
+        // A client that stops reading must not hold the server: it waits for room or the end.
+        pollfd fds[2] = {{client, POLLOUT, 0}, {wakeRead_, POLLIN, 0}};
+        if (stopping_ || ::poll(fds, 2, -1) <= 0 || (fds[1].revents & POLLIN) != 0)
+            return false;
+        const ssize_t sent =
+            ::send(client, step.bytes.constData() + done,
+                   static_cast<size_t>(step.bytes.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        done += std::max<ssize_t>(sent, 0);
+    }
+    if (step.pauseAfter.count() > 0) {
+        pollfd wake{wakeRead_, POLLIN, 0};
+        ::poll(&wake, 1, static_cast<int>(step.pauseAfter.count()));
+    }
+    return !stopping_;
+}
+
 void ScriptedHttpServer::play(int client, const Script &script)
 {
     for (const Step &step : script.steps) {
-        if (stopping_)
+        if (!send(client, step))
             return;
-        if (!step.bytes.isEmpty() &&
-            ::send(client, step.bytes.constData(), static_cast<size_t>(step.bytes.size()),
-                   MSG_NOSIGNAL) < 0)
+    }
+    while (script.repeatLast && !script.steps.empty()) {
+        if (!send(client, script.steps.back()))
             return;
-        if (step.pauseAfter.count() > 0) {
-            pollfd wake{wakeRead_, POLLIN, 0};
-            ::poll(&wake, 1, static_cast<int>(step.pauseAfter.count()));
-        }
     }
     if (!script.holdOpen)
         return;

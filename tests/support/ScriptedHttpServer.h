@@ -24,6 +24,11 @@ class ScriptedHttpServer {
         std::vector<Step> steps;
         // After the last step: close the connection, or keep it open until the client goes.
         bool holdOpen = false;
+        // Play the last step again and again, until the client goes: a body without end.
+        bool repeatLast = false;
+        // Answer as soon as the client connects, without reading its request (for a client
+        // that speaks first in another protocol).
+        bool answerAtOnce = false;
     };
 
     ScriptedHttpServer();
@@ -50,6 +55,7 @@ class ScriptedHttpServer {
   private:
     void serve();
     void play(int client, const Script &script);
+    bool send(int client, const Step &step);
 
     int listener_ = -1;
     int wakeRead_ = -1;

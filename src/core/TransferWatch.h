@@ -1,0 +1,52 @@
+// The clock of one transfer: whether it has gone on too long or too slowly. A server that drips
+// a byte now and then, or sends a body without end, is stopped in bounded time. The caller
+// passes the time in, so that the rules are the same in tests and on the wire.
+#pragma once
+
+#include <QtGlobal>
+
+#include <chrono>
+
+namespace menu::core {
+
+class TransferWatch {
+  public:
+    using Clock = std::chrono::steady_clock;
+    enum class Verdict { Going, TooSlow, TooLong };
+
+    // minRate bytes a second over each window (0: no minimum); the whole transfer may last
+    // deadline plus the time the announced length takes at minRate.
+    TransferWatch(qint64 minRate, std::chrono::milliseconds window,
+                  std::chrono::milliseconds deadline, Clock::time_point start);
+
+    // The body's length once known: the deadline grows by its time at the minimum rate.
+    void setAnnouncedLength(qint64 bytes) { announced_ = bytes; }
+    // The rate is measured from here on (once the connection stands).
+    void startRate(Clock::time_point now, qint64 received);
+
+    // received: every byte so far. A window is judged once it has passed, against the bytes
+    // its actual length should have brought.
+    Verdict check(Clock::time_point now, qint64 received);
+    // When check has something to judge next.
+    Clock::time_point nextCheck() const;
+
+    // What the texts name: the time the whole transfer may last, and the last window judged.
+    std::chrono::milliseconds allowed() const;
+    std::chrono::milliseconds lastWindow() const { return lastWindow_; }
+    qint64 lastWindowBytes() const { return lastWindowBytes_; }
+    qint64 minRate() const { return minRate_; }
+
+  private:
+    qint64 minRate_;
+    std::chrono::milliseconds window_;
+    std::chrono::milliseconds deadline_;
+    Clock::time_point start_;
+    qint64 announced_ = 0;
+    bool measuring_ = false;
+    Clock::time_point windowStart_;
+    qint64 windowReceived_ = 0;
+    std::chrono::milliseconds lastWindow_{0};
+    qint64 lastWindowBytes_ = 0;
+};
+
+} // namespace menu::core
