@@ -61,7 +61,7 @@ cleanup() {
 demo_launchers() {
   find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$menu" -o -lname "$menu (deleted)" \) \
     2>/dev/null | cut -d/ -f3
-  pgrep -f -- "$work/tmp/ORVAN-INSTAL/setup.exe" || true
+  pgrep -f -- "$work/tmp/orvan-update-[^/]*/ORVAN-INSTAL/setup.exe" || true
 }
 trap cleanup EXIT
 

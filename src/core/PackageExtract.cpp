@@ -53,6 +53,16 @@ class CloseGuard {
 
 } // namespace
 
+quint64 ExtractLimits::bytesFor(qint64 archiveBytes) const
+{
+    if (archiveBytes < 0)
+        return totalBytes;
+    const auto archive = static_cast<quint64>(archiveBytes);
+    const quint64 byRatio =
+        archive > totalBytes / std::max<quint64>(ratio, 1) ? totalBytes : archive * ratio;
+    return std::min(totalBytes, std::max(floorBytes, byRatio));
+}
+
 QString unpackDirOf(const QString &archivePath)
 {
     const qsizetype cut = std::max(archivePath.lastIndexOf(QLatin1Char('/')),
@@ -95,11 +105,17 @@ struct Planned {
     QStringList target;
 };
 
-// Every name is checked before anything is written, so a hostile archive leaves nothing; the
-// plan also says how many bytes the files need.
-bool plan(ZipReader &reader, std::vector<Planned> &items, quint64 &needed, QString &error)
+// Every name, and the archive's bounds, are checked before anything is written, so a hostile
+// archive leaves nothing; the plan also says how many bytes the files need.
+bool plan(ZipReader &reader, const ExtractOptions &options, std::vector<Planned> &items,
+          quint64 &needed, QString &error)
 {
+    const ExtractLimits &limits = options.limits;
     const qint64 count = reader.count();
+    if (count > limits.entries) {
+        error = texts::tooManyEntries(count, limits.entries);
+        return false;
+    }
     for (qint64 i = 0; i < count; ++i) {
         std::optional<ZipEntry> entry = reader.entry(i, error);
         if (!entry)
@@ -107,6 +123,10 @@ bool plan(ZipReader &reader, std::vector<Planned> &items, quint64 &needed, QStri
         std::optional<QStringList> target = entryTargetPath(entry->name, error);
         if (!target)
             return false;
+        if (target->size() > limits.depth) {
+            error = texts::entryTooDeep(entry->name, limits.depth);
+            return false;
+        }
         if (!entry->isDirectory) {
             if (target->isEmpty()) {
                 error = texts::entryWithoutName(entry->name);
@@ -116,6 +136,10 @@ bool plan(ZipReader &reader, std::vector<Planned> &items, quint64 &needed, QStri
             needed += std::min(entry->size, room);
         }
         items.push_back({std::move(*entry), std::move(*target)});
+    }
+    if (const quint64 most = limits.bytesFor(options.archiveBytes); needed > most) {
+        error = texts::unpackedTooLarge(needed, most);
+        return false;
     }
     return true;
 }
@@ -215,7 +239,7 @@ ExtractResult extractArchive(ZipReader &reader, const QString &targetDir,
     }
     std::vector<Planned> items;
     quint64 needed = 0;
-    if (!plan(reader, items, needed, result.error))
+    if (!plan(reader, options, items, needed, result.error))
         return result;
     const qint64 available = options.availableBytes >= 0
                                  ? options.availableBytes
@@ -262,11 +286,16 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
         return fail(DecompOutcome::DirectoryNotCreated, text, text);
     }
 
+    ExtractOptions bounded = options;
+    if (bounded.archiveBytes < 0) {
+        if (const auto stamp = platform::fileStamp(archivePath))
+            bounded.archiveBytes = stamp->size;
+    }
     ExtractResult extracted;
     {
         CloseGuard guard(reader);
         if (reader.openArchive(archivePath, extracted.error))
-            extracted = extractArchive(reader, result.unpackDir, options);
+            extracted = extractArchive(reader, result.unpackDir, bounded);
     }
     result.written = extracted.written;
     result.corrupted = extracted.corrupted;

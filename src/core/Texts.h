@@ -202,4 +202,19 @@ QString certificateRejectedHint(const QString &reason);
 QString secureConnectionFailed();
 QString secureConnectionFailedHint(const QString &reason);
 
+// ---- Installing a downloaded file: its announcement, its private directory, the bounds of
+// unpacking, and stopping a download ----
+
+// The announcement names no file: there is nothing to download.
+QString nothingToDownload();
+// A build with trusted keys installs only a file whose length and SHA-256 were announced.
+QString fileNotVerifiable();
+// The private directory for the launcher's package could not be made in dir.
+QString workDirNotCreated(const QString &dir, const Failure &failure);
+// "Koniec" while a file downloads.
+QString stopDownloadQuestion();
+QString tooManyEntries(qint64 count, qint64 limit);
+QString unpackedTooLarge(quint64 bytes, quint64 limit);
+QString entryTooDeep(const QString &name, qsizetype limit);
+
 } // namespace menu::core::texts

@@ -10,12 +10,18 @@
 #include "gui/ErrorBoundary.h"
 #include "gui/UpdateDialog.h"
 #include "platform/Files.h"
+#include "platform/PrivateDir.h"
 
 namespace menu::gui {
 
 UpdateCommands::UpdateCommands(Context context, QObject *parent)
     : QObject(parent), context_(std::move(context))
 {
+    // An installer started by an earlier run needed its package directory after the launcher
+    // had closed; once it has been left alone long enough it goes.
+    platform::removeStalePrivateDirs(platform::temporaryDirectory(),
+                                     QLatin1String(core::kPackageDirPrefix),
+                                     core::kPackageDirKeptFor);
 }
 
 void UpdateCommands::offerAtStart()
@@ -71,7 +77,7 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart)
         setup.installedVersion = context_.launcherVersion;
         setup.installedDate = context_.launcherDate;
         setup.announced = context_.checker->launcherAnnouncement();
-        setup.localFile = platform::temporaryDirectory() + QStringLiteral("/orvan_update.zip");
+        setup.temporaryDir = platform::temporaryDirectory();
     } else {
         const InstalledProgram installed = context_.teamViewer();
         setup.installedVersion = installed.version;
@@ -87,12 +93,18 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart)
         Q_EMIT teamViewerReplaced();
         return;
     }
-    // Whether the installer started is not examined: a failure has been told, and the
-    // launcher makes way for the installer all the same.
+    // The installer runs from the package's private directory after the launcher has closed,
+    // so the directory stays (a later start removes it), without the archive. A failure to
+    // start has been told and leaves nothing; the launcher makes way all the same.
+    std::optional<platform::PrivateDir> packageDir = dialog.takePackageDir();
+    const QString archive = dialog.localFile();
     if (const auto notice = core::launch(*context_.shell, QStringLiteral("ORVAN"),
-                                         core::installerPathOf(setup.localFile)))
+                                         core::installerPathOf(archive))) {
         context_.boxes->tell(context_.window, *notice);
-    (void)platform::removeFile(setup.localFile);
+    } else if (packageDir) {
+        (void)platform::removeFile(archive);
+        packageDir->keep();
+    }
     Q_EMIT installerStarted();
 }
 

@@ -1,5 +1,6 @@
 #include "gui/UpdateDialog.h"
 
+#include "core/AnnouncedFile.h"
 #include "core/PackageExtract.h"
 #include "core/Texts.h"
 #include "core/UpdateAddress.h"
@@ -14,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 namespace menu::gui {
 
@@ -33,6 +35,12 @@ QFont tahoma8()
 
 // Announced versions shorter than this cannot be a version the server would give.
 constexpr qsizetype kMinVersionLength = 7;
+
+bool isMouseButton(QEvent::Type type)
+{
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
 
 } // namespace
 
@@ -113,7 +121,13 @@ void UpdateDialog::fill()
     f.import->setText(r.buttonCaption);
     caseButtonEnabled_ = r.buttonEnabled;
     f.import->setEnabled(r.buttonEnabled && !setup_.instantStart);
-    f.statusLine->setToolTip(core::texts::fileToDownload(setup_.localFile));
+    // The launcher's package goes into a directory made for each try; until then its name is
+    // shown as the pattern it follows.
+    f.statusLine->setToolTip(core::texts::fileToDownload(
+        launcher()
+            ? setup_.temporaryDir + QLatin1Char('/') + QLatin1String(core::kPackageDirPrefix) +
+                  QStringLiteral("XXXXXX/") + QLatin1String(core::kPackageFileName)
+            : setup_.localFile));
     f.close->setFocus();
 }
 
@@ -138,12 +152,58 @@ void UpdateDialog::startInstantly()
 
 void UpdateDialog::closeEvent(QCloseEvent *event)
 {
-    // Nothing closes the dialog while a transfer or the unpacking runs.
+    // Nothing closes the dialog while a transfer or the unpacking runs; during a transfer the
+    // close box asks whether to stop it, once the close has been handled.
     if (busy_) {
         event->ignore();
+        if (job_.running())
+            QMetaObject::invokeMethod(
+                this, [this] { guarded(this, [this] { askToStop(); }); }, Qt::QueuedConnection);
         return;
     }
     QDialog::closeEvent(event);
+}
+
+void UpdateDialog::reject()
+{
+    if (job_.running()) {
+        guarded(this, [this] { askToStop(); });
+        return;
+    }
+    if (!busy_)
+        QDialog::reject();
+}
+
+void UpdateDialog::askToStop()
+{
+    if (!job_.running() || asking_ || stopRequested_)
+        return;
+    asking_ = true;
+    const core::BoxAnswer answer =
+        boxes_.show(this, core::BoxKind::Confirmation, core::texts::stopDownloadQuestion());
+    asking_ = false;
+    if (answer == core::BoxAnswer::Yes) {
+        stopRequested_ = true;
+        job_.cancel();
+    }
+    if (std::exchange(endedWhileAsking_, false))
+        downloadEnded(false);
+}
+
+// The user chose to stop: nothing is unpacked or installed, and the dialog closes. A Team
+// Viewer download that completed while the question was open has replaced the program all the
+// same, and says so.
+void UpdateDialog::stopped(bool completed)
+{
+    stopRequested_ = false;
+    packageDir_.reset();
+    succeeded_ = completed && !launcher();
+    if (succeeded_)
+        setNote(core::texts::downloaded(), false);
+    else
+        setNote(core::texts::downloadCancelled(), true);
+    setup_.instantStart = false;
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
 }
 
 bool UpdateDialog::eventFilter(QObject *watched, QEvent *event)
@@ -151,6 +211,9 @@ bool UpdateDialog::eventFilter(QObject *watched, QEvent *event)
     if (!busy_ || !watched->isWidgetType())
         return QDialog::eventFilter(watched, event);
     if (static_cast<QWidget *>(watched)->window() != this)
+        return false;
+    // During a download "Koniec" still answers: it offers to stop the transfer.
+    if (watched == form_->close && job_.running() && isMouseButton(event->type()))
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -191,6 +254,15 @@ void UpdateDialog::startImport()
         importEnded(false);
         return;
     }
+    if (const auto refusal = core::fetchRefusal(setup_.announced, core::checksRequired())) {
+        boxes_.tell(this, *refusal);
+        importEnded(false);
+        return;
+    }
+    if (!prepareTarget()) {
+        importEnded(false);
+        return;
+    }
     UpdateDialogForm &f = *form_;
     setBusy(true);
     writeStatus(core::texts::working());
@@ -203,15 +275,18 @@ void UpdateDialog::startImport()
 
     auto result = std::make_shared<core::DownloadResult>();
     const QString url = core::packageFilesUrl() + setup_.announced.file;
-    const QString target = setup_.localFile;
-    const bool started = job_.start([result, url, target](core::BackgroundJob::Control &job) {
-        core::DownloadOptions options;
-        options.cancel = &job.cancel();
-        options.progress = [&job](const core::DownloadProgress &progress) {
-            job.progress(progress.received, progress.total);
-        };
-        *result = core::download(url, target, options);
-    });
+    const QString target = localFile_;
+    const core::Announcement announced = setup_.announced;
+    const bool started =
+        job_.start([result, url, target, announced](core::BackgroundJob::Control &job) {
+            core::DownloadOptions options;
+            core::expectAnnounced(options, announced);
+            options.cancel = &job.cancel();
+            options.progress = [&job](const core::DownloadProgress &progress) {
+                job.progress(progress.received, progress.total);
+            };
+            *result = core::download(url, target, options);
+        });
     if (!started) {
         *result = {false, false, core::texts::downloadCritical(), {}};
         download_ = std::move(result);
@@ -219,6 +294,33 @@ void UpdateDialog::startImport()
         return;
     }
     download_ = std::move(result);
+}
+
+// Where this try downloads to: for the launcher, a new private directory; a failure to make
+// one has been told.
+bool UpdateDialog::prepareTarget()
+{
+    if (!launcher()) {
+        localFile_ = setup_.localFile;
+        return true;
+    }
+    packageDir_.reset();
+    Result<platform::PrivateDir> made =
+        platform::PrivateDir::create(setup_.temporaryDir, QLatin1String(core::kPackageDirPrefix));
+    if (!made.ok()) {
+        boxes_.show(this, core::BoxKind::Error,
+                    core::texts::workDirNotCreated(setup_.temporaryDir, made.failure()));
+        return false;
+    }
+    packageDir_.emplace(std::move(*made));
+    localFile_ = packageDir_->path() + QLatin1Char('/') + QLatin1String(core::kPackageFileName);
+    form_->statusLine->setToolTip(core::texts::fileToDownload(localFile_));
+    return true;
+}
+
+std::optional<platform::PrivateDir> UpdateDialog::takePackageDir()
+{
+    return std::exchange(packageDir_, std::nullopt);
 }
 
 void UpdateDialog::showProgress(qint64 received, qint64 total)
@@ -235,12 +337,21 @@ void UpdateDialog::showProgress(qint64 received, qint64 total)
 
 void UpdateDialog::downloadEnded(bool)
 {
-    const std::shared_ptr<core::DownloadResult> result = std::move(download_);
-    if (result == nullptr)
+    if (download_ == nullptr)
         return;
+    if (asking_) {
+        endedWhileAsking_ = true;
+        return;
+    }
+    const std::shared_ptr<core::DownloadResult> result = std::move(download_);
     setBusy(false);
     writeStatus(QString());
+    if (stopRequested_) {
+        stopped(result->ok);
+        return;
+    }
     if (!result->ok) {
+        packageDir_.reset();
         setTextColour(form_->noteLabel, QPalette::WindowText, true);
         setNote(result->text, true);
         importEnded(false);
@@ -256,7 +367,7 @@ bool UpdateDialog::unpack()
     writeStatus(core::texts::working());
     setNote(core::texts::unpacking(), false);
     core::ZipReader reader;
-    const core::DecompResult outcome = core::unpackPackage(setup_.localFile, reader);
+    const core::DecompResult outcome = core::unpackPackage(localFile_, reader);
     if (outcome.outcome == core::DecompOutcome::Unpacked ||
         outcome.outcome == core::DecompOutcome::InstallerMissing)
         setNote(core::texts::unpacked(), false);
@@ -265,6 +376,9 @@ bool UpdateDialog::unpack()
     setBusy(false);
     writeStatus(QString());
     if (!outcome.ok()) {
+        // Nothing of a failed try stays: not what a full disk let through, nor a damaged
+        // package's files.
+        packageDir_.reset();
         boxes_.show(this, core::BoxKind::Error, outcome.boxText);
         setNote(outcome.note, true);
     }

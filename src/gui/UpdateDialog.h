@@ -1,17 +1,21 @@
 // The update dialog: shows the installed and the announced version of one program, says what
 // it recommends, downloads the file with a gauge on a background job and, for the launcher's
-// own package, unpacks it. While it works it takes no input but keeps painting.
+// own package, unpacks it. Each try at the launcher's package works in a private directory of
+// its own, removed after any failure. While it works it takes no input but keeps painting;
+// only "Koniec" answers during a download, and offers to stop it.
 #pragma once
 
 #include "core/BackgroundJob.h"
 #include "core/Download.h"
 #include "core/LauncherSettings.h"
 #include "gui/UpdateCommands.h"
+#include "platform/PrivateDir.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 namespace menu::gui {
 
@@ -27,7 +31,8 @@ class UpdateDialog : public QDialog {
         QString installedVersion;
         QString installedDate;
         core::Announcement announced;
-        QString localFile;     // where the download goes
+        QString localFile;     // Team Viewer: the installed program, which the download replaces
+        QString temporaryDir;  // the launcher: where each try makes its private directory
         QString lastCheckText; // the status line's text until the dialog works
     };
 
@@ -39,6 +44,15 @@ class UpdateDialog : public QDialog {
     bool succeeded() const { return succeeded_; }
     // True while a download or the unpacking runs: the dialog takes no input.
     bool busy() const { return busy_; }
+    // Where the file of the last try went (for the launcher, in its private directory).
+    QString localFile() const { return localFile_; }
+    // After the launcher's package has been unpacked: its private directory, for the caller to
+    // start the installer from. Left with the dialog, it is removed with it.
+    std::optional<platform::PrivateDir> takePackageDir();
+
+  public Q_SLOTS:
+    // "Koniec", Escape and the close box: during a download they ask whether to stop it.
+    void reject() override;
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -51,8 +65,11 @@ class UpdateDialog : public QDialog {
     void fill();
     void startInstantly();
     void startImport();
+    bool prepareTarget();
     void showProgress(qint64 received, qint64 total);
     void downloadEnded(bool cancelled);
+    void askToStop();
+    void stopped(bool completed);
     bool unpack();
     void importEnded(bool downloaded);
     void setBusy(bool busy);
@@ -65,7 +82,13 @@ class UpdateDialog : public QDialog {
     std::unique_ptr<UpdateDialogForm> form_;
     core::BackgroundJob job_;
     std::shared_ptr<core::DownloadResult> download_;
+    std::optional<platform::PrivateDir> packageDir_;
+    QString localFile_;
     bool succeeded_ = false;
+    // The question whether to stop is open; a download that ends meanwhile waits for the answer.
+    bool asking_ = false;
+    bool endedWhileAsking_ = false;
+    bool stopRequested_ = false;
     bool busy_ = false;
     bool shownOnce_ = false;
     // The automatic start runs once, so that an error box closing over a failed one does not

@@ -15,10 +15,13 @@ class AtomicFile {
   public:
     struct Options {
         // A symbolic link at the target keeps naming its file, whose content is replaced.
-        // Without it, a link at the target is itself replaced and never written through.
+        // Without it, a link at the target is itself replaced and never written through. Only
+        // links of this user or of the administrator are followed: anyone else's link (one
+        // planted in a shared directory) is replaced like any other.
         bool followLink = false;
         // The replaced file's permission bits (and its owner, where the system allows) carry
-        // over; a new file gets the usual ones less the umask.
+        // over, when it belongs to this user or to the administrator; a new file, and one of
+        // anyone else, gets the usual ones less the umask.
         bool keepMode = true;
         // On the disk, data and name, before commit returns.
         bool durable = false;

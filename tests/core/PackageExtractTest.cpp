@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -342,7 +343,10 @@ TEST(PackageExtract, DeclaredSizesBeyondTheFreeSpaceAreRefusedBeforeWriting)
     menu::core::ZipReader reader;
     QString error;
     ASSERT_TRUE(reader.openArchive(tmp.file("a.zip"), error));
-    const auto result = menu::core::extractArchive(reader, tmp.file("out"), {1000, false});
+    menu::core::ExtractOptions options;
+    options.availableBytes = 1000;
+    options.flush = false;
+    const auto result = menu::core::extractArchive(reader, tmp.file("out"), options);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "Na disku nie je dosť miesta na rozbalenie archívu (potrebných "
                             "1200 b, voľných 1000 b) !");
@@ -476,6 +480,82 @@ TEST(PackageExtract, DoctorExtractPrintsTheResultAndTheBoxText)
     relative.start(MENU_DOCTOR_PATH, {"extract", "orvan_update.zip"});
     ASSERT_TRUE(relative.waitForFinished(30000));
     EXPECT_EQ(relative.readAllStandardOutput(), "result: true\n");
+}
+
+// What one archive may unpack to: its entries, its nesting and its unpacked size, the last
+// both absolute and in proportion to the archive's size, are checked before anything is
+// written.
+TEST(PackageExtract, ArchivesBeyondTheBoundsAreRefusedBeforeWriting)
+{
+    using menu::core::ExtractLimits;
+    const ExtractLimits defaults;
+    const struct {
+        qint64 archive;
+        quint64 most;
+    } sizes[] = {
+        {-1, defaults.totalBytes},              // size unknown
+        {1000, defaults.floorBytes},            // small: the floor
+        {10 << 20, quint64{320} << 20},         // 32 times
+        {qint64{1} << 30, defaults.totalBytes}, // the absolute bound
+        {std::numeric_limits<qint64>::max(), defaults.totalBytes},
+    };
+    for (const auto &s : sizes)
+        EXPECT_EQ(defaults.bytesFor(s.archive), s.most) << s.archive;
+
+    const struct {
+        const char *name;
+        int entries;
+        const char *deep; // an entry nested deeply, or none
+        qint64 zeros;     // bytes of an entry of zeros
+        void (*limit)(ExtractLimits &);
+        const char *error; // nullptr: unpacked
+    } cases[] = {
+        {"within", 3, "a/b/c.txt", 1000,
+         [](ExtractLimits &l) {
+             l.entries = 5;
+             l.depth = 3;
+         },
+         nullptr},
+        {"too many entries", 4, nullptr, 0, [](ExtractLimits &l) { l.entries = 3; },
+         "Archív obsahuje príliš veľa položiek (4, najviac 3) !"},
+        {"too deep", 1, "a/b/c/d.txt", 0, [](ExtractLimits &l) { l.depth = 3; },
+         "Súbor a/b/c/d.txt v archíve je vnorený príliš hlboko (viac ako 3 úrovní) !"},
+        {"bomb beyond the floor", 1, nullptr, 20 << 20, [](ExtractLimits &) {},
+         "Rozbalený obsah archívu by bol príliš veľký (20971522 b, najviac 16777216 b) !"},
+        {"beyond the ratio", 1, nullptr, 1 << 20, [](ExtractLimits &l) { l.floorBytes = 0; },
+         "Rozbalený obsah"},
+        {"beyond the absolute bound", 1, nullptr, 5000,
+         [](ExtractLimits &l) { l.totalBytes = 4000; }, "Rozbalený obsah"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir tmp;
+        {
+            ZipWriter zip(tmp.file("orvan_update.zip"));
+            zip.add("setup.exe", "MZ");
+            for (int i = 1; i < c.entries; ++i)
+                zip.add("f" + QByteArray::number(i), "x");
+            if (c.deep != nullptr)
+                zip.add(c.deep, "deep");
+            if (c.zeros > 0)
+                zip.add("zeros.bin", QByteArray(c.zeros, '\0'));
+            ASSERT_TRUE(zip.close());
+        }
+        menu::core::ExtractOptions options;
+        options.flush = false;
+        c.limit(options.limits);
+        menu::core::ZipReader reader;
+        const DecompResult result =
+            menu::core::unpackPackage(tmp.file("orvan_update.zip"), reader, options);
+        if (c.error == nullptr) {
+            EXPECT_TRUE(result.ok()) << result.errorText.toStdString();
+            continue;
+        }
+        EXPECT_EQ(result.outcome, DecompOutcome::ExtractionFailed);
+        EXPECT_TRUE(result.errorText.startsWith(QString::fromUtf8(c.error)))
+            << result.errorText.toStdString();
+        EXPECT_TRUE(QDir(tmp.file("ORVAN-INSTAL")).isEmpty());
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "UpdateTestSupport.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -25,6 +26,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 using menu::core::BoxAnswer;
@@ -32,33 +36,11 @@ using menu::core::BoxKind;
 using menu::gui::MainWindow;
 using menu::gui::UpdateDialog;
 using menu::test::child;
+using menu::test::packageDirs;
+using menu::test::ScopedEnv;
 using menu::test::ScriptedHttpServer;
 
 namespace {
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char *name, const QByteArray &value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-  private:
-    const char *name_;
-    bool had_;
-    QByteArray old_;
-};
 
 // Any update dialog on the screen.
 UpdateDialog *shownDialog()
@@ -132,34 +114,16 @@ class MainWindowUpdateTest : public ::testing::Test {
     ScopedEnv tmpdir{"TMPDIR", dir.file(QStringLiteral("tmp")).toUtf8()};
 };
 
-// A package as the vendor makes it: the installer, a script that notes that it ran, at the
-// top, and further files in folders.
-QByteArray packageArchive(const menu::test::TempDir &dir)
-{
-    dir.write(QStringLiteral("pkg/setup.exe"), "#!/bin/sh\necho ran > setup-ran\n");
-    QFile::setPermissions(dir.file(QStringLiteral("pkg/setup.exe")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    dir.write(QStringLiteral("pkg/data/readme.txt"), "ORVAN");
-    QProcess zip;
-    zip.setWorkingDirectory(dir.file(QStringLiteral("pkg")));
-    zip.start(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-r"),
-                                      QStringLiteral("../package.zip"), QStringLiteral(".")});
-    if (!zip.waitForFinished(60000) || zip.exitCode() != 0)
-        return {};
-    return dir.read(QStringLiteral("package.zip"));
-}
-
 TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
 {
-    const QByteArray package = packageArchive(dir);
+    const QByteArray package = menu::test::packageArchive(dir);
     ASSERT_FALSE(package.isEmpty());
     ScriptedHttpServer server;
     server.answer(ScriptedHttpServer::response(
         "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(package.size()) + "\r\n",
         package));
     const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
-    ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n"
-        "[ORVAN]\nAktCis=9.0.0.0\nAktDat=10.01.2024\nAktFil=orvan_9000.zip\n");
+    ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
     menu::platform::PosixShell realShell;
     services.shell = &realShell;
     boxes.answers.push_back(BoxAnswer::Yes);
@@ -176,14 +140,93 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
                                        QStringLiteral("9.0.0.0"), QStringLiteral("10.01.2024")));
     EXPECT_EQ(boxes.boxes.size(), 1u) << boxes.boxes.back().text.toStdString();
     EXPECT_TRUE(server.lastRequest().startsWith("GET /ORVANWIN/FILES/orvan_9000.zip "));
-    EXPECT_EQ(dir.read(QStringLiteral("tmp/ORVAN-INSTAL/data/readme.txt")), QByteArray("ORVAN"));
-    // The installer ran in its own directory; the archive is gone, the settings are saved.
+    // The package went into a private directory of this update, the installer was started
+    // there and the directory stays for it, without the archive. Nothing has a fixed name.
+    const QStringList made = packageDirs(dir.file(QStringLiteral("tmp")));
+    ASSERT_EQ(made.size(), 1);
+    const struct stat info = menu::test::statOf(made[0]);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    EXPECT_EQ(menu::test::readAll(made[0] + "/ORVAN-INSTAL/data/readme.txt"), "ORVAN setup-ran");
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return QFile::exists(tempFile("ORVAN-INSTAL/setup-ran")); }, 30000));
-    EXPECT_FALSE(QFile::exists(tempFile("orvan_update.zip")));
+        QTest::qWaitFor([&] { return QFile::exists(made[0] + "/ORVAN-INSTAL/setup-ran"); }, 30000));
+    EXPECT_FALSE(QFile::exists(made[0] + "/orvan_update.zip"));
+    EXPECT_EQ(QDir(tempFile("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QFileInfo(made[0]).fileName()});
     EXPECT_EQ(stored("OPTIONS", "LicKon"), QStringLiteral("0"));
     EXPECT_EQ(stored("OPTIONS", "WindowState"), QStringLiteral("0"));
     EXPECT_EQ(shownDialog(), nullptr);
+}
+
+// The package on the server is not the one announced: the download holds it to the announced
+// length and hash, so nothing is unpacked or started, and nothing of it stays behind.
+TEST_F(MainWindowUpdateTest, PackageSwappedAfterItsAnnouncementIsRefused)
+{
+    const QByteArray announced = menu::test::packageArchive(dir);
+    const QByteArray swapped = menu::test::packageArchive(dir, "swapped-ran");
+    ASSERT_FALSE(announced.isEmpty());
+    ASSERT_FALSE(swapped.isEmpty());
+    QByteArray sameLength = swapped;
+    sameLength.resize(announced.size(), '\0'); // the hash alone tells this one apart
+    const struct {
+        const char *name;
+        QByteArray served;
+    } cases[] = {{"another package", swapped},
+                 {"one byte short", announced.left(announced.size() - 1)},
+                 {"same length, other bytes", sameLength}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server;
+        server.answer(ScriptedHttpServer::response(
+            "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(c.served.size()) + "\r\n",
+            c.served));
+        const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+        ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" +
+            menu::test::announcementOf(announced));
+        boxes.boxes.clear();
+        shell.opened.clear();
+        const QStringList before =
+            QDir(tempFile("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+        MainWindow window(services, boxes); // the offer at start is answered No
+        showQuietly(window);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }));
+        QString note;
+        EXPECT_TRUE(withUpdateDialog(window, "launcherUpdateAction", [&](UpdateDialog &d) {
+            QTest::mouseClick(child<QPushButton>(d, "importButton"), Qt::LeftButton);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !d.busy(); }, 30000));
+            note = child<QLabel>(d, "noteLabel")->text();
+            if (d.isVisible())
+                QTest::mouseClick(child<QPushButton>(d, "closeButton"), Qt::LeftButton);
+        }));
+        EXPECT_EQ(server.connections(), 1);
+        EXPECT_NE(note, QStringLiteral("Súbor ÚSPEŠNE prijatý ...")) << note.toStdString();
+        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(
+            QDir(tempFile("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            before);
+        window.hide();
+    }
+}
+
+TEST_F(MainWindowUpdateTest, AKeptPackageDirectoryGoesAtALaterStart)
+{
+    dir.write(QStringLiteral("tmp/orvan-update-Old123/ORVAN-INSTAL/setup.exe"), "old");
+    dir.write(QStringLiteral("tmp/orvan-update-New123/ORVAN-INSTAL/setup.exe"), "running");
+    for (const char *name : {"tmp/orvan-update-Old123", "tmp/orvan-update-New123"})
+        ::chmod(QFile::encodeName(dir.file(QLatin1String(name))).constData(), 0700);
+    const std::time_t hoursAgo = std::time(nullptr) - 2 * 3600;
+    const struct timespec times[2] = {{hoursAgo, 0}, {hoursAgo, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD,
+                          QFile::encodeName(dir.file(QStringLiteral("tmp/orvan-update-Old123")))
+                              .constData(),
+                          times, 0),
+              0);
+
+    MainWindow window(services, boxes);
+    EXPECT_EQ(packageDirs(dir.file(QStringLiteral("tmp"))), QStringList{tempFile("orvan-update-New123")});
 }
 
 TEST_F(MainWindowUpdateTest, NoOfferForTheSameVersionAndNoUpdateOnNo)
@@ -273,9 +316,11 @@ TEST_F(MainWindowUpdateTest, ClosingTheDialogWithoutADownloadChangesNothing)
         EXPECT_TRUE(import->isEnabled());
         QTest::mouseClick(child<QPushButton>(d, "closeButton"), Qt::LeftButton);
     }));
-    EXPECT_EQ(shownLocal, QStringLiteral("Súbor na stiahnutie ") + tempFile("orvan_update.zip"));
+    EXPECT_EQ(shownLocal, QStringLiteral("Súbor na stiahnutie ") +
+                              tempFile("orvan-update-XXXXXX/orvan_update.zip"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(dir.read(QStringLiteral("tmp/orvan_update.zip")), QByteArray("earlier"));
+    EXPECT_EQ(packageDirs(dir.file(QStringLiteral("tmp"))), QStringList());
     EXPECT_TRUE(shell.opened.empty());
 }
 

@@ -6,6 +6,8 @@
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/ZipTestArchives.h"
+#include "UpdateTestSupport.h"
 #include "WindowTestSupport.h"
 
 #include <QFile>
@@ -15,9 +17,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 
+using menu::core::BoxAnswer;
 using menu::core::BoxKind;
 using menu::gui::UpdateDialog;
 using menu::gui::UpdateTarget;
@@ -94,6 +99,7 @@ class UpdateDialogTest : public ::testing::Test {
     std::unique_ptr<UpdateDialog> dialog(UpdateDialog::Setup s, const char *localFile)
     {
         s.localFile = dir.file(QLatin1String(localFile));
+        s.temporaryDir = dir.path();
         auto d = std::make_unique<UpdateDialog>(std::move(s), boxes);
         d->show();
         return d;
@@ -157,28 +163,50 @@ TEST_F(UpdateDialogTest, ShowsTheComparisonOfEachCase)
         EXPECT_FALSE(c.gauge->isVisible());
         EXPECT_FALSE(c.sizeLabel->isVisible());
         EXPECT_EQ(c.statusLine->text(), QStringLiteral("  Posledná kontrola: 15.03.2024 09:30"));
-        EXPECT_EQ(c.statusLine->toolTip(), QStringLiteral("Súbor na stiahnutie ") +
-                                               dir.file(QStringLiteral("orvan_update.zip")));
+        // The launcher's package goes into a directory made for the try.
+        EXPECT_EQ(c.statusLine->toolTip(),
+                  QStringLiteral("Súbor na stiahnutie ") +
+                      dir.file(launcher ? QStringLiteral("orvan-update-XXXXXX/orvan_update.zip")
+                                        : QStringLiteral("orvan_update.zip")));
         EXPECT_EQ(d->size(), QSize(404, 190));
     }
 }
 
-TEST_F(UpdateDialogTest, TooShortAnnouncementIsNotDownloaded)
+// Announcements that name nothing fetchable: nothing is fetched, and a box says why.
+TEST_F(UpdateDialogTest, AnnouncementsWithoutAFileAreNotDownloaded)
 {
-    ScriptedHttpServer server;
-    const UpdateHost host(server);
-    // Case B (the installed version unreadable) lets the button try it.
-    auto d = dialog(setup("T", "", "", "2.0", ""), "tv.exe");
-    const Controls c(*d);
-    ASSERT_TRUE(c.import->isEnabled());
-    import(*d);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
-    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Súbor na internete nie je známy !"));
-    EXPECT_FALSE(c.gauge->isVisible());
-    EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Poznámka"));
-    EXPECT_FALSE(d->succeeded());
-    EXPECT_EQ(server.connections(), 0);
+    const struct {
+        const char *prg, *version, *file;
+        BoxKind kind;
+        const char *text;
+    } cases[] = {
+        {"T", "2.0", "tv.exe", BoxKind::Error, "Súbor na internete nie je známy !"},
+        {"T", "15.4.6.0", "", BoxKind::Information,
+         "Na internete nie je zverejnený žiadny súbor na stiahnutie !"},
+        {"O", "1.1.0.8", " ", BoxKind::Information,
+         "Na internete nie je zverejnený žiadny súbor na stiahnutie !"},
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.version);
+        ScriptedHttpServer server;
+        const UpdateHost host(server);
+        boxes.boxes.clear();
+        // Case B (the installed version unreadable) lets the button try it.
+        UpdateDialog::Setup s = setup(row.prg, "", "", row.version, "");
+        s.announced.file = QString::fromUtf8(row.file);
+        auto d = dialog(s, "tv.exe");
+        const Controls c(*d);
+        ASSERT_TRUE(c.import->isEnabled());
+        import(*d);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].kind, row.kind);
+        EXPECT_EQ(boxes.boxes[0].text, QString::fromUtf8(row.text));
+        EXPECT_FALSE(c.gauge->isVisible());
+        EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Poznámka"));
+        EXPECT_FALSE(d->succeeded());
+        EXPECT_EQ(server.connections(), 0);
+        EXPECT_EQ(menu::test::packageDirs(dir.path()), QStringList());
+    }
 }
 
 TEST_F(UpdateDialogTest, FailedDownloadShowsItsTextAndASecondClickStartsAgain)
@@ -251,6 +279,7 @@ TEST_F(UpdateDialogTest, InstantStartRunsOnceAndLeavesTheButtonToTheUser)
     EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Stiahnutie neúspešné (404)!"));
     EXPECT_TRUE(d->isVisible());
     EXPECT_TRUE(c.import->isEnabled());
+    EXPECT_EQ(menu::test::packageDirs(dir.path()), QStringList()); // the try left nothing
 
     // Becoming active again (as when an error box closes) does not start it once more.
     d->activateWindow();
@@ -323,9 +352,15 @@ TEST_F(UpdateDialogTest, GaugeMovesWhileTheFileArrives)
     EXPECT_EQ(c.statusLine->text(), QStringLiteral("  Čakajte, pracujem !"));
     EXPECT_EQ(c.noteLabel->text(), QStringLiteral("Stiahnutie novej verzie ..."));
     EXPECT_EQ(c.sizeLabel->text(), QStringLiteral("Veľkosť súboru : 200000 b"));
-    // No input while it runs: a click on Koniec does nothing, nor does the close box.
+    // No input while it runs but Koniec and the close box, which offer to stop; answered No,
+    // the download goes on.
     QTest::mouseClick(c.close, Qt::LeftButton);
     d->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.boxes.size() == 2; }, 30000));
+    for (const auto &box : boxes.boxes) {
+        EXPECT_EQ(box.kind, BoxKind::Confirmation);
+        EXPECT_EQ(box.text, QStringLiteral("Prerušiť sťahovanie ?"));
+    }
     EXPECT_TRUE(d->isVisible());
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !d->busy(); }, 30000));
@@ -333,6 +368,79 @@ TEST_F(UpdateDialogTest, GaugeMovesWhileTheFileArrives)
     EXPECT_EQ(c.gauge->value(), 200000);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(dir.read(QStringLiteral("tv.exe")), body);
+}
+
+} // namespace
+
+namespace {
+
+// "Koniec" during a download, answered Yes: the transfer stops at once, the dialog closes, and
+// the installed program (or, for the launcher, the temporary directory) is as it was.
+TEST_F(UpdateDialogTest, StoppingADownloadLeavesTheOldFiles)
+{
+    for (const char *prg : {"T", "O"}) {
+        SCOPED_TRACE(prg);
+        ScriptedHttpServer server;
+        const UpdateHost host(server);
+        // Half the file, then the server holds the connection without a word.
+        server.answer(
+            {{{"HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n" + QByteArray(100000, 'n'), {}}},
+             true});
+        dir.write(QStringLiteral("tv.exe"), "old program");
+        boxes.boxes.clear();
+        boxes.answers = {BoxAnswer::Yes};
+        auto d = dialog(setup(prg, "15.2.2756", "", "15.4.6.0", ""), "tv.exe");
+        const Controls c(*d);
+        QTest::mouseClick(c.import, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return c.gauge->value() > 0; }, 30000));
+
+        QTest::mouseClick(c.close, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !d->isVisible(); }, 30000));
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Prerušiť sťahovanie ?"));
+        EXPECT_FALSE(d->succeeded());
+        EXPECT_FALSE(d->busy());
+        EXPECT_EQ(dir.read(QStringLiteral("tv.exe")), "old program");
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{QStringLiteral("tv.exe")});
+    }
+}
+
+// A disk that fills up while the package is unpacked (a file size limit stands in for it):
+// the error is shown, and nothing that was written stays.
+TEST_F(UpdateDialogTest, FullDiskWhileUnpackingLeavesNothing)
+{
+    menu::test::ZipWriter zip(dir.file(QStringLiteral("package.zip")));
+    zip.add("setup.exe", "#!/bin/sh\n");
+    zip.add("data/big.bin", QByteArray(2 * 1024 * 1024, '\0'));
+    ASSERT_TRUE(zip.close());
+    const QByteArray package = dir.read(QStringLiteral("package.zip"));
+    ASSERT_LT(package.size(), 64 * 1024);
+    ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("package.zip"))));
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    server.answer(ScriptedHttpServer::response(
+        "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(package.size()) + "\r\n",
+        package));
+    auto d = dialog(setup("O", "1.1.0.7", "04.12.2023", "1.1.0.8", "10.01.2024"), "x");
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 256 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    import(*d);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(d->succeeded());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("big.bin sa nepodarilo zapísať")))
+        << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList());
 }
 
 } // namespace

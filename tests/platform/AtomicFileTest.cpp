@@ -163,4 +163,43 @@ TEST(WriteNewFile, NeverReplacesAnythingAndLeavesNothingOnFailure)
     }
 }
 
+// What another user planted is not taken at its word: a link of theirs (also one on the way
+// from a link of ours) is replaced rather than written through, and their file gives no mode.
+TEST(AtomicFile, AnotherUsersLinksAndModesAreNotTrusted)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs the administrator";
+    const auto giveAway = [](const QString &path) {
+        return ::lchown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+    };
+    const struct {
+        const char *name;
+        bool chain; // m.ini is our link to their link "hop"
+    } links[] = {{"their link", false}, {"our link to their link", true}};
+    for (const auto &c : links) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const QString real = dir.write(QStringLiteral("real.ini"), "old");
+        const QString path = dir.file(QStringLiteral("m.ini"));
+        const QString theirs = c.chain ? dir.file(QStringLiteral("hop")) : path;
+        ASSERT_TRUE(QFile::link(real, theirs));
+        ASSERT_TRUE(giveAway(theirs));
+        if (c.chain) {
+            ASSERT_TRUE(QFile::link(theirs, path));
+        }
+        ASSERT_TRUE(menu::platform::replaceFileContent(path, "new", {.followLink = true}).ok());
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        EXPECT_EQ(dir.read(QStringLiteral("m.ini")), "new");
+        EXPECT_EQ(dir.read(QStringLiteral("real.ini")), "old");
+    }
+
+    TempDir dir;
+    const QString planted = dir.write(QStringLiteral("m.ini"), "planted");
+    ASSERT_EQ(::chmod(QFile::encodeName(planted).constData(), 0666), 0);
+    ASSERT_TRUE(giveAway(planted));
+    ASSERT_TRUE(menu::platform::replaceFileContent(planted, "new", {.keepMode = true}).ok());
+    EXPECT_EQ(modeOf(planted), usualMode());
+    EXPECT_EQ(QFileInfo(planted).ownerId(), 0u);
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace menu::platform {
 
@@ -22,11 +23,36 @@ QByteArray directoryOf(const QByteArray &path)
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
-// The file a link at path names; a dangling link is replaced like a missing file.
+// Only this user's and the administrator's links and files are taken at their word: a link
+// planted by anyone else is replaced rather than written through, and a file of anyone else
+// passes on no mode (a planted file open to everyone would leave the new content open to its
+// planter).
+bool trusted(const struct stat &info)
+{
+    return info.st_uid == ::geteuid() || info.st_uid == 0;
+}
+
+// The file a link at path names, when every link on the way is trusted; otherwise, and for a
+// dangling link, path itself, which is then replaced like a missing file.
 QByteArray linkTarget(const QByteArray &path)
 {
-    struct stat info {};
-    if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+    QByteArray hop = path;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(hop.constData(), &info) != 0)
+            return path;
+        if (!S_ISLNK(info.st_mode))
+            break;
+        if (!trusted(info) || hops == 40) // 40: where the system gives up on a chain (ELOOP)
+            return path;
+        char next[PATH_MAX];
+        const ssize_t length = ::readlink(hop.constData(), next, sizeof next);
+        if (length <= 0 || length == static_cast<ssize_t>(sizeof next))
+            return path;
+        const QByteArray named(next, length);
+        hop = named.startsWith('/') ? named : directoryOf(hop) + '/' + named;
+    }
+    if (hop == path)
         return path;
     char target[PATH_MAX];
     if (::realpath(path.constData(), target) == nullptr)
@@ -90,7 +116,7 @@ Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &optio
     }
     struct stat old {};
     if (options.keepMode && ::lstat(native->target.constData(), &old) == 0 &&
-        S_ISREG(old.st_mode)) {
+        S_ISREG(old.st_mode) && trusted(old)) {
         [[maybe_unused]] const int owned = ::fchown(native->fd.get(), old.st_uid, old.st_gid);
         if (::fchmod(native->fd.get(), old.st_mode & 07777) != 0)
             return native->failed(errno);
