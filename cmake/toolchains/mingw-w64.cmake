@@ -52,6 +52,10 @@ if(NOT MENU_WINDOWS_BARE)
   list(JOIN _menu_pc ":" _menu_pc)
   set(ENV{PKG_CONFIG_LIBDIR} "${_menu_pc}")
   unset(ENV{PKG_CONFIG_PATH})
+
+  # The runner needs the trees above; the libraries' own builds must not run anything.
+  get_filename_component(_menu_repo "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${_menu_repo}/scripts/windows/wine-run.sh")
 endif()
 
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -61,6 +65,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Debian's MinGW zlib comes as libz.a and libz.dll.a; the static one spares shipping zlib1.dll.
 set(ZLIB_USE_STATIC_LIBS ON)
-
-get_filename_component(_menu_repo "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_menu_repo}/scripts/windows/wine-run.sh")
