@@ -138,7 +138,8 @@ compiler_key() {
   echo "g++-mingw-w64-x86-64-posix $(installed_version g++-mingw-w64-x86-64-posix)"
   echo "mingw-w64-x86-64-dev $(installed_version mingw-w64-x86-64-dev)"
   echo "libz-mingw-w64-dev $(installed_version libz-mingw-w64-dev)"
-  echo "toolchain $(sha256sum <cmake/toolchains/mingw-w64.cmake | cut -d' ' -f1)"
+  # The toolchain file without its comments: a reworded comment rebuilds nothing.
+  echo "toolchain $(grep -v '^ *#' cmake/toolchains/mingw-w64.cmake | sha256sum | cut -d' ' -f1)"
 }
 
 # ensure_lib NAME SOURCE-PACKAGE: the library's prefix in the cache, built when missing.
