@@ -1,0 +1,113 @@
+# shellcheck shell=bash disable=SC2034
+# Shared by scripts/windows.sh and scripts/windows/wine-run.sh (sourced, not run): where the
+# cache lives, how Wine is set up, and a virtual display with a window manager.
+
+menu_win_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+menu_win_cache=${MENU_WINDOWS_CACHE:-$HOME/.cache/orvan-menu-windows}
+
+die() {
+  echo "windows: $*" >&2
+  exit 1
+}
+
+say() {
+  echo "== [${SECONDS}s] $*" >&2
+}
+
+# The first 16 hex digits of the SHA-256 of stdin: names a cache entry after its key.
+key_hash() {
+  sha256sum | cut -c1-16
+}
+
+# Version of an installed Debian package, or failure.
+installed_version() {
+  dpkg-query -W -f='${Version}' "$1" 2>/dev/null || die "package $1 is not installed"
+}
+
+# A Windows path (drive Z: is the whole Unix file system in every Wine prefix).
+winpath() {
+  local p
+  p=$(realpath -m "$1")
+  echo "Z:${p//\//\\}"
+}
+
+# Wine: its own prefix inside the cache, one per Wine version and way of setting it up; no
+# Mono or Gecko installer dialogs (mscoree, mshtml switched off); quiet unless MENU_WINE_DEBUG
+# asks otherwise.
+menu_win_wine_env() {
+  local wine_version setup
+  wine_version=$(installed_version wine64)
+  setup=$(declare -f menu_win_wine_prefix | key_hash)
+  export WINEPREFIX="$menu_win_cache/wine/$wine_version-$setup"
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG=${MENU_WINE_DEBUG:--all}
+  menu_win_wine=/usr/lib/wine/wine64
+  menu_win_wineserver=/usr/lib/wine/wineserver64
+}
+
+# Creates the Wine prefix once; concurrent callers (ctest -j) wait for the first.
+menu_win_wine_prefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.menu-ready" ]; then
+      say "creating the Wine prefix $WINEPREFIX"
+      rm -rf "$WINEPREFIX"
+      "$menu_win_wine" wineboot --init >"$WINEPREFIX.log" 2>&1 ||
+        { cat "$WINEPREFIX.log" >&2; die "wineboot failed"; }
+      # Debian's Wine 8 looks for its own fonts (Tahoma for "MS Shell Dlg 2", the Windows
+      # dialog font) only in C:\windows\Fonts, which wineboot leaves empty. Without them Qt
+      # falls back to the first host font, a math font that drops the accents of capitals.
+      [ -f /usr/share/wine/fonts/tahoma.ttf ] || die "Wine's fonts are missing (package fonts-wine)"
+      cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+      # A crashing program gets its backtrace on stderr and ends, instead of a dialog that
+      # nobody closes.
+      "$menu_win_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >>"$WINEPREFIX.log" 2>&1 || { cat "$WINEPREFIX.log" >&2; die "cannot switch off the crash dialog"; }
+      "$menu_win_wineserver" -w
+      touch "$WINEPREFIX/.menu-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Starts Xvfb on a free display and twm on it, exports DISPLAY. twm places every new window
+# itself (RandomPlacement); without it twm waits for a click that never comes. Xvfb has only
+# the built-in "fixed" font, and twm ends when its fonts are missing.
+menu_win_display_start() {
+  local run n
+  run=$(mktemp -d "${TMPDIR:-/tmp}/menu-display.XXXXXX")
+  mkfifo "$run/display"
+  # Xvfb writes the display number it took once it accepts clients.
+  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$run/display" >"$run/xvfb.log" 2>&1 &
+  menu_win_xvfb_pid=$!
+  read -r n <"$run/display" || true
+  [ -n "$n" ] || { cat "$run/xvfb.log" >&2; die "Xvfb did not start"; }
+  export DISPLAY=":$n"
+  printf '%s\n' RandomPlacement NoGrabServer 'TitleFont "fixed"' 'ResizeFont "fixed"' \
+    'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$run/twmrc"
+  LC_ALL=C twm -f "$run/twmrc" >"$run/twm.log" 2>&1 &
+  menu_win_twm_pid=$!
+  menu_win_display_run=$run
+}
+
+# Stops twm and Xvfb; fails when twm did not last until now (windows were then unmanaged).
+menu_win_display_stop() {
+  local pid status=0
+  if [ -n "${menu_win_twm_pid:-}" ] && ! kill -0 "$menu_win_twm_pid" 2>/dev/null; then
+    echo "windows: twm ended early:" >&2
+    cat "$menu_win_display_run/twm.log" >&2
+    status=1
+  fi
+  for pid in "${menu_win_twm_pid:-}" "${menu_win_xvfb_pid:-}"; do
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  if [ -n "${menu_win_display_run:-}" ]; then
+    rm -rf "$menu_win_display_run"
+  fi
+  menu_win_twm_pid='' menu_win_xvfb_pid='' menu_win_display_run=''
+  return "$status"
+}
