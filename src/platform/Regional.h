@@ -26,6 +26,14 @@ struct RegionalFormats {
     QChar timeSeparator() const;
 };
 
+// The short date format as a user types dates: day, month and year as numbers in the
+// system's order, joined by one separator character. Systems put a blank after each separator
+// in several locales ("d. M. yyyy"), and some name the month ("d MMM yyyy"); a typed date has
+// neither, and the date functions split at one separator character.
+QString typedDateFormat(const QString &format);
+// The first character of a date format that is no date letter ("." when there is none).
+QChar dateSeparatorOf(const QString &format);
+
 // The settings of a Slovak office computer.
 RegionalFormats slovakFormats();
 

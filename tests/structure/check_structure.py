@@ -22,6 +22,12 @@ ALLOWED = {
 OS_HEADERS = re.compile(
     r"^(unistd|fcntl|dirent|spawn|pwd|ifaddrs|windows|shlobj|shellapi)\.h$|^sys/|^net/|^netinet/"
     r"|^arpa/")
+# Windows' own headers belong to platform/win32 alone, and POSIX's to platform/posix.
+WINDOWS_HEADERS = re.compile(
+    r"^(windows|shlobj|shellapi|objbase|sddl|winsock2|ws2tcpip|iphlpapi|winbase|winnt)\.h$",
+    re.IGNORECASE)
+POSIX_HEADERS = re.compile(r"^(unistd|fcntl|dirent|spawn|pwd|ifaddrs)\.h$|^sys/|^net/|^netinet/"
+                           r"|^arpa/")
 FILE_ACCESS = re.compile(r"^Q(File|FileInfo|Dir|DirIterator|StorageInfo|Process|StandardPaths"
                          r"|TemporaryFile|TemporaryDir|SaveFile|LockFile)$")
 WIDGETS = re.compile(r"^Q(Widget|Dialog|MessageBox|Menu|Action|ToolButton|Label|LineEdit|Frame)$")
@@ -37,7 +43,12 @@ def layer_of(path, src):
     return parts[0] if len(parts) > 1 else None
 
 
-def include_faults(path, layer, lines):
+def side_of(path, src):
+    parts = path.relative_to(src).parts
+    return parts[1] if parts[0] == "platform" and len(parts) > 2 else None
+
+
+def include_faults(path, layer, lines, side=None):
     for number, line in enumerate(lines, 1):
         match = INCLUDE.match(line)
         if not match:
@@ -51,6 +62,10 @@ def include_faults(path, layer, lines):
             yield f"{where}: {layer} includes {name} from a higher layer"
         elif layer == "core" and re.match(r"^platform/(posix|win32)/", name):
             yield f"{where}: core includes a side of the seam: {name}"
+        elif side != "win32" and WINDOWS_HEADERS.search(name):
+            yield f"{where}: Windows header <{name}> outside platform/win32"
+        elif side == "win32" and POSIX_HEADERS.search(name):
+            yield f"{where}: POSIX header <{name}> in platform/win32"
         elif layer in ("formats", "core", "widgets", "gui", "tools") and OS_HEADERS.search(name):
             yield f"{where}: {layer} calls the system directly through <{name}>"
         elif layer in ("formats", "core", "gui") and FILE_ACCESS.match(name):
@@ -88,7 +103,7 @@ def main():
             faults.append(f"{path}: {len(lines)} lines (at most {MAX_FILE_LINES})")
         layer = layer_of(path, src)
         if layer in ALLOWED:
-            faults.extend(include_faults(path, layer, lines))
+            faults.extend(include_faults(path, layer, lines, side_of(path, src)))
         if path.suffix == ".cpp":
             faults.extend(function_faults(path, lines))
     for fault in faults:

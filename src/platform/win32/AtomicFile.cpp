@@ -1,0 +1,159 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/win32/FileTimes.h"
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/WinError.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace menu::platform {
+
+using win32::failureOf;
+using win32::UniqueHandle;
+using win32::wide;
+
+namespace {
+
+// The file a link (a symbolic link or a junction on the way) at path names; path itself when
+// it is none, or a dangling one, which is then replaced like a missing file.
+QString linkTarget(const QString &path)
+{
+    if (!win32::isReparsePoint(win32::attributesOf(path)))
+        return path;
+    const UniqueHandle file(::CreateFileW(wide(path).c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+    if (!file.valid())
+        return path;
+    wchar_t buffer[32768];
+    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), buffer, 32768, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= 32768)
+        return path;
+    QString target = QString::fromWCharArray(buffer, static_cast<qsizetype>(length));
+    if (target.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        target = QStringLiteral("\\\\") + target.mid(8);
+    else if (target.startsWith(QLatin1String("\\\\?\\")))
+        target = target.mid(4);
+    return QDir::fromNativeSeparators(target);
+}
+
+} // namespace
+
+struct AtomicFile::Native {
+    QString target;
+    QString temporary;
+    QString shownTarget;
+    UniqueHandle file;
+    bool durable = false;
+    bool keepMode = true;
+
+    ~Native()
+    {
+        if (file.valid() || !temporary.isEmpty()) {
+            file.reset();
+            ::DeleteFileW(wide(temporary).c_str());
+        }
+    }
+    Failure failed(DWORD error)
+    {
+        file.reset();
+        ::DeleteFileW(wide(temporary).c_str());
+        temporary.clear();
+        return failureOf(error, shownTarget);
+    }
+};
+
+AtomicFile::AtomicFile(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+AtomicFile::AtomicFile(AtomicFile &&) noexcept = default;
+AtomicFile &AtomicFile::operator=(AtomicFile &&) noexcept = default;
+AtomicFile::~AtomicFile() = default;
+
+Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &options)
+{
+    auto native = std::make_unique<Native>();
+    native->shownTarget = target;
+    native->durable = options.durable;
+    native->keepMode = options.keepMode;
+    native->target = options.followLink ? linkTarget(target) : target;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && !native->file.valid(); ++attempt) {
+        native->temporary = win32::temporarySibling(native->target, QStringLiteral("tmp"));
+        native->file.reset(::CreateFileW(wide(native->temporary).c_str(), GENERIC_WRITE, 0,
+                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!native->file.valid())
+            error = ::GetLastError();
+        if (!native->file.valid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (!native->file.valid()) {
+        native->temporary.clear();
+        return failureOf(error, target);
+    }
+    return AtomicFile(std::move(native));
+}
+
+Status AtomicFile::write(const char *data, qint64 size)
+{
+    if (!native_->file.valid())
+        return Failure::errnoValue(EBADF, native_->shownTarget);
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<qint64>(size, 1 << 30));
+        DWORD put = 0;
+        if (!::WriteFile(native_->file.get(), data, chunk, &put, nullptr))
+            return native_->failed(::GetLastError());
+        if (put == 0)
+            return native_->failed(ERROR_HANDLE_DISK_FULL);
+        data += put;
+        size -= put;
+    }
+    return {};
+}
+
+// ReplaceFileW carries the replaced file's attributes, security and creation time over to the
+// new content, as keepMode asks; a new target (or keepMode off) is a plain rename over it.
+Status AtomicFile::commit()
+{
+    Native &n = *native_;
+    if (!n.file.valid())
+        return Failure::errnoValue(EBADF, n.shownTarget);
+    if (n.durable && !::FlushFileBuffers(n.file.get()))
+        return n.failed(::GetLastError());
+    if (const DWORD error = n.file.close(); error != 0)
+        return n.failed(error);
+    const std::wstring from = wide(n.temporary);
+    const std::wstring to = wide(n.target);
+    const DWORD old = ::GetFileAttributesW(to.c_str());
+    const bool replaceKeeping = n.keepMode && old != INVALID_FILE_ATTRIBUTES && !win32::isFolder(old);
+    if (replaceKeeping) {
+        if (!::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                            nullptr, nullptr))
+            return n.failed(::GetLastError());
+    } else if (!::MoveFileExW(from.c_str(), to.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return n.failed(::GetLastError());
+    }
+    n.temporary.clear();
+    return {};
+}
+
+QString AtomicFile::target() const
+{
+    return native_->target;
+}
+
+Status replaceFileContent(const QString &target, const QByteArray &bytes,
+                          const AtomicFile::Options &options)
+{
+    Result<AtomicFile> file = AtomicFile::begin(target, options);
+    if (!file.ok())
+        return file.failure();
+    if (Status written = file->write(bytes); !written.ok())
+        return written;
+    return file->commit();
+}
+
+} // namespace menu::platform

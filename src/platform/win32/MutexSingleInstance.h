@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "platform/win32/UniqueHandle.h"
+
+#include <QWinEventNotifier>
+
+#include <memory>
+
+namespace menu::platform {
+
+// One launcher per user session: the named mutex is the claim. Beside it a named event lets a
+// later start ask the running launcher to bring its window forward; the later start allows
+// the running one to take the foreground, which Windows grants only to the process the user
+// last worked with.
+class MutexSingleInstance final : public SingleInstance {
+  public:
+    // name: the mutex's name ("Orvan-Menu"); the event is name + "-raise". Both live in the
+    // session's namespace, so users of one computer do not see each other's.
+    explicit MutexSingleInstance(const QString &name);
+    ~MutexSingleInstance() override;
+
+    bool raiseRunning() override;
+    bool claim() override;
+    void listen(std::function<void()> onRaise) override;
+
+  private:
+    QString name_;
+    win32::UniqueHandle mutex_;
+    win32::UniqueHandle raise_;
+    std::unique_ptr<QWinEventNotifier> notifier_;
+};
+
+} // namespace menu::platform

@@ -1,0 +1,61 @@
+// The services of Windows.
+#include "platform/System.h"
+
+#include "platform/DesktopScreen.h"
+#include "platform/ProfileFiles.h"
+#include "platform/ProgramFiles.h"
+#include "platform/win32/AdapterInternetState.h"
+#include "platform/win32/ConsoleTermination.h"
+#include "platform/win32/LocalTimeClock.h"
+#include "platform/win32/MutexSingleInstance.h"
+#include "platform/win32/ShellDesktopFolders.h"
+#include "platform/win32/Win32Shell.h"
+
+namespace menu::platform {
+
+Services SystemServices::services(const QString &executablePath) const
+{
+    Services s;
+    s.executablePath = executablePath;
+    s.profiles = profiles.get();
+    s.clock = clock.get();
+    s.screen = screen.get();
+    s.versions = versions.get();
+    s.icons = icons.get();
+    s.shell = shell.get();
+    s.desktops = desktops.get();
+    s.internet = internet.get();
+    s.regional = regional.get();
+    return s;
+}
+
+// Versions and icons come from the launcher's own readers of program files on Windows too:
+// they show exactly what Linux shows, read a program's file without loading it into the
+// launcher (LoadLibraryEx, which the version and icon functions use, maps it), and choose the
+// icon size the buttons need from the icon's own images.
+std::unique_ptr<SystemServices> makeSystemServices()
+{
+    auto system = std::make_unique<SystemServices>();
+    system->profiles = std::make_unique<ProfileFiles>();
+    system->clock = std::make_unique<LocalTimeClock>();
+    system->screen = std::make_unique<DesktopScreen>();
+    system->versions = std::make_unique<FileVersionReader>();
+    system->icons = std::make_unique<FileIconReader>();
+    system->shell = std::make_unique<Win32Shell>();
+    system->desktops = std::make_unique<ShellDesktopFolders>();
+    system->internet = std::make_unique<AdapterInternetState>();
+    system->regional = std::make_unique<SystemRegionalSettings>(system->clock.get());
+    return system;
+}
+
+std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name)
+{
+    return std::make_unique<MutexSingleInstance>(name);
+}
+
+std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate)
+{
+    return std::make_unique<ConsoleTermination>(std::move(onTerminate));
+}
+
+} // namespace menu::platform

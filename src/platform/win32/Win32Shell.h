@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+namespace menu::platform {
+
+// ShellExecuteW with the verb "open": a program is started, a document opened with the
+// application associated with its kind, in workingDir and in a normal window. The shell's own
+// result number is the result; GetLastError() tells the reason behind a failure.
+class Win32Shell final : public Shell {
+  public:
+    ShellResult open(const QString &path, const QString &workingDir) override;
+};
+
+} // namespace menu::platform
