@@ -15,7 +15,6 @@ TEST(RegionalFormats, SystemDateFormatsBecomeTypedOnes)
         {"M/d/yyyy", "M/d/yyyy", '/'},      // United States
         {"dd-MMM-yy", "dd-MM-yy", '-'},     // a month name is typed as its number
         {"yyyy-MM-dd", "yyyy-MM-dd", '-'},  // ISO
-        {"dddd, d. MMMM yyyy", "d.MM.yyyy", '.'}, // the day's name is no date part to type
         {"'den' d.M.yyyy", "d.M.yyyy", '.'},  // quoted text is left out
         {"MMMM yyyy", "d.M.yyyy", '.'},      // no day: the Slovak form
     };
