@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Runs the Linux menu-doctor and menu-doctor.exe under Wine on the same inputs and compares
+# what they answer (output and exit status):
+#
+#     scripts/windows/compare-doctor.sh LINUX_DOCTOR WINDOWS_DOCTOR.exe PACKAGE_DIR
+#
+# PACKAGE_DIR holds ORVAN/ (build/default/demo-package). Each side gets its own copy of it; the
+# Windows copy is the Wine drive D: (a dosdevices link), so that the launcher's directory is
+# D:\ORVAN\MENU\ there. Both sides run with Slovak regional settings (glibc's sk_SK, compiled
+# into a private LOCPATH). Paths in the answers are compared below their drive, with '/'.
+# Commands: ini get, ini set (and the bytes of the file it wrote), modules, version, icon (the
+# pixels), extract, regional, edit-value. Exit status 1 when any answer differs.
+set -euo pipefail
+# shellcheck source=scripts/windows/common.sh
+source "$(dirname "$0")/common.sh"
+
+[ $# -eq 3 ] || die "usage: compare-doctor.sh LINUX_DOCTOR WINDOWS_DOCTOR.exe PACKAGE_DIR"
+linux_doctor=$(realpath "$1")
+windows_doctor=$(realpath "$2")
+package=$(realpath "$3")
+[ -x "$linux_doctor" ] || die "$linux_doctor: no Linux menu-doctor"
+[ -f "$windows_doctor" ] || die "$windows_doctor: no menu-doctor.exe"
+[ -d "$package/ORVAN" ] || die "$package/ORVAN: no package"
+
+menu_win_wine_env
+menu_win_wine_prefix
+work=$(mktemp -d "${TMPDIR:-/tmp}/menu-compare.XXXXXX")
+drive=$WINEPREFIX/dosdevices/d:
+cleanup() {
+  rm -f "$drive"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+[ ! -e "$drive" ] || [ -L "$drive" ] || die "$drive exists and is no link"
+
+localedef -i sk_SK -f UTF-8 "$work/locale/sk_SK.UTF-8" 2>/dev/null ||
+  [ -d "$work/locale/sk_SK.UTF-8" ] || die "localedef could not make sk_SK.UTF-8 (package locales)"
+export LOCPATH=$work/locale
+for side in linux windows; do
+  mkdir -p "$work/$side"
+  cp -r "$package/ORVAN" "$work/$side/"
+  mkdir -p "$work/$side/ORVAN/MENU" "$work/$side/pkg/ORVAN-INSTAL/docs" "$work/$side/bad"
+  # A launcher package as the update server offers it, and one without its installer.
+  printf 'MZ' >"$work/$side/pkg/ORVAN-INSTAL/setup.exe"
+  printf 'Čítajte ma.\r\n' >"$work/$side/pkg/ORVAN-INSTAL/docs/čítaj.txt"
+  (cd "$work/$side/pkg/ORVAN-INSTAL" && zip -qr ../orvan_update.zip . && cd .. && rm -r ORVAN-INSTAL)
+  printf 'x' >"$work/$side/bad/readme.txt"
+  (cd "$work/$side/bad" && zip -q orvan_update.zip readme.txt && rm readme.txt)
+done
+ln -sfn "$work/windows" "$drive"
+
+# Answers with the drive's part of paths replaced and line ends as on Linux.
+normalize() {
+  sed -e 's/\r$//' -e "s|$work/linux|<drive>|g" -e 's|[Dd]:\\|<drive>\\|g' -e 's|[Dd]:/|<drive>/|g' \
+    -e '/<drive>/s|\\|/|g' "$1"
+}
+
+failures=0
+# compare NAME ARGS...: an argument with @D@ names a path below the drive ('/' between names).
+compare() {
+  local name=$1 arg windows_arg status_l=0 status_w=0
+  shift
+  local linux_args=() windows_args=()
+  for arg in "$@"; do
+    linux_args+=("${arg//@D@/$work/linux}")
+    if [[ $arg == *@D@* ]]; then
+      windows_arg=${arg//@D@/D:}
+      windows_args+=("${windows_arg//\//\\}")
+    else
+      windows_args+=("$arg")
+    fi
+  done
+  (cd "$work/linux" && LC_ALL=sk_SK.UTF-8 "$linux_doctor" "${linux_args[@]}") >"$work/out.linux" 2>&1 ||
+    status_l=$?
+  (cd "$work/windows" && MENU_WINE_LOCALE=sk_SK.UTF-8 "$menu_win_repo/scripts/windows/wine-run.sh" \
+    "$windows_doctor" "${windows_args[@]}") >"$work/out.windows" 2>&1 || status_w=$?
+  echo "status $status_l" >>"$work/out.linux"
+  echo "status $status_w" >>"$work/out.windows"
+  if diff <(normalize "$work/out.linux") <(normalize "$work/out.windows") >"$work/diff"; then
+    echo "same      $name"
+  else
+    echo "DIFFERENT $name (< Linux, > Windows):"
+    sed 's/^/    /' "$work/diff"
+    failures=$((failures + 1))
+  fi
+}
+
+# same_files NAME PATH: the file at PATH below each side's drive has the same bytes.
+same_files() {
+  if cmp -s "$work/linux/$2" "$work/windows/$2"; then
+    echo "same      $1"
+  else
+    echo "DIFFERENT $1: $2"
+    failures=$((failures + 1))
+  fi
+}
+
+compare "ini get (UTF-8 module file)" ini get @D@/ORVAN/orvan-Tav.ini Menu1 Naz
+compare "ini get (missing key)" ini get @D@/ORVAN/orvan-Tav.ini Menu1 Chyba
+compare "ini get (missing file)" ini get @D@/ORVAN/MENU/menu.ini OPTIONS Width
+compare "ini set (new file)" ini set @D@/ORVAN/MENU/menu.ini OPTIONS ButtonsView Hor
+compare "ini set (Slovak value)" ini set @D@/ORVAN/MENU/menu.ini ORVAN AktFil "účtovníctvo-1.1.0.8.zip"
+compare "ini set (second key)" ini set @D@/ORVAN/MENU/menu.ini OPTIONS Width 1000
+compare "ini get (written)" ini get @D@/ORVAN/MENU/menu.ini ORVAN AktFil
+same_files "menu.ini as written" ORVAN/MENU/menu.ini
+compare "modules" modules @D@/
+while IFS= read -r program; do
+  compare "version ${program#ORVAN/}" version "@D@/$program"
+done < <(cd "$work/linux" && find ORVAN -iname '*.exe' | sort)
+compare "version (missing file)" version @D@/ORVAN/TAV/chyba.exe
+compare "version (folder)" version @D@/ORVAN/TAV
+n=0
+while IFS= read -r program; do
+  n=$((n + 1))
+  compare "icon ${program#ORVAN/}" icon "@D@/$program" "icon-$n.png"
+  same_files "icon ${program#ORVAN/} (PNG)" "icon-$n.png"
+done < <(cd "$work/linux" && find ORVAN -iname '*.exe' | sort)
+compare "extract (package)" extract @D@/pkg/orvan_update.zip
+diff <(cd "$work/linux/pkg" && find . | sort) <(cd "$work/windows/pkg" && find . | sort) >/dev/null &&
+  echo "same      extract (unpacked files)" ||
+  { echo "DIFFERENT extract (unpacked files)"; failures=$((failures + 1)); }
+compare "extract (no installer)" extract @D@/bad/orvan_update.zip
+compare "regional" regional
+compare "edit-value integer" edit-value integer "" "12345"
+compare "edit-value integer (letters)" edit-value integer "" "12a"
+compare "edit-value float" edit-value float "" "3,14"
+compare "edit-value currency" edit-value currency "" "1234,5"
+compare "edit-value date (day.month)" edit-value date "" "1.2"
+compare "edit-value date (no such day)" edit-value date "" "31.2.2026"
+compare "edit-value string" edit-value string "" "Účtovníctvo"
+
+if [ "$failures" -ne 0 ]; then
+  echo "menu-doctor.exe answered differently in $failures case(s)" >&2
+  exit 1
+fi
+echo "menu-doctor.exe answered as the Linux menu-doctor in every case"
