@@ -13,7 +13,12 @@
 #    cmake/toolchains/mingw-w64.cmake (the `windows` preset) and scripts/windows/wine-run.sh;
 # 5. builds scripts/windows/probe, deploys it with its DLLs and runs it under Wine in Xvfb with
 #    twm: a gtest on the libraries, then a window with a Slovak label saved as
-#    build/windows-probe/probe.png.
+#    build/windows-probe/probe.png;
+# 6. builds menu.exe, menu-doctor.exe and the formats, platform and core suites with the
+#    `windows` preset, deploys the programs with their DLLs into build/windows/deploy and runs
+#    the suites under Wine (ctest, one Xvfb with twm for all);
+# 7. compares menu-doctor.exe with the Linux menu-doctor (build/default, built here when
+#    missing) on the same inputs: scripts/windows/compare-doctor.sh.
 #
 # Everything built lives in ${MENU_WINDOWS_CACHE:-~/.cache/orvan-menu-windows}, one directory per
 # key (source version, compiler, recipe), so the second run only builds and runs the probe.
@@ -240,6 +245,38 @@ run_probe() {
   say "probe passed; its window: $build/probe.png"
 }
 
+build_windows() {
+  fresh_build_dir build/windows
+  say "building menu.exe, menu-doctor.exe and the suites for Windows"
+  run_logged build/windows/configure.log cmake --preset windows -DMENU_WINDOWS_CACHE="$menu_win_cache"
+  run_logged build/windows/build.log cmake --build --preset windows -j "$menu_win_jobs"
+  rm -rf build/windows/deploy
+  scripts/windows/deploy.sh build/windows/deploy build/windows/menu.exe build/windows/menu-doctor.exe
+}
+
+run_suites() {
+  say "running the Windows suites under Wine"
+  MENU_WINDOWS_CACHE=$menu_win_cache scripts/windows/wine-run.sh --with-display \
+    ctest --preset windows -j "$menu_win_jobs" --timeout 900 >build/windows/ctest.log 2>&1 ||
+    { tail -n 60 build/windows/ctest.log >&2; die "Windows suites failed; the whole log is build/windows/ctest.log"; }
+  tail -n 3 build/windows/ctest.log >&2
+}
+
+compare_doctor() {
+  if [ ! -x build/default/menu-doctor ] || [ ! -d build/default/demo-package/ORVAN ]; then
+    say "building the Linux menu-doctor and demo package to compare with"
+    run_logged build/default-configure.log cmake --preset default
+    run_logged build/default-build.log cmake --build --preset default -j "$menu_win_jobs" \
+      --target menu-doctor demo_package
+  fi
+  say "comparing menu-doctor.exe with the Linux menu-doctor"
+  MENU_WINDOWS_CACHE=$menu_win_cache scripts/windows/wine-run.sh --with-display \
+    scripts/windows/compare-doctor.sh build/default/menu-doctor \
+    build/windows/deploy/menu-doctor.exe build/default/demo-package >build/windows/compare-doctor.log 2>&1 ||
+    { cat build/windows/compare-doctor.log >&2; die "menu-doctor.exe differs from the Linux one"; }
+  tail -n 1 build/windows/compare-doctor.log >&2
+}
+
 main() {
   local start=$SECONDS
   install_packages
@@ -252,6 +289,9 @@ main() {
   ensure_lib googletest googletest
   write_toolchain_paths
   run_probe
+  build_windows
+  run_suites
+  compare_doctor
   say "done in $((SECONDS - start)) s; cache: $menu_win_cache"
 }
 

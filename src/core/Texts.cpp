@@ -116,8 +116,12 @@ QString reason(const std::error_code &code)
         .arg(QString::fromLocal8Bit(code.message()));
 }
 
+// A Windows error without an errno twin keeps its number; the system's own words that came
+// with it (in the language of the user's Windows) say more than the runtime's message for it.
 QString reason(const Failure &failure)
 {
+    if (failure.code.category() != std::generic_category() && !failure.detail.isEmpty())
+        return QStringLiteral("chyba systému %1: %2").arg(failure.code.value()).arg(failure.detail);
     return reason(failure.code);
 }
 

@@ -141,6 +141,15 @@ TEST(Texts, ReasonIsSlovakWhereKnownElseTheSystemsWordsWithTheNumber)
     // Another category never passes for an errno value.
     const std::error_code other(ENOENT, std::system_category());
     EXPECT_TRUE(texts::reason(other).startsWith(QStringLiteral("chyba systému ")));
+    // A Windows code without an errno twin is told in the system's own words that came with it.
+    const menu::Failure windows{std::error_code(64, std::system_category()), QStringLiteral("D:/x"),
+                                QStringLiteral("Zadaný sieťový názov už nie je k dispozícii.")};
+    EXPECT_EQ(texts::reason(windows),
+              QStringLiteral("chyba systému 64: Zadaný sieťový názov už nie je k dispozícii."));
+    // Words beside an errno value never replace its Slovak text.
+    const menu::Failure mapped{std::error_code(EACCES, std::generic_category()), {},
+                               QStringLiteral("Access is denied.")};
+    EXPECT_EQ(texts::reason(mapped), QStringLiteral("prístup bol odmietnutý"));
 }
 
 // The short text of an HTTP result code, by range.
