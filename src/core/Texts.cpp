@@ -43,8 +43,10 @@ QString fileReason(int error)
         return QStringLiteral("disk je iba na čítanie");
     case ENOSPC:
         return QStringLiteral("na disku nie je dosť miesta");
+#ifdef EDQUOT // Windows has no errno for it; its own code comes with its own words
     case EDQUOT:
         return QStringLiteral("bola prekročená kvóta disku");
+#endif
     case EEXIST:
         return QStringLiteral("súbor už existuje");
     case EFBIG:
