@@ -1,5 +1,6 @@
 // The Windows side's shell, desktop folders, shortcuts, single instance and internet state,
 // against the system itself.
+#include "platform/Files.h"
 #include "platform/win32/AdapterInternetState.h"
 #include "platform/win32/ComPtr.h"
 #include "platform/win32/MutexSingleInstance.h"
@@ -20,6 +21,7 @@
 
 #include <windows.h>
 #include <ws2tcpip.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
