@@ -132,6 +132,13 @@ Status AtomicFile::commit()
         if (!::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                             nullptr, nullptr))
             return n.failed(::GetLastError());
+        // The attributes are set once more: not every ReplaceFileW carries them (Wine's keeps
+        // only the content), and a hidden or system file must stay so.
+        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        const DWORD now = ::GetFileAttributesW(to.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (old & kKept))
+            ::SetFileAttributesW(to.c_str(), (now & ~kKept) | (old & kKept));
     } else if (!::MoveFileExW(from.c_str(), to.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return n.failed(::GetLastError());
