@@ -2,7 +2,8 @@
 # VS_VERSIONINFO block with FileVersion and FileDatum in the string table 041B04E2. The block is
 # compiled by windres from menu.rc (configured here from the project's version and the build
 # date, the one source of both) and linked into the executables as the ELF section
-# .orvan_version, where the same version reader that reads Windows programs finds it.
+# .orvan_version, where the same version reader that reads Windows programs finds it. A
+# Windows build links the same block as what it is there: the program's version resource.
 
 find_program(MENU_WINDRES NAMES x86_64-w64-mingw32-windres i686-w64-mingw32-windres windres)
 if(NOT MENU_WINDRES)
@@ -35,6 +36,22 @@ add_custom_command(
   DEPENDS ${_menu_rc}
   COMMENT "Compiling the launcher's version information"
   VERBATIM)
+if(WIN32)
+  set(_menu_resource_object ${CMAKE_BINARY_DIR}/version/menu-version.res.obj)
+  add_custom_command(
+    OUTPUT ${_menu_resource_object}
+    COMMAND ${MENU_WINDRES} -i ${_menu_res} -O coff -o ${_menu_resource_object}
+    DEPENDS ${_menu_res}
+    COMMENT "Making the launcher's version resource"
+    VERBATIM)
+  add_custom_target(menu_version_block DEPENDS ${_menu_resource_object})
+  foreach(_target menu menu-doctor)
+    target_sources(${_target} PRIVATE ${_menu_resource_object})
+    add_dependencies(${_target} menu_version_block)
+  endforeach()
+  return()
+endif()
+
 add_custom_command(
   OUTPUT ${_menu_block}
   COMMAND ${CMAKE_COMMAND} -DRES=${_menu_res} -DOUT=${_menu_block} -DSECTION=.orvan_version

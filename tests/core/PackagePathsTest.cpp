@@ -60,6 +60,9 @@ TEST(PackagePaths, WindowsPathsAreMatchedWithoutCase)
 
 TEST(PackagePaths, NamesThatDifferOnlyInCaseGiveTheSameChoiceEachTime)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps no two names that differ only in case in one folder";
+#endif
     menu::test::TempDir dir;
     dir.write(QStringLiteral("ORVAN/tav/b.exe"), "MZ");
     dir.write(QStringLiteral("ORVAN/tav/B.EXE"), "MZ");

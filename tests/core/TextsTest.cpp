@@ -1,6 +1,7 @@
 // The rules of the text catalogue: which text for which case, where the CRs go, and what is
 // put together from the parts a caller passes. Texts that are only restated are not tested.
 #include "core/Texts.h"
+#include "platform/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,14 @@ using namespace menu::core;
 namespace texts = menu::core::texts;
 
 namespace {
+
+namespace {
+// A path as the texts show it: as the system shows it to its users (backslashes on Windows).
+QString shown(const char *path)
+{
+    return menu::platform::nativePath(QString::fromUtf8(path));
+}
+} // namespace
 
 TEST(Texts, VersionLineByResult)
 {
@@ -117,7 +126,7 @@ TEST(Texts, SettingsNotWrittenNamesTheFileThenTheReasonOnTheNextLine)
 {
     const menu::Failure failure = menu::Failure::errnoValue(EACCES, QStringLiteral("/x/menu.ini"));
     const QString text = texts::settingsNotWritten(failure);
-    EXPECT_EQ(text, QStringLiteral("Unable to write to /x/menu.ini\r") + texts::reason(failure));
+    EXPECT_EQ(text, QStringLiteral("Unable to write to ") + shown("/x/menu.ini") + u'\r' + texts::reason(failure));
     EXPECT_EQ(texts::reason(failure), QStringLiteral("prístup bol odmietnutý"));
     // The update check's box puts its own lines above it.
     EXPECT_EQ(texts::checkSettingsNotSaved(failure),
@@ -189,7 +198,7 @@ TEST(Texts, DownloadFileTextsNameThePathAndTheReason)
     for (const QString &text : {texts::downloadNotCreated(path, failure),
                                 texts::downloadNotWritten(path, failure),
                                 texts::downloadNotSaved(path, failure)}) {
-        EXPECT_TRUE(text.contains(path)) << text.toStdString();
+        EXPECT_TRUE(text.contains(menu::platform::nativePath(path))) << text.toStdString();
         EXPECT_TRUE(text.endsWith(QStringLiteral(": disk je iba na čítanie"))) << text.toStdString();
     }
 }
@@ -241,14 +250,15 @@ TEST(Texts, UnpackBoxAndNoteFrameTheText)
     // A file the system refuses names it and says why in brackets.
     const menu::Failure denied = menu::Failure::errnoValue(EACCES, QStringLiteral("/t/a.txt"));
     EXPECT_EQ(texts::fileNotWritten(denied),
-              QStringLiteral("Súbor /t/a.txt sa nepodarilo zapísať (prístup bol odmietnutý) !"));
+              QStringLiteral("Súbor ") + shown("/t/a.txt") +
+                  QStringLiteral(" sa nepodarilo zapísať (prístup bol odmietnutý) !"));
     // A path through a file is no directory, whatever was being done.
     const menu::Failure notDir = menu::Failure::errnoValue(ENOTDIR, QStringLiteral("/t/f"));
     for (const QString &text : {texts::fileNotCreated(notDir), texts::folderNotCreated(notDir),
                                 texts::unpackDirNotOpened(notDir)})
-        EXPECT_EQ(text, QStringLiteral("Adresár /t/f nie je adresár !"));
+        EXPECT_EQ(text, QStringLiteral("Adresár ") + shown("/t/f") + QStringLiteral(" nie je adresár !"));
     EXPECT_EQ(texts::fileNotCreated(menu::Failure::errnoValue(EISDIR, QStringLiteral("/t/d"))),
-              QStringLiteral("Súbor /t/d nie je možné zapísať, je to adresár !"));
+              QStringLiteral("Súbor ") + shown("/t/d") + QStringLiteral(" nie je možné zapísať, je to adresár !"));
 }
 
 } // namespace

@@ -383,6 +383,9 @@ QByteArray elf32With(const QByteArray &name, const QByteArray &data)
 
 TEST(VersionInfo, ElfFilesOfBothWordSizes)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the launcher is a PE program here; its ELF section exists on Linux only";
+#endif
     const auto menu = menu::platform::FileByteSource::open(QStringLiteral(MENU_PATH));
     ASSERT_TRUE(menu);
     const auto section = menu::formats::elfSection(*menu, menu::formats::kVersionSectionName, 0xFFFF);

@@ -5,6 +5,14 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Failed comparisons of texts show the texts, not their bytes.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace menu::test {
 
 class TempDir {
