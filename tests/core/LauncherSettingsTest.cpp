@@ -163,7 +163,7 @@ TEST(LauncherSettings, WriteFailureNamesTheFileAndLeavesItAlone)
     ASSERT_FALSE(written.ok());
     EXPECT_EQ(written.failure().path, ini.path());
     EXPECT_EQ(texts::settingsNotWritten(written.failure()),
-              QStringLiteral("Unable to write to ") + ini.path() + QChar(13) +
+              QStringLiteral("Unable to write to ") + menu::platform::nativePath(ini.path()) + QChar(13) +
                   texts::reason(written.failure()));
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("x"));
 }

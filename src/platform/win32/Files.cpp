@@ -157,21 +157,27 @@ Result<QStringList> directoryEntries(const QString &dir)
     return names;
 }
 
-// Names on Windows file systems are case-blind by nature: the system itself finds the entry
-// and tells how it is stored.
+// Names on Windows file systems are case-blind by nature: the system finds the entry whatever
+// the case it is asked in. How the name is stored is read from the folder's listing, since a
+// search for one name may answer in the case of the question (as Wine's does).
 std::optional<QString> entryWithoutCase(const QString &dir, const QString &name)
 {
     if (name.isEmpty() || hasWildcards(name))
         return std::nullopt;
     const QString path = dir.endsWith(u'/') || dir.endsWith(u'\\') ? dir + name : dir + u'/' + name;
-    WIN32_FIND_DATAW found{};
-    const win32::UniqueFind search(::FindFirstFileExW(wide(path).c_str(), FindExInfoBasic, &found,
-                                                      FindExSearchNameMatch, nullptr, 0));
-    if (!search.valid())
+    if (!exists(path))
         return std::nullopt;
-    const QString stored = QString::fromWCharArray(found.cFileName);
-    // A short (8.3) name finds its long one: the entry is there all the same.
-    return stored.compare(name, Qt::CaseInsensitive) == 0 ? stored : name;
+    const std::wstring wanted = name.toStdWString();
+    if (const Result<QStringList> names = directoryEntries(dir); names.ok()) {
+        for (const QString &stored : *names) {
+            const std::wstring candidate = stored.toStdWString();
+            if (::CompareStringOrdinal(candidate.c_str(), static_cast<int>(candidate.size()),
+                                       wanted.c_str(), static_cast<int>(wanted.size()),
+                                       TRUE) == CSTR_EQUAL)
+                return stored;
+        }
+    }
+    return name; // found by its short (8.3) name, or in a folder that cannot be listed
 }
 
 Status writeNewFile(const QString &path, const QByteArray &bytes)
