@@ -5,15 +5,21 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <ostream>
+#include <string>
 
-// Failed comparisons of texts show the texts, not their bytes.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace menu::test {
+
+// The path a lookup without case gives: the stored name's case on Linux; on Windows, whose
+// names are case-blind, the case it was written in is as good, and the package keeps it.
+inline std::string comparablePath(const QString &path)
+{
+#ifdef _WIN32
+    return path.toCaseFolded().toStdString();
+#else
+    return path.toStdString();
+#endif
+}
 
 class TempDir {
 public:

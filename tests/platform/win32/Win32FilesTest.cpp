@@ -83,6 +83,16 @@ TEST(Win32Files, NamesAreFoundWithoutCaseAndAsTheyAreStored)
     EXPECT_EQ(platform::entryWithoutCase(dir.path(), QStringLiteral("*.pdf")), std::nullopt);
     EXPECT_EQ(platform::entryWithoutCase(dir.path(), QStringLiteral("iná.pdf")), std::nullopt);
     EXPECT_TRUE(platform::isFile(dir.file(QStringLiteral("PRÍRUČKA.PDF"))));
+    // A folder below, asked for in another case.
+    dir.write(QStringLiteral("ORVAN/Tav/Tav.EXE"), "MZ");
+    EXPECT_EQ(platform::entryWithoutCase(dir.file(QStringLiteral("ORVAN")), QStringLiteral("TAV"))
+                  .value_or(QString())
+                  .toStdString(),
+              "Tav");
+    EXPECT_EQ(platform::entryWithoutCase(dir.file(QStringLiteral("ORVAN/Tav")), QStringLiteral("tav.exe"))
+                  .value_or(QString())
+                  .toStdString(),
+              "Tav.EXE");
 }
 
 TEST(Win32Files, ReadOnlyFilesAreNotReplacedAndNewFilesNeverReplace)
