@@ -9,7 +9,8 @@
 # D:\ORVAN\MENU\ there. Both sides run with Slovak regional settings (glibc's sk_SK, compiled
 # into a private LOCPATH). Paths in the answers are compared below their drive, with '/'.
 # Commands: ini get, ini set (and the bytes of the file it wrote), modules, version, icon (the
-# pixels), extract, regional, edit-value. Exit status 1 when any answer differs.
+# PNG's bytes), extract, download (from demo/server/server.py on 127.0.0.1: a file, a missing
+# one, a closed port), regional, edit-value. Exit status 1 when any answer differs.
 set -euo pipefail
 # shellcheck source=scripts/windows/common.sh
 source "$(dirname "$0")/common.sh"
@@ -26,14 +27,17 @@ menu_win_wine_env
 menu_win_wine_prefix
 work=$(mktemp -d "${TMPDIR:-/tmp}/menu-compare.XXXXXX")
 drive=$WINEPREFIX/dosdevices/d:
+server_pid=''
 cleanup() {
+  [ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true
   rm -f "$drive"
   rm -rf "$work"
 }
 trap cleanup EXIT
 [ ! -e "$drive" ] || [ -L "$drive" ] || die "$drive exists and is no link"
 
-localedef -i sk_SK -f UTF-8 "$work/locale/sk_SK.UTF-8" 2>/dev/null ||
+mkdir -p "$work/locale"
+localedef -i sk_SK -f UTF-8 "$work/locale/sk_SK.UTF-8" >/dev/null 2>&1 ||
   [ -d "$work/locale/sk_SK.UTF-8" ] || die "localedef could not make sk_SK.UTF-8 (package locales)"
 export LOCPATH=$work/locale
 for side in linux windows; do
@@ -49,9 +53,10 @@ for side in linux windows; do
 done
 ln -sfn "$work/windows" "$drive"
 
-# Answers with the drive's part of paths replaced and line ends as on Linux.
+# Answers with the drive's part of paths replaced and line ends as on Linux. A download's
+# progress lines depend on how the bytes arrived; its result and the file it wrote count.
 normalize() {
-  sed -e 's/\r$//' -e "s|$work/linux|<drive>|g" -e 's|[Dd]:\\|<drive>\\|g' -e 's|[Dd]:/|<drive>/|g' \
+  sed -e '/^received: /d' -e 's/\r$//' -e "s|$work/linux|<drive>|g" -e 's|[Dd]:\\|<drive>\\|g' -e 's|[Dd]:/|<drive>/|g' \
     -e '/<drive>/s|\\|/|g' "$1"
 }
 
@@ -120,6 +125,27 @@ diff <(cd "$work/linux/pkg" && find . | sort) <(cd "$work/windows/pkg" && find .
   echo "same      extract (unpacked files)" ||
   { echo "DIFFERENT extract (unpacked files)"; failures=$((failures + 1)); }
 compare "extract (no installer)" extract @D@/bad/orvan_update.zip
+# The update server's directory as the vendor publishes it.
+mkdir -p "$work/server/ORVANWIN/FILES"
+printf '[ORVAN]\r\nAktCis=1.1.0.8\r\nAktFil=orvan-menu-1.1.0.8.zip\r\n' >"$work/server/ORVANWIN/orvan_akt.ini"
+head -c 300000 /dev/urandom >"$work/server/ORVANWIN/FILES/orvan-menu-1.1.0.8.zip"
+python3 "$menu_win_repo/demo/server/server.py" "$work/server" "$work/port" 0 >"$work/server.log" 2>&1 &
+server_pid=$!
+# The server names its port once it listens.
+while [ ! -s "$work/port" ]; do
+  kill -0 "$server_pid" 2>/dev/null || { cat "$work/server.log" >&2; die "the demo server ended"; }
+  sleep 0.1
+done
+read -r port <"$work/port"
+compare "download (announcement)" download "127.0.0.1:$port/ORVANWIN/orvan_akt.ini" @D@/orvan_akt.ini
+same_files "download (announcement's bytes)" orvan_akt.ini
+compare "download (package)" download "http://127.0.0.1:$port/ORVANWIN/FILES/orvan-menu-1.1.0.8.zip" @D@/pkg.zip
+same_files "download (package's bytes)" pkg.zip
+compare "download (missing)" download "127.0.0.1:$port/ORVANWIN/chyba.ini" @D@/chyba.ini
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+server_pid=''
+compare "download (nobody listens)" download "127.0.0.1:$port/ORVANWIN/orvan_akt.ini" @D@/nikto.ini
 compare "regional" regional
 compare "edit-value integer" edit-value integer "" "12345"
 compare "edit-value integer (letters)" edit-value integer "" "12a"

@@ -3,6 +3,8 @@
 #include "core/Texts.h"
 #include "tools/Doctor.h"
 
+#include <QDir>
+
 namespace menu::doctor {
 
 namespace {
@@ -16,7 +18,8 @@ int listModules(const QStringList &args)
 {
     if (args.size() != 1)
         return usage(QStringLiteral("modules"));
-    QString drive = args[0];
+    // "D:\" on Windows: the drive is "D:", as the launcher's own path gives it.
+    QString drive = QDir::fromNativeSeparators(args[0]);
     while (drive.size() > 1 && drive.endsWith(QLatin1Char('/')))
         drive.chop(1);
     const core::MenuModel model(*system().profiles, *system().versions, drive);
