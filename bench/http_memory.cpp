@@ -32,6 +32,8 @@ namespace {
 
 constexpr qint64 kChunk = 64 * 1024;
 
+QByteArray bodyChunk(); // below, beside its other user
+
 struct Fd {
     int fd;
     explicit Fd(int value) : fd(value) {}
