@@ -41,9 +41,10 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
     menu::platform::LocalSingleInstance second(QStringLiteral("Orvan-Menu-test"));
     qunsetenv("XDG_RUNTIME_DIR");
 
-    EXPECT_FALSE(first.raiseRunning());
-    ASSERT_TRUE(first.claim());
-    EXPECT_FALSE(second.claim()); // the lock is held
+    using Claim = menu::platform::SingleInstance::Claim;
+    EXPECT_FALSE(first.raiseRunning()); // nobody holds the claim: no waiting for an answer
+    ASSERT_EQ(first.claim(), Claim::Claimed);
+    EXPECT_EQ(second.claim(), Claim::Held);
     int raised = 0;
     first.listen([&raised] { ++raised; });
 
@@ -289,6 +290,30 @@ TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
     EXPECT_EQ(display.window(kMainTitle), window);
 
     terminate(first);
+}
+
+// The claim is held by a launcher that does not answer (here: the test itself): the second
+// start says so in a box instead of ending without a word.
+TEST_F(LauncherProcess, ASecondStartThatCannotReachTheFirstSaysSo)
+{
+    qputenv("XDG_RUNTIME_DIR", dir.file(QStringLiteral("run")).toUtf8());
+    menu::platform::LocalSingleInstance silent(QStringLiteral("Orvan-Menu"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(silent.claim(), menu::platform::SingleInstance::Claim::Claimed);
+
+    QProcess &second = start(exe);
+    QString box;
+    ASSERT_TRUE(waitFor([&] { return !(box = display.window(QStringLiteral("Chyba"))).isEmpty(); }))
+        << second.readAllStandardError().toStdString();
+    EXPECT_FALSE(mainWindowShown());
+    EXPECT_EQ(second.state(), QProcess::Running); // the box waits for its answer
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        return;
+    display.run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), box});
+    display.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
 }
 
 TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)
