@@ -171,6 +171,7 @@ if(TARGET menu_gui)
     VERBATIM)
   add_executable(menu_next EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/main.cpp ${_next_dir}/menu-version-block.cpp)
   target_link_libraries(menu_next PRIVATE menu_gui menu_warnings)
+  set_target_properties(menu_next PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   # scripts/demo.sh announces this version on the demo server.
   file(WRITE ${CMAKE_BINARY_DIR}/demo-next-version.txt "${MENU_NEXT_VERSION_TEXT}\n")
 endif()
