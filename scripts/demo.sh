@@ -166,11 +166,16 @@ start_launcher() {
   [ -n "$main" ] || { echo "the launcher's window did not appear" >&2; exit 1; }
   sleep 1.5 # the first layout and paint
 }
-# Opens the main window's context menu on an empty spot of the button panel.
-panel_menu() {
-  xdotool mousemove --window "$main" 700 540 click 3
+# Opens the main window's context menu at x y; the button is held a moment, as a hand does, so
+# that the release never lands before the menu has taken the pointer.
+context_menu() {
+  xdotool mousemove --window "$main" "$1" "$2" mousedown 3
+  sleep 0.3
+  xdotool mouseup 3
   sleep 0.7
 }
+# Opens the main window's context menu on an empty spot of the button panel.
+panel_menu() { context_menu 700 540; }
 press() { xdotool key --delay 120 "$@"; sleep 0.7; }
 # Focuses a box or dialog by its title and answers it with keys.
 answer() {
@@ -190,8 +195,7 @@ sleep 0.5
 shot main-window "$main"
 
 # A button's submenu: the third button (Účtovníctvo) has documents of every kind.
-xdotool mousemove --window "$main" 475 50 click 3
-sleep 0.8
+context_menu 475 50
 shot submenu "$main"
 press Escape
 
@@ -215,8 +219,7 @@ fi
 
 # A document that no application of this desktop opens (the help file of Účtovníctvo): said in
 # a box instead of a click that does nothing.
-xdotool mousemove --window "$main" 475 50 click 3
-sleep 0.8
+context_menu 475 50
 press Down Down Return
 if box=$(window_named "Chyba" 30) && [ -n "$box" ]; then
   shot launch-failure "$main"
