@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 #include <system_error>
 
@@ -56,8 +57,8 @@ QString buttonNotCreated(int number);
 QString entryNotFound(const QString &module, const QString &section);
 QString launchUndefined(const QString &name);
 QString launchMissing(const QString &name, const QString &path);
-// The box of a failed start; empty when the shell's result needs none (started, or 5: the
-// user cancelled the system's question).
+// The box of a failed start; empty when the shell's result needs none (started, or 5 without
+// a reason: the user cancelled the system's question).
 QString launchFailed(const QString &name, const platform::ShellResult &result);
 
 // ---- The desktop shortcut ----
@@ -216,5 +217,16 @@ QString stopDownloadQuestion();
 QString tooManyEntries(qint64 count, qint64 limit);
 QString unpackedTooLarge(quint64 bytes, quint64 limit);
 QString entryTooDeep(const QString &name, qsizetype limit);
+
+// ---- What the user trips over: refused starts, a second launcher ----
+
+// The system refused to run the file (5 with a reason): no run permission, or a disk that
+// does not allow programs to be run from it.
+QString launchNotAllowed(const Failure &failure);
+// A failed start without a row of its own: the system's reason where there is one, else the
+// number.
+QString unknownLaunchFailure(int code, const std::optional<Failure> &reason);
+// A second start found the launcher running, but the running one did not answer.
+QString launcherNotAnswering();
 
 } // namespace menu::core::texts

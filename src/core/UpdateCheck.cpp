@@ -37,18 +37,6 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     return outcome;
 }
 
-QString labelLines(const QString &text)
-{
-    QString lines;
-    lines.reserve(text.size() + 4);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        lines += text.at(i);
-        if (text.at(i) == u'\r' && (i + 1 == text.size() || text.at(i + 1) != u'\n'))
-            lines += QLatin1Char('\n');
-    }
-    return lines;
-}
-
 UpdateInfo readUpdateInfo(const QByteArray &bytes)
 {
     // The profile engine would take valid UTF-8 for UTF-8; this document is ANSI unless marked.

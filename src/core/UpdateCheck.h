@@ -34,9 +34,6 @@ struct UpdateCheckOutcome {
 UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
                                   const QString &localPath, CancelToken *cancel = nullptr);
 
-// text as the label shows it: a CR on its own breaks the line there, as CR LF does.
-QString labelLines(const QString &text);
-
 // The announcements of the update-information document: [ORVAN] for the launcher, [TEA] for
 // Team Viewer.
 struct UpdateInfo {

@@ -80,14 +80,6 @@ TEST(UpdateCheckRules, TimeOfACheckIsSixteenCharacters)
               16);
 }
 
-TEST(UpdateCheckRules, LabelBreaksTheLineAtALoneCarriageReturn)
-{
-    EXPECT_EQ(labelLines(QStringLiteral("UPOZORNENIE !\rStiahnutie neúspešné (404)!")),
-              QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"));
-    EXPECT_EQ(labelLines(QStringLiteral("a\r\nb\r\rc\r")), QStringLiteral("a\r\nb\r\n\r\nc\r\n"));
-    EXPECT_EQ(labelLines(QString()), QString());
-}
-
 class ScriptedInternet final : public menu::platform::InternetState {
   public:
     menu::Result<bool> connected() const override

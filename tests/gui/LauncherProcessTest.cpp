@@ -1,6 +1,7 @@
-// The real launcher as separate processes on a virtual X display (Xvfb, started here), in a
-// demo tree, against a local update server: one instance, the background check, closing on a
-// termination signal, and the refusal to run outside the installation directory.
+// The real launcher as separate processes on a virtual X display (Xvfb with the window manager
+// twm, started here), in a demo tree, against a local update server: one instance, the
+// background check, closing on a termination signal, and the refusal to run outside the
+// installation directory.
 #include "platform/ProfileFiles.h"
 #include "platform/posix/InterfaceInternetState.h"
 #include "platform/posix/LocalSingleInstance.h"
@@ -41,9 +42,10 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
     menu::platform::LocalSingleInstance second(QStringLiteral("Orvan-Menu-test"));
     qunsetenv("XDG_RUNTIME_DIR");
 
-    EXPECT_FALSE(first.raiseRunning());
-    ASSERT_TRUE(first.claim());
-    EXPECT_FALSE(second.claim()); // the lock is held
+    using Claim = menu::platform::SingleInstance::Claim;
+    EXPECT_FALSE(first.raiseRunning()); // nobody holds the claim: no waiting for an answer
+    ASSERT_EQ(first.claim(), Claim::Claimed);
+    EXPECT_EQ(second.claim(), Claim::Held);
     int raised = 0;
     first.listen([&raised] { ++raised; });
 
@@ -55,7 +57,8 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
     EXPECT_TRUE(waitFor([&] { return raised == 1; }));
 }
 
-// An X server of its own for the processes of one test.
+// An X server of its own for the processes of one test, managed by twm, so that windows get
+// frames as on a desktop.
 class VirtualDisplay {
   public:
     VirtualDisplay()
@@ -74,7 +77,7 @@ class VirtualDisplay {
             if (server_.waitForStarted() &&
                 waitFor([this] { return server_.state() != QProcess::Running || answers(); },
                         10000) &&
-                server_.state() == QProcess::Running)
+                server_.state() == QProcess::Running && manage())
                 return;
             stop();
         }
@@ -112,7 +115,27 @@ class VirtualDisplay {
         return match.hasMatch() ? match.captured(1) : QString();
     }
 
-    // The top-level windows from the bottom of the stack to its top.
+    // The window that holds window as a child of the root: the window manager's frame.
+    QString frameOf(const QString &window) const
+    {
+        QString id = window;
+        for (int depth = 0; depth < 10 && !id.isEmpty(); ++depth) {
+            const QString tree = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id,
+                                                                 QStringLiteral("-tree")});
+            const auto root = QRegularExpression(QStringLiteral("Root window id: (0x[0-9a-f]+)"))
+                                  .match(tree);
+            const auto parent =
+                QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(tree);
+            if (!root.hasMatch() || !parent.hasMatch())
+                return {};
+            if (parent.captured(1) == root.captured(1))
+                return id;
+            id = parent.captured(1);
+        }
+        return {};
+    }
+
+    // The top-level windows (frames) from the bottom of the stack to its top.
     QStringList stack() const
     {
         QStringList ids;
@@ -137,8 +160,37 @@ class VirtualDisplay {
         return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
                probe.exitCode() == 0;
     }
+    // Starts twm and waits until it frames a window.
+    bool manage()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("twm")).isEmpty())
+            return false;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), name_);
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        manager_.setProcessEnvironment(env);
+        manager_.start(QStringLiteral("twm"), {QStringLiteral("-f"), QStringLiteral(MENU_TWMRC)});
+        if (!manager_.waitForStarted())
+            return false;
+        QProcess probe;
+        probe.setProcessEnvironment(env);
+        probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"),
+                                                 QStringLiteral("orvan-probe"),
+                                                 QStringLiteral("probe")});
+        const bool framed = waitFor([&] {
+            const QString id = window(QStringLiteral("orvan-probe"));
+            return !id.isEmpty() && frameOf(id) != id;
+        });
+        probe.kill();
+        probe.waitForFinished();
+        return framed;
+    }
     void stop()
     {
+        if (manager_.state() != QProcess::NotRunning) {
+            manager_.kill();
+            manager_.waitForFinished();
+        }
         if (server_.state() != QProcess::NotRunning) {
             server_.terminate();
             if (!server_.waitForFinished(5000)) {
@@ -150,6 +202,7 @@ class VirtualDisplay {
 
     QString name_;
     QProcess server_;
+    QProcess manager_;
 };
 
 // A demo installation in a fresh directory: <dir>/ORVAN with the demo package's modules and
@@ -192,7 +245,8 @@ class LauncherProcess : public ::testing::Test {
     }
     void SetUp() override
     {
-        ASSERT_TRUE(display.running()) << "Xvfb is needed (scripts/install-deps.sh installs it)";
+        ASSERT_TRUE(display.running())
+            << "Xvfb and twm are needed (scripts/install-deps.sh installs them)";
     }
 
     static void copyTree(const QString &from, const QString &to)
@@ -274,9 +328,12 @@ TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
     QString coverWindow;
     ASSERT_TRUE(waitFor(
         [&] { return !(coverWindow = display.window(QStringLiteral("xmessage"))).isEmpty(); }));
+    const QString frame = display.frameOf(window);
+    const QString coverFrame = display.frameOf(coverWindow);
+    ASSERT_NE(frame, window) << "twm framed no window";
     const auto above = [&] {
         const QStringList stack = display.stack();
-        return stack.indexOf(window) > stack.indexOf(coverWindow);
+        return stack.indexOf(frame) > stack.indexOf(coverFrame);
     };
     ASSERT_FALSE(above());
 
@@ -289,6 +346,30 @@ TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
     EXPECT_EQ(display.window(kMainTitle), window);
 
     terminate(first);
+}
+
+// The claim is held by a launcher that does not answer (here: the test itself): the second
+// start says so in a box instead of ending without a word.
+TEST_F(LauncherProcess, ASecondStartThatCannotReachTheFirstSaysSo)
+{
+    qputenv("XDG_RUNTIME_DIR", dir.file(QStringLiteral("run")).toUtf8());
+    menu::platform::LocalSingleInstance silent(QStringLiteral("Orvan-Menu"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(silent.claim(), menu::platform::SingleInstance::Claim::Claimed);
+
+    QProcess &second = start(exe);
+    QString box;
+    ASSERT_TRUE(waitFor([&] { return !(box = display.window(QStringLiteral("Chyba"))).isEmpty(); }))
+        << second.readAllStandardError().toStdString();
+    EXPECT_FALSE(mainWindowShown());
+    EXPECT_EQ(second.state(), QProcess::Running); // the box waits for its answer
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        return;
+    display.run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), box});
+    display.run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
 }
 
 TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)

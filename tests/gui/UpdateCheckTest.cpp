@@ -182,7 +182,7 @@ TEST_F(UpdateCheckTest, FailedChecksShowWhyInRedAndChangeNothing)
     const Case cases[] = {
         {"download failed", true, std::nullopt,
          ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "", "missing"),
-         QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"), QString(), 1},
+         QStringLiteral("UPOZORNENIE !\nStiahnutie neúspešné (404)!"), QString(), 1},
         {"test failed", false, netlink, std::nullopt,
          QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !"),
          menu::core::texts::reason(netlink), 0},
@@ -231,9 +231,9 @@ TEST_F(UpdateCheckTest, AProgramDirectoryThatCannotBeWrittenIsACriticalError)
     if (!asRoot)
         QFile::setPermissions(menuDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                            QFileDevice::ExeOwner);
-    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nKritická chyba pri sťahovaní!"));
+    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\nKritická chyba pri sťahovaní!"));
     EXPECT_TRUE(
-        label().toolTip().startsWith(QStringLiteral("Kritická chyba pri sťahovaní!\r\n\r\n")));
+        label().toolTip().startsWith(QStringLiteral("Kritická chyba pri sťahovaní!\n\n")));
     EXPECT_GT(label().toolTip().size(), 40);
     EXPECT_TRUE(labelRed());
     EXPECT_EQ(checker().lastCheck(), QString());
@@ -262,8 +262,8 @@ TEST_F(UpdateCheckTest, NewerAnnouncedLauncherShowsTheNoticeInsteadOfChecking)
             EXPECT_EQ(label().text(), QString());
             continue;
         }
-        EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nNainštalujte novú verziu "
-                                                 "programu\r\nORVAN-Základná ponuka !"));
+        EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\nNainštalujte novú verziu "
+                                                 "programu\nORVAN-Základná ponuka !"));
         EXPECT_EQ(label().toolTip(), QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."));
         EXPECT_TRUE(labelRed());
 
@@ -321,7 +321,7 @@ TEST_F(UpdateCheckTest, RefreshDuringARunningCheckStartsNoSecondCheck)
     fire();
     EXPECT_TRUE(checker().running());
     ASSERT_TRUE(QTest::qWaitFor([this] { return !checker().running(); }, 30000));
-    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"));
+    EXPECT_EQ(label().text(), QStringLiteral("UPOZORNENIE !\nStiahnutie neúspešné (404)!"));
     EXPECT_EQ(server.connections(), 1);
     EXPECT_EQ(internet.asked, 1);
 
@@ -361,7 +361,7 @@ TEST_F(UpdateCheckTest, AnnouncementsThatCannotBeStoredAreReportedAndTheCheckEnd
     dir.write(QStringLiteral("ORVAN/MENU/menu.ini/in-the-way"), "x");
     check();
     EXPECT_EQ(label().text(),
-              QStringLiteral("UPOZORNENIE !\r\nInformácie o aktualizáciách nie je možné uložiť!"));
+              QStringLiteral("UPOZORNENIE !\nInformácie o aktualizáciách nie je možné uložiť!"));
     EXPECT_TRUE(label().toolTip().startsWith(QStringLiteral("Unable to write to ")));
     EXPECT_TRUE(labelRed());
     EXPECT_FALSE(QFile::exists(document()));
