@@ -7,13 +7,12 @@
 #include "platform/posix/LocalSingleInstance.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "VirtualDisplay.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -25,6 +24,8 @@
 #include <unistd.h>
 
 namespace {
+
+using menu::test::VirtualDisplay;
 
 const QString kMainTitle = QStringLiteral("ORVAN - Základná ponuka");
 
@@ -56,154 +57,6 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
     EXPECT_EQ(answer, 1);
     EXPECT_TRUE(waitFor([&] { return raised == 1; }));
 }
-
-// An X server of its own for the processes of one test, managed by twm, so that windows get
-// frames as on a desktop.
-class VirtualDisplay {
-  public:
-    VirtualDisplay()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
-            return;
-        // A display number that no other X server holds (its lock file is the sign).
-        for (int n = 200 + ::getpid() % 500, tries = 0; tries < 50; ++n, ++tries) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-                continue;
-            name_ = QStringLiteral(":%1").arg(n);
-            server_.start(QStringLiteral("Xvfb"),
-                          {name_, QStringLiteral("-screen"), QStringLiteral("0"),
-                           QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp"), QStringLiteral("-noreset")});
-            if (server_.waitForStarted() &&
-                waitFor([this] { return server_.state() != QProcess::Running || answers(); },
-                        10000) &&
-                server_.state() == QProcess::Running && manage())
-                return;
-            stop();
-        }
-        name_.clear();
-    }
-    ~VirtualDisplay() { stop(); }
-    VirtualDisplay(const VirtualDisplay &) = delete;
-    VirtualDisplay &operator=(const VirtualDisplay &) = delete;
-
-    bool running() const { return !name_.isEmpty(); }
-    QString name() const { return name_; }
-
-    // Runs an X client program on this display and gives its standard output.
-    QString run(const QString &program, const QStringList &arguments) const
-    {
-        QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), name_);
-        tool.setProcessEnvironment(env);
-        tool.start(program, arguments);
-        if (!tool.waitForFinished(10000)) {
-            tool.kill();
-            tool.waitForFinished();
-            return {};
-        }
-        return QString::fromUtf8(tool.readAllStandardOutput());
-    }
-
-    // The id of a top-level window with exactly this title, or empty.
-    QString window(const QString &title) const
-    {
-        const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-name"), title});
-        const auto match =
-            QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)")).match(info);
-        return match.hasMatch() ? match.captured(1) : QString();
-    }
-
-    // The window that holds window as a child of the root: the window manager's frame.
-    QString frameOf(const QString &window) const
-    {
-        QString id = window;
-        for (int depth = 0; depth < 10 && !id.isEmpty(); ++depth) {
-            const QString tree = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id,
-                                                                 QStringLiteral("-tree")});
-            const auto root = QRegularExpression(QStringLiteral("Root window id: (0x[0-9a-f]+)"))
-                                  .match(tree);
-            const auto parent =
-                QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(tree);
-            if (!root.hasMatch() || !parent.hasMatch())
-                return {};
-            if (parent.captured(1) == root.captured(1))
-                return id;
-            id = parent.captured(1);
-        }
-        return {};
-    }
-
-    // The top-level windows (frames) from the bottom of the stack to its top.
-    QStringList stack() const
-    {
-        QStringList ids;
-        const QString tree =
-            run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
-        const QRegularExpression child(QStringLiteral("^\\s+(0x[0-9a-f]+) "),
-                                       QRegularExpression::MultilineOption);
-        for (auto it = child.globalMatch(tree); it.hasNext();)
-            ids.append(it.next().captured(1));
-        // xwininfo lists the children from the top of the stack down.
-        std::reverse(ids.begin(), ids.end());
-        return ids;
-    }
-
-  private:
-    bool answers() const
-    {
-        QProcess probe;
-        probe.setStandardOutputFile(QProcess::nullDevice());
-        probe.setStandardErrorFile(QProcess::nullDevice());
-        probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), name_});
-        return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
-               probe.exitCode() == 0;
-    }
-    // Starts twm and waits until it frames a window.
-    bool manage()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("twm")).isEmpty())
-            return false;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), name_);
-        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-        manager_.setProcessEnvironment(env);
-        manager_.start(QStringLiteral("twm"), {QStringLiteral("-f"), QStringLiteral(MENU_TWMRC)});
-        if (!manager_.waitForStarted())
-            return false;
-        QProcess probe;
-        probe.setProcessEnvironment(env);
-        probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"),
-                                                 QStringLiteral("orvan-probe"),
-                                                 QStringLiteral("probe")});
-        const bool framed = waitFor([&] {
-            const QString id = window(QStringLiteral("orvan-probe"));
-            return !id.isEmpty() && frameOf(id) != id;
-        });
-        probe.kill();
-        probe.waitForFinished();
-        return framed;
-    }
-    void stop()
-    {
-        if (manager_.state() != QProcess::NotRunning) {
-            manager_.kill();
-            manager_.waitForFinished();
-        }
-        if (server_.state() != QProcess::NotRunning) {
-            server_.terminate();
-            if (!server_.waitForFinished(5000)) {
-                server_.kill();
-                server_.waitForFinished();
-            }
-        }
-    }
-
-    QString name_;
-    QProcess server_;
-    QProcess manager_;
-};
 
 // A demo installation in a fresh directory: <dir>/ORVAN with the demo package's modules and
 // <dir>/ORVAN/MENU/menu, a private runtime, temporary and configuration directory, and an
@@ -391,6 +244,30 @@ TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
               QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
+}
+
+TEST_F(LauncherProcess, TheWindowOpensWhereItClosedAtTheSizeItClosed)
+{
+    // The stored bounds are the outer ones, frame included: a window manager's frame must not
+    // move or grow the window from one start to the next.
+    save("OPTIONS", "LicKon", "2");
+    const QStringList bounds = {QStringLiteral("40"), QStringLiteral("30"), QStringLiteral("700"),
+                                QStringLiteral("500")};
+    const char *const keys[] = {"Left", "Top", "Width", "Height"};
+    for (int i = 0; i < 4; ++i)
+        save("OPTIONS", keys[i], bounds[i].toLatin1().constData());
+    for (int round = 1; round <= 3; ++round) {
+        QProcess &launcher = start(exe);
+        ASSERT_TRUE(waitFor([&] {
+            const QString window = display.window(kMainTitle);
+            return !window.isEmpty() && display.frameOf(window) != window;
+        })) << launcher.readAllStandardError().toStdString();
+        terminate(launcher);
+        QStringList stored;
+        for (const char *key : keys)
+            stored.append(saved("OPTIONS", key));
+        EXPECT_EQ(stored, bounds) << "start " << round;
+    }
 }
 
 // The launcher looks for news only on a computer with a network connection.
