@@ -256,7 +256,7 @@ TEST_F(LauncherProcess, TheWindowOpensWhereItClosedAtTheSizeItClosed)
     const char *const keys[] = {"Left", "Top", "Width", "Height"};
     for (int i = 0; i < 4; ++i)
         save("OPTIONS", keys[i], bounds[i].toLatin1().constData());
-    for (int round = 1; round <= 3; ++round) {
+    for (int attempt = 1; attempt <= 3; ++attempt) {
         QProcess &launcher = start(exe);
         ASSERT_TRUE(waitFor([&] {
             const QString window = display.window(kMainTitle);
@@ -266,7 +266,7 @@ TEST_F(LauncherProcess, TheWindowOpensWhereItClosedAtTheSizeItClosed)
         QStringList stored;
         for (const char *key : keys)
             stored.append(saved("OPTIONS", key));
-        EXPECT_EQ(stored, bounds) << "start " << round;
+        EXPECT_EQ(stored, bounds) << "start " << attempt;
     }
 }
 
