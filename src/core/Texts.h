@@ -6,6 +6,7 @@
 #include "core/UpdateCheck.h"
 #include "core/UpdateOffer.h"
 #include "core/VersionInfo.h"
+#include "formats/Minisign.h"
 #include "formats/Result.h"
 #include "platform/Shell.h"
 
@@ -88,7 +89,7 @@ QString internetTestFailedBox(const QString &text, const QString &hint);
 LabelNotice newerVersionNotice();
 LabelNotice switchedOffNotice();
 LabelNotice progressNotice();
-// The label after a check that did not succeed (connected and downloaded is the success, which
+// The label after a check that did not succeed (connected and accepted is the success, which
 // empties the label instead).
 LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
 // The label when a downloaded document could not be applied; reason is the detail.
@@ -175,5 +176,24 @@ QString entryChecksumWrong(const QString &name);
 QString entryDataBroken(const QString &name);
 QString entryIncomplete(const QString &name);
 QString entryDataNotRead(const QString &name, const QString &why);
+
+// ---- Signed announcements and checked files ----
+
+// A document fetched into memory was longer than the limit.
+QString downloadTooLarge(qint64 limit);
+// The whole transfer took longer than it may; reason is libcurl's.
+QString downloadTookTooLong(const QString &reason);
+// A status from 100 to 299 other than 200, where only 200 brings the document.
+QString unexpectedAnswer(long code);
+// Why the launcher refused the update information: short, for the label (the notice's first
+// line is added by failedCheckNotice); the hint adds the detail and that nothing was stored.
+QString signatureMissing();
+QString signatureMissingHint(const QString &file, const QString &why);
+QString signatureRefused(formats::MinisignVerdict verdict);
+QString signatureRefusedHint(const formats::MinisignCheck &check);
+// A build that trusts keys installs only files whose length and hash were announced.
+QString fileChecksMissing(const QString &file);
+QString fileLengthWrong(const QString &file, qint64 announced, qint64 actual);
+QString fileHashWrong(const QString &file, const QString &announced, const QString &actual);
 
 } // namespace menu::core::texts
