@@ -133,7 +133,6 @@ QString connectionEndedEarly(const QString &reason);
 QString transferFailed(const QString &reason);
 QString badContentLength(const QString &value);
 QString documentNotRead(const Failure &failure);
-QString documentNotRemoved(const Failure &failure);
 
 // ---- Unpacking the launcher's package ----
 
