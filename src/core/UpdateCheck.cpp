@@ -32,6 +32,7 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     outcome.cancelled = fetched.cancelled;
     outcome.text = fetched.text;
     outcome.hint = fetched.hint;
+    outcome.refused = fetched.arrived && !fetched.accepted && !fetched.cancelled;
     if (fetched.accepted)
         outcome.info = readUpdateInfo(fetched.document);
     return outcome;

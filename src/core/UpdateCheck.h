@@ -35,6 +35,7 @@ struct UpdateCheckOutcome {
     bool cancelled = false;
     QString text;
     QString hint;
+    bool refused = false;           // the document arrived and its signature was refused
     std::optional<UpdateInfo> info; // the accepted document's announcements, read on the worker
 };
 

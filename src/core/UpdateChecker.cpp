@@ -72,7 +72,7 @@ void UpdateChecker::fire()
     if (!started) {
         requested_ = false;
         waiting_ = false;
-        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}, {}}));
+        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}, false, {}}));
         return;
     }
     outcome_ = std::move(outcome);
@@ -88,11 +88,15 @@ void UpdateChecker::finish(bool cancelled)
         waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(
             {true, false, false, texts::downloadCritical(),
-             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), {}}));
+             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), false, {}}));
         return;
     }
-    // A refused document is a failed check: nothing of it is stored.
+    // A refused document is a failed check: nothing of it is stored. While a later launcher
+    // waits, a check that did not reach the document leaves the label saying so, as before;
+    // a refusal is told.
     if (!outcome->accepted || !outcome->info) {
+        if (waiting_ && !outcome->refused)
+            return;
         waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(*outcome));
         return;

@@ -188,7 +188,9 @@ TEST_F(UpdateCheckTest, FailedChecksShowWhyInRedAndChangeNothing)
         {"not connected", false, std::nullopt, std::nullopt,
          QStringLiteral("Váš počítač nemá pripojenie na internet !"), QString(), 0},
     };
-    storeValue("ORVAN", "AktCis", "1.0");
+    // Team Viewer's announcement: a launcher's would be a version waiting to be installed,
+    // whose notice a failed check leaves as it is.
+    storeValue("TEA", "AktCis", "1.0");
     storeValue("OPTIONS", "LicKonLast", "01.12.2023 08:05");
     // Switched off: only a refresh's request makes these checks run.
     storeValue("OPTIONS", "LicKon", "2");
@@ -207,7 +209,7 @@ TEST_F(UpdateCheckTest, FailedChecksShowWhyInRedAndChangeNothing)
         EXPECT_TRUE(labelRed());
         EXPECT_EQ(checker().lastCheck(), QStringLiteral("01.12.2023 08:05"));
         EXPECT_EQ(server.connections(), before + c.connections);
-        EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.0"));
+        EXPECT_EQ(stored("TEA", "AktCis"), QStringLiteral("1.0"));
         EXPECT_EQ(programDirFiles(), QStringList{QStringLiteral("menu.ini")});
         // The failed check used up the refresh's request.
         fire();
@@ -266,6 +268,18 @@ TEST_F(UpdateCheckTest, NewerAnnouncedLauncherShowsTheNoticeAndIsCheckedAgain)
         EXPECT_EQ(server.connections(), before + 1);
         EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.7"));
         EXPECT_EQ(label().text(), QString());
+    }
+
+    // A check that does not reach the document changes nothing: the notice stays, as before.
+    for (const bool offline : {true, false}) {
+        SCOPED_TRACE(offline ? "offline" : "404");
+        internet.isConnected = !offline;
+        server.answer(ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", ""));
+        storeValue("ORVAN", "AktCis", "9.9.9.99");
+        open().show();
+        check();
+        EXPECT_EQ(label().text(), notice);
+        EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("9.9.9.99"));
     }
 }
 
