@@ -39,7 +39,7 @@ chmod 700 "$work/run"
 
 cp -R "$build/demo-package/." "$demo/"
 mkdir -p "$demo/ORVAN/MENU"
-cp "$build/menu" "$demo/ORVAN/MENU/menu"
+cp "$build/src/menu" "$demo/ORVAN/MENU/menu"
 menu_dir=$(realpath "$demo/ORVAN/MENU")
 menu=$menu_dir/menu
 printf '[OPTIONS]\r\nButtonsView=Hor\r\nLeft=0\r\nTop=0\r\nWidth=1000\r\nHeight=600\r\nWindowState=0\r\nLicKon=0\r\n' \
@@ -58,7 +58,7 @@ cp "$build/menu_next" "$staging/menu"
 chmod 755 "$staging/setup.exe" "$staging/menu"
 (cd "$staging" && zip -q -X "$server/ORVANWIN/FILES/$package" setup.exe menu)
 cp "$build/demo-server-files/TeamViewerQS.exe" "$server/ORVANWIN/FILES/TeamViewerQS.exe"
-checks() { "$build/menu-doctor" announce "$server/ORVANWIN/FILES/$1" | sed -n '/^AktLen=\|^AktSha256=/s/$/\r/p'; }
+checks() { "$build/src/menu-doctor" announce "$server/ORVANWIN/FILES/$1" | sed -n '/^AktLen=\|^AktSha256=/s/$/\r/p'; }
 document=$server/ORVANWIN/orvan_akt.ini
 {
   printf '[ORVAN]\r\nAktCis=%s\r\nAktDat=%s\r\nAktFil=%s\r\n' "$next" "$(date +%d.%m.%Y)" "$package"
@@ -136,11 +136,13 @@ window_named() {
   done
   echo "$id"
 }
-# Saves what the screen shows inside the main window (menus and boxes over it included).
+# Saves what the screen shows inside the main window (menus and boxes over it included), and
+# as many pixels below it as the third argument says (a tooltip of the label shows there).
 shot() {
-  local name=$1 id=$2 geometry
-  geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+  local name=$1 id=$2 below=${3:-0} geometry
+  geometry=$(xwininfo -id "$id" | awk -v below="$below" '/Absolute upper-left X/ {x=$4}
+    /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2} /Height:/ {h=$2}
+    END {printf "%dx%d+%d+%d", w, h + below, x, y}')
   import -window root -crop "$geometry" +repage "$shots/$name.png"
   echo "scene $name: $shots/$name.png"
 }
@@ -194,6 +196,9 @@ if [ -n "$box" ]; then
   answer "$kind" Return || true
 else
   echo "scene launch: the program was started"
+  # A Windows program that wine cannot run leaves wine's crash dialog over the launcher.
+  crash=$(window_named "Program Error" 30)
+  [ -z "$crash" ] || { xdotool windowactivate --sync "$crash" key Return; sleep 0.7; }
 fi
 
 # The desktop shortcut: the question, the success, and the second use.
@@ -248,7 +253,7 @@ fi
 cp "$document" "$work/orvan_akt.ini.honest"
 sed -i "s/^AktCis=$next/AktCis=9.9.9.99/" "$document"
 echo "the tampered announcement, as menu-doctor sees it:"
-"$build/menu-doctor" check "127.0.0.1:$port" | sed 's/^/  /' || true
+"$build/src/menu-doctor" check "127.0.0.1:$port" | sed 's/^/  /' || true
 signatures() { grep -c 'orvan_akt.ini.minisig' "$work/server.log" || true; }
 before=$(signatures)
 panel_menu
@@ -257,7 +262,7 @@ for _ in $(seq 50); do [ "$(signatures)" -gt "$before" ] && break; sleep 0.2; do
 sleep 1
 xdotool mousemove --window "$main" 895 548
 sleep 2.5 # until the tooltip shows
-shot refused "$main"
+shot refused "$main" 120
 if grep -q '^AktCis=9.9.9.99' "$menu_dir/menu.ini"; then
   echo "scene refused: the tampered version was stored" >&2
 fi
@@ -294,7 +299,7 @@ if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
     main=$new_main
     sleep 2
     shot updated "$main"
-    "$build/menu-doctor" version "$menu" 041B04E2 FileVersion | cut -f2 | sed "s/^/the installed launcher now: v/"
+    "$build/src/menu-doctor" version "$menu" 041B04E2 FileVersion | cut -f2 | sed "s/^/the installed launcher now: v/"
   else
     skipped updated "no new launcher window"
   fi
