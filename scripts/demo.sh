@@ -197,8 +197,7 @@ if [ -n "$box" ]; then
 else
   echo "scene launch: the program was started"
   # A Windows program that wine cannot run leaves wine's crash dialog over the launcher.
-  crash=$(window_named "Program Error" 30)
-  [ -z "$crash" ] || { xdotool windowactivate --sync "$crash" key Return; sleep 0.7; }
+  answer "Program Error" Return || true
 fi
 
 # The desktop shortcut: the question, the success, and the second use.
