@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the launcher and runs it on the demo package, against a
-# local update server that announces a newer launcher and a newer Team Viewer.
+# local update server that announces a newer launcher and a newer Team Viewer. The demo plays the
+# vendor too: it makes a key of its own, signs the announcement with it, and builds the launcher
+# (and the newer one its update installs) to trust that key alone.
 #
 # With a display the launcher just runs; the command ends (and stops the server) when the
 # launcher ends, also when it ended through its own update and the newer one has closed.
@@ -12,10 +14,19 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target menu menu-doctor menu_next demo_package
+# The demo vendor's key, made once, at the first build; kept for later runs, so that the build
+# stays configured.
+keys=$root/build/demo-key
+if [ ! -s "$keys/demo.key" ]; then
+  mkdir -p "$keys"
+  minisign -G -W -f -p "$keys/demo.pub" -s "$keys/demo.key" >/dev/null
+fi
+demo_key=$(sed -n 2p "$keys/demo.pub")
+# A build of its own: the one of the tests trusts no key.
+build=$root/build/demo-build
+cmake --preset default -B "$build" -DMENU_TESTS=OFF -DMENU_TRUSTED_KEYS="$demo_key" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target menu menu-doctor menu_next demo_package
 
-build=$root/build/default
 demo=$root/build/demo             # the installation: ORVAN/ with the modules, ORVAN/MENU/menu
 server=$root/build/demo-server    # what the update server publishes
 home=$root/build/demo-home        # the demo user's configuration and desktop
@@ -35,8 +46,9 @@ printf '[OPTIONS]\r\nButtonsView=Hor\r\nLeft=0\r\nTop=0\r\nWidth=1000\r\nHeight=
   > "$menu_dir/menu.ini"
 echo "demo package: $demo/ORVAN"
 
-# The update server's content: the update-information document, the launcher's package (the
-# newer build and its installer setup.exe) and the newer Team Viewer program.
+# The update server's content: the update-information document with its signature, the
+# launcher's package (the newer build and its installer setup.exe) and the newer Team Viewer
+# program. The document names each file's length and SHA-256, as menu-doctor announce gives them.
 next=$(cat "$build/demo-next-version.txt")
 package=orvan-menu-$next.zip
 staging=$work/package
@@ -46,8 +58,15 @@ cp "$build/menu_next" "$staging/menu"
 chmod 755 "$staging/setup.exe" "$staging/menu"
 (cd "$staging" && zip -q -X "$server/ORVANWIN/FILES/$package" setup.exe menu)
 cp "$build/demo-server-files/TeamViewerQS.exe" "$server/ORVANWIN/FILES/TeamViewerQS.exe"
-printf '[ORVAN]\r\nAktCis=%s\r\nAktDat=%s\r\nAktFil=%s\r\n\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n' \
-  "$next" "$(date +%d.%m.%Y)" "$package" > "$server/ORVANWIN/orvan_akt.ini"
+checks() { "$build/menu-doctor" announce "$server/ORVANWIN/FILES/$1" | sed -n '/^AktLen=\|^AktSha256=/s/$/\r/p'; }
+document=$server/ORVANWIN/orvan_akt.ini
+{
+  printf '[ORVAN]\r\nAktCis=%s\r\nAktDat=%s\r\nAktFil=%s\r\n' "$next" "$(date +%d.%m.%Y)" "$package"
+  checks "$package"
+  printf '\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n'
+  checks TeamViewerQS.exe
+} > "$document"
+minisign -S -s "$keys/demo.key" -m "$document" -t "orvan_akt.ini $next $(date +%d.%m.%Y)" >/dev/null
 
 server_pid=
 xvfb_pid=
@@ -147,15 +166,19 @@ frame_of() {
   echo "$id"
 }
 # Saves what the screen shows inside the main window and its frame (menus and boxes over it
-# included); with further windows, the area that holds them all.
+# included); with further windows, the area that holds them all; an argument +N adds N pixels
+# below (a tooltip of the label shows there).
 shot() {
-  local name=$1 geometry
+  local name=$1 geometry below=0 id ids=()
   shift
-  geometry=$(for id in "$@"; do xwininfo -id "$(frame_of "$id")"; done | awk '
+  for id in "$@"; do
+    case $id in +*) below=${id#+} ;; *) ids+=("$id") ;; esac
+  done
+  geometry=$(for id in "${ids[@]}"; do xwininfo -id "$(frame_of "$id")"; done | awk -v below="$below" '
     /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2}
     /Height:/ {h=$2; if (n++ == 0 || x < l) l = x; if (n == 1 || y < t) t = y
       if (x + w > r) r = x + w; if (y + h > b) b = y + h}
-    END {printf "%dx%d+%d+%d", r - l, b - t, l, t}')
+    END {printf "%dx%d+%d+%d", r - l, b - t + below, l, t}')
   import -window root -crop "$geometry" +repage "$shots/$name.png"
   echo "scene $name: $shots/$name.png"
 }
@@ -274,6 +297,27 @@ else
   skipped update "the update dialog did not appear"
 fi
 
+# A tampered update: someone on the way announces a version of their own, and the vendor's
+# signature no longer matches the document. The launcher refuses it, stores nothing of it, and
+# says why in red; the picture shows the label's tooltip too.
+cp "$document" "$work/orvan_akt.ini.honest"
+sed -i "s/^AktCis=$next/AktCis=9.9.9.99/" "$document"
+echo "the tampered announcement, as menu-doctor sees it:"
+"$build/menu-doctor" check "127.0.0.1:$port" | sed 's/^/  /' || true
+signatures() { grep -c 'orvan_akt.ini.minisig' "$work/server.log" || true; }
+before=$(signatures)
+panel_menu
+press Down Return # "&Obnoviť": the check runs again
+for _ in $(seq 50); do [ "$(signatures)" -gt "$before" ] && break; sleep 0.2; done
+sleep 1
+xdotool mousemove --window "$main" 895 548
+sleep 2.5 # until the tooltip shows
+shot refused "$main" +120
+if grep -q '^AktCis=9.9.9.99' "$menu_dir/menu.ini"; then
+  echo "scene refused: the tampered version was stored" >&2
+fi
+cp "$work/orvan_akt.ini.honest" "$document"
+
 # The launcher's own update: closed and started again, it offers the announced version; the
 # answer Yes downloads and unpacks the package, whose installer puts the newer launcher in place
 # and starts it.
@@ -321,7 +365,7 @@ echo "settings saved: $menu_dir/menu.ini"
 if [ "${MENU_DEMO_DOCS:-0}" = 1 ]; then
   mkdir -p docs
   for scene in main-window submenu program-started launch-failure shortcut-exists settings \
-    update-downloading update-downloaded offer updated; do
+    update-downloading update-downloaded refused offer updated; do
     [ -f "$shots/$scene.png" ] || continue
     convert "$shots/$scene.png" -resize 800x +dither -colors 256 "PNG8:docs/demo-$scene.png"
     echo "picture: docs/demo-$scene.png"

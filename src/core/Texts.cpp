@@ -352,11 +352,6 @@ QString documentNotRead(const Failure &failure)
     return QStringLiteral("Súbor %1 nie je možné čítať: %2").arg(shown(failure), reason(failure));
 }
 
-QString documentNotRemoved(const Failure &failure)
-{
-    return QStringLiteral("Súbor %1 nie je možné zmazať: %2").arg(shown(failure), reason(failure));
-}
-
 QString unpackDirNotCreated(const QString &dir)
 {
     return QStringLiteral("Dočasný adresár ") + dir + QStringLiteral(" sa nepodarilo vytvoriť !");

@@ -6,6 +6,7 @@
 #include "core/UpdateCheck.h"
 #include "core/UpdateOffer.h"
 #include "core/VersionInfo.h"
+#include "formats/Minisign.h"
 #include "formats/Result.h"
 #include "platform/Shell.h"
 
@@ -89,7 +90,7 @@ QString internetTestFailedBox(const QString &text, const QString &hint);
 LabelNotice newerVersionNotice();
 LabelNotice switchedOffNotice();
 LabelNotice progressNotice();
-// The label after a check that did not succeed (connected and downloaded is the success, which
+// The label after a check that did not succeed (connected and accepted is the success, which
 // empties the label instead).
 LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
 // The label when a downloaded document could not be applied; reason is the detail.
@@ -133,7 +134,6 @@ QString connectionEndedEarly(const QString &reason);
 QString transferFailed(const QString &reason);
 QString badContentLength(const QString &value);
 QString documentNotRead(const Failure &failure);
-QString documentNotRemoved(const Failure &failure);
 
 // ---- Unpacking the launcher's package ----
 
@@ -228,5 +228,24 @@ QString launchNotAllowed(const Failure &failure);
 QString unknownLaunchFailure(int code, const std::optional<Failure> &reason);
 // A second start found the launcher running, but the running one did not answer.
 QString launcherNotAnswering();
+
+// ---- Signed announcements and checked files ----
+
+// A document fetched into memory was longer than the limit.
+QString downloadTooLarge(qint64 limit);
+// The whole transfer took longer than it may; reason is libcurl's.
+QString downloadTookTooLong(const QString &reason);
+// A status from 100 to 299 other than 200, where only 200 brings the document.
+QString unexpectedAnswer(long code);
+// Why the launcher refused the update information: short, for the label (the notice's first
+// line is added by failedCheckNotice); the hint adds the detail and that nothing was stored.
+QString signatureMissing();
+QString signatureMissingHint(const QString &file, const QString &why);
+QString signatureRefused(formats::MinisignVerdict verdict);
+QString signatureRefusedHint(const formats::MinisignCheck &check);
+// A build that trusts keys installs only files whose length and hash were announced.
+QString fileChecksMissing(const QString &file);
+QString fileLengthWrong(const QString &file, qint64 announced, qint64 actual);
+QString fileHashWrong(const QString &file, const QString &announced, const QString &actual);
 
 } // namespace menu::core::texts

@@ -1,6 +1,12 @@
 #include "core/Trust.h"
 
+#include "core/Texts.h"
+#include "platform/Files.h"
+
 #include <QByteArray>
+#include <QCryptographicHash>
+
+#include <algorithm>
 
 namespace menu::core {
 
@@ -23,6 +29,47 @@ const std::vector<formats::MinisignKey> &compiledKeys()
         return parsed;
     }();
     return keys;
+}
+
+QString uncheckedFileRefusal(const Announcement &announced,
+                             std::span<const formats::MinisignKey> keys)
+{
+    if (keys.empty() || (announced.length && !announced.sha256.isEmpty()))
+        return {};
+    return texts::fileChecksMissing(announced.file);
+}
+
+Result<FileDigest> digestOf(const QString &path)
+{
+    Result<platform::ReadOnlyFile> file = platform::ReadOnlyFile::open(path);
+    if (!file.ok())
+        return file.failure();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (std::uint64_t offset = 0; offset < file->size();) {
+        const auto length = static_cast<std::size_t>(
+            std::min<std::uint64_t>(file->size() - offset, static_cast<std::uint64_t>(block.size())));
+        if (!file->readAt(offset, block.data(), length))
+            return Failure::of(std::errc::io_error, path);
+        hash.addData(QByteArrayView(block.constData(), static_cast<qsizetype>(length)));
+        offset += length;
+    }
+    return FileDigest{static_cast<qint64>(file->size()), QString::fromLatin1(hash.result().toHex())};
+}
+
+QString announcedFileMismatch(const QString &path, const Announcement &announced)
+{
+    if (!announced.length && announced.sha256.isEmpty())
+        return {};
+    const Result<FileDigest> digest = digestOf(path);
+    if (!digest.ok())
+        return texts::documentNotRead(digest.failure());
+    if (announced.length && digest->length != *announced.length)
+        return texts::fileLengthWrong(announced.file, *announced.length, digest->length);
+    if (!announced.sha256.isEmpty() &&
+        announced.sha256.compare(digest->sha256, Qt::CaseInsensitive) != 0)
+        return texts::fileHashWrong(announced.file, announced.sha256, digest->sha256);
+    return {};
 }
 
 } // namespace menu::core

@@ -200,9 +200,9 @@ void MainWindow::readSettings()
     grid_->setArrangement(settings_->arrangement());
     (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    checker_ = new core::UpdateChecker({*settings_, *services_.internet, *services_.clock,
-                                        services_.regional, programDir_, launcherVersion_},
-                                       this);
+    checker_ = new core::UpdateChecker(
+        {*settings_, *services_.internet, *services_.clock, services_.regional, launcherVersion_},
+        this);
     checker_->setObjectName(QStringLiteral("updateChecker"));
     checker_->load();
     connect(checker_, &core::UpdateChecker::noticeChanged, this, &MainWindow::showNotice);
