@@ -243,9 +243,5 @@ QString signatureMissing();
 QString signatureMissingHint(const QString &file, const QString &why);
 QString signatureRefused(formats::MinisignVerdict verdict);
 QString signatureRefusedHint(const formats::MinisignCheck &check);
-// A build that trusts keys installs only files whose length and hash were announced.
-QString fileChecksMissing(const QString &file);
-QString fileLengthWrong(const QString &file, qint64 announced, qint64 actual);
-QString fileHashWrong(const QString &file, const QString &announced, const QString &actual);
 
 } // namespace menu::core::texts

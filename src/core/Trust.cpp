@@ -31,14 +31,6 @@ const std::vector<formats::MinisignKey> &compiledKeys()
     return keys;
 }
 
-QString uncheckedFileRefusal(const Announcement &announced,
-                             std::span<const formats::MinisignKey> keys)
-{
-    if (keys.empty() || (announced.length && !announced.sha256.isEmpty()))
-        return {};
-    return texts::fileChecksMissing(announced.file);
-}
-
 Result<FileDigest> digestOf(const QString &path)
 {
     Result<platform::ReadOnlyFile> file = platform::ReadOnlyFile::open(path);
@@ -55,21 +47,6 @@ Result<FileDigest> digestOf(const QString &path)
         offset += length;
     }
     return FileDigest{static_cast<qint64>(file->size()), QString::fromLatin1(hash.result().toHex())};
-}
-
-QString announcedFileMismatch(const QString &path, const Announcement &announced)
-{
-    if (!announced.length && announced.sha256.isEmpty())
-        return {};
-    const Result<FileDigest> digest = digestOf(path);
-    if (!digest.ok())
-        return texts::documentNotRead(digest.failure());
-    if (announced.length && digest->length != *announced.length)
-        return texts::fileLengthWrong(announced.file, *announced.length, digest->length);
-    if (!announced.sha256.isEmpty() &&
-        announced.sha256.compare(digest->sha256, Qt::CaseInsensitive) != 0)
-        return texts::fileHashWrong(announced.file, announced.sha256, digest->sha256);
-    return {};
 }
 
 } // namespace menu::core

@@ -10,7 +10,6 @@
 
 #include <QString>
 
-#include <span>
 #include <vector>
 
 namespace menu::core {
@@ -18,20 +17,11 @@ namespace menu::core {
 // The compiled-in keys (empty in a build without keys).
 const std::vector<formats::MinisignKey> &compiledKeys();
 
-// Why the announced file may not be installed where keys are trusted: it carries no length or
-// no hash. Empty when it may, and always without keys.
-QString uncheckedFileRefusal(const Announcement &announced,
-                             std::span<const formats::MinisignKey> keys);
-
 // A file's length and SHA-256 (lower-case hex), as AktLen and AktSha256 announce them.
 struct FileDigest {
     qint64 length = 0;
     QString sha256;
 };
 Result<FileDigest> digestOf(const QString &path);
-
-// Why the file at path is not the one announced (its length or hash differs, or it cannot be
-// read); empty when it is, or when nothing was announced. The hash is compared in either case.
-QString announcedFileMismatch(const QString &path, const Announcement &announced);
 
 } // namespace menu::core

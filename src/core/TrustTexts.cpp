@@ -85,23 +85,4 @@ QString signatureRefusedHint(const formats::MinisignCheck &check)
     return refusalHint(signatureRefused(check.verdict), detail);
 }
 
-QString fileChecksMissing(const QString &file)
-{
-    return QStringLiteral("Súbor %1 nie je možné prijať: informácie o aktualizáciách neuvádzajú "
-                          "jeho dĺžku a kontrolný súčet (AktLen, AktSha256).")
-        .arg(file);
-}
-
-QString fileLengthWrong(const QString &file, qint64 announced, qint64 actual)
-{
-    return QStringLiteral("Súbor %1 má %2 bajtov, ohlásených bolo %3 bajtov.")
-        .arg(file, QString::number(actual), QString::number(announced));
-}
-
-QString fileHashWrong(const QString &file, const QString &announced, const QString &actual)
-{
-    return QStringLiteral("Súbor %1 má kontrolný súčet SHA-256 %2, ohlásený bol %3.")
-        .arg(file, actual, announced);
-}
-
 } // namespace menu::core::texts

@@ -2,6 +2,7 @@
 // takes it from HOST (which replaces the compiled-in host, as ORVAN_UPDATE_HOST does), and the
 // announced file as a launcher would accept it. Exit status 0 when the launcher would accept,
 // 1 when it would refuse, 2 on a wrong command line.
+#include "core/AnnouncedFile.h"
 #include "core/AnnouncementFetch.h"
 #include "core/Download.h"
 #include "core/Texts.h"
@@ -109,21 +110,19 @@ int check(const QStringList &arguments)
     return checkHost(args.at(0), *keys) ? 0 : 1;
 }
 
-// Why the file is not the announced one; empty when it is.
+// Why the announced file was not fetched as announced; empty when it was. The download holds it
+// to the announced length and hash and leaves FILE as it was when either differs.
 QString fetchAnnounced(const core::Announcement &announced, const Keys &keys, const QString &file)
 {
-    if (announced.file.isEmpty())
-        return core::texts::packageFileUnknown();
-    if (const QString refusal = core::uncheckedFileRefusal(announced, keys); !refusal.isEmpty())
-        return refusal;
+    if (const std::optional<core::Notice> refusal = core::fetchRefusal(announced, !keys.empty()))
+        return refusal->text;
     core::DownloadOptions options;
-    options.expectedLength = announced.length;
-    options.expectedSha256 = announced.sha256;
+    core::expectAnnounced(options, announced);
     const core::DownloadResult result =
         core::download(core::packageFilesUrl() + announced.file, file, options);
     if (!result.ok)
         return result.hint.isEmpty() ? result.text : result.hint;
-    return core::announcedFileMismatch(file, announced);
+    return {};
 }
 
 int fetch(const QStringList &arguments)

@@ -1,5 +1,6 @@
 // menu-doctor check, fetch and announce against a real HTTP server on 127.0.0.1, with keys and
 // signatures made by the real minisign program. The test build has no compiled-in keys.
+#include "core/Texts.h"
 #include "formats/Minisign.h"
 #include "support/Doctor.h"
 #include "support/MinisignTool.h"
@@ -121,10 +122,8 @@ TEST_F(DoctorCheckTest, FetchDownloadsTheAnnouncedFileAndVerifiesIt)
         {"wrong hash", named + length + "AktSha256=" + QByteArray(64, '0') + "\r\n", false, {}},
         {"one byte short", named + "AktLen=18\r\nAktSha256=" + kProgramSha.toLatin1() + "\r\n",
          false, {}},
-        {"no hash", named + length, false,
-         "Súbor TeamViewerQS.exe nie je možné prijať: informácie o aktualizáciách neuvádzajú jeho "
-         "dĺžku a kontrolný súčet (AktLen, AktSha256)."},
-        {"no file", "AktCis=15.51.5\r\n", false, "Súbor na internete nie je známy !"},
+        {"no hash", named + length, false, menu::core::texts::fileNotVerifiable()},
+        {"no file", "AktCis=15.51.5\r\n", false, menu::core::texts::nothingToDownload()},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
