@@ -13,6 +13,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -251,8 +252,8 @@ TEST_F(LauncherProcess, TheWindowOpensWhereItClosedAtTheSizeItClosed)
     // The stored bounds are the outer ones, frame included: a window manager's frame must not
     // move or grow the window from one start to the next.
     save("OPTIONS", "LicKon", "2");
-    const QStringList bounds = {QStringLiteral("40"), QStringLiteral("30"), QStringLiteral("700"),
-                                QStringLiteral("500")};
+    const QStringList bounds = {QStringLiteral("40"), QStringLiteral("30"), QStringLiteral("800"),
+                                QStringLiteral("640")};
     const char *const keys[] = {"Left", "Top", "Width", "Height"};
     for (int i = 0; i < 4; ++i)
         save("OPTIONS", keys[i], bounds[i].toLatin1().constData());
