@@ -179,17 +179,20 @@ TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
     // Another program's window over the launcher's.
     start(QStringLiteral("xmessage"),
           {QStringLiteral("-geometry"), QStringLiteral("1024x768+0+0"), QStringLiteral("cover")});
+    // Both framed by twm first: until then a window is not yet where it will stay in the stack.
     QString coverWindow;
-    ASSERT_TRUE(waitFor(
-        [&] { return !(coverWindow = display.window(QStringLiteral("xmessage"))).isEmpty(); }));
+    const auto framed = [&](const QString &id) { return display.frameOf(id) != id; };
+    ASSERT_TRUE(waitFor([&] {
+        coverWindow = display.window(QStringLiteral("xmessage"));
+        return !coverWindow.isEmpty() && framed(coverWindow) && framed(window);
+    })) << "twm framed no window";
     const QString frame = display.frameOf(window);
     const QString coverFrame = display.frameOf(coverWindow);
-    ASSERT_NE(frame, window) << "twm framed no window";
     const auto above = [&] {
         const QStringList stack = display.stack();
         return stack.indexOf(frame) > stack.indexOf(coverFrame);
     };
-    ASSERT_FALSE(above());
+    ASSERT_TRUE(waitFor([&] { return !above(); })) << "the cover did not come over the launcher";
 
     QProcess &second = start(exe);
     ASSERT_TRUE(second.waitForFinished(20000));
