@@ -32,7 +32,14 @@ namespace {
 
 constexpr qint64 kChunk = 64 * 1024;
 
-QByteArray bodyChunk(); // below, beside its other user
+// The server's body is this chunk again and again, cut at its size.
+QByteArray bodyChunk()
+{
+    QByteArray chunk(kChunk, '\0');
+    for (qint64 i = 0; i < kChunk; ++i)
+        chunk[i] = static_cast<char>('a' + i % 26);
+    return chunk;
+}
 
 struct Fd {
     int fd;
@@ -122,15 +129,6 @@ class BodyServer {
     unsigned short port_ = 0;
     std::thread thread_;
 };
-
-// The server's body is this chunk again and again, cut at its size.
-QByteArray bodyChunk()
-{
-    QByteArray chunk(kChunk, '\0');
-    for (qint64 i = 0; i < kChunk; ++i)
-        chunk[i] = static_cast<char>('a' + i % 26);
-    return chunk;
-}
 
 QString bodySha256(qint64 size)
 {

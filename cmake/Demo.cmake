@@ -1,14 +1,15 @@
-# The demo package, made at build time: the module files and documents of demo/package, real
-# Windows programs with icons and version information (windres and ld from binutils-mingw-w64,
-# icons drawn by ImageMagick from demo/icons/*.mvg), and what the demo update server publishes.
+# The demo package, made at build time: the module files and documents of demo/package, small
+# Windows programs (a message box that names the program, built by MinGW-w64's gcc) with icons
+# and version information (windres from binutils-mingw-w64, icons drawn by ImageMagick from
+# demo/icons/*.mvg), and what the demo update server publishes.
 # Output: <build>/demo-package/ORVAN (copied into a demo tree by scripts/demo.sh and by the
 # end-to-end tests) and <build>/demo-server-files. Also the target menu_next: the launcher once
 # more, with the next version number, which the demo server offers as the update.
 find_program(MENU_DEMO_WINDRES x86_64-w64-mingw32-windres)
-find_program(MENU_DEMO_LD x86_64-w64-mingw32-ld)
+find_program(MENU_DEMO_CC x86_64-w64-mingw32-gcc)
 find_program(MENU_DEMO_CONVERT convert)
-if(NOT MENU_DEMO_WINDRES OR NOT MENU_DEMO_LD OR NOT MENU_DEMO_CONVERT)
-  message(WARNING "windres, ld or convert not found: the demo package is not built")
+if(NOT MENU_DEMO_WINDRES OR NOT MENU_DEMO_CC OR NOT MENU_DEMO_CONVERT)
+  message(WARNING "windres, x86_64-w64-mingw32-gcc or convert not found: the demo package is not built")
   return()
 endif()
 set(MENU_DEMO_FONT_DIR /usr/share/fonts/truetype/dejavu)
@@ -90,7 +91,14 @@ END")
   endif()
   set(rc ${_demo_work}/${id}.rc)
   set(obj ${_demo_work}/${id}.o)
+  set(src ${_demo_work}/${id}.c)
   configure_file(${_demo_src}/programs/program.rc.in ${rc} @ONLY)
+  if(version STREQUAL "")
+    set(program_line "${description}")
+  else()
+    set(program_line "${description} v${version}")
+  endif()
+  configure_file(${_demo_src}/programs/program.c.in ${src} @ONLY)
   add_custom_command(
     OUTPUT ${obj}
     COMMAND ${MENU_DEMO_WINDRES} --preprocessor=${CMAKE_C_COMPILER} --preprocessor-arg=-E
@@ -101,9 +109,10 @@ END")
   add_custom_command(
     OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-    COMMAND ${MENU_DEMO_LD} -e 0 -o ${out} ${obj}
-    DEPENDS ${obj}
-    COMMENT "Linking the demo program ${out}"
+    COMMAND ${MENU_DEMO_CC} -O2 -s -mwindows -static-libgcc -Wall -Wextra -Werror -o ${out}
+            ${src} ${obj}
+    DEPENDS ${src} ${obj}
+    COMMENT "Building the demo program ${out}"
     VERBATIM)
   set(_demo_outputs ${_demo_outputs} ${out} PARENT_SCOPE)
 endfunction()
@@ -162,6 +171,7 @@ if(TARGET menu_gui)
     VERBATIM)
   add_executable(menu_next EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/main.cpp ${_next_dir}/menu-version-block.cpp)
   target_link_libraries(menu_next PRIVATE menu_gui menu_warnings)
+  set_target_properties(menu_next PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   # scripts/demo.sh announces this version on the demo server.
   file(WRITE ${CMAKE_BINARY_DIR}/demo-next-version.txt "${MENU_NEXT_VERSION_TEXT}\n")
 endif()

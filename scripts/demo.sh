@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the launcher and runs it on the demo package, against a
-# local update server that announces a newer launcher and a newer Team Viewer.
+# local update server that announces a newer launcher and a newer Team Viewer. The demo plays the
+# vendor too: it makes a key of its own, signs the announcement with it, and builds the launcher
+# (and the newer one its update installs) to trust that key alone.
 #
 # With a display the launcher just runs; the command ends (and stops the server) when the
 # launcher ends, also when it ended through its own update and the newer one has closed.
-# Without a display everything runs under Xvfb and the main scenes are walked by themselves;
-# each is saved as a PNG under build/demo-shots and its path printed. A scene whose window does
-# not appear is reported and skipped.
+# Without a display everything runs under Xvfb with the window manager twm (demo/twmrc), and the
+# main scenes are walked by themselves; each is saved as a PNG under build/demo-shots and its
+# path printed. A scene whose window does not appear is reported and skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target menu menu-doctor menu_next demo_package
+# The demo vendor's key, made once, at the first build; kept for later runs, so that the build
+# stays configured.
+keys=$root/build/demo-key
+if [ ! -s "$keys/demo.key" ]; then
+  mkdir -p "$keys"
+  minisign -G -W -f -p "$keys/demo.pub" -s "$keys/demo.key" >/dev/null
+fi
+demo_key=$(sed -n 2p "$keys/demo.pub")
+# A build of its own: the one of the tests trusts no key.
+build=$root/build/demo-build
+cmake --preset default -B "$build" -DMENU_TESTS=OFF -DMENU_TRUSTED_KEYS="$demo_key" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target menu menu-doctor menu_next demo_package
 
-build=$root/build/default
 demo=$root/build/demo             # the installation: ORVAN/ with the modules, ORVAN/MENU/menu
 server=$root/build/demo-server    # what the update server publishes
 home=$root/build/demo-home        # the demo user's configuration and desktop
@@ -35,8 +46,9 @@ printf '[OPTIONS]\r\nButtonsView=Hor\r\nLeft=0\r\nTop=0\r\nWidth=1000\r\nHeight=
   > "$menu_dir/menu.ini"
 echo "demo package: $demo/ORVAN"
 
-# The update server's content: the update-information document, the launcher's package (the
-# newer build and its installer setup.exe) and the newer Team Viewer program.
+# The update server's content: the update-information document with its signature, the
+# launcher's package (the newer build and its installer setup.exe) and the newer Team Viewer
+# program. The document names each file's length and SHA-256, as menu-doctor announce gives them.
 next=$(cat "$build/demo-next-version.txt")
 package=orvan-menu-$next.zip
 staging=$work/package
@@ -46,14 +58,25 @@ cp "$build/menu_next" "$staging/menu"
 chmod 755 "$staging/setup.exe" "$staging/menu"
 (cd "$staging" && zip -q -X "$server/ORVANWIN/FILES/$package" setup.exe menu)
 cp "$build/demo-server-files/TeamViewerQS.exe" "$server/ORVANWIN/FILES/TeamViewerQS.exe"
-printf '[ORVAN]\r\nAktCis=%s\r\nAktDat=%s\r\nAktFil=%s\r\n\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n' \
-  "$next" "$(date +%d.%m.%Y)" "$package" > "$server/ORVANWIN/orvan_akt.ini"
+checks() { "$build/menu-doctor" announce "$server/ORVANWIN/FILES/$1" | sed -n '/^AktLen=\|^AktSha256=/s/$/\r/p'; }
+document=$server/ORVANWIN/orvan_akt.ini
+{
+  printf '[ORVAN]\r\nAktCis=%s\r\nAktDat=%s\r\nAktFil=%s\r\n' "$next" "$(date +%d.%m.%Y)" "$package"
+  checks "$package"
+  printf '\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n'
+  checks TeamViewerQS.exe
+} > "$document"
+minisign -S -s "$keys/demo.key" -m "$document" -t "orvan_akt.ini $next $(date +%d.%m.%Y)" >/dev/null
 
 server_pid=
 xvfb_pid=
+twm_pid=
 cleanup() {
   for pid in $(demo_launchers); do kill -TERM "$pid" 2>/dev/null || true; done
+  # The demo's Windows programs run under the demo's own wine prefix.
+  command -v wineserver >/dev/null && wineserver -k 2>/dev/null || true
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  [ -n "$twm_pid" ] && kill "$twm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 # The processes of this demo: the launcher (also a newer one started by the installer) and the
@@ -78,19 +101,28 @@ export ORVAN_UPDATE_HOST=127.0.0.1:$port
 export TMPDIR=$work/tmp
 export XDG_CONFIG_HOME=$home/.config
 printf 'XDG_DESKTOP_DIR="%s/Desktop"\n' "$home" > "$XDG_CONFIG_HOME/user-dirs.dirs"
+# The demo's Windows programs run in a wine prefix of the demo user, made before the first click
+# (that takes wine half a minute); wine's .NET and HTML installers would ask to download.
+export WINEPREFIX=$home/.wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+prepare_wine() {
+  command -v wine >/dev/null || return 0
+  echo "preparing wine in $WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 && wineserver -w || true
+}
 
 # Waits until every process of the demo has ended.
 wait_for_the_end() {
   while [ -n "$(demo_launchers)" ]; do sleep 0.5; done
 }
 show_shortcut() {
-  local link=$home/Desktop/ORVAN.lnk
-  [ -f "$link" ] || return 0
-  echo "desktop shortcut: $link"
-  lnkinfo "$link" | grep -E "Local path|Working directory|Icon location" || true
+  local entry=$home/Desktop/ORVAN.desktop
+  [ -f "$entry" ] || return 0
+  echo "desktop shortcut: $entry"
+  grep -E "^(Exec|Path|Icon)=" "$entry" || true
 }
 
 if [ -n "${DISPLAY:-}" ] && [ "${MENU_DEMO_HEADLESS:-0}" != 1 ]; then
+  prepare_wine
   (cd "$menu_dir" && "$menu") &
   wait $! || true
   wait_for_the_end
@@ -105,6 +137,10 @@ xvfb_pid=$!
 export DISPLAY=$display
 export XDG_RUNTIME_DIR=$work/run
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A window manager, so that the pictures show frames and title bars.
+LANG=C.UTF-8 twm -f demo/twmrc >/dev/null 2>&1 &
+twm_pid=$!
+prepare_wine
 
 title="ORVAN - Základná ponuka"
 # The id of the first top-level window with exactly this title, waiting up to $2 tenths of a second.
@@ -117,11 +153,32 @@ window_named() {
   done
   echo "$id"
 }
-# Saves what the screen shows inside the main window (menus and boxes over it included).
+# The window manager's frame around a window: its ancestor that is a child of the root.
+frame_of() {
+  local id=$1 info parent root
+  for _ in 1 2 3 4 5 6; do
+    info=$(xwininfo -id "$id" -tree 2>/dev/null) || break
+    root=$(awk '/Root window id:/ {print $4}' <<<"$info")
+    parent=$(awk '/Parent window id:/ {print $4}' <<<"$info")
+    [ -z "$parent" ] || [ "$parent" = "$root" ] && break
+    id=$parent
+  done
+  echo "$id"
+}
+# Saves what the screen shows inside the main window and its frame (menus and boxes over it
+# included); with further windows, the area that holds them all; an argument +N adds N pixels
+# below (a tooltip of the label shows there).
 shot() {
-  local name=$1 id=$2 geometry
-  geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+  local name=$1 geometry below=0 id ids=()
+  shift
+  for id in "$@"; do
+    case $id in +*) below=${id#+} ;; *) ids+=("$id") ;; esac
+  done
+  geometry=$(for id in "${ids[@]}"; do xwininfo -id "$(frame_of "$id")"; done | awk -v below="$below" '
+    /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2}
+    /Height:/ {h=$2; if (n++ == 0 || x < l) l = x; if (n == 1 || y < t) t = y
+      if (x + w > r) r = x + w; if (y + h > b) b = y + h}
+    END {printf "%dx%d+%d+%d", r - l, b - t + below, l, t}')
   import -window root -crop "$geometry" +repage "$shots/$name.png"
   echo "scene $name: $shots/$name.png"
 }
@@ -132,11 +189,16 @@ start_launcher() {
   [ -n "$main" ] || { echo "the launcher's window did not appear" >&2; exit 1; }
   sleep 1.5 # the first layout and paint
 }
-# Opens the main window's context menu on an empty spot of the button panel.
-panel_menu() {
-  xdotool mousemove --window "$main" 700 540 click 3
+# Opens the main window's context menu at x y; the button is held a moment, as a hand does, so
+# that the release never lands before the menu has taken the pointer.
+context_menu() {
+  xdotool mousemove --window "$main" "$1" "$2" mousedown 3
+  sleep 0.3
+  xdotool mouseup 3
   sleep 0.7
 }
+# Opens the main window's context menu on an empty spot of the button panel.
+panel_menu() { context_menu 700 540; }
 press() { xdotool key --delay 120 "$@"; sleep 0.7; }
 # Focuses a box or dialog by its title and answers it with keys.
 answer() {
@@ -156,25 +218,37 @@ sleep 0.5
 shot main-window "$main"
 
 # A button's submenu: the third button (Účtovníctvo) has documents of every kind.
-xdotool mousemove --window "$main" 475 50 click 3
-sleep 0.8
+context_menu 475 50
 shot submenu "$main"
 press Escape
 
-# A click on a button starts its program; a Windows program needs wine, and whatever fails is
-# told in a Slovak box.
+# A click on a button starts its program, a Windows program through wine: the demo program
+# shows a box that names it. Whatever fails is told in a Slovak box.
 xdotool mousemove --window "$main" 95 50 click 1
-sleep 2
-box=
-for kind in Chyba Upozornenie Informácia; do
-  box=$(window_named "$kind" 1)
-  [ -n "$box" ] && break
-done
-if [ -n "$box" ]; then
-  shot launch-failure "$main"
-  answer "$kind" Return || true
+program=$(window_named "Servis ORVAN" 600)
+if [ -n "$program" ]; then
+  sleep 1
+  shot program-started "$main" "$program"
+  answer "Servis ORVAN" Return || true
 else
-  echo "scene launch: the program was started"
+  box=
+  for kind in Chyba Upozornenie Informácia; do
+    box=$(window_named "$kind" 1)
+    [ -n "$box" ] && break
+  done
+  if [ -n "$box" ]; then shot program-failed "$main"; answer "$kind" Return || true; fi
+  skipped program-started "no window of the program"
+fi
+
+# A document that no application of this desktop opens (the help file of Účtovníctvo): said in
+# a box instead of a click that does nothing.
+context_menu 475 50
+press Down Down Return
+if box=$(window_named "Chyba" 30) && [ -n "$box" ]; then
+  shot launch-failure "$main"
+  answer "Chyba" Return || true
+else
+  skipped launch-failure "the help file was opened"
 fi
 
 # The desktop shortcut: the question, the success, and the second use.
@@ -223,6 +297,27 @@ else
   skipped update "the update dialog did not appear"
 fi
 
+# A tampered update: someone on the way announces a version of their own, and the vendor's
+# signature no longer matches the document. The launcher refuses it, stores nothing of it, and
+# says why in red; the picture shows the label's tooltip too.
+cp "$document" "$work/orvan_akt.ini.honest"
+sed -i "s/^AktCis=$next/AktCis=9.9.9.99/" "$document"
+echo "the tampered announcement, as menu-doctor sees it:"
+"$build/menu-doctor" check "127.0.0.1:$port" | sed 's/^/  /' || true
+signatures() { grep -c 'orvan_akt.ini.minisig' "$work/server.log" || true; }
+before=$(signatures)
+panel_menu
+press Down Return # "&Obnoviť": the check runs again
+for _ in $(seq 50); do [ "$(signatures)" -gt "$before" ] && break; sleep 0.2; done
+sleep 1
+xdotool mousemove --window "$main" 895 548
+sleep 2.5 # until the tooltip shows
+shot refused "$main" +120
+if grep -q '^AktCis=9.9.9.99' "$menu_dir/menu.ini"; then
+  echo "scene refused: the tampered version was stored" >&2
+fi
+cp "$work/orvan_akt.ini.honest" "$document"
+
 # The launcher's own update: closed and started again, it offers the announced version; the
 # answer Yes downloads and unpacks the package, whose installer puts the newer launcher in place
 # and starts it.
@@ -269,8 +364,8 @@ echo "settings saved: $menu_dir/menu.ini"
 # MENU_DEMO_DOCS=1 refreshes the README's pictures from this walk.
 if [ "${MENU_DEMO_DOCS:-0}" = 1 ]; then
   mkdir -p docs
-  for scene in main-window submenu launch-failure shortcut-exists settings update-downloading \
-    update-downloaded offer updated; do
+  for scene in main-window submenu program-started launch-failure shortcut-exists settings \
+    update-downloading update-downloaded refused offer updated; do
     [ -f "$shots/$scene.png" ] || continue
     convert "$shots/$scene.png" -resize 800x +dither -colors 256 "PNG8:docs/demo-$scene.png"
     echo "picture: docs/demo-$scene.png"

@@ -8,9 +8,10 @@ packages=(
   libcurl4-openssl-dev libzip-dev zlib1g-dev libsodium-dev minisign
   libgtest-dev googletest
   clang libclang-rt-14-dev
-  binutils-mingw-w64-x86-64
+  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
   zip unzip liblnk-utils
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils xdotool imagemagick twm xfonts-base
+  xdg-utils libglib2.0-bin wine wine64
   fonts-dejavu-core
   python3
 )

@@ -1,4 +1,5 @@
 // The launcher: one instance per user, the main window, the event loop.
+#include "core/Texts.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "platform/System.h"
@@ -9,15 +10,28 @@ int main(int argc, char **argv)
 {
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
+    menu::widgets::QtMessageBoxes boxes;
 
+    using Claim = menu::platform::SingleInstance::Claim;
+    menu::gui::MainWindow *shown = nullptr; // the window, once there is one
     const std::unique_ptr<menu::platform::SingleInstance> instance =
         menu::platform::makeSingleInstance(QStringLiteral("Orvan-Menu"));
-    if (instance->raiseRunning() || !instance->claim())
-        return 0;
+    const Claim claim = instance->claim();
+    if (claim == Claim::Held) {
+        if (instance->raiseRunning())
+            return 0;
+        boxes.show(nullptr, menu::core::BoxKind::Error, menu::core::texts::launcherNotAnswering());
+        return 1;
+    }
+    // Answered from now on, so that a start right after this one finds it.
+    if (claim == Claim::Claimed)
+        instance->listen([&shown] {
+            if (shown != nullptr)
+                shown->bringForward();
+        });
 
     const std::unique_ptr<menu::platform::SystemServices> system =
         menu::platform::makeSystemServices();
-    menu::widgets::QtMessageBoxes boxes;
     menu::gui::setFaultBoxes(&boxes);
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
@@ -25,7 +39,7 @@ int main(int argc, char **argv)
     menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
     if (!window.installationAccepted())
         return 0;
-    instance->listen([&window] { window.bringForward(); });
+    shown = &window;
     const std::unique_ptr<QObject> termination =
         menu::platform::watchTermination([&window] {
             window.terminate();

@@ -11,6 +11,7 @@
 
 #include "core/CancelToken.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <chrono>
@@ -110,5 +111,23 @@ class ContentLengthError : public std::runtime_error {
 // when it is not one (or does not fit 64 bits). What HTTP makes of the line is libcurl's to
 // read: the limits go by that.
 qint64 contentLengthOf(const QString &line);
+
+// ---- Small documents into memory ----
+
+// A document fetched into memory: body holds it when result.ok.
+struct MemoryDownload {
+    DownloadResult result;
+    QByteArray body;
+    bool tooLarge = false; // it was, or was announced to be, longer than allowed
+};
+
+// Fetches url (as download does) into memory, for documents that are read at once: no file is
+// made. Only a 200 response whose body arrived whole succeeds. A body longer than maxBytes ends
+// the transfer (at once when its announced length says so). Besides options.waitLimit on each
+// wait, the whole transfer may last options.waitLimit plus the time maxBytes take at 16 KB/s,
+// so that a server sending a byte now and then still ends in bounded time. options.progress is
+// not called; options.cancel stops the transfer at once.
+MemoryDownload downloadToMemory(const QString &url, qint64 maxBytes,
+                                const DownloadOptions &options = {});
 
 } // namespace menu::core

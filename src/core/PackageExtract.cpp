@@ -72,7 +72,10 @@ QString unpackDirOf(const QString &archivePath)
 
 QString installerPathOf(const QString &archivePath)
 {
-    return unpackDirOf(archivePath) + QLatin1Char('/') + kInstallerName;
+    // Archives made on the system the packages are for spell the installer in any case.
+    const QString dir = unpackDirOf(archivePath);
+    return dir + QLatin1Char('/') +
+           platform::entryWithoutCase(dir, kInstallerName).value_or(kInstallerName);
 }
 
 std::optional<QStringList> entryTargetPath(const QString &name, QString &error)
@@ -308,7 +311,9 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
     result.note = texts::unpacked();
     // Only an installer this archive brought counts: one left by an earlier update would be
     // started as if it were the new one.
-    if (!extracted.written.contains(kInstallerName) || !platform::isFile(installerPathOf(archivePath)))
+    const QString installer = installerPathOf(archivePath);
+    if (!extracted.written.contains(installer.mid(result.unpackDir.size() + 1)) ||
+        !platform::isFile(installer))
         return fail(DecompOutcome::InstallerMissing,
                     texts::installerMissing(), texts::installerMissing());
     result.outcome = DecompOutcome::Unpacked;

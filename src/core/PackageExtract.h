@@ -22,7 +22,8 @@ inline constexpr std::chrono::hours kPackageDirKeptFor{1};
 
 // The unpacking directory: the directory part of the archive path + "ORVAN-INSTAL".
 QString unpackDirOf(const QString &archivePath);
-// The installer the caller starts after a successful import: unpacking directory + setup.exe.
+// The installer the caller starts after a successful import: setup.exe in the unpacking
+// directory, in whatever case the archive spelled it.
 QString installerPathOf(const QString &archivePath);
 
 // The place below the unpacking directory where an entry named name is written, as plain

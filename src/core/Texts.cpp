@@ -58,7 +58,7 @@ QString fileReason(int error)
     case ELOOP:
         return QStringLiteral("príliš veľa symbolických odkazov za sebou");
     case ETXTBSY:
-        return QStringLiteral("súbor je práve spustený");
+        return QStringLiteral("súbor je práve používaný");
     case EBUSY:
         return QStringLiteral("súbor alebo zariadenie je obsadené");
     case ENOTEMPTY:
@@ -253,18 +253,19 @@ QString launchReason(int code)
     case 32:
         return QStringLiteral("Špecifikovaná DLL sa nenašla !");
     default:
-        return QStringLiteral("Neznáma chyba číslo ") + QString::number(code) +
-               QStringLiteral(" !");
+        return {};
     }
 }
 } // namespace
 
 QString launchFailed(const QString &name, const platform::ShellResult &result)
 {
-    if (result.started() || result.code == 5)
+    if (result.started() || (result.code == 5 && !result.reason))
         return {};
-    return QStringLiteral("Chyba pri spustení aplikácie ") + name + kCr + kCr +
-           launchReason(result.code);
+    QString why = result.code == 5 ? launchNotAllowed(*result.reason) : launchReason(result.code);
+    if (why.isEmpty())
+        why = unknownLaunchFailure(result.code, result.reason);
+    return QStringLiteral("Chyba pri spustení aplikácie ") + name + kCr + kCr + why;
 }
 
 QString shortcutExists(const QString &file)
@@ -355,11 +356,6 @@ QString downloadCritical()
 QString documentNotRead(const Failure &failure)
 {
     return QStringLiteral("Súbor %1 nie je možné čítať: %2").arg(shown(failure), reason(failure));
-}
-
-QString documentNotRemoved(const Failure &failure)
-{
-    return QStringLiteral("Súbor %1 nie je možné zmazať: %2").arg(shown(failure), reason(failure));
 }
 
 QString unpackDirNotCreated(const QString &dir)

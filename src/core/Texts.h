@@ -6,6 +6,7 @@
 #include "core/UpdateCheck.h"
 #include "core/UpdateOffer.h"
 #include "core/VersionInfo.h"
+#include "formats/Minisign.h"
 #include "formats/Result.h"
 #include "platform/Shell.h"
 
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 #include <system_error>
 
@@ -56,8 +58,8 @@ QString buttonNotCreated(int number);
 QString entryNotFound(const QString &module, const QString &section);
 QString launchUndefined(const QString &name);
 QString launchMissing(const QString &name, const QString &path);
-// The box of a failed start; empty when the shell's result needs none (started, or 5: the
-// user cancelled the system's question).
+// The box of a failed start; empty when the shell's result needs none (started, or 5 without
+// a reason: the user cancelled the system's question).
 QString launchFailed(const QString &name, const platform::ShellResult &result);
 
 // ---- The desktop shortcut ----
@@ -88,7 +90,7 @@ QString internetTestFailedBox(const QString &text, const QString &hint);
 LabelNotice newerVersionNotice();
 LabelNotice switchedOffNotice();
 LabelNotice progressNotice();
-// The label after a check that did not succeed (connected and downloaded is the success, which
+// The label after a check that did not succeed (connected and accepted is the success, which
 // empties the label instead).
 LabelNotice failedCheckNotice(const UpdateCheckOutcome &outcome);
 // The label when a downloaded document could not be applied; reason is the detail.
@@ -132,7 +134,6 @@ QString connectionEndedEarly(const QString &reason);
 QString transferFailed(const QString &reason);
 QString badContentLength(const QString &value);
 QString documentNotRead(const Failure &failure);
-QString documentNotRemoved(const Failure &failure);
 
 // ---- Unpacking the launcher's package ----
 
@@ -216,5 +217,31 @@ QString stopDownloadQuestion();
 QString tooManyEntries(qint64 count, qint64 limit);
 QString unpackedTooLarge(quint64 bytes, quint64 limit);
 QString entryTooDeep(const QString &name, qsizetype limit);
+
+// ---- What the user trips over: refused starts, a second launcher ----
+
+// The system refused to run the file (5 with a reason): no run permission, or a disk that
+// does not allow programs to be run from it.
+QString launchNotAllowed(const Failure &failure);
+// A failed start without a row of its own: the system's reason where there is one, else the
+// number.
+QString unknownLaunchFailure(int code, const std::optional<Failure> &reason);
+// A second start found the launcher running, but the running one did not answer.
+QString launcherNotAnswering();
+
+// ---- Signed announcements and checked files ----
+
+// A document fetched into memory was longer than the limit.
+QString downloadTooLarge(qint64 limit);
+// The whole transfer took longer than it may; reason is libcurl's.
+QString downloadTookTooLong(const QString &reason);
+// A status from 100 to 299 other than 200, where only 200 brings the document.
+QString unexpectedAnswer(long code);
+// Why the launcher refused the update information: short, for the label (the notice's first
+// line is added by failedCheckNotice); the hint adds the detail and that nothing was stored.
+QString signatureMissing();
+QString signatureMissingHint(const QString &file, const QString &why);
+QString signatureRefused(formats::MinisignVerdict verdict);
+QString signatureRefusedHint(const formats::MinisignCheck &check);
 
 } // namespace menu::core::texts

@@ -1,6 +1,12 @@
 #include "core/Trust.h"
 
+#include "core/Texts.h"
+#include "platform/Files.h"
+
 #include <QByteArray>
+#include <QCryptographicHash>
+
+#include <algorithm>
 
 namespace menu::core {
 
@@ -23,6 +29,24 @@ const std::vector<formats::MinisignKey> &compiledKeys()
         return parsed;
     }();
     return keys;
+}
+
+Result<FileDigest> digestOf(const QString &path)
+{
+    Result<platform::ReadOnlyFile> file = platform::ReadOnlyFile::open(path);
+    if (!file.ok())
+        return file.failure();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (std::uint64_t offset = 0; offset < file->size();) {
+        const auto length = static_cast<std::size_t>(
+            std::min<std::uint64_t>(file->size() - offset, static_cast<std::uint64_t>(block.size())));
+        if (!file->readAt(offset, block.data(), length))
+            return Failure::of(std::errc::io_error, path);
+        hash.addData(QByteArrayView(block.constData(), static_cast<qsizetype>(length)));
+        offset += length;
+    }
+    return FileDigest{static_cast<qint64>(file->size()), QString::fromLatin1(hash.result().toHex())};
 }
 
 } // namespace menu::core

@@ -1,6 +1,6 @@
 #include "core/UpdateCheck.h"
 
-#include "core/Download.h"
+#include "core/AnnouncementFetch.h"
 #include "core/InternetConnection.h"
 #include "formats/ProfileText.h"
 #include "formats/TextCodec.h"
@@ -18,7 +18,7 @@ bool startsWithByteOrderMark(const QByteArray &bytes)
 } // namespace
 
 UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
-                                  const QString &localPath, CancelToken *cancel)
+                                  std::span<const formats::MinisignKey> keys, CancelToken *cancel)
 {
     UpdateCheckOutcome outcome;
     const ConnectionTest test = testConnection(internet);
@@ -27,26 +27,15 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     outcome.hint = test.hint;
     if (!outcome.connected)
         return outcome;
-    DownloadOptions options;
-    options.cancel = cancel;
-    const DownloadResult result = download(url, localPath, options);
-    outcome.downloaded = result.ok;
-    outcome.cancelled = result.cancelled;
-    outcome.text = result.text;
-    outcome.hint = result.hint;
+    const FetchedAnnouncement fetched = fetchAnnouncement(url, keys, cancel);
+    outcome.accepted = fetched.accepted;
+    outcome.cancelled = fetched.cancelled;
+    outcome.text = fetched.text;
+    outcome.hint = fetched.hint;
+    outcome.refused = fetched.arrived && !fetched.accepted && !fetched.cancelled;
+    if (fetched.accepted)
+        outcome.info = readUpdateInfo(fetched.document);
     return outcome;
-}
-
-QString labelLines(const QString &text)
-{
-    QString lines;
-    lines.reserve(text.size() + 4);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        lines += text.at(i);
-        if (text.at(i) == u'\r' && (i + 1 == text.size() || text.at(i + 1) != u'\n'))
-            lines += QLatin1Char('\n');
-    }
-    return lines;
 }
 
 UpdateInfo readUpdateInfo(const QByteArray &bytes)

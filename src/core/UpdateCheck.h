@@ -1,11 +1,12 @@
 // The background update-information check without its window: the check itself as the worker
-// runs it (internet test and download), the reading of the downloaded document, and what the
-// information label says.
+// runs it (internet test, then the document and its signature fetched and judged in memory),
+// the reading of the document, and what the information label says.
 #pragma once
 
 #include "core/CancelToken.h"
-#include "core/Notice.h"
 #include "core/LauncherSettings.h"
+#include "core/Notice.h"
+#include "formats/Minisign.h"
 #include "platform/Internet.h"
 
 #include <QByteArray>
@@ -13,29 +14,10 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+#include <span>
+
 namespace menu::core {
-
-// The document's local name in the program directory; it exists only from the download until
-// it has been read.
-inline constexpr char kUpdateInfoFileName[] = "orvan_akt.$$$";
-
-// What the worker found out: whether the computer is connected, and if so whether the download
-// succeeded. text and hint are the internet test's when not connected, else the download's.
-struct UpdateCheckOutcome {
-    bool connected = false;
-    bool downloaded = false;
-    bool cancelled = false;
-    QString text;
-    QString hint;
-};
-
-// The worker's whole run: the internet test, then (only when connected) the download of url
-// into localPath.
-UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
-                                  const QString &localPath, CancelToken *cancel = nullptr);
-
-// text as the label shows it: a CR on its own breaks the line there, as CR LF does.
-QString labelLines(const QString &text);
 
 // The announcements of the update-information document: [ORVAN] for the launcher, [TEA] for
 // Team Viewer.
@@ -43,6 +25,28 @@ struct UpdateInfo {
     Announcement launcher;
     Announcement teamViewer;
 };
+
+// What the worker found out: whether the computer is connected, and if so whether the document
+// arrived and was accepted (see fetchAnnouncement). text and hint are the internet test's when
+// not connected, else the transfer's or the refusal's.
+struct UpdateCheckOutcome {
+    bool connected = false;
+    bool accepted = false;
+    bool cancelled = false;
+    QString text;
+    QString hint;
+    bool refused = false;           // the document arrived and its signature was refused
+    std::optional<UpdateInfo> info; // the accepted document's announcements, read on the worker
+};
+
+// The worker's whole run: the internet test, then (only when connected) the document at url
+// with its signature when keys are trusted; read only when accepted.
+UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const QString &url,
+                                  std::span<const formats::MinisignKey> keys,
+                                  CancelToken *cancel = nullptr);
+
+// text as the label shows it: a CR on its own breaks the line there, as CR LF does.
+QString labelLines(const QString &text);
 
 // Reads the document's bytes as INI text: the system's ANSI code page (Windows-1250) unless
 // it begins with a byte-order mark. Missing entries are empty.

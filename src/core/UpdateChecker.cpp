@@ -3,8 +3,6 @@
 #include "core/Texts.h"
 #include "core/UpdateAddress.h"
 #include "core/VersionInfo.h"
-#include "formats/ProfileText.h"
-#include "platform/Files.h"
 
 namespace menu::core {
 
@@ -31,13 +29,20 @@ void UpdateChecker::load()
     lastCheck_ = context_.settings.lastCheck();
 }
 
+LabelNotice UpdateChecker::restingNotice() const
+{
+    if (isLaterVersion(launcher_.version, context_.launcherVersion))
+        return texts::newerVersionNotice();
+    return {};
+}
+
 void UpdateChecker::start()
 {
-    // While a later launcher waits to be installed there is nothing to look for.
-    if (isLaterVersion(launcher_.version, context_.launcherVersion)) {
+    // The waiting version is told at once; the check runs all the same, quietly, so that a
+    // version the server no longer announces goes away.
+    waiting_ = isLaterVersion(launcher_.version, context_.launcherVersion);
+    if (waiting_)
         Q_EMIT noticeChanged(texts::newerVersionNotice());
-        return;
-    }
     startTimer();
 }
 
@@ -46,30 +51,28 @@ void UpdateChecker::startTimer()
     timer_.start();
 }
 
-QString UpdateChecker::documentPath() const
-{
-    return context_.programDir + QLatin1String(kUpdateInfoFileName);
-}
-
 void UpdateChecker::fire()
 {
     if (job_.running())
         return; // the running check finishes on its own
     if (frequency_ != kCheckAtStart && !requested_) {
-        Q_EMIT noticeChanged(texts::switchedOffNotice());
+        if (!waiting_)
+            Q_EMIT noticeChanged(texts::switchedOffNotice());
         return;
     }
-    Q_EMIT noticeChanged(texts::progressNotice());
+    if (!waiting_)
+        Q_EMIT noticeChanged(texts::progressNotice());
     auto outcome = std::make_shared<UpdateCheckOutcome>();
     const platform::InternetState &internet = context_.internet;
     const QString url = updateInfoUrl();
-    const QString path = documentPath();
-    const bool started = job_.start([outcome, &internet, url, path](BackgroundJob::Control &job) {
-        *outcome = runUpdateCheck(internet, url, path, &job.cancel());
-    });
+    const bool started = job_.start(
+        [outcome, &internet, url, keys = context_.trustedKeys](BackgroundJob::Control &job) {
+            *outcome = runUpdateCheck(internet, url, keys, &job.cancel());
+        });
     if (!started) {
         requested_ = false;
-        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}}));
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}, false, {}}));
         return;
     }
     outcome_ = std::move(outcome);
@@ -82,12 +85,19 @@ void UpdateChecker::finish(bool cancelled)
     if (cancelled || outcome == nullptr)
         return;
     if (!job_.escaped().isEmpty()) {
+        waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(
             {true, false, false, texts::downloadCritical(),
-             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped()}));
+             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), false, {}}));
         return;
     }
-    if (!outcome->connected || !outcome->downloaded) {
+    // A refused document is a failed check: nothing of it is stored. While a later launcher
+    // waits, a check that did not reach the document leaves the label saying so, as before;
+    // a refusal is told.
+    if (!outcome->accepted || !outcome->info) {
+        if (waiting_ && !outcome->refused)
+            return;
+        waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(*outcome));
         return;
     }
@@ -96,31 +106,22 @@ void UpdateChecker::finish(bool cancelled)
                                 : QLatin1Char(':');
     lastCheck_ = lastCheckText(context_.clock.now(), separator);
     Q_EMIT checked(lastCheck_);
-    store(*outcome);
+    store(*outcome->info);
 }
 
-void UpdateChecker::store(const UpdateCheckOutcome &)
+void UpdateChecker::store(const UpdateInfo &info)
 {
-    const QString path = documentPath();
-    if (!platform::exists(path))
-        return;
-    // Anything larger is no profile file and announces nothing.
-    const Result<QByteArray> bytes = platform::readWholeFile(path, formats::kProfileFileMax);
-    if (!bytes.ok() && !bytes.failure().is(std::errc::file_too_large)) {
-        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::documentNotRead(bytes.failure())));
-        return;
-    }
-    const Status removed = platform::removeFile(path);
-    const UpdateInfo info = readUpdateInfo(bytes.ok() ? *bytes : QByteArray());
     launcher_ = info.launcher;
     teamViewer_ = info.teamViewer;
     if (Status stored = context_.settings.saveAnnouncements(launcher_, teamViewer_); !stored.ok()) {
+        waiting_ = false;
         Q_EMIT noticeChanged(texts::storeFailedNotice(texts::settingsNotWritten(stored.failure())));
         return;
     }
-    // The next check replaces the file anyway; the announcements above are stored all the same.
-    if (!removed.ok()) {
-        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::documentNotRemoved(removed.failure())));
+    if (waiting_) {
+        const LabelNotice resting = restingNotice();
+        waiting_ = !resting.text.isEmpty();
+        Q_EMIT noticeChanged(resting);
         return;
     }
     Q_EMIT noticeChanged({});

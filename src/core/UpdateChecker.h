@@ -1,13 +1,17 @@
 // The background update check of the launcher: about a second after start (or a refresh) it
-// fetches the vendor's update-information document on a background job, stores the
-// announcements in menu.ini and says how it went in the main window's information label.
-// While a later launcher is announced it only says that the new version waits to be
-// installed. It owns the announcements the update commands work with.
+// fetches the vendor's update-information document and its signature on a background job,
+// stores the announcements of an accepted document in menu.ini and says how it went in the main
+// window's information label. A refused document changes nothing stored; the label says why.
+// While a later launcher is announced the label says that it waits to be installed, and the
+// check runs all the same, so that one wrong announcement does not stay for good. It owns the
+// announcements the update commands work with.
 #pragma once
 
 #include "core/BackgroundJob.h"
 #include "core/LauncherSettings.h"
+#include "core/Trust.h"
 #include "core/UpdateCheck.h"
+#include "formats/Minisign.h"
 #include "platform/Internet.h"
 #include "platform/Regional.h"
 
@@ -16,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace menu::core {
 
@@ -27,22 +32,23 @@ class UpdateChecker : public QObject {
         const platform::InternetState &internet;
         const platform::Clock &clock;
         const platform::RegionalSettings *regional = nullptr; // the time separator
-        QString programDir;                                   // where the document lands
         QString launcherVersion;                              // the running launcher's
+        // Whose signature the document needs; none: it is taken unsigned, as before.
+        std::vector<formats::MinisignKey> trustedKeys = compiledKeys();
     };
     // How long after start the check begins.
     static constexpr int kDelayMs = 1000;
 
     UpdateChecker(Context context, QObject *parent = nullptr);
-    // Cancels a running check and waits for it; its temporary file goes with it.
+    // Cancels a running check and waits for it.
     ~UpdateChecker() override;
 
     // Reads the stored announcements and the check's settings (at start).
     void load();
-    // The start decision (at start and on every refresh): while a later launcher is announced
-    // the label says so and nothing is fetched; otherwise the check runs in about a second.
+    // At start and on every refresh: while a later launcher is announced the label says so;
+    // the check runs in about a second either way.
     void start();
-    // Runs the check in about a second, whatever is announced (after the settings changed).
+    // Runs the check in about a second (after the settings changed).
     void startTimer();
     // A refresh: the next check runs even when checks are switched off.
     void requestNow() { requested_ = true; }
@@ -64,8 +70,9 @@ class UpdateChecker : public QObject {
   private:
     void fire();
     void finish(bool cancelled);
-    void store(const UpdateCheckOutcome &outcome);
-    QString documentPath() const;
+    void store(const UpdateInfo &info);
+    // What the label says between checks: that a later launcher waits, or nothing.
+    LabelNotice restingNotice() const;
 
     Context context_;
     QTimer timer_;
@@ -76,6 +83,7 @@ class UpdateChecker : public QObject {
     std::uint8_t frequency_ = kCheckAtStart;
     QString lastCheck_;
     bool requested_ = false;
+    bool waiting_ = false; // the label says that a later launcher waits to be installed
 };
 
 } // namespace menu::core

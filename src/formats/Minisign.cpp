@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <sodium.h>
-#include <stdexcept>
 
 namespace menu::formats {
 
@@ -28,11 +27,10 @@ using Signature = std::array<unsigned char, kSignatureBytes>;
 static_assert(std::tuple_size_v<decltype(MinisignKey::key)> == crypto_sign_PUBLICKEYBYTES);
 
 // sodium_init is safe to call from several threads; once is enough.
-void startSodium()
+bool sodiumStarted()
 {
     static const bool started = sodium_init() >= 0;
-    if (!started)
-        throw std::runtime_error("libsodium could not start");
+    return started;
 }
 
 const unsigned char *bytes(QByteArrayView view)
@@ -156,7 +154,10 @@ MinisignCheck verifyMinisign(QByteArrayView message, QByteArrayView signatureFil
         return check;
     }
 
-    startSodium();
+    if (!sodiumStarted()) {
+        check.verdict = MinisignVerdict::Unchecked;
+        return check;
+    }
     Signature signature;
     std::copy(blob.begin() + kAlgorithmBytes + kIdBytes, blob.end(), signature.begin());
     std::array<unsigned char, kHashBytes> hash;

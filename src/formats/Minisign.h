@@ -56,6 +56,7 @@ enum class MinisignVerdict {
     UnknownKey,        // signed by a key that is not in the trusted list
     BadSignature,      // the message is not the one signed
     BadTrustedComment, // the trusted comment or its global signature was changed
+    Unchecked,         // libsodium could not start: nothing can be checked, so nothing is good
 };
 
 struct MinisignCheck {
@@ -68,7 +69,7 @@ struct MinisignCheck {
 };
 
 // Checks a signature file against the message with the key of the list whose id it names.
-// Thread-safe. Throws std::runtime_error only when libsodium itself cannot start.
+// Thread-safe; never throws.
 MinisignCheck verifyMinisign(QByteArrayView message, QByteArrayView signatureFile,
                              std::span<const MinisignKey> trustedKeys);
 

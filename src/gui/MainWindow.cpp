@@ -2,6 +2,7 @@
 
 #include "core/DesktopShortcut.h"
 #include "core/Launch.h"
+#include "core/MessageLines.h"
 #include "core/PackagePaths.h"
 #include "core/StatusBar.h"
 #include "core/Texts.h"
@@ -199,9 +200,9 @@ void MainWindow::readSettings()
     grid_->setArrangement(settings_->arrangement());
     (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    checker_ = new core::UpdateChecker({*settings_, *services_.internet, *services_.clock,
-                                        services_.regional, programDir_, launcherVersion_},
-                                       this);
+    checker_ = new core::UpdateChecker(
+        {*settings_, *services_.internet, *services_.clock, services_.regional, launcherVersion_},
+        this);
     checker_->setObjectName(QStringLiteral("updateChecker"));
     checker_->load();
     connect(checker_, &core::UpdateChecker::noticeChanged, this, &MainWindow::showNotice);
@@ -353,9 +354,8 @@ void MainWindow::createShortcut()
 
 void MainWindow::showNotice(const core::LabelNotice &notice)
 {
-    // Qt draws a lone CR as a blank; the notices mean a line break there.
-    infoLabel_->setText(core::labelLines(notice.text));
-    infoLabel_->setToolTip(core::labelLines(notice.hint));
+    infoLabel_->setText(core::messageLines(notice.text));
+    infoLabel_->setToolTip(core::messageLines(notice.hint));
     QPalette colours = infoLabel_->palette();
     colours.setColor(QPalette::WindowText,
                      notice.red ? QColor(Qt::red) : palette().color(QPalette::WindowText));

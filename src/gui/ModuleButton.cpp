@@ -1,5 +1,7 @@
 #include "gui/ModuleButton.h"
 
+#include "core/MessageLines.h"
+
 #include <QContextMenuEvent>
 #include <QMenu>
 
@@ -16,11 +18,8 @@ ModuleButton::ModuleButton(const core::EntryKey &key, QWidget *parent)
 void ModuleButton::setCaption(const QString &caption)
 {
     caption_ = caption;
-    // Lines are separated by CR as on Windows; the button breaks lines at LF. The caption
-    // ends in a CR, which leaves an empty last line under the version.
-    QString shown = caption;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    setText(shown);
+    // The caption ends in a line break, which leaves an empty last line under the version.
+    setText(core::messageLines(caption));
 }
 
 void ModuleButton::contextMenuEvent(QContextMenuEvent *event)

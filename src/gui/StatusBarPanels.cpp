@@ -1,5 +1,7 @@
 #include "gui/StatusBarPanels.h"
 
+#include "core/MessageLines.h"
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
@@ -60,12 +62,10 @@ void StatusBarPanels::paintEvent(QPaintEvent *)
 
 bool StatusBarPanels::event(QEvent *event)
 {
-    // The tool-tip joins its lines with CR as Windows does; Qt breaks lines at LF.
+    // The tool-tip joins its lines with CR as Windows does.
     if (event->type() == QEvent::ToolTip && !toolTip().isEmpty()) {
         auto *help = static_cast<QHelpEvent *>(event);
-        QString text = toolTip();
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QToolTip::showText(help->globalPos(), text, this);
+        QToolTip::showText(help->globalPos(), core::messageLines(toolTip()), this);
         return true;
     }
     return QWidget::event(event);

@@ -2,6 +2,7 @@
 
 #include "formats/ProfileText.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 
 namespace menu::platform {
 
@@ -63,6 +64,18 @@ Status ProfileFiles::write(const QString &file, const QString &section, const QS
     }
     if (file.isEmpty())
         return Failure::of(std::errc::no_such_file_or_directory, file);
+    // Other launchers write the same file; the lock keeps their writes from being lost. Where
+    // the file system has no locks the write still goes ahead, unguarded as it always was.
+    Result<FileLock> held = FileLock::acquire(file);
+    const Status written = writeHolding(file, section, key, value);
+    if (!written.ok() && held.ok())
+        held->removeCreatedFile();
+    return written;
+}
+
+Status ProfileFiles::writeHolding(const QString &file, const QString &section, const QString &key,
+                                  const QString &value)
+{
     Result<QByteArray> content = readWholeFile(file, formats::kProfileFileMax);
     const bool missing = !content.ok() && content.failure().is(std::errc::no_such_file_or_directory);
     // A file that exists but cannot be read is never replaced by one holding only the new key.

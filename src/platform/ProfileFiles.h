@@ -4,8 +4,9 @@
 // Every read answers from the file as it is at that moment. What was read of a file is kept
 // while the file's stamp (identity, size, permissions, change times) stays the same, checked at
 // every read, so that building a menu does not scan each module file once per value. Writes
-// change one line and replace the file atomically; a file that exists but cannot be read, or
-// may not be written, is never replaced.
+// change one line and replace the file atomically, holding the file's lock (FileLock.h) from
+// the read to the replacement; a file that exists but cannot be read, or may not be written,
+// is never replaced.
 #pragma once
 
 #include "platform/Files.h"
@@ -38,6 +39,8 @@ class ProfileFiles : public ProfileStore {
 
   private:
     struct Known;
+    Status writeHolding(const QString &file, const QString &section, const QString &key,
+                        const QString &value);
 
     std::chrono::nanoseconds settledAge_;
     mutable std::mutex mutex_;

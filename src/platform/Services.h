@@ -47,11 +47,18 @@ class Screen {
 // One running launcher per user and desktop.
 class SingleInstance {
   public:
+    enum class Claim {
+        Claimed,    // this process is the one
+        Held,       // another launcher of this user holds the claim
+        Unavailable // the system gives no place for a claim; the launcher runs unclaimed
+    };
+
     virtual ~SingleInstance() = default;
-    // Asks a running launcher to bring its window forward; true when one answered.
+    // Asks the launcher that holds the claim to bring its window forward, giving it a few
+    // seconds to start answering; true when it did.
     virtual bool raiseRunning() = 0;
-    // Claims the instance for this process; false when another process holds it.
-    virtual bool claim() = 0;
+    // Claims the instance for this process.
+    virtual Claim claim() = 0;
     // Starts answering later starts: onRaise runs on the user-interface thread each time.
     virtual void listen(std::function<void()> onRaise) = 0;
 };

@@ -14,11 +14,16 @@ namespace menu::platform {
 // 0 out of resources, 2 file not found, 3 path not found, 5 access denied, 8 out of memory,
 // 11 bad format, 26 sharing violation, 27 incomplete association, 28–30 DDE failures,
 // 31 no application for the file's kind, 32 a library not found.
+// 5 without a reason is the user's own no to the system's question (an elevation prompt);
+// with a reason the system refused to run the file.
 inline constexpr int kShellStarted = 42;
+// A failure that has no number of its own; its reason says what happened.
+inline constexpr int kShellOtherFailure = 1;
 
 struct ShellResult {
     int code = kShellStarted;
-    // The system's own reason where it says more than the number.
+    // The system's own reason where it says more than the number; its path is the file the
+    // system refused.
     std::optional<Failure> reason;
     bool started() const { return code > 32; }
 };

@@ -1,4 +1,5 @@
-// menu-doctor shortcut: writes a shell link the way the launcher writes its desktop shortcut.
+// menu-doctor shortcut: writes a desktop shortcut the way the launcher writes it on this system
+// (a desktop entry on a free desktop), named after the given path without its extension.
 #include "core/DesktopShortcut.h"
 #include "core/Texts.h"
 #include "tools/Doctor.h"
@@ -12,32 +13,34 @@ int runShortcut(const QStringList &args)
 {
     if (args.size() != 3)
         return usage(QStringLiteral("shortcut"));
-    const QString linkPath = QFileInfo(args[0]).absoluteFilePath();
+    const QFileInfo named(args[0]);
     QString workingDir = args[2];
     // The launcher keeps only the directory part up to the last separator; a directory
-    // named here without its trailing separator is meant whole. A Windows-style path (for a
-    // link to be used there) gets a backslash.
+    // named here without its trailing separator is meant whole.
     if (!workingDir.endsWith(QLatin1Char('/')) && !workingDir.endsWith(QLatin1Char('\\'))) {
         const bool windowsStyle = workingDir.contains(QLatin1Char('\\'));
         workingDir += windowsStyle ? QLatin1Char('\\') : QLatin1Char('/');
     }
 
-    const QFileInfo link(linkPath);
-    const platform::Shortcut shortcut{link.completeBaseName(), args[1],
+    const QString folder = named.absolutePath();
+    const platform::Shortcut shortcut{named.completeBaseName(), args[1],
                                       core::workingDirOf(workingDir)};
-    const Status written = system().desktops->createShortcut(link.absolutePath(), shortcut);
-    if (!written.ok()) {
-        err(written.failure().path + QStringLiteral(": ") + core::texts::reason(written.failure()) +
+    const platform::DesktopFolders &desktops = *system().desktops;
+    const QString written = desktops.shortcutFiles(folder, shortcut.name).constFirst();
+    const Status status = desktops.createShortcut(folder, shortcut);
+    if (!status.ok()) {
+        err(written + QStringLiteral(": ") + core::texts::reason(status.failure()) +
             QLatin1Char('\n'));
         return 1;
     }
-    out(linkPath + QLatin1Char('\n'));
+    out(written + QLatin1Char('\n'));
     return 0;
 }
 
 const Registration registration{{
     QStringLiteral("shortcut"),
-    QStringLiteral("shortcut LINKPATH TARGET WORKDIR"),
+    QStringLiteral("shortcut PATH TARGET WORKDIR   the desktop shortcut this system writes "
+                   "(PATH's extension is the system's)"),
     runShortcut,
 }};
 

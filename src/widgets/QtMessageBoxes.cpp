@@ -1,10 +1,11 @@
 #include "widgets/QtMessageBoxes.h"
 
+#include "core/MessageLines.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace menu::widgets {
-
 
 QString boxTitle(BoxKind kind)
 {
@@ -37,18 +38,11 @@ QMessageBox::Icon boxIcon(BoxKind kind)
     return QMessageBox::NoIcon;
 }
 
-// Texts are built with CR between lines, as the Windows boxes expect; Qt breaks at LF.
-QString boxText(const QString &text)
-{
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
-}
 } // namespace
 
 BoxAnswer QtMessageBoxes::show(QWidget *owner, BoxKind kind, const QString &text)
 {
-    QMessageBox box(boxIcon(kind), boxTitle(kind), boxText(text), QMessageBox::NoButton, owner);
+    QMessageBox box(boxIcon(kind), boxTitle(kind), core::messageLines(text), QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     if (kind == BoxKind::Confirmation) {
         QPushButton *yes = box.addButton(QStringLiteral("&Áno"), QMessageBox::YesRole);
@@ -67,7 +61,7 @@ BoxAnswer QtMessageBoxes::show(QWidget *owner, BoxKind kind, const QString &text
 
 void QtMessageBoxes::showFault(QWidget *owner, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, title, boxText(text), QMessageBox::NoButton, owner);
+    QMessageBox box(QMessageBox::Critical, title, core::messageLines(text), QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);

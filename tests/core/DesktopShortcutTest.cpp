@@ -1,13 +1,17 @@
 // The command that puts the launcher's shortcut on a desktop: what the user is asked and told,
-// and the link it writes, read back with an independent reader.
+// and the desktop entry it writes, read back and started by the desktop's own library (GLib).
 #include "core/DesktopShortcut.h"
 
 #include "platform/posix/XdgDesktopFolders.h"
-#include "support/LnkInfo.h"
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -25,7 +29,6 @@ static void PrintTo(const QString &text, std::ostream *out)
 
 using menu::core::BoxKind;
 using menu::platform::DesktopKind;
-using menu::test::readLnk;
 using menu::test::TempDir;
 
 namespace {
@@ -84,8 +87,9 @@ private:
 // What a desktop looks like before the command runs.
 enum class Desk {
     Missing,   // the system has no such folder
-    Empty,     // a writable folder without ORVAN.lnk
-    HasLink,   // ORVAN.lnk is already there
+    Empty,     // a writable folder without a shortcut
+    HasLink,   // ORVAN.lnk is already there (written for Windows, or by an older launcher)
+    HasEntry,  // ORVAN.desktop is already there
     Unwritable // the folder's path is taken by a file, so nothing can be written into it
 };
 
@@ -96,7 +100,7 @@ struct FlowCase {
     Desk shared;
     Desk own;
     bool agree;
-    std::vector<QString> boxes; // texts in order; "shared"/"own" stand for the link paths
+    std::vector<QString> boxes; // texts in order; "shared"/"own" stand for the existing files
     Outcome written;
 };
 
@@ -112,6 +116,9 @@ QString prepare(const TempDir &tmp, const QString &name, Desk desk)
     case Desk::HasLink:
         tmp.write(name + QStringLiteral("/ORVAN.lnk"), "someone else's");
         break;
+    case Desk::HasEntry:
+        tmp.write(name + QStringLiteral("/ORVAN.desktop"), "someone else's");
+        break;
     case Desk::Unwritable:
         tmp.write(name, "not a folder");
         break;
@@ -126,7 +133,29 @@ void PrintTo(const FlowCase &c, std::ostream *out)
 
 class DesktopFlow : public ::testing::TestWithParam<FlowCase> {};
 
-TEST_P(DesktopFlow, BoxesAndTheWrittenLink)
+// The values of a desktop entry as GLib reads them: each key=value line of its one group.
+QMap<QString, QString> entryValues(const QString &path)
+{
+    QMap<QString, QString> values;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return values;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            values.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 1)));
+    }
+    return values;
+}
+
+// The file that stands for a desktop's shortcut before the command runs.
+QString existingFile(const QString &folder, Desk desk)
+{
+    return folder + (desk == Desk::HasEntry ? QStringLiteral("/ORVAN.desktop")
+                                            : QStringLiteral("/ORVAN.lnk"));
+}
+
+TEST_P(DesktopFlow, BoxesAndTheWrittenShortcut)
 {
     const FlowCase &c = GetParam();
     TempDir tmp;
@@ -134,102 +163,80 @@ TEST_P(DesktopFlow, BoxesAndTheWrittenLink)
     QDir().mkpath(prefix + QStringLiteral("/ORVAN/MENU"));
     const QString sharedDir = prepare(tmp, QStringLiteral("Verejné"), c.shared);
     const QString ownDir = prepare(tmp, QStringLiteral("Plocha"), c.own);
-    const QString shared = sharedDir + QStringLiteral("/ORVAN.lnk");
-    const QString own = ownDir + QStringLiteral("/ORVAN.lnk");
-    const bool rootLinkBefore = QFileInfo::exists(QStringLiteral("/ORVAN.lnk"));
+    const bool rootEntryBefore = QFileInfo::exists(QStringLiteral("/ORVAN.desktop"));
 
     const std::vector<Box> shown = runCommand(FixedDesktops(sharedDir, ownDir), prefix, c.agree);
 
     std::vector<Box> expected;
     for (const QString &text : c.boxes) {
-        if (text == QLatin1String("shared") || text == QLatin1String("own"))
+        if (text == QLatin1String("shared") || text == QLatin1String("own")) {
+            const bool shared = text == QLatin1String("shared");
             expected.emplace_back(BoxKind::Information,
-                                  kExists + (text == QLatin1String("shared") ? shared : own) +
+                                  kExists +
+                                      existingFile(shared ? sharedDir : ownDir,
+                                                   shared ? c.shared : c.own) +
                                       QLatin1Char(')'));
-        else if (text == kQuestion)
+        } else if (text == kQuestion) {
             expected.emplace_back(BoxKind::Confirmation, text);
-        else
+        } else {
             expected.emplace_back(text == kFailed ? BoxKind::Error : BoxKind::Information, text);
+        }
     }
     EXPECT_EQ(shown, expected);
 
-    // A link that was there stays as it was; a new one is where the boxes say.
-    for (const auto &[desk, link, outcome] :
-         {std::tuple{c.shared, shared, Outcome::Shared}, std::tuple{c.own, own, Outcome::Own}}) {
-        if (desk == Desk::HasLink) {
-            EXPECT_EQ(tmp.read(link.mid(tmp.path().size() + 1)), QByteArray("someone else's"));
+    // A shortcut that was there stays as it was; a new one is where the boxes say.
+    for (const auto &[desk, folder, outcome] : {std::tuple{c.shared, sharedDir, Outcome::Shared},
+                                                std::tuple{c.own, ownDir, Outcome::Own}}) {
+        if (desk == Desk::HasLink || desk == Desk::HasEntry) {
+            QFile existing(existingFile(folder, desk));
+            ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+            EXPECT_EQ(existing.readAll(), QByteArray("someone else's"));
         } else if (desk == Desk::Empty) {
-            EXPECT_EQ(QFileInfo::exists(link), c.written == outcome) << link.toStdString();
+            EXPECT_EQ(QFileInfo::exists(folder + QStringLiteral("/ORVAN.desktop")),
+                      c.written == outcome)
+                << folder.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/ORVAN.lnk")));
         }
     }
     if (c.written != Outcome::None) {
-        const auto read = readLnk(c.written == Outcome::Shared ? shared : own);
-        EXPECT_EQ(read.value(QStringLiteral("Local path")),
-                  prefix + QStringLiteral("/ORVAN/MENU/menu"));
-        EXPECT_EQ(read.value(QStringLiteral("Working directory")),
-                  prefix + QStringLiteral("/ORVAN/MENU/"));
-        EXPECT_EQ(read.value(QStringLiteral("Icon location")),
-                  prefix + QStringLiteral("/ORVAN/MENU/menu"));
+        const QString entry =
+            (c.written == Outcome::Shared ? sharedDir : ownDir) + QStringLiteral("/ORVAN.desktop");
+        const QMap<QString, QString> values = entryValues(entry);
+        EXPECT_EQ(values.value(QStringLiteral("Type")), QStringLiteral("Application"));
+        EXPECT_EQ(values.value(QStringLiteral("Name")), QStringLiteral("ORVAN"));
+        EXPECT_EQ(values.value(QStringLiteral("Exec")),
+                  QLatin1Char('"') + prefix + QStringLiteral("/ORVAN/MENU/menu\""));
+        EXPECT_EQ(values.value(QStringLiteral("Path")), prefix + QStringLiteral("/ORVAN/MENU/"));
+        EXPECT_FALSE(values.value(QStringLiteral("Icon")).isEmpty());
+        // Desktops run only an entry with its run bit.
+        EXPECT_TRUE(QFileInfo(entry).isExecutable());
     }
-    // A desktop the system lacks never turns into a link at the root.
-    if (!rootLinkBefore) {
-        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/ORVAN.lnk")));
+    // A desktop the system lacks never turns into a shortcut at the root.
+    if (!rootEntryBefore) {
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/ORVAN.desktop")));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DesktopFlow,
     ::testing::Values(
-        FlowCase{"LinkOnSharedDesktop",
-                 Desk::HasLink,
-                 Desk::Empty,
-                 true,
-                 {"shared"},
+        FlowCase{"LinkOnSharedDesktop", Desk::HasLink, Desk::Empty, true, {"shared"}, Outcome::None},
+        FlowCase{"EntryOnSharedDesktop", Desk::HasEntry, Desk::Empty, true, {"shared"},
                  Outcome::None},
-        FlowCase{"LinkOnBothDesktops",
-                 Desk::HasLink,
-                 Desk::HasLink,
-                 true,
-                 {"shared"},
-                 Outcome::None},
-        FlowCase{
-            "LinkOnOwnDesktop", Desk::Empty, Desk::HasLink, true, {"own"}, Outcome::None},
-        FlowCase{"LinkOnOwnDesktopNoShared",
-                 Desk::Missing,
-                 Desk::HasLink,
-                 true,
-                 {"own"},
+        FlowCase{"OnBothDesktops", Desk::HasLink, Desk::HasEntry, true, {"shared"}, Outcome::None},
+        FlowCase{"LinkOnOwnDesktop", Desk::Empty, Desk::HasLink, true, {"own"}, Outcome::None},
+        FlowCase{"EntryOnOwnDesktopNoShared", Desk::Missing, Desk::HasEntry, true, {"own"},
                  Outcome::None},
         FlowCase{"AnswerNo", Desk::Empty, Desk::Empty, false, {kQuestion}, Outcome::None},
-        FlowCase{"SharedDesktopWritable",
-                 Desk::Empty,
-                 Desk::Empty,
-                 true,
-                 {kQuestion, kAllUsers},
+        FlowCase{"SharedDesktopWritable", Desk::Empty, Desk::Empty, true, {kQuestion, kAllUsers},
                  Outcome::Shared},
-        FlowCase{"SharedDesktopRefused",
-                 Desk::Unwritable,
-                 Desk::Empty,
-                 true,
-                 {kQuestion, kCurrentUser},
+        FlowCase{"SharedDesktopRefused", Desk::Unwritable, Desk::Empty, true,
+                 {kQuestion, kCurrentUser}, Outcome::Own},
+        FlowCase{"NoSharedDesktop", Desk::Missing, Desk::Empty, true, {kQuestion, kCurrentUser},
                  Outcome::Own},
-        FlowCase{"NoSharedDesktop",
-                 Desk::Missing,
-                 Desk::Empty,
-                 true,
-                 {kQuestion, kCurrentUser},
-                 Outcome::Own},
-        FlowCase{"NothingWritable",
-                 Desk::Unwritable,
-                 Desk::Unwritable,
-                 true,
-                 {kQuestion, kFailed},
+        FlowCase{"NothingWritable", Desk::Unwritable, Desk::Unwritable, true, {kQuestion, kFailed},
                  Outcome::None},
-        FlowCase{"NoDesktopAtAll",
-                 Desk::Missing,
-                 Desk::Missing,
-                 true,
-                 {kQuestion, kFailed},
+        FlowCase{"NoDesktopAtAll", Desk::Missing, Desk::Missing, true, {kQuestion, kFailed},
                  Outcome::None}),
     [](const auto &param) { return std::string(param.param.name); });
 
@@ -251,25 +258,44 @@ TEST(DesktopShortcut, TargetsTheInstalledLauncherInTheCaseOnDisk)
     EXPECT_EQ(menu::core::workingDirOf(QStringLiteral("menu")), QString());
 }
 
-TEST(DesktopShortcut, LandsOnTheXdgDesktopOfTheUser)
+// The shortcut on the user's XDG desktop, started the way the desktop starts it (GLib's
+// launcher, gio launch): the launcher runs in its own directory, wherever the package lies.
+TEST(DesktopShortcut, TheDesktopStartsTheLauncherInItsDirectory)
 {
-    TempDir tmp;
-    const QString home = tmp.file(QStringLiteral("jana"));
-    tmp.write(QStringLiteral("jana/.config/user-dirs.dirs"),
-              "XDG_DESKTOP_DIR=\"$HOME/Pracovná plocha\"\n");
-    QDir().mkpath(home + QStringLiteral("/Pracovná plocha"));
-    const menu::platform::XdgDesktopFolders desktops(home, QString());
+    if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+        GTEST_SKIP() << "gio starts desktop entries as the desktop does";
+    for (const char *drive : {"/mnt/c", "/Účtovníctvo 2024", "/x $HOME `id` \"q\" 'a' 100% \\d"}) {
+        SCOPED_TRACE(drive);
+        TempDir tmp;
+        const QString home = tmp.file(QStringLiteral("jana"));
+        tmp.write(QStringLiteral("jana/.config/user-dirs.dirs"),
+                  "XDG_DESKTOP_DIR=\"$HOME/Pracovná plocha\"\n");
+        QDir().mkpath(home + QStringLiteral("/Pracovná plocha"));
+        const QString prefix = tmp.path() + QString::fromUtf8(drive);
+        const QString ran = tmp.file(QStringLiteral("ran.txt"));
+        const QString launcher = tmp.write(
+            prefix.mid(tmp.path().size() + 1) + QStringLiteral("/ORVAN/MENU/menu"),
+            "#!/bin/sh\npwd > '" + QFile::encodeName(ran) + "'\n");
+        QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner);
+        const menu::platform::XdgDesktopFolders desktops(home, QString());
 
-    const std::vector<Box> shown = runCommand(desktops, QStringLiteral("/mnt/c"), true);
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1], (Box{BoxKind::Information, kCurrentUser}));
-    const QString link = home + QStringLiteral("/Pracovná plocha/ORVAN.lnk");
-    EXPECT_EQ(readLnk(link).value(QStringLiteral("Local path")),
-              QStringLiteral("/mnt/c/ORVAN/MENU/menu"));
+        const std::vector<Box> shown = runCommand(desktops, prefix, true);
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[1], (Box{BoxKind::Information, kCurrentUser}));
+        const QString entry = home + QStringLiteral("/Pracovná plocha/ORVAN.desktop");
 
-    // Once there, the next run only points at it.
-    EXPECT_EQ(runCommand(desktops, QStringLiteral("/mnt/c"), true),
-              (std::vector<Box>{{BoxKind::Information, kExists + link + QLatin1Char(')')}}));
+        QProcess gio;
+        gio.start(QStringLiteral("gio"), {QStringLiteral("launch"), entry});
+        ASSERT_TRUE(gio.waitForFinished(30000));
+        EXPECT_EQ(gio.exitCode(), 0) << gio.readAllStandardError().toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(ran).size() > 0; }, 30000));
+        EXPECT_EQ(QString::fromLocal8Bit(tmp.read(QStringLiteral("ran.txt"))).trimmed(),
+                  prefix + QStringLiteral("/ORVAN/MENU"));
+
+        // Once there, the next run only points at it.
+        EXPECT_EQ(runCommand(desktops, prefix, true),
+                  (std::vector<Box>{{BoxKind::Information, kExists + entry + QLatin1Char(')')}}));
+    }
 }
 
 } // namespace

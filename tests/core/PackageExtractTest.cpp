@@ -291,6 +291,19 @@ TEST(PackageExtract, StaleInstallerFromAnEarlierUpdateDoesNotPass)
 
 // A damaged entry is still written and the rest goes on, but the package is not reported
 // as unpacked: its installer must not be started.
+TEST(PackageExtract, TheInstallerIsFoundWhateverItsCase)
+{
+    for (const char *name : {"SETUP.EXE", "Setup.exe"}) {
+        TempDir tmp;
+        ZipWriter zip(tmp.file("orvan_update.zip"));
+        zip.add(name, "MZ");
+        ASSERT_TRUE(zip.close());
+        EXPECT_TRUE(unpack(tmp.file("orvan_update.zip")).ok()) << name;
+        EXPECT_EQ(menu::core::installerPathOf(tmp.file("orvan_update.zip")),
+                  tmp.file(QStringLiteral("ORVAN-INSTAL/") + QLatin1String(name)));
+    }
+}
+
 TEST(PackageExtract, EntryFailingItsChecksumIsWrittenButFailsTheImport)
 {
     TempDir tmp;

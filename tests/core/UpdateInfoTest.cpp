@@ -5,9 +5,7 @@
 #include "core/Texts.h"
 #include "core/VersionInfo.h"
 #include "support/ScriptedHttpServer.h"
-#include "support/TempDir.h"
 
-#include <QFile>
 #include <cerrno>
 #include <optional>
 #include <gtest/gtest.h>
@@ -80,14 +78,6 @@ TEST(UpdateCheckRules, TimeOfACheckIsSixteenCharacters)
               16);
 }
 
-TEST(UpdateCheckRules, LabelBreaksTheLineAtALoneCarriageReturn)
-{
-    EXPECT_EQ(labelLines(QStringLiteral("UPOZORNENIE !\rStiahnutie neúspešné (404)!")),
-              QStringLiteral("UPOZORNENIE !\r\nStiahnutie neúspešné (404)!"));
-    EXPECT_EQ(labelLines(QStringLiteral("a\r\nb\r\rc\r")), QStringLiteral("a\r\nb\r\n\r\nc\r\n"));
-    EXPECT_EQ(labelLines(QString()), QString());
-}
-
 class ScriptedInternet final : public menu::platform::InternetState {
   public:
     menu::Result<bool> connected() const override
@@ -100,45 +90,47 @@ class ScriptedInternet final : public menu::platform::InternetState {
     std::optional<menu::Failure> failure;
 };
 
-TEST(UpdateCheckRules, WorkerDownloadsOnlyWhenConnected)
+TEST(UpdateCheckRules, WorkerFetchesAndReadsOnlyWhenConnected)
 {
     menu::test::ScriptedHttpServer server;
-    server.answer(menu::test::ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "[ORVAN]"));
-    menu::test::TempDir dir;
+    server.answer(menu::test::ScriptedHttpServer::response("HTTP/1.0 200 OK", "",
+                                                           "[ORVAN]\r\nAktCis=1.1.0.8\r\n"));
     const QString url = server.address(QStringLiteral("/info.ini"));
-    const QString local = dir.file(QString::fromLatin1(kUpdateInfoFileName));
     ScriptedInternet internet;
 
     internet.isConnected = false;
-    UpdateCheckOutcome outcome = runUpdateCheck(internet, url, local);
+    UpdateCheckOutcome outcome = runUpdateCheck(internet, url, {});
     EXPECT_FALSE(outcome.connected);
-    EXPECT_FALSE(outcome.downloaded);
+    EXPECT_FALSE(outcome.accepted);
     EXPECT_EQ(outcome.text, QString());
     EXPECT_EQ(texts::failedCheckNotice(outcome).text,
               QStringLiteral("Váš počítač nemá pripojenie na internet !"));
 
     // The test itself failed: its text, and the system's reason in Slovak.
     internet.failure = menu::Failure::errnoValue(EACCES);
-    outcome = runUpdateCheck(internet, url, local);
+    outcome = runUpdateCheck(internet, url, {});
     EXPECT_FALSE(outcome.connected);
     EXPECT_EQ(outcome.text, texts::internetTestFailed());
     EXPECT_EQ(outcome.hint, texts::reason(*internet.failure));
     EXPECT_EQ(server.connections(), 0);
-    EXPECT_FALSE(QFile::exists(local));
 
+    // Without trusted keys the document alone is fetched, and read on the worker.
     internet = {};
-    outcome = runUpdateCheck(internet, url, local);
+    outcome = runUpdateCheck(internet, url, {});
     EXPECT_TRUE(outcome.connected);
-    EXPECT_TRUE(outcome.downloaded);
+    EXPECT_TRUE(outcome.accepted);
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_EQ(outcome.text, QString());
-    EXPECT_EQ(dir.read(QString::fromLatin1(kUpdateInfoFileName)), QByteArray("[ORVAN]"));
+    ASSERT_TRUE(outcome.info.has_value());
+    EXPECT_EQ(outcome.info->launcher.version, QStringLiteral("1.1.0.8"));
+    EXPECT_EQ(server.requestedPaths(), QByteArrayList{"/info.ini"});
 
-    // A failed download: the download's texts.
+    // A failed download: the download's texts, and nothing read.
     server.answer(menu::test::ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", ""));
-    outcome = runUpdateCheck(internet, url, dir.file(QStringLiteral("other")));
+    outcome = runUpdateCheck(internet, url, {});
     EXPECT_TRUE(outcome.connected);
-    EXPECT_FALSE(outcome.downloaded);
+    EXPECT_FALSE(outcome.accepted);
+    EXPECT_FALSE(outcome.info.has_value());
     EXPECT_EQ(outcome.text, texts::httpResult(404));
 }
 

@@ -165,6 +165,15 @@ TEST(ProfileFileIo, RefusedValueLeavesFileAlone)
     EXPECT_EQ(dir.read(QStringLiteral("m.ini")), QByteArray("[A]\nk=\x9A\n"));
 }
 
+// The write of a missing file that fails leaves no file behind, not even an empty one.
+TEST(ProfileFileIo, RefusedValueCreatesNoFile)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("m.ini"));
+    ASSERT_FALSE(profileWrite(path, A, K, QStringLiteral("line\nbreak")).ok());
+    EXPECT_TRUE(entries(dir).isEmpty()) << entries(dir).join(u' ').toStdString();
+}
+
 TEST(ProfileFileIo, ReadOnlyFileIsNotReplaced)
 {
     TempDir dir;

@@ -1,11 +1,10 @@
 #include "formats/ShellLink.h"
-#include "platform/posix/XdgDesktopFolders.h"
+#include "platform/ShellLinkFile.h"
 #include "support/LnkInfo.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -18,11 +17,11 @@ using menu::test::TempDir;
 
 namespace {
 
-// Writes the shortcut name.lnk into folder as the launcher writes it on a free desktop.
+// Writes the shortcut name.lnk into folder as the Windows side writes it on a desktop.
 menu::Status createShortcut(const QString &folder, const Shortcut &shortcut)
 {
-    return menu::platform::XdgDesktopFolders(QStringLiteral("/home/jana"), QString())
-        .createShortcut(folder, shortcut);
+    return menu::platform::writeShellLink(folder + u'/' + shortcut.name + QStringLiteral(".lnk"),
+                                          shortcut);
 }
 
 quint32 le32(const QByteArray &bytes, qsizetype at)
@@ -202,56 +201,6 @@ TEST(ShellLink, LinkIsReadableByEveryone)
                                {QStringLiteral("ORVAN"), QStringLiteral("/d/m"), QStringLiteral("/d/")})
                     .ok());
     EXPECT_TRUE(QFile::permissions(link).testFlag(QFile::ReadOther));
-}
-
-TEST(DoctorShortcut, WritesOnceAndReportsTheReasonAfterwards)
-{
-    TempDir tmp;
-    const QString link = tmp.file(QStringLiteral("Plocha/ORVAN.lnk"));
-    QDir().mkpath(tmp.file(QStringLiteral("Plocha")));
-    const QString target = QStringLiteral("/srv/Účtovníctvo/ORVAN/MENU/menu");
-    const QStringList args{QStringLiteral("shortcut"), link, target,
-                           QStringLiteral("/srv/Účtovníctvo/ORVAN/MENU")};
-
-    QProcess first;
-    first.start(QStringLiteral(MENU_DOCTOR_PATH), args);
-    ASSERT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
-    EXPECT_EQ(QString::fromUtf8(first.readAllStandardOutput()), link + QLatin1Char('\n'));
-    const auto read = readLnk(link);
-    EXPECT_EQ(read.value(QStringLiteral("Local path")), target);
-    EXPECT_EQ(read.value(QStringLiteral("Working directory")),
-              QStringLiteral("/srv/Účtovníctvo/ORVAN/MENU/"));
-
-    // The second run names the link it refused to replace and leaves it as it was.
-    const QByteArray written = tmp.read(QStringLiteral("Plocha/ORVAN.lnk"));
-    QProcess again;
-    again.start(QStringLiteral(MENU_DOCTOR_PATH), args);
-    ASSERT_TRUE(again.waitForFinished(10000));
-    EXPECT_EQ(again.exitCode(), 1);
-    const QString refused = QString::fromUtf8(again.readAllStandardError());
-    EXPECT_TRUE(refused.startsWith(link + QStringLiteral(": "))) << refused.toStdString();
-    EXPECT_GT(refused.size(), link.size() + 3) << "no reason given";
-    EXPECT_EQ(tmp.read(QStringLiteral("Plocha/ORVAN.lnk")), written);
-
-    // A link meant for a Windows machine keeps the paths as written there.
-    const QString windowsLink = tmp.file(QStringLiteral("Plocha/windows.lnk"));
-    QProcess windows;
-    windows.start(QStringLiteral(MENU_DOCTOR_PATH),
-                  {QStringLiteral("shortcut"), windowsLink,
-                   QStringLiteral("D:\\ORVAN\\MENU\\menu.exe"), QStringLiteral("D:\\ORVAN\\MENU")});
-    ASSERT_TRUE(windows.waitForFinished(10000));
-    EXPECT_EQ(windows.exitCode(), 0);
-    const auto readWindows = readLnk(windowsLink);
-    EXPECT_EQ(readWindows.value(QStringLiteral("Local path")),
-              QStringLiteral("D:\\ORVAN\\MENU\\menu.exe"));
-    EXPECT_EQ(readWindows.value(QStringLiteral("Working directory")),
-              QStringLiteral("D:\\ORVAN\\MENU\\"));
-
-    QProcess wrong;
-    wrong.start(QStringLiteral(MENU_DOCTOR_PATH), {QStringLiteral("shortcut"), link});
-    ASSERT_TRUE(wrong.waitForFinished(10000));
-    EXPECT_EQ(wrong.exitCode(), 2);
 }
 
 } // namespace

@@ -79,6 +79,21 @@ void ScriptedHttpServer::answer(Script script)
     script_ = std::move(script);
 }
 
+void ScriptedHttpServer::answer(const QByteArray &path, Script script)
+{
+    const std::lock_guard lock(mutex_);
+    if (script.steps.empty() && !script.holdOpen)
+        byPath_.erase(path);
+    else
+        byPath_[path] = std::move(script);
+}
+
+QByteArrayList ScriptedHttpServer::requestedPaths() const
+{
+    const std::lock_guard lock(mutex_);
+    return paths_;
+}
+
 QString ScriptedHttpServer::address(const QString &path) const
 {
     return QStringLiteral("127.0.0.1:%1").arg(port_) + path;
@@ -135,9 +150,13 @@ void ScriptedHttpServer::serve()
         }
         Script script;
         {
+            // "GET /path HTTP/1.0"
+            const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
             const std::lock_guard lock(mutex_);
             lastRequest_ = request;
-            script = script_;
+            paths_.append(path);
+            const auto scripted = byPath_.find(path);
+            script = scripted != byPath_.end() ? scripted->second : script_;
         }
         play(client.fd, script);
     }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -38,12 +40,17 @@ class ScriptedHttpServer {
 
     // The answer to every following connection.
     void answer(Script script);
+    // The answer to following requests for path ("/ORVANWIN/orvan_akt.ini"), ahead of the one
+    // above; an empty script forgets it.
+    void answer(const QByteArray &path, Script script);
 
     unsigned short port() const { return port_; }
     // "127.0.0.1:<port>" + path: an address as the launcher writes it, without a scheme.
     QString address(const QString &path) const;
 
     QByteArray lastRequest() const;
+    // The path of every request so far, in order.
+    QByteArrayList requestedPaths() const;
     int connections() const { return connections_; }
 
     // A whole response in one piece.
@@ -65,7 +72,9 @@ class ScriptedHttpServer {
     std::atomic<int> connections_{0};
     mutable std::mutex mutex_;
     Script script_;
+    std::map<QByteArray, Script> byPath_;
     QByteArray lastRequest_;
+    QByteArrayList paths_;
     std::thread thread_;
 };
 

@@ -1,8 +1,14 @@
 #include "core/Texts.h"
+#include "platform/ProfileFiles.h"
 #include "support/Doctor.h"
 #include "support/TempDir.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 #include <cerrno>
 
@@ -49,6 +55,35 @@ TEST(DoctorIni, WriteFailure)
                            menu::core::texts::reason(menu::Failure::errnoValue(EISDIR)) + "\n");
     EXPECT_EQ(run.out, QString());
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("x"));
+}
+
+// Every user of the computer writes the same menu.ini; forty writers at once must keep all
+// forty values, each one's read and replacement shielded from the others by the file's lock.
+TEST(DoctorIni, ParallelWritersLoseNoKey)
+{
+    constexpr int kWriters = 40;
+    TempDir dir;
+    const QString file = dir.file(QStringLiteral("menu.ini"));
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int i = 0; i < kWriters; ++i) {
+        auto &writer = *writers.emplace_back(std::make_unique<QProcess>());
+        writer.start(QStringLiteral(MENU_DOCTOR_PATH),
+                     {QStringLiteral("ini"), QStringLiteral("set"), file, QStringLiteral("OPTIONS"),
+                      QStringLiteral("Key%1").arg(i), QString::number(i)});
+    }
+    for (auto &writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(60000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().toStdString();
+    }
+    menu::platform::ProfileFiles store;
+    for (int i = 0; i < kWriters; ++i) {
+        EXPECT_EQ(store.read(file, QStringLiteral("OPTIONS"), QStringLiteral("Key%1").arg(i)),
+                  QString::number(i))
+            << i;
+    }
+    // Nothing beside the file: no temporary of a writer, no lock file.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("menu.ini")});
 }
 
 TEST(DoctorIni, WrongUsage)

@@ -10,25 +10,32 @@
 namespace menu::platform {
 
 // One launcher per user: a lock file plays the named mutex, a local socket beside it lets a
-// later start ask the running launcher to bring its window forward.
+// later start ask the running launcher to bring its window forward. Both live in a directory
+// of this user alone (privateRuntimeDir), so another user's files can never stand in for them.
 class LocalSingleInstance final : public SingleInstance {
 public:
-    // name: the mutex name; the files go into $XDG_RUNTIME_DIR (else the temporary directory)
-    // and carry the user id, so users of one machine do not see each other.
+    // name: the mutex name, which names the two files.
     explicit LocalSingleInstance(const QString &name);
     ~LocalSingleInstance() override;
 
     bool raiseRunning() override;
-    bool claim() override;
+    Claim claim() override;
     void listen(std::function<void()> onRaise) override;
 
     QString socketPath() const { return socketPath_; }
 
 private:
+    bool heldElsewhere() const;
+
     QString socketPath_;
     QString lockPath_;
     UniqueFd lock_;
     std::unique_ptr<QLocalServer> server_;
 };
+
+// A directory only this user can use: $XDG_RUNTIME_DIR when it is the user's own (owned by
+// the user, mode 0700, no link), else $XDG_CACHE_HOME/orvan-menu (~/.cache/orvan-menu), made
+// with mode 0700 or narrowed to it. Empty when neither can be had.
+QString privateRuntimeDir();
 
 } // namespace menu::platform

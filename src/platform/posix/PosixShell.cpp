@@ -1,5 +1,6 @@
 #include "platform/posix/PosixShell.h"
 
+#include "platform/posix/DesktopApplications.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <QFile>
@@ -33,6 +34,8 @@ bool startsWith(const QString &path, const QByteArray &magic)
     return file.read(magic.size()) == magic;
 }
 
+// 0 stays for a shortage of resources; an error without a number of its own is told by its
+// reason.
 int codeOf(int error)
 {
     switch (error) {
@@ -42,20 +45,27 @@ int codeOf(int error)
         return kPathNotFound;
     case EACCES:
     case EPERM:
-        return kAccessDenied;
+        return kAccessDenied; // with its reason: the file may not be run, e.g. a noexec mount
     case ENOMEM:
         return kOutOfMemory;
     case ENOEXEC:
         return kBadFormat;
-    default:
+    case EAGAIN:
+    case EMFILE:
+    case ENFILE:
         return 0;
+    default:
+        return kShellOtherFailure;
     }
 }
+} // namespace
 
-ShellResult resultOf(int error)
+ShellResult shellFailure(int error, const QString &path)
 {
-    return {codeOf(error), Failure::errnoValue(error)};
+    return {codeOf(error), Failure::errnoValue(error, path)};
 }
+
+namespace {
 
 // Starts program with args in workingDir and lets it run on its own: a middle child is
 // waited for at once, so the started program never becomes a zombie of the launcher.
@@ -74,12 +84,12 @@ ShellResult spawnDetached(const QString &program, const QStringList &args,
 
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
-        return resultOf(errno);
+        return shellFailure(errno, program);
     UniqueFd reader(ends[0]);
     UniqueFd writer(ends[1]);
     const pid_t middle = ::fork();
     if (middle < 0)
-        return resultOf(errno);
+        return shellFailure(errno, program);
     if (middle == 0) {
         // Only async-signal-safe calls from here on.
         ::setsid();
@@ -108,9 +118,9 @@ ShellResult spawnDetached(const QString &program, const QStringList &args,
         got = ::read(reader.get(), &error, sizeof error);
     } while (got < 0 && errno == EINTR);
     if (got == static_cast<ssize_t>(sizeof error))
-        return resultOf(error);
+        return shellFailure(error, program);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return {0, Failure::errnoValue(EAGAIN)}; // the second fork failed
+        return shellFailure(EAGAIN, program); // the second fork failed
     return {};
 }
 } // namespace
@@ -145,7 +155,9 @@ ShellResult PosixShell::open(const QString &path, const QString &workingDir)
         break;
     }
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty())
+    // xdg-open starts whatever it finds, or nothing, and tells no one; a document that no
+    // application takes is said to be one before the click seems to work.
+    if (opener.isEmpty() || desktopOpens(path) == std::optional<bool>(false))
         return {kNoAssociation, {}};
     return spawnDetached(opener, {path}, workingDir);
 }

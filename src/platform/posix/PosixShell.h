@@ -16,4 +16,7 @@ class PosixShell final : public Shell {
 enum class OpenWay { Direct, Wine, Associated };
 OpenWay openWayFor(const QString &path);
 
+// The result of a start that failed with the system's error at path.
+ShellResult shellFailure(int error, const QString &path);
+
 } // namespace menu::platform

@@ -1,12 +1,17 @@
 #include "platform/posix/XdgDesktopFolders.h"
 
-#include "formats/ShellLink.h"
+#include "formats/DesktopEntry.h"
 #include "formats/UserDirs.h"
 #include "platform/Files.h"
+#include "platform/ProgramFiles.h"
+#include "platform/posix/Gio.h"
 
-#include <QFileInfo>
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -30,25 +35,35 @@ QString userDatabaseHome()
     return QFile::decodeName(found->pw_dir);
 }
 
-constexpr quint32 kAttributeReadOnly = 0x01;
-constexpr quint32 kAttributeDirectory = 0x10;
-constexpr quint32 kAttributeArchive = 0x20;
+// The icon theme's name for the shortcut of a program without an icon of its own.
+const QString kThemedIcon = QStringLiteral("applications-office");
 
-// The attributes, size and times of the target, as a link records them; nothing when it is
-// missing.
-void recordTarget(formats::ShellLinkData &link)
+// The icon the desktop shows for a shortcut to target: the target's own icon as a PNG beside
+// it (written once, never replaced), else the themed name.
+QString shortcutIcon(const QString &target)
 {
-    const QFileInfo info(link.target);
-    if (!info.exists())
-        return;
-    quint32 attributes = info.isDir() ? kAttributeDirectory : kAttributeArchive;
-    if (!info.isWritable())
-        attributes |= kAttributeReadOnly;
-    link.fileAttributes = attributes;
-    link.fileSize = info.isDir() ? 0 : static_cast<quint32>(info.size() & 0xFFFFFFFF);
-    link.created = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
-    link.accessed = info.lastRead();
-    link.written = info.lastModified();
+    const QImage image = FileIconReader().largeIcon(target);
+    if (image.isNull())
+        return kThemedIcon;
+    const QString png = target + QStringLiteral(".png");
+    if (isFile(png))
+        return png;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.save(&buffer, "PNG") && writeNewFile(png, bytes).ok())
+        return png;
+    return kThemedIcon;
+}
+
+// Desktops start a desktop file on the desktop only when it is marked as trusted: GNOME, KDE
+// and Xfce want its run bit, GNOME's desktop also gio's mark. A desktop without them simply
+// does not ask.
+void markTrusted(const QString &path)
+{
+    ::chmod(QFile::encodeName(path).constData(), 0755);
+    (void)gioSays({QStringLiteral("set"), QStringLiteral("-t"), QStringLiteral("string"), path,
+                   QStringLiteral("metadata::trusted"), QStringLiteral("true")});
 }
 
 } // namespace
@@ -89,21 +104,22 @@ QString XdgDesktopFolders::folder(DesktopKind kind) const
 
 QStringList XdgDesktopFolders::shortcutFiles(const QString &folder, const QString &name) const
 {
-    return {folder + u'/' + name + QStringLiteral(".lnk")};
+    // A link written for Windows (or by an older launcher) counts as the shortcut too.
+    return {folder + u'/' + name + QStringLiteral(".desktop"),
+            folder + u'/' + name + QStringLiteral(".lnk")};
 }
 
 Status XdgDesktopFolders::createShortcut(const QString &folder, const Shortcut &shortcut) const
 {
-    formats::ShellLinkData link;
-    link.target = shortcut.target;
-    link.workingDir = shortcut.workingDir;
-    link.iconLocation = shortcut.target;
-    recordTarget(link);
     const QString path = shortcutFiles(folder, shortcut.name).constFirst();
-    Result<QByteArray> bytes = formats::shellLinkEncode(link);
+    Result<QByteArray> bytes = formats::desktopEntryEncode(
+        {shortcut.name, shortcut.target, shortcut.workingDir, shortcutIcon(shortcut.target)});
     if (!bytes.ok())
         return Failure{bytes.failure().code, path, bytes.failure().detail};
-    return writeNewFile(path, *bytes);
+    Status written = writeNewFile(path, *bytes);
+    if (written.ok())
+        markTrusted(path);
+    return written;
 }
 
 } // namespace menu::platform

@@ -1,6 +1,8 @@
 // Desktop folders on a free desktop: the current user's desktop comes from the XDG user
 // directories ($XDG_CONFIG_HOME/user-dirs.dirs, XDG_DESKTOP_DIR), else ~/Desktop. There is
 // no desktop shared by all users here, so that folder is always reported as unavailable.
+// Shortcuts are desktop entries (name.desktop), marked as trusted so that the desktop runs
+// them.
 #pragma once
 
 #include "platform/Desktop.h"

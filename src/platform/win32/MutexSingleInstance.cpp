@@ -2,9 +2,15 @@
 
 #include "platform/win32/WinError.h"
 
+#include <QDeadlineTimer>
+
 namespace menu::platform {
 
 namespace {
+// The launcher that holds the mutex makes its event a moment after the claim.
+constexpr int kStartingMs = 5000;
+constexpr DWORD kRetryMs = 50;
+
 std::wstring raiseEventName(const QString &name)
 {
     return (name + QStringLiteral("-raise")).toStdWString();
@@ -20,32 +26,53 @@ MutexSingleInstance::~MutexSingleInstance()
         ::ReleaseMutex(mutex_.get());
 }
 
+bool MutexSingleInstance::heldElsewhere() const
+{
+    if (mutex_.valid())
+        return false;
+    const win32::UniqueHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, name_.toStdWString().c_str()));
+    if (!mutex.valid())
+        return false;
+    const DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        ::ReleaseMutex(mutex.get()); // free: the owner ended; this was only a look
+    return waited == WAIT_TIMEOUT;
+}
+
 bool MutexSingleInstance::raiseRunning()
 {
     // Only the running launcher makes the event; opening it is the question "is one there?".
-    const win32::UniqueHandle event(
-        ::OpenEventW(EVENT_MODIFY_STATE, FALSE, raiseEventName(name_).c_str()));
-    if (!event.valid())
-        return false;
+    const QDeadlineTimer starting(kStartingMs);
+    win32::UniqueHandle event;
+    for (;;) {
+        event.reset(::OpenEventW(EVENT_MODIFY_STATE, FALSE, raiseEventName(name_).c_str()));
+        if (event.valid())
+            break;
+        if (starting.hasExpired() || !heldElsewhere())
+            return false;
+        ::Sleep(kRetryMs);
+    }
     ::AllowSetForegroundWindow(ASFW_ANY);
     ::SetEvent(event.get());
     return true;
 }
 
-bool MutexSingleInstance::claim()
+SingleInstance::Claim MutexSingleInstance::claim()
 {
     if (mutex_.valid())
-        return true;
+        return Claim::Claimed;
     win32::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, name_.toStdWString().c_str()));
     if (!mutex.valid())
-        return false;
+        return Claim::Unavailable;
     // An existing mutex belongs to a running launcher; one it left behind by ending without
     // releasing it is abandoned, and is ours then.
     const DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
+    if (waited == WAIT_TIMEOUT)
+        return Claim::Held;
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
-        return false;
+        return Claim::Unavailable;
     mutex_ = std::move(mutex);
-    return true;
+    return Claim::Claimed;
 }
 
 void MutexSingleInstance::listen(std::function<void()> onRaise)

@@ -21,10 +21,13 @@ class MutexSingleInstance final : public SingleInstance {
     ~MutexSingleInstance() override;
 
     bool raiseRunning() override;
-    bool claim() override;
+    Claim claim() override;
     void listen(std::function<void()> onRaise) override;
 
   private:
+    // Whether another process owns the mutex now.
+    bool heldElsewhere() const;
+
     QString name_;
     win32::UniqueHandle mutex_;
     win32::UniqueHandle raise_;

@@ -24,7 +24,9 @@ ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
     const DWORD error = ::GetLastError();
     ShellResult result;
     result.code = code > 32 ? kShellStarted : static_cast<int>(code);
-    if (!result.started() && error != ERROR_SUCCESS)
+    // The user's no to the elevation prompt is access denied without a reason: nothing refused
+    // the file itself.
+    if (!result.started() && error != ERROR_SUCCESS && error != ERROR_CANCELLED)
         result.reason = win32::failureOf(error, path);
     return result;
 }

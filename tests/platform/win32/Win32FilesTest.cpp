@@ -1,7 +1,6 @@
 // The Windows side's files: errors in the project's terms, read-only files, case-blind names,
-// atomic replacement, the advisory lock, private directories and unpacking.
+// atomic replacement, private directories and unpacking.
 #include "platform/AtomicFile.h"
-#include "platform/FileLock.h"
 #include "platform/Files.h"
 #include "platform/PrivateDir.h"
 #include "platform/UnpackDir.h"
@@ -135,26 +134,6 @@ TEST(Win32Files, AtomicReplacementKeepsTheReplacedFilesAttributes)
     }
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini")), QByteArray("newer"));
     EXPECT_EQ(platform::directoryEntries(dir.path())->size(), 1);
-}
-
-TEST(Win32Files, TheLockRefusesASecondHolderButNotReaders)
-{
-    TempDir dir;
-    const QString ini = dir.write(QStringLiteral("menu.ini"), "[OPTIONS]\r\n");
-    using platform::FileLock;
-    {
-        auto first = FileLock::lock(ini, FileLock::Mode::Exclusive, FileLock::Wait::No);
-        ASSERT_TRUE(first.ok());
-        auto second = FileLock::lock(ini, FileLock::Mode::Shared, FileLock::Wait::No);
-        ASSERT_FALSE(second.ok());
-        EXPECT_TRUE(second.failure().is(std::errc::device_or_resource_busy));
-        EXPECT_EQ(platform::readWholeFile(ini, 1024).value(), QByteArray("[OPTIONS]\r\n"));
-        EXPECT_TRUE(platform::replaceFileContent(ini, "[OPTIONS]\r\nLeft=1\r\n", {}).ok());
-    }
-    auto shared1 = FileLock::lock(ini, FileLock::Mode::Shared, FileLock::Wait::No);
-    auto shared2 = FileLock::lock(ini, FileLock::Mode::Shared, FileLock::Wait::No);
-    EXPECT_TRUE(shared1.ok());
-    EXPECT_TRUE(shared2.ok());
 }
 
 TEST(Win32Files, PrivateDirectoryGoesWithReadOnlyContent)

@@ -129,19 +129,26 @@ TEST(Win32Desktop, ShortcutReadsBackThroughTheShellAndIsNeverReplaced)
     EXPECT_EQ(platform::directoryEntries(dir.path())->size(), 2) << "a temporary link stayed";
 }
 
-// The second process of the test below: reports what it could do with the instance named in
-// MENU_TEST_INSTANCE.
+// The second process of the test below: claims the instance named in MENU_TEST_INSTANCE and,
+// when another holds it, asks that one forward. Says each step as soon as it is taken.
 TEST(Win32SingleInstance, SecondProcess)
 {
     const QString name = qEnvironmentVariable("MENU_TEST_INSTANCE");
     if (name.isEmpty())
         GTEST_SKIP() << "started by MutexHeldByAnotherProcess only";
+    using Claim = platform::SingleInstance::Claim;
     platform::MutexSingleInstance instance(name);
-    const bool raised = instance.raiseRunning();
-    const bool claimed = instance.claim();
-    std::printf("raised=%d claimed=%d\n", raised ? 1 : 0, claimed ? 1 : 0);
+    const Claim claim = instance.claim();
+    std::printf("claim=%s\n", claim == Claim::Claimed ? "claimed"
+                              : claim == Claim::Held   ? "held"
+                                                       : "unavailable");
+    std::fflush(stdout);
+    if (claim == Claim::Held)
+        std::printf("raised=%d\n", instance.raiseRunning() ? 1 : 0);
 }
 
+// The holder listens only once the second start has found the claim held: the second start
+// waits for it rather than giving up on a launcher that is still starting.
 TEST(Win32SingleInstance, MutexHeldByAnotherProcess)
 {
     int argc = 1;
@@ -149,27 +156,31 @@ TEST(Win32SingleInstance, MutexHeldByAnotherProcess)
     char *argv[] = {name, nullptr};
     const QCoreApplication app(argc, argv);
     const QString instanceName = QStringLiteral("Orvan-Menu-test-%1").arg(::GetCurrentProcessId());
-    const auto second = [&] {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("MENU_TEST_INSTANCE"), instanceName);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MENU_TEST_INSTANCE"), instanceName);
+    const auto startSecond = [&](QProcess &process) {
         process.setProcessEnvironment(environment);
-        process.start(thisProgram(), {QStringLiteral("--gtest_filter=Win32SingleInstance.SecondProcess")});
-        EXPECT_TRUE(process.waitForFinished(120000));
-        const QByteArray out = process.readAllStandardOutput();
-        return out.contains("raised=1") ? (out.contains("claimed=1") ? "raised,claimed" : "raised")
-                                        : (out.contains("claimed=1") ? "claimed" : "neither");
+        process.start(thisProgram(),
+                      {QStringLiteral("--gtest_filter=Win32SingleInstance.SecondProcess")});
     };
 
     auto first = std::make_unique<platform::MutexSingleInstance>(instanceName);
-    ASSERT_TRUE(first->claim());
+    ASSERT_EQ(first->claim(), platform::SingleInstance::Claim::Claimed);
+    QProcess process;
+    startSecond(process);
+    QByteArray out;
+    while (!out.contains("claim=") && process.waitForReadyRead(120000))
+        out += process.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("claim=held")) << out.toStdString();
     bool raised = false;
     QEventLoop loop;
     first->listen([&] {
         raised = true;
         loop.quit();
     });
-    EXPECT_STREQ(second(), "raised");
+    EXPECT_TRUE(process.waitForFinished(120000));
+    out += process.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("raised=1")) << out.toStdString();
     // The raise arrives as an event of the loop; the timer only ends a test that would hang.
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     if (!raised)
@@ -177,7 +188,12 @@ TEST(Win32SingleInstance, MutexHeldByAnotherProcess)
     EXPECT_TRUE(raised);
 
     first.reset();
-    EXPECT_STREQ(second(), "claimed");
+    QProcess after;
+    startSecond(after);
+    EXPECT_TRUE(after.waitForFinished(120000));
+    const QByteArray afterOut = after.readAllStandardOutput();
+    EXPECT_TRUE(afterOut.contains("claim=claimed")) << afterOut.toStdString();
+    EXPECT_FALSE(afterOut.contains("raised=")) << afterOut.toStdString();
 }
 
 TEST(Win32Internet, AdaptersThatAreUpWithAnAddressBeyondTheirLinkConnect)

@@ -1,0 +1,50 @@
+// The update information as the launcher takes it in: the document fetched into memory, its
+// minisign signature fetched from beside it, and the verdict on both against the trusted keys.
+// It runs on the check's background job, and stores nothing: what is accepted is stored later,
+// on the user-interface thread.
+#pragma once
+
+#include "core/CancelToken.h"
+#include "core/Download.h"
+#include "formats/Minisign.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <span>
+
+namespace menu::core {
+
+// Today's document has a few hundred bytes; a larger one is refused before it is read.
+inline constexpr qint64 kAnnouncementMax = 1024 * 1024;
+// The signature's address is the document's with this added ("orvan_akt.ini.minisig").
+inline constexpr char kSignatureSuffix[] = ".minisig";
+
+enum class SignatureState {
+    NotRequired, // a build without keys trusts its network: no signature is fetched
+    Good,
+    Missing, // not to be had from the server
+    Bad,     // malformed, legacy, unknown key, or not matching the document
+};
+
+struct FetchedAnnouncement {
+    bool arrived = false; // the document arrived whole (and within the limit)
+    bool cancelled = false;
+    QByteArray document;
+    SignatureState signature = SignatureState::NotRequired;
+    QString keyId; // the signing key's id, whenever the signature could be read
+    // Arrived and, where keys are trusted, signed well by one of them.
+    bool accepted = false;
+    // Why not accepted: the transfer's texts, or the refusal's (label text and tooltip).
+    QString text;
+    QString hint;
+};
+
+// Fetches the document at url and, when keys are given, url + ".minisig", and judges them.
+FetchedAnnouncement fetchAnnouncement(const QString &url,
+                                      std::span<const formats::MinisignKey> keys,
+                                      CancelToken *cancel = nullptr,
+                                      std::chrono::milliseconds waitLimit = DownloadOptions{}.waitLimit);
+
+} // namespace menu::core

@@ -1,0 +1,234 @@
+// The update check end to end on the signed road: UpdateChecker against a real HTTP server on
+// 127.0.0.1 that serves the document and its signature, with keys and signatures made by the
+// real minisign program. A refused document stores nothing and says why in the label.
+#include "core/AnnouncementFetch.h"
+#include "core/LauncherSettings.h"
+#include "core/Texts.h"
+#include "core/UpdateChecker.h"
+#include "formats/Minisign.h"
+#include "platform/ProfileFiles.h"
+#include "support/MinisignTool.h"
+#include "support/ScriptedHttpServer.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <optional>
+#include <vector>
+
+using namespace menu::core;
+using menu::formats::MinisignKey;
+using menu::test::ScriptedHttpServer;
+
+namespace {
+
+const QByteArray kDocumentPath = "/ORVANWIN/orvan_akt.ini";
+const QByteArray kSignaturePath = "/ORVANWIN/orvan_akt.ini.minisig";
+const QByteArray kDocument = "[ORVAN]\r\nAktCis=1.1.0.8\r\nAktDat=10.01.2027\r\n"
+                             "AktFil=orvan-menu-1.1.0.8.zip\r\nAktLen=1234\r\n"
+                             "AktSha256=" + QByteArray(64, 'a') + "\r\n[TEA]\r\nAktCis=15.51.5\r\n"
+                             "AktFil=TeamViewerQS.exe\r\n";
+const QByteArray kForged = "[ORVAN]\r\nAktCis=9.9.9.99\r\nAktFil=evil.zip\r\n";
+
+class Connected final : public menu::platform::InternetState {
+  public:
+    menu::Result<bool> connected() const override { return true; }
+};
+class Noon final : public menu::platform::Clock {
+  public:
+    QDateTime now() const override { return QDateTime(QDate(2027, 1, 10), QTime(12, 0)); }
+};
+
+ScriptedHttpServer::Script ok(const QByteArray &body)
+{
+    return ScriptedHttpServer::response(
+        "HTTP/1.0 200 OK", "Content-Length: " + QByteArray::number(body.size()) + "\r\n", body);
+}
+ScriptedHttpServer::Script notFound()
+{
+    return ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", "");
+}
+
+class SignedAnnouncementTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        if (menu::test::MinisignTool::program().isEmpty())
+            return;
+        keysDir_ = new menu::test::TempDir;
+        tool_ = new menu::test::MinisignTool(keysDir_->path());
+        a_ = menu::formats::parseMinisignKey(tool_->makeKey(QStringLiteral("a")));
+        b_ = menu::formats::parseMinisignKey(tool_->makeKey(QStringLiteral("b")));
+    }
+    static void TearDownTestSuite()
+    {
+        delete tool_;
+        delete keysDir_;
+    }
+
+    void SetUp() override
+    {
+        if (!a_ || !b_)
+            GTEST_SKIP() << "no minisign program (scripts/install-deps.sh installs it)";
+        qputenv("ORVAN_UPDATE_HOST", server_.address(QString()).toUtf8());
+        // The last good announcement, which a refused document leaves as it is.
+        ASSERT_TRUE(settings_
+                        .saveAnnouncements({QStringLiteral("1.1.0.6"), QStringLiteral("01.12.2026"),
+                                            QStringLiteral("old.zip"), 99, QStringLiteral("ab")},
+                                           {})
+                        .ok());
+    }
+    void TearDown() override { qunsetenv("ORVAN_UPDATE_HOST"); }
+
+    QByteArray sign(const QByteArray &message, const QString &key = QStringLiteral("a"),
+                    const QStringList &more = {}) const
+    {
+        return tool_->sign(key, message, QStringLiteral("orvan_akt.ini 1.1.0.8"), more);
+    }
+    void serve(const QByteArray &document, std::optional<QByteArray> signature)
+    {
+        server_.answer(kDocumentPath, ok(document));
+        server_.answer(kSignaturePath, signature ? ok(*signature) : notFound());
+    }
+
+    // One start of a launcher of version running that trusts keys, and its check to the end.
+    // Returns the label's last notice.
+    LabelNotice check(std::vector<MinisignKey> keys, const QString &running = "1.1.0.7")
+    {
+        checker_.emplace(UpdateChecker::Context{settings_, internet_, clock_, nullptr, running,
+                                                std::move(keys)});
+        LabelNotice last{QStringLiteral("(none)"), {}, false};
+        const QMetaObject::Connection told =
+            QObject::connect(&*checker_, &UpdateChecker::noticeChanged,
+                             [&last](const LabelNotice &notice) { last = notice; });
+        checker_->load();
+        checker_->start();
+        checker_->timer().start(0);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !checker_->timer().isActive(); }));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !checker_->running(); }, 30000));
+        QObject::disconnect(told);
+        return last;
+    }
+    QString stored(const char *section, const char *key) const
+    {
+        return settings_.read(QLatin1String(section), QLatin1String(key));
+    }
+
+    static inline menu::test::TempDir *keysDir_ = nullptr;
+    static inline menu::test::MinisignTool *tool_ = nullptr;
+    static inline std::optional<MinisignKey> a_, b_;
+
+    menu::test::TempDir dir_;
+    menu::platform::ProfileFiles store_;
+    LauncherSettings settings_{store_, dir_.path() + QLatin1Char('/')};
+    Connected internet_;
+    Noon clock_;
+    ScriptedHttpServer server_;
+    std::optional<UpdateChecker> checker_;
+};
+
+TEST_F(SignedAnnouncementTest, RefusedDocumentsStoreNothingAndTheLabelSaysWhy)
+{
+    const QByteArray good = sign(kDocument);
+    QByteArray comment = good;
+    comment.replace("1.1.0.8", "1.1.0.9");
+    QByteArray changed = kDocument;
+    changed.replace("AktCis=1.1.0.8", "AktCis=1.1.0.9");
+    const QString unsignedText = QStringLiteral("Informácie o aktualizáciách nie sú podpísané!");
+    const QString invalid = QStringLiteral("Podpis informácií o aktualizáciách je neplatný!");
+    const QString unknown = QStringLiteral("Informácie o aktualizáciách podpísal neznámy kľúč!");
+    struct Case {
+        const char *name;
+        QByteArray document;
+        std::optional<QByteArray> signature; // nothing: 404
+        QString text;
+        const char *detail; // in the tooltip
+    };
+    const Case cases[] = {
+        {"no signature", kDocument, std::nullopt, unsignedText, "(404)"},
+        {"forged version, unsigned", kForged, std::nullopt, unsignedText, "orvan_akt.ini.minisig"},
+        {"another key", kDocument, sign(kDocument, "b"), unknown, "nie je medzi kľúčmi"},
+        {"document changed by one byte", changed, good, invalid, "zmenili"},
+        {"trusted comment changed", kDocument, comment, invalid, "komentár"},
+        {"empty signature", kDocument, QByteArray(), invalid, "nemá tvar"},
+        {"truncated signature", kDocument, good.left(good.size() / 2), invalid, "nemá tvar"},
+        {"public key for a signature", kDocument, keysDir_->read(QStringLiteral("a.pub")), invalid,
+         "nemá tvar"},
+        {"longer than a signature", kDocument, good + QByteArray(5000, '\n'), invalid, "nemá tvar"},
+        {"legacy format", kDocument, sign(kDocument, "a", {"-l"}), invalid, "starom formáte"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        serve(c.document, c.signature);
+        const LabelNotice notice = check({*a_});
+        EXPECT_EQ(notice.text, QStringLiteral("UPOZORNENIE !\r") + c.text);
+        EXPECT_TRUE(notice.red);
+        EXPECT_TRUE(notice.hint.startsWith(c.text + QStringLiteral("\r\r")));
+        EXPECT_TRUE(notice.hint.contains(QString::fromUtf8(c.detail)))
+            << notice.hint.toStdString();
+        EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
+        EXPECT_EQ(stored("ORVAN", "AktLen"), QStringLiteral("99"));
+        EXPECT_EQ(checker_->launcherAnnouncement().version, QStringLiteral("1.1.0.6"));
+        EXPECT_EQ(checker_->lastCheck(), QString());
+    }
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("menu.ini")});
+}
+
+TEST_F(SignedAnnouncementTest, GoodSignatureOfEitherTrustedKeyStoresTheDocument)
+{
+    for (const char *key : {"a", "b"}) {
+        SCOPED_TRACE(key);
+        serve(kDocument, sign(kDocument, QString::fromLatin1(key)));
+        // A launcher already at the announced version: nothing waits, the label empties.
+        const LabelNotice notice = check({*a_, *b_}, QStringLiteral("1.1.0.8"));
+        EXPECT_EQ(notice.text, QString());
+        EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.8"));
+        EXPECT_EQ(stored("ORVAN", "AktLen"), QStringLiteral("1234"));
+        EXPECT_EQ(stored("ORVAN", "AktSha256"), QString(64, u'a'));
+        EXPECT_EQ(stored("TEA", "AktFil"), QStringLiteral("TeamViewerQS.exe"));
+        EXPECT_EQ(checker_->lastCheck(), QStringLiteral("10.01.2027 12:00"));
+        EXPECT_EQ(server_.requestedPaths().mid(server_.requestedPaths().size() - 2),
+                  (QByteArrayList{kDocumentPath, kSignaturePath}));
+    }
+}
+
+// The fault of old: a forged later version, once stored, was offered at every start and no
+// check ran again. Refused where keys are trusted; without keys it is stored as before, but the
+// next start checks anyway and the honest document replaces it.
+TEST_F(SignedAnnouncementTest, AForgedAnnouncementDoesNotStick)
+{
+    serve(kForged, std::nullopt);
+    check({*a_});
+    EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
+
+    check({});
+    EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("9.9.9.99"));
+    EXPECT_EQ(server_.requestedPaths().count(kSignaturePath), 1); // only the build with keys
+
+    serve(kDocument, sign(kDocument));
+    const int before = server_.connections();
+    const LabelNotice notice = check({*a_});
+    EXPECT_EQ(server_.connections(), before + 2);
+    EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.8"));
+    // The newer version it announces waits: the label says so, as at a start.
+    EXPECT_EQ(notice.text, texts::newerVersionNotice().text);
+}
+
+TEST_F(SignedAnnouncementTest, DocumentAboveOneMegabyteIsRefusedUnread)
+{
+    const QByteArray large = kDocument + QByteArray(kAnnouncementMax, ';');
+    for (const bool announced : {true, false}) {
+        SCOPED_TRACE(announced ? "length announced" : "no length");
+        server_.answer(kDocumentPath,
+                       announced ? ok(large)
+                                 : ScriptedHttpServer::response("HTTP/1.0 200 OK", "", large));
+        const LabelNotice notice = check({});
+        EXPECT_EQ(notice.text, QStringLiteral("UPOZORNENIE !\rKritická chyba pri sťahovaní!"));
+        EXPECT_TRUE(notice.hint.contains(QStringLiteral("1048576"))) << notice.hint.toStdString();
+        EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
+    }
+}
+
+} // namespace
