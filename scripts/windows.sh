@@ -252,7 +252,7 @@ build_windows() {
   run_logged build/windows/configure.log cmake --preset windows -DMENU_WINDOWS_CACHE="$menu_win_cache"
   run_logged build/windows/build.log cmake --build --preset windows -j "$menu_win_jobs"
   rm -rf build/windows/deploy
-  scripts/windows/deploy.sh build/windows/deploy build/windows/src/menu.exe build/windows/src/menu-doctor.exe
+  scripts/windows/deploy.sh build/windows/deploy build/windows/menu.exe build/windows/menu-doctor.exe
 }
 
 run_suites() {
@@ -264,7 +264,7 @@ run_suites() {
 }
 
 compare_doctor() {
-  if [ ! -x build/default/src/menu-doctor ] || [ ! -d build/default/demo-package/ORVAN ]; then
+  if [ ! -x build/default/menu-doctor ] || [ ! -d build/default/demo-package/ORVAN ]; then
     say "building the Linux menu-doctor and demo package to compare with"
     run_logged build/default-configure.log cmake --preset default
     run_logged build/default-build.log cmake --build --preset default -j "$menu_win_jobs" \
@@ -272,7 +272,7 @@ compare_doctor() {
   fi
   say "comparing menu-doctor.exe with the Linux menu-doctor"
   MENU_WINDOWS_CACHE=$menu_win_cache scripts/windows/wine-run.sh --with-display \
-    scripts/windows/compare-doctor.sh build/default/src/menu-doctor \
+    scripts/windows/compare-doctor.sh build/default/menu-doctor \
     build/windows/deploy/menu-doctor.exe build/default/demo-package >build/windows/compare-doctor.log 2>&1 ||
     { cat build/windows/compare-doctor.log >&2; die "menu-doctor.exe differs from the Linux one"; }
   tail -n 1 build/windows/compare-doctor.log >&2
