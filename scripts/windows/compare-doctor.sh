@@ -10,7 +10,8 @@
 # into a private LOCPATH). Paths in the answers are compared below their drive, with '/'.
 # Commands: ini get, ini set (and the bytes of the file it wrote), modules, version, icon (the
 # PNG's bytes), extract, download (from demo/server/server.py on 127.0.0.1: a file, a missing
-# one, a closed port), regional, edit-value. Exit status 1 when any answer differs.
+# one, a closed port), check and fetch (a document signed with a key of this run: the right
+# key, another, the built-in ones, tampered), regional, edit-value. Exit status 1 when any answer differs.
 set -euo pipefail
 # shellcheck source=scripts/windows/common.sh
 source "$(dirname "$0")/common.sh"
@@ -127,8 +128,20 @@ diff <(cd "$work/linux/pkg" && find . | sort) <(cd "$work/windows/pkg" && find .
 compare "extract (no installer)" extract @D@/bad/orvan_update.zip
 # The update server's directory as the vendor publishes it.
 mkdir -p "$work/server/ORVANWIN/FILES"
-printf '[ORVAN]\r\nAktCis=1.1.0.8\r\nAktFil=orvan-menu-1.1.0.8.zip\r\n' >"$work/server/ORVANWIN/orvan_akt.ini"
 head -c 300000 /dev/urandom >"$work/server/ORVANWIN/FILES/orvan-menu-1.1.0.8.zip"
+# Signed with a key of this run, as the vendor signs it; the document names the file's length
+# and SHA-256 as menu-doctor announce gives them.
+minisign -G -W -f -p "$work/vendor.pub" -s "$work/vendor.key" >/dev/null
+minisign -G -W -f -p "$work/other.pub" -s "$work/other.key" >/dev/null
+key=$(sed -n 2p "$work/vendor.pub")
+other_key=$(sed -n 2p "$work/other.pub")
+document=$work/server/ORVANWIN/orvan_akt.ini
+{
+  printf '[ORVAN]\r\nAktCis=1.1.0.8\r\nAktDat=10.01.2027\r\nAktFil=orvan-menu-1.1.0.8.zip\r\n'
+  "$linux_doctor" announce "$work/server/ORVANWIN/FILES/orvan-menu-1.1.0.8.zip" |
+    sed -n '/^AktLen=\|^AktSha256=/s/$/\r/p'
+} >"$document"
+minisign -S -s "$work/vendor.key" -m "$document" -t "orvan_akt.ini 1.1.0.8" >/dev/null
 python3 "$menu_win_repo/demo/server/server.py" "$work/server" "$work/port" 0 >"$work/server.log" 2>&1 &
 server_pid=$!
 # The server names its port once it listens.
@@ -142,6 +155,16 @@ same_files "download (announcement's bytes)" orvan_akt.ini
 compare "download (package)" download "http://127.0.0.1:$port/ORVANWIN/FILES/orvan-menu-1.1.0.8.zip" @D@/pkg.zip
 same_files "download (package's bytes)" pkg.zip
 compare "download (missing)" download "127.0.0.1:$port/ORVANWIN/chyba.ini" @D@/chyba.ini
+compare "check (the vendor's key)" check "127.0.0.1:$port" --public-key "$key"
+compare "check (another key)" check "127.0.0.1:$port" --public-key "$other_key"
+compare "check (keys built in)" check "http://127.0.0.1:$port"
+compare "fetch ORVAN" fetch "127.0.0.1:$port" ORVAN @D@/fetched.zip --public-key "$key"
+same_files "fetch ORVAN (file's bytes)" fetched.zip
+compare "fetch TEA (not announced)" fetch "127.0.0.1:$port" TEA @D@/tea.exe --public-key "$key"
+# Someone on the way announces a version of their own.
+sed -i 's/^AktCis=1.1.0.8/AktCis=9.9.9.99/' "$document"
+compare "check (tampered)" check "127.0.0.1:$port" --public-key "$key"
+compare "fetch ORVAN (tampered)" fetch "127.0.0.1:$port" ORVAN @D@/tampered.zip --public-key "$key"
 kill "$server_pid"
 wait "$server_pid" 2>/dev/null || true
 server_pid=''
