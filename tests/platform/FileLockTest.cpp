@@ -97,15 +97,18 @@ TEST(FileLock, AFileItCreatedGoesOnlyWhileItIsStillTheOneThere)
         auto held = platform::FileLock::acquire(ini);
         ASSERT_TRUE(held.ok()) << held.failure().detail.toStdString();
         EXPECT_EQ(held->createdFile(), !c.before);
-        if (!c.before)
+        if (!c.before) {
             EXPECT_EQ(dir.read(QStringLiteral("menu.ini")), QByteArray());
-        if (c.written)
+        }
+        if (c.written) {
             ASSERT_TRUE(platform::replaceFileContent(ini, *c.written, kReplace).ok());
+        }
         held->removeCreatedFile();
         EXPECT_FALSE(held->createdFile());
         EXPECT_EQ(platform::exists(ini), c.after.has_value());
-        if (c.after)
+        if (c.after) {
             EXPECT_EQ(dir.read(QStringLiteral("menu.ini")), *c.after);
+        }
     }
 }
 
