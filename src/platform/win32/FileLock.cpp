@@ -21,6 +21,10 @@ constexpr int kAttempts = 1000;
 constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
 constexpr DWORD kLockLength = 1;
 
+// FileDispositionInfoEx (Windows 10 1607). MinGW's header compares _WIN32_WINNT with an NTDDI
+// number and so never declares it.
+constexpr auto kDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE openFile(const std::wstring &path, DWORD access, DWORD disposition)
@@ -39,7 +43,9 @@ win32::UniqueHandle openForLock(const std::wstring &path, bool &created)
     if (!file.valid() && ::GetLastError() == ERROR_ACCESS_DENIED)
         file.reset(openFile(path, GENERIC_READ, OPEN_EXISTING));
     if (!file.valid() && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
-        file.reset(openFile(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW));
+        // DELETE: removeCreatedFile deletes through this handle, never by a name that
+        // another writer may have given a new file meanwhile.
+        file.reset(openFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW));
         created = file.valid();
     }
     return file;
@@ -125,9 +131,17 @@ void FileLock::removeCreatedFile()
 {
     if (!createdFile())
         return;
-    // Every handle shares deletion, so the name goes now even while others wait on the file.
-    if (isAtPath(native_->file.get(), native_->path))
-        ::DeleteFileW(win32::wide(native_->path).c_str());
+    // The name goes at once where the file system can (POSIX semantics: Windows 10 on NTFS);
+    // elsewhere it goes when the last handle on the file closes, this lock's among them.
+    const HANDLE file = native_->file.get();
+    if (isAtPath(file, native_->path)) {
+        FILE_DISPOSITION_INFO_EX now{FILE_DISPOSITION_FLAG_DELETE |
+                                     FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+        if (!::SetFileInformationByHandle(file, kDispositionInfoEx, &now, sizeof now)) {
+            FILE_DISPOSITION_INFO onClose{TRUE};
+            ::SetFileInformationByHandle(file, FileDispositionInfo, &onClose, sizeof onClose);
+        }
+    }
     native_->created = false;
 }
 
