@@ -124,8 +124,10 @@ TEST(FileLock, AFolderIsRefused)
     EXPECT_TRUE(held.failure().is(std::errc::is_a_directory));
 }
 
-// The second writer opens the file and waits; the first replaces the file and releases. The
-// second must then hold the file now at the path, not the replaced one nobody reads any more.
+// The second writer opens the file and waits, or finds the name empty for a moment while the
+// first replaces the file (Wine's ReplaceFileW) and makes a file there; the first's replacement
+// must succeed either way. The second must then hold the file now at the path, not the
+// replaced one nobody reads any more.
 TEST(FileLock, AWriterThatWaitedHoldsTheFileNowThere)
 {
     TempDir dir;
@@ -143,7 +145,9 @@ TEST(FileLock, AWriterThatWaitedHoldsTheFileNowThere)
         acquired.set_value(held.ok());
         release.get_future().wait();
     });
-    EXPECT_TRUE(platform::replaceFileContent(ini, "[OPTIONS]\r\nLeft=1\r\n", kReplace).ok());
+    const menu::Status replaced = platform::replaceFileContent(ini, "[OPTIONS]\r\nLeft=1\r\n", kReplace);
+    EXPECT_TRUE(replaced.ok()) << replaced.failure().detail.toStdString() << " "
+                               << replaced.failure().code.message();
     first.reset();
     const bool secondHolds = acquired.get_future().get();
     EXPECT_TRUE(secondHolds);

@@ -41,6 +41,30 @@ QString linkTarget(const QString &path)
     return QDir::fromNativeSeparators(target);
 }
 
+// Puts the new file at from in the place of the file at target after Wine's ReplaceFileW left
+// a gap: it moves the replaced file away before it moves the new one in, and a locker that
+// found no file in between made an empty one there (FileLock). Wine renames nothing over a file
+// that is open, so the intruder is moved away in its turn; its locker notices and locks the new
+// file. Windows' own ReplaceFileW leaves no gap and never comes here.
+bool moveIntoGap(const QString &from, const QString &target)
+{
+    constexpr int kAttempts = 100; // each retry means yet another locker came in between
+    const std::wstring source = wide(from);
+    const std::wstring to = wide(target);
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (::MoveFileExW(source.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const std::wstring aside = wide(win32::temporarySibling(target, QStringLiteral("old")));
+        if (::MoveFileExW(to.c_str(), aside.c_str(), 0)) {
+            ::DeleteFileW(aside.c_str());
+            if (::MoveFileExW(source.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 struct AtomicFile::Native {
@@ -130,8 +154,11 @@ Status AtomicFile::commit()
     const bool replaceKeeping = n.keepMode && old != INVALID_FILE_ATTRIBUTES && !win32::isFolder(old);
     if (replaceKeeping) {
         if (!::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                            nullptr, nullptr))
-            return n.failed(::GetLastError());
+                            nullptr, nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT || !moveIntoGap(n.temporary, n.target))
+                return n.failed(error);
+        }
         // The attributes are set once more: not every ReplaceFileW carries them (Wine's keeps
         // only the content), and a hidden or system file must stay so.
         constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
