@@ -163,13 +163,24 @@ if(TARGET menu_gui)
             -O res ${_next_dir}/menu.rc ${_next_dir}/menu.res
     DEPENDS ${_next_dir}/menu.rc
     VERBATIM)
-  add_custom_command(
-    OUTPUT ${_next_dir}/menu-version-block.cpp
-    COMMAND ${CMAKE_COMMAND} -DRES=${_next_dir}/menu.res -DOUT=${_next_dir}/menu-version-block.cpp
-            -DSECTION=.orvan_version -P ${CMAKE_SOURCE_DIR}/cmake/VersionInfo/embed-version-block.cmake
-    DEPENDS ${_next_dir}/menu.res ${CMAKE_SOURCE_DIR}/cmake/VersionInfo/embed-version-block.cmake
-    VERBATIM)
-  add_executable(menu_next EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/main.cpp ${_next_dir}/menu-version-block.cpp)
+  if(WIN32)
+    # A Windows program carries the block as its version resource.
+    set(_next_version ${_next_dir}/menu-version.res.obj)
+    add_custom_command(
+      OUTPUT ${_next_version}
+      COMMAND ${MENU_DEMO_WINDRES} -i ${_next_dir}/menu.res -O coff -o ${_next_version}
+      DEPENDS ${_next_dir}/menu.res
+      VERBATIM)
+  else()
+    set(_next_version ${_next_dir}/menu-version-block.cpp)
+    add_custom_command(
+      OUTPUT ${_next_version}
+      COMMAND ${CMAKE_COMMAND} -DRES=${_next_dir}/menu.res -DOUT=${_next_version}
+              -DSECTION=.orvan_version -P ${CMAKE_SOURCE_DIR}/cmake/VersionInfo/embed-version-block.cmake
+      DEPENDS ${_next_dir}/menu.res ${CMAKE_SOURCE_DIR}/cmake/VersionInfo/embed-version-block.cmake
+      VERBATIM)
+  endif()
+  add_executable(menu_next WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/main.cpp ${_next_version})
   target_link_libraries(menu_next PRIVATE menu_gui menu_warnings)
   set_target_properties(menu_next PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   # scripts/demo.sh announces this version on the demo server.

@@ -18,7 +18,10 @@
 #    `windows` preset, deploys the programs with their DLLs into build/windows/deploy and runs
 #    the suites under Wine (ctest, one Xvfb with twm for all);
 # 7. compares menu-doctor.exe with the Linux menu-doctor (build/default, built here when
-#    missing) on the same inputs: scripts/windows/compare-doctor.sh.
+#    missing) on the same inputs: scripts/windows/compare-doctor.sh;
+# 8. runs menu.exe itself from D:\ORVAN\MENU\ under Wine, builds the Windows update package
+#    (setup.exe, the next menu.exe and its DLLs, signed and announced) and updates the launcher
+#    with it: scripts/windows/launcher.sh.
 #
 # Everything built lives in ${MENU_WINDOWS_CACHE:-~/.cache/orvan-menu-windows}, one directory per
 # key (source version, compiler, recipe), so the second run only builds and runs the probe.
@@ -198,17 +201,6 @@ write_toolchain_paths() {
   } >"$menu_win_cache/toolchain-paths.sh"
 }
 
-# A build directory configured against other cache trees keeps their paths (pkg-config results
-# above all): start it afresh when toolchain-paths.cmake changed.
-fresh_build_dir() {
-  local build=$1
-  if ! cmp -s "$menu_win_cache/toolchain-paths.cmake" "$build/toolchain-paths.cmake"; then
-    rm -rf "$build"
-    mkdir -p "$build"
-    cp "$menu_win_cache/toolchain-paths.cmake" "$build/toolchain-paths.cmake"
-  fi
-}
-
 # On the way out after a failure: end Wine's processes, then the display.
 abandon_display() {
   "$menu_win_wineserver" -k 2>/dev/null || true
@@ -278,6 +270,15 @@ compare_doctor() {
   tail -n 1 build/windows/compare-doctor.log >&2
 }
 
+# menu.exe itself under Wine, with the update package and setup.exe: scripts/windows/launcher.sh.
+run_launcher() {
+  say "menu.exe under Wine: process checks, scenes and the self-update"
+  MENU_WINDOWS_CACHE=$menu_win_cache MENU_JOBS=$menu_win_jobs scripts/windows/launcher.sh \
+    >build/windows-launcher.log 2>&1 ||
+    { tail -n 40 build/windows-launcher.log >&2; die "menu.exe failed under Wine; the whole log is build/windows-launcher.log"; }
+  grep -E '^== .*(refused|bounds|forward|shortcut|replaced|updated itself|passed)' build/windows-launcher.log >&2 || true
+}
+
 main() {
   local start=$SECONDS
   install_packages
@@ -293,6 +294,7 @@ main() {
   build_windows
   run_suites
   compare_doctor
+  run_launcher
   say "done in $((SECONDS - start)) s; cache: $menu_win_cache"
 }
 

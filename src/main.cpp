@@ -6,6 +6,8 @@
 #include "widgets/QtMessageBoxes.h"
 #include "widgets/TypedEdit.h"
 
+#include <QDir>
+
 int main(int argc, char **argv)
 {
     menu::gui::MenuApplication app(argc, argv);
@@ -36,6 +38,11 @@ int main(int argc, char **argv)
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
+    // The package's installer, started without arguments, learns from it which launcher to
+    // replace and whose process to wait for.
+    menu::platform::setInheritedEnvironment(
+        QStringLiteral("ORVAN_MENU"),
+        QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
     if (!window.installationAccepted())
         return 0;

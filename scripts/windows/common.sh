@@ -73,10 +73,11 @@ menu_win_wine_prefix() {
 }
 
 # Starts Xvfb on a free display and twm on it, exports DISPLAY. twm places every new window
-# itself (RandomPlacement); without it twm waits for a click that never comes. Xvfb has only
-# the built-in "fixed" font, and twm ends when its fonts are missing.
+# itself (RandomPlacement); without it twm waits for a click that never comes. Xvfb may have only
+# the built-in "fixed" font, and twm ends when its fonts are missing; a TWMRC given as the
+# argument (the demo's, with fonts of xfonts-base) replaces that plain one.
 menu_win_display_start() {
-  local run n
+  local run n twmrc=${1:-}
   run=$(mktemp -d "${TMPDIR:-/tmp}/menu-display.XXXXXX")
   mkfifo "$run/display"
   # Xvfb writes the display number it took once it accepts clients.
@@ -85,9 +86,12 @@ menu_win_display_start() {
   read -r n <"$run/display" || true
   [ -n "$n" ] || { cat "$run/xvfb.log" >&2; die "Xvfb did not start"; }
   export DISPLAY=":$n"
-  printf '%s\n' RandomPlacement NoGrabServer 'TitleFont "fixed"' 'ResizeFont "fixed"' \
-    'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$run/twmrc"
-  LC_ALL=C twm -f "$run/twmrc" >"$run/twm.log" 2>&1 &
+  if [ -z "$twmrc" ]; then
+    twmrc=$run/twmrc
+    printf '%s\n' RandomPlacement NoGrabServer 'TitleFont "fixed"' 'ResizeFont "fixed"' \
+      'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$twmrc"
+  fi
+  LC_ALL=C.UTF-8 twm -f "$twmrc" >"$run/twm.log" 2>&1 &
   menu_win_twm_pid=$!
   menu_win_display_run=$run
 }
@@ -110,4 +114,25 @@ menu_win_display_stop() {
   fi
   menu_win_twm_pid='' menu_win_xvfb_pid='' menu_win_display_run=''
   return "$status"
+}
+
+# A build directory configured against other cache trees keeps their paths (pkg-config results
+# above all): start it afresh when toolchain-paths.cmake changed.
+fresh_build_dir() {
+  local build=$1
+  if ! cmp -s "$menu_win_cache/toolchain-paths.cmake" "$build/toolchain-paths.cmake"; then
+    rm -rf "$build"
+    mkdir -p "$build"
+    cp "$menu_win_cache/toolchain-paths.cmake" "$build/toolchain-paths.cmake"
+  fi
+}
+
+# Compiles glibc's Slovak locale into DIR and exports LOCPATH, so that LC_ALL=sk_SK.UTF-8 gives
+# Wine (and Linux programs) Slovak regional settings and code page 1250.
+menu_win_slovak_locale() {
+  local dir=$1
+  mkdir -p "$dir"
+  localedef -i sk_SK -f UTF-8 "$dir/sk_SK.UTF-8" >/dev/null 2>&1 ||
+    [ -d "$dir/sk_SK.UTF-8" ] || die "localedef could not make sk_SK.UTF-8 (package locales)"
+  export LOCPATH=$dir
 }

@@ -37,10 +37,7 @@ cleanup() {
 trap cleanup EXIT
 [ ! -e "$drive" ] || [ -L "$drive" ] || die "$drive exists and is no link"
 
-mkdir -p "$work/locale"
-localedef -i sk_SK -f UTF-8 "$work/locale/sk_SK.UTF-8" >/dev/null 2>&1 ||
-  [ -d "$work/locale/sk_SK.UTF-8" ] || die "localedef could not make sk_SK.UTF-8 (package locales)"
-export LOCPATH=$work/locale
+menu_win_slovak_locale "$work/locale"
 for side in linux windows; do
   mkdir -p "$work/$side"
   cp -r "$package/ORVAN" "$work/$side/"

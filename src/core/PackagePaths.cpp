@@ -14,9 +14,17 @@ QString programDirOf(const QString &executablePath)
     return slash < 0 ? QString() : executablePath.left(slash + 1);
 }
 
-std::optional<QString> drivePrefixOf(const QString &executablePath)
+std::optional<QString> drivePrefixOf(const QString &executablePath, PathRules rules)
 {
-    const int at = programDirOf(executablePath).indexOf(kMenuDir, 0, Qt::CaseInsensitive);
+    QString dir = programDirOf(QString(executablePath).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    if (rules == PathRules::Windows) {
+        const bool drive = dir.size() > 2 && dir[0].isLetter() && dir[0].unicode() < 0x80 &&
+                           dir[1] == QLatin1Char(':');
+        if (!drive || !dir.mid(2).startsWith(kMenuDir, Qt::CaseInsensitive))
+            return std::nullopt;
+        return executablePath.left(2);
+    }
+    const int at = dir.indexOf(kMenuDir, 0, Qt::CaseInsensitive);
     if (at < 0)
         return std::nullopt;
     return executablePath.left(at);

@@ -11,14 +11,26 @@ namespace menu::core {
 // The directory of the executable, with its trailing separator (menu.ini lives there).
 QString programDirOf(const QString &executablePath);
 
-// The part of the executable's path before its first "/ORVAN/MENU/" (compared without case),
-// or nothing when the executable is not installed in or below such a directory.
-std::optional<QString> drivePrefixOf(const QString &executablePath);
+// How a path names its drive. Windows: the drive is the path's own "X:", and ORVAN must lie at
+// its root (a share \\server\share has no drive). Here: any directory that holds ORVAN/MENU.
+enum class PathRules { Unix, Windows };
+#ifdef Q_OS_WIN
+inline constexpr PathRules kNativePathRules = PathRules::Windows;
+#else
+inline constexpr PathRules kNativePathRules = PathRules::Unix;
+#endif
+
+// The drive prefix of an executable installed in or below <drive>/ORVAN/MENU/ (compared
+// without case; "/" or "\\" separators), or nothing when it is not installed there. Unix:
+// the part before the first "/ORVAN/MENU/".
+std::optional<QString> drivePrefixOf(const QString &executablePath,
+                                     PathRules rules = kNativePathRules);
 
 // True when the executable runs from <drive>/ORVAN/MENU/ or below, as it must.
-inline bool installationAccepted(const QString &executablePath)
+inline bool installationAccepted(const QString &executablePath,
+                                 PathRules rules = kNativePathRules)
 {
-    return drivePrefixOf(executablePath).has_value();
+    return drivePrefixOf(executablePath, rules).has_value();
 }
 
 // The local path of a package path written Windows-style below the drive

@@ -320,7 +320,7 @@ QString statusLastCheck(const QString &lastCheck, const QDate &today)
 
 QString statusPackage(const QString &packageDir)
 {
-    return QStringLiteral("  Adresár programu: ") + packageDir;
+    return QStringLiteral("  Adresár programu: ") + platform::nativePath(packageDir);
 }
 
 QString statusCopyright()

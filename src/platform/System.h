@@ -40,4 +40,7 @@ std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name);
 // (the session ending, Ctrl+C); lives as long as the returned object.
 std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate);
 
+// Sets name=value in this process's environment, which the programs it starts inherit.
+void setInheritedEnvironment(const QString &name, const QString &value);
+
 } // namespace menu::platform

@@ -14,32 +14,47 @@ using menu::platform::isFile;
 TEST(PackagePaths, DriveAndProgramDirectory)
 {
     EXPECT_EQ(programDirOf(QStringLiteral("/srv/D/ORVAN/MENU/menu")), QStringLiteral("/srv/D/ORVAN/MENU/"));
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/D/ORVAN/MENU/menu")), QStringLiteral("/srv/D"));
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/d/orvan/menu/tools/menu")), QStringLiteral("/srv/d"));
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/ORVAN/MENU/menu")), QString());
+    constexpr auto onUnix = PathRules::Unix;
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/D/ORVAN/MENU/menu"), onUnix), QStringLiteral("/srv/D"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/d/orvan/menu/tools/menu"), onUnix), QStringLiteral("/srv/d"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/ORVAN/MENU/menu"), onUnix), QString());
     // The first such directory decides, as the drive is the first part of a Windows path.
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU/b/ORVAN/MENU/menu")), QStringLiteral("/a"));
-    EXPECT_FALSE(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU2/menu")).has_value());
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU/b/ORVAN/MENU/menu"), onUnix), QStringLiteral("/a"));
+    EXPECT_FALSE(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU2/menu"), onUnix).has_value());
+    // Windows: the path's own drive, as Qt and the system write it.
+    constexpr auto onWindows = PathRules::Windows;
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("D:/ORVAN/MENU/menu.exe"), onWindows), QStringLiteral("D:"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("c:\\orvan\\menu\\nástroje\\menu.exe"), onWindows), QStringLiteral("c:"));
     EXPECT_EQ(packageDir(QStringLiteral("/srv/D")), QStringLiteral("/srv/D/ORVAN"));
 }
 
 TEST(PackagePaths, InstallationDirectory)
 {
     const struct {
+        PathRules rules;
         const char *path;
         bool accepted;
     } cases[] = {
-        {"/media/D/ORVAN/MENU/menu", true},
-        {"/media/d/orvan/menu/tools/menu", true},
-        {"/ORVAN/MENU/menu", true},
-        {"/media/D/ORVAN/MENU2/menu", false},
-        {"/media/D/ORVAN/menu", false},
-        {"/opt/menu/menu", false},
+        {PathRules::Unix, "/media/D/ORVAN/MENU/menu", true},
+        {PathRules::Unix, "/media/d/orvan/menu/tools/menu", true},
+        {PathRules::Unix, "/ORVAN/MENU/menu", true},
+        {PathRules::Unix, "/media/D/ORVAN/MENU2/menu", false},
+        {PathRules::Unix, "/media/D/ORVAN/menu", false},
+        {PathRules::Unix, "/opt/menu/menu", false},
         // The executable's own name does not count as a directory.
-        {"/media/D/ORVAN/MENU", false},
+        {PathRules::Unix, "/media/D/ORVAN/MENU", false},
+        {PathRules::Windows, "E:/ORVAN/MENU/menu.exe", true},
+        {PathRules::Windows, "E:\\Orvan\\Menu\\Stary\\menu.exe", true},
+        // Another folder of a drive, a share, ORVAN deeper on the drive, no drive at all.
+        {PathRules::Windows, "E:/Programy/menu.exe", false},
+        {PathRules::Windows, "//server/data/ORVAN/MENU/menu.exe", false},
+        {PathRules::Windows, "\\\\server\\data\\ORVAN\\MENU\\menu.exe", false},
+        {PathRules::Windows, "D:/Kopia/ORVAN/MENU/menu.exe", false},
+        {PathRules::Windows, "/ORVAN/MENU/menu.exe", false},
+        {PathRules::Windows, "D:/ORVAN/MENU", false},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(installationAccepted(QString::fromLatin1(c.path)), c.accepted) << c.path;
+        EXPECT_EQ(installationAccepted(QString::fromLatin1(c.path), c.rules), c.accepted) << c.path;
 }
 
 using menu::test::comparablePath;

@@ -11,6 +11,10 @@
 #include "platform/posix/TerminationSignals.h"
 #include "platform/posix/XdgDesktopFolders.h"
 
+#include <QFile>
+
+#include <cstdlib>
+
 namespace menu::platform {
 
 Services SystemServices::services(const QString &executablePath) const
@@ -52,6 +56,11 @@ std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name)
 std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate)
 {
     return std::make_unique<TerminationSignals>(std::move(onTerminate));
+}
+
+void setInheritedEnvironment(const QString &name, const QString &value)
+{
+    ::setenv(name.toLocal8Bit().constData(), QFile::encodeName(value).constData(), 1);
 }
 
 } // namespace menu::platform

@@ -11,6 +11,8 @@
 #include "platform/win32/ShellDesktopFolders.h"
 #include "platform/win32/Win32Shell.h"
 
+#include <windows.h>
+
 namespace menu::platform {
 
 Services SystemServices::services(const QString &executablePath) const
@@ -56,6 +58,13 @@ std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name)
 std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate)
 {
     return std::make_unique<ConsoleTermination>(std::move(onTerminate));
+}
+
+void setInheritedEnvironment(const QString &name, const QString &value)
+{
+    // The wide block: the C runtime's narrow copy would pass a path through the ANSI code page.
+    ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t *>(name.utf16()),
+                              reinterpret_cast<const wchar_t *>(value.utf16()));
 }
 
 } // namespace menu::platform
