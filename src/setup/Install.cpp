@@ -117,7 +117,7 @@ class Installation {
     std::vector<std::wstring> staged_;      // full paths of new files not yet in place
     struct Replaced {
         std::wstring path;
-        std::wstring old; // the old file's second name; empty when there was none
+        std::wstring old; // a copy of the old file; empty when there was none
     };
     std::vector<Replaced> replaced_;
 };
@@ -183,12 +183,14 @@ std::optional<InstallFailure> Installation::replace(const std::wstring &relative
     const std::wstring staged = path + kNewSuffix;
     Replaced entry{path, {}};
     if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        // A second name for the old file; the rename below then only takes the first one.
+        // A copy to put back should a later rename fail. Not a second link: it would share the
+        // locks of a file another program holds, and could not be removed while it does.
         entry.old = path + kOldSuffix;
-        ::DeleteFileW(entry.old.c_str());
-        if (!::CreateHardLinkW(entry.old.c_str(), path.c_str(), nullptr) &&
-            !::CopyFileW(path.c_str(), entry.old.c_str(), TRUE))
-            return InstallFailure{relative, ::GetLastError()};
+        if (!::CopyFileW(path.c_str(), entry.old.c_str(), FALSE)) {
+            const DWORD error = ::GetLastError();
+            ::DeleteFileW(entry.old.c_str());
+            return InstallFailure{relative, error};
+        }
     }
     if (!::MoveFileExW(staged.c_str(), path.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

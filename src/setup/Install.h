@@ -1,7 +1,7 @@
 // Puts the package's files in place of the launcher's, all or nothing as far as the file system
 // lets it: every file is first written in full beside its destination under a temporary name,
-// and only when all are written are they renamed over the old ones, menu.exe last. Each old file
-// keeps a second name meanwhile, so that a failed rename puts the old files back.
+// and only when all are written are they renamed over the old ones, menu.exe last. A copy of each
+// replaced file is kept meanwhile, so that a failed rename puts the old files back.
 #pragma once
 
 #include <windows.h>
