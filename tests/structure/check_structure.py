@@ -3,7 +3,8 @@
 
 Each layer may include only the layers below it (the layer libraries' include roots stop most
 upward includes at build time; this also catches relative paths and system headers), no source
-file is longer than 500 lines, and no function longer than 60.
+file is longer than 500 lines, and no function longer than 60. setup/ (setup.exe) is a Windows
+program alone: Windows headers, no Qt, of the project only platform/win32/UniqueHandle.h.
 Usage: check_structure.py SRC_DIR   (exit 1 and one line per fault when something is wrong)
 """
 import pathlib
@@ -31,6 +32,9 @@ POSIX_HEADERS = re.compile(r"^(unistd|fcntl|dirent|spawn|pwd|ifaddrs)\.h$|^sys/|
 FILE_ACCESS = re.compile(r"^Q(File|FileInfo|Dir|DirIterator|StorageInfo|Process|StandardPaths"
                          r"|TemporaryFile|TemporaryDir|SaveFile|LockFile)$")
 WIDGETS = re.compile(r"^Q(Widget|Dialog|MessageBox|Menu|Action|ToolButton|Label|LineEdit|Frame)$")
+# setup.exe is a Windows program alone: of the project only the handle owners, no Qt at all.
+SETUP_MAY_INCLUDE = {"platform/win32/UniqueHandle.h"}
+QT_HEADERS = re.compile(r"^Q[A-Za-z]*$|^Qt[A-Za-z]*/")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 MAX_FILE_LINES = 500
 MAX_FUNCTION_LINES = 60
@@ -58,6 +62,8 @@ def include_faults(path, layer, lines, side=None):
         top = name.split("/")[0]
         if ".." in name.split("/"):
             yield f"{where}: relative include {name}"
+        elif top == "setup":
+            yield f"{where}: {layer} includes the installer's {name}"
         elif top in ALLOWED and top not in ALLOWED[layer]:
             yield f"{where}: {layer} includes {name} from a higher layer"
         elif layer == "core" and re.match(r"^platform/(posix|win32)/", name):
@@ -72,6 +78,24 @@ def include_faults(path, layer, lines, side=None):
             yield f"{where}: {layer} touches files through <{name}>; use the platform layer"
         elif layer in ("formats", "platform", "core") and WIDGETS.match(name):
             yield f"{where}: {layer} uses widgets through <{name}>"
+
+
+def setup_faults(path, lines):
+    for number, line in enumerate(lines, 1):
+        match = INCLUDE.match(line)
+        if not match:
+            continue
+        name = match.group(1)
+        where = f"{path}:{number}"
+        top = name.split("/")[0]
+        if ".." in name.split("/"):
+            yield f"{where}: relative include {name}"
+        elif top in ALLOWED and name not in SETUP_MAY_INCLUDE:
+            yield f"{where}: setup includes {name} of the launcher's layers"
+        elif QT_HEADERS.search(name):
+            yield f"{where}: setup uses Qt through <{name}>"
+        elif POSIX_HEADERS.search(name):
+            yield f"{where}: POSIX header <{name}> in setup"
 
 
 def function_faults(path, lines):
@@ -104,6 +128,8 @@ def main():
         layer = layer_of(path, src)
         if layer in ALLOWED:
             faults.extend(include_faults(path, layer, lines, side_of(path, src)))
+        elif layer == "setup":
+            faults.extend(setup_faults(path, lines))
         if path.suffix == ".cpp":
             faults.extend(function_faults(path, lines))
     for fault in faults:
