@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -41,6 +42,8 @@ TEST(ScriptedHttpServer, PlaysTheScriptAndStopsWhateverItWaitsFor)
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, server->port());
         ASSERT_TRUE(client.waitForConnected(10'000)) << client.errorString().toStdString();
+        // Connected is not yet accepted: the server's thread takes it from the backlog.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server->connections() == 1; }, 10'000));
         if (c.clientAsks) {
             client.write("GET /ORVANWIN/orvan_akt.ini HTTP/1.0\r\nHost: x\r\n\r\n");
             ASSERT_TRUE(client.waitForBytesWritten(10'000));
@@ -49,7 +52,6 @@ TEST(ScriptedHttpServer, PlaysTheScriptAndStopsWhateverItWaitsFor)
         while (got.size() < c.arrives.size() && client.waitForReadyRead(10'000))
             got += client.read(c.arrives.size() - got.size());
         EXPECT_EQ(got, c.arrives);
-        EXPECT_EQ(server->connections(), 1);
         if (c.clientAsks) {
             EXPECT_EQ(server->requestedPaths(), QByteArrayList{"/ORVANWIN/orvan_akt.ini"});
         }
