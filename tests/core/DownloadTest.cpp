@@ -156,6 +156,9 @@ TEST_P(DownloadTest, Status200ReplacesTheFileWithTheBody)
 
 TEST_P(DownloadTest, AReplacedFileKeepsItsPermissionsAndALinkKeepsPointingAtIt)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX links and mode bits: QFile::link makes a shortcut file on Windows";
+#endif
     const QString target = existingTarget();
     ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
     const QString link = dir.file(QStringLiteral("current.bin"));

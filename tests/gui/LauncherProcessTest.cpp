@@ -131,7 +131,7 @@ class LauncherProcess : public ::testing::Test {
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         ASSERT_TRUE(process.waitForFinished(20000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     }
     std::optional<QString> savedValue(const char *section, const char *key) const
     {
@@ -192,6 +192,10 @@ TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
         const QStringList stack = display.stack();
         return stack.indexOf(frame) > stack.indexOf(coverFrame);
     };
+    // A launcher that finished showing itself after the cover was mapped lies above it: the
+    // cover is raised as a click on it would.
+    if (above())
+        display.run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), coverFrame});
     ASSERT_TRUE(waitFor([&] { return !above(); })) << "the cover did not come over the launcher";
 
     QProcess &second = start(exe);

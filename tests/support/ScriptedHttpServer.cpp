@@ -1,64 +1,160 @@
 #include "support/ScriptedHttpServer.h"
 
 #include <algorithm>
+#include <climits>
+#include <stdexcept>
+#include <type_traits>
+#include <utility>
+
+// The few socket calls in which Winsock and POSIX differ; everything below uses only these.
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <cerrno>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace menu::test {
 
 namespace {
 
-// Closes a descriptor when the scope ends.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int value) : fd(value) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket noSocket = INVALID_SOCKET;
+
+// Winsock, started once for the whole test program and left running until it ends.
+void startWinsock()
+{
+    static const int started = [] {
+        WSADATA data;
+        if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
+            throw std::runtime_error("WSAStartup");
+        return 0;
+    }();
+    static_cast<void>(started);
+}
+
+// Not inherited by the programs that tests start, like SOCK_CLOEXEC.
+Socket openSocket(int type)
+{
+    startWinsock();
+    return ::WSASocketW(AF_INET, type, 0, nullptr, 0,
+                        WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+}
+
+void closeSocket(Socket socket) { ::closesocket(socket); }
+
+int pollSockets(pollfd *fds, ULONG count, int timeout) { return ::WSAPoll(fds, count, timeout); }
+
+// Non-blocking, so that a send never waits for a client that stopped reading.
+Socket acceptClient(Socket listener)
+{
+    const Socket client = ::accept(listener, nullptr, nullptr);
+    u_long nonBlocking = 1;
+    if (client != INVALID_SOCKET && ::ioctlsocket(client, FIONBIO, &nonBlocking) != 0) {
+        ::closesocket(client);
+        return INVALID_SOCKET;
     }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
+    return client;
+}
+
+// Bytes sent; 0 when the socket has no room now; -1 when the peer has gone.
+qsizetype sendNow(Socket socket, const char *data, qsizetype size)
+{
+    const int sent = ::send(socket, data, static_cast<int>(std::min<qsizetype>(size, INT_MAX)), 0);
+    if (sent == SOCKET_ERROR)
+        return ::WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
+    return sent;
+}
+
+qsizetype receive(Socket socket, char *buffer, int size) { return ::recv(socket, buffer, size, 0); }
+#else
+using Socket = int;
+constexpr Socket noSocket = -1;
+
+Socket openSocket(int type) { return ::socket(AF_INET, type | SOCK_CLOEXEC, 0); }
+
+void closeSocket(Socket socket) { ::close(socket); }
+
+int pollSockets(pollfd *fds, nfds_t count, int timeout) { return ::poll(fds, count, timeout); }
+
+Socket acceptClient(Socket listener) { return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC); }
+
+// Bytes sent; 0 when the socket has no room now; -1 when the peer has gone.
+qsizetype sendNow(Socket socket, const char *data, qsizetype size)
+{
+    const ssize_t sent =
+        ::send(socket, data, static_cast<size_t>(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    return sent;
+}
+
+qsizetype receive(Socket socket, char *buffer, int size)
+{
+    return ::recv(socket, buffer, static_cast<size_t>(size), 0);
+}
+#endif
+
+// Closes a socket when the scope ends.
+struct OwnedSocket {
+    Socket socket = noSocket;
+    explicit OwnedSocket(Socket value) : socket(value) {}
+    ~OwnedSocket()
+    {
+        if (socket != noSocket)
+            closeSocket(socket);
+    }
+    OwnedSocket(OwnedSocket &&other) noexcept : socket(other.release()) {}
+    OwnedSocket(const OwnedSocket &) = delete;
+    OwnedSocket &operator=(const OwnedSocket &) = delete;
+    Socket release() { return std::exchange(socket, noSocket); }
 };
 
-int boundSocket(sockaddr_in &address)
+// A socket of type bound to 127.0.0.1 on a port the system picks; address receives it.
+OwnedSocket boundSocket(int type, sockaddr_in &address)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    OwnedSocket owned(openSocket(type));
+    if (owned.socket == noSocket)
         throw std::runtime_error("socket");
     address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        ::close(fd);
+    if (::bind(owned.socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        ::getsockname(owned.socket, reinterpret_cast<sockaddr *>(&address), &length) != 0)
         throw std::runtime_error("bind");
-    }
-    return fd;
+    return owned;
+}
+
+// Waits until socket is ready for events, or the wake socket is readable: true for the former.
+bool readyUnlessWoken(Socket socket, short events, Socket wake)
+{
+    pollfd fds[2] = {{socket, events, 0}, {wake, POLLIN, 0}};
+    return pollSockets(fds, 2, -1) > 0 && (fds[1].revents & POLLIN) == 0;
 }
 
 } // namespace
 
 ScriptedHttpServer::ScriptedHttpServer()
 {
+    static_assert(std::is_same_v<menu::test::Socket, ScriptedHttpServer::Socket>);
     sockaddr_in address{};
-    listener_ = boundSocket(address);
+    OwnedSocket listener = boundSocket(SOCK_STREAM, address);
     port_ = ntohs(address.sin_port);
-    int pipeFds[2];
-    if (::listen(listener_, 16) != 0 || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        ::close(listener_);
+    if (::listen(listener.socket, 16) != 0)
         throw std::runtime_error("listen");
-    }
-    wakeRead_ = pipeFds[0];
-    wakeWrite_ = pipeFds[1];
+    OwnedSocket wake = boundSocket(SOCK_DGRAM, address);
+    if (::connect(wake.socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+        throw std::runtime_error("connect");
+    listener_ = listener.release();
+    wake_ = wake.release();
     thread_ = std::thread([this] { serve(); });
 }
 
@@ -66,11 +162,10 @@ ScriptedHttpServer::~ScriptedHttpServer()
 {
     stopping_ = true;
     const char byte = 0;
-    [[maybe_unused]] const auto written = ::write(wakeWrite_, &byte, 1);
+    sendNow(wake_, &byte, 1);
     thread_.join();
-    ::close(listener_);
-    ::close(wakeRead_);
-    ::close(wakeWrite_);
+    closeSocket(listener_);
+    closeSocket(wake_);
 }
 
 void ScriptedHttpServer::answer(Script script)
@@ -124,11 +219,10 @@ ScriptedHttpServer::Script ScriptedHttpServer::byteByByte(const QByteArray &byte
 void ScriptedHttpServer::serve()
 {
     while (!stopping_) {
-        pollfd fds[2] = {{listener_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) <= 0 || (fds[1].revents & POLLIN) != 0)
+        if (!readyUnlessWoken(listener_, POLLIN, wake_))
             continue;
-        const Fd client(::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC));
-        if (client.fd < 0)
+        const OwnedSocket client(acceptClient(listener_));
+        if (client.socket == noSocket)
             continue;
         ++connections_;
         bool atOnce = false;
@@ -139,11 +233,10 @@ void ScriptedHttpServer::serve()
         // The request header, up to its empty line.
         QByteArray request;
         while (!atOnce && !stopping_ && !request.contains("\r\n\r\n")) {
-            pollfd in[2] = {{client.fd, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-            if (::poll(in, 2, -1) <= 0 || (in[1].revents & POLLIN) != 0)
+            if (!readyUnlessWoken(client.socket, POLLIN, wake_))
                 break;
             char buffer[4096];
-            const ssize_t got = ::recv(client.fd, buffer, sizeof buffer, 0);
+            const qsizetype got = receive(client.socket, buffer, sizeof buffer);
             if (got <= 0)
                 break;
             request.append(buffer, got);
@@ -158,34 +251,32 @@ void ScriptedHttpServer::serve()
             const auto scripted = byPath_.find(path);
             script = scripted != byPath_.end() ? scripted->second : script_;
         }
-        play(client.fd, script);
+        play(client.socket, script);
     }
 }
 
 // Sends one step whole, then pauses; false once the client has gone or the server stops.
-bool ScriptedHttpServer::send(int client, const Step &step)
+bool ScriptedHttpServer::send(Socket client, const Step &step)
 {
     qsizetype done = 0;
     while (done < step.bytes.size()) {
         // A client that stops reading must not hold the server: it waits for room or the end.
-        pollfd fds[2] = {{client, POLLOUT, 0}, {wakeRead_, POLLIN, 0}};
-        if (stopping_ || ::poll(fds, 2, -1) <= 0 || (fds[1].revents & POLLIN) != 0)
+        if (stopping_ || !readyUnlessWoken(client, POLLOUT, wake_))
             return false;
-        const ssize_t sent =
-            ::send(client, step.bytes.constData() + done,
-                   static_cast<size_t>(step.bytes.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+        const qsizetype sent =
+            sendNow(client, step.bytes.constData() + done, step.bytes.size() - done);
+        if (sent < 0)
             return false;
-        done += std::max<ssize_t>(sent, 0);
+        done += sent;
     }
     if (step.pauseAfter.count() > 0) {
-        pollfd wake{wakeRead_, POLLIN, 0};
-        ::poll(&wake, 1, static_cast<int>(step.pauseAfter.count()));
+        pollfd wake{wake_, POLLIN, 0};
+        pollSockets(&wake, 1, static_cast<int>(step.pauseAfter.count()));
     }
     return !stopping_;
 }
 
-void ScriptedHttpServer::play(int client, const Script &script)
+void ScriptedHttpServer::play(Socket client, const Script &script)
 {
     for (const Step &step : script.steps) {
         if (!send(client, step))
@@ -199,11 +290,10 @@ void ScriptedHttpServer::play(int client, const Script &script)
         return;
     // Hold until the client gives up (its read ends) or the server stops.
     while (!stopping_) {
-        pollfd fds[2] = {{client, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) <= 0 || (fds[1].revents & POLLIN) != 0)
+        if (!readyUnlessWoken(client, POLLIN, wake_))
             return;
         char buffer[256];
-        if (::recv(client, buffer, sizeof buffer, 0) <= 0)
+        if (receive(client, buffer, sizeof buffer) <= 0)
             return;
     }
 }
@@ -211,7 +301,7 @@ void ScriptedHttpServer::play(int client, const Script &script)
 unsigned short refusingPort()
 {
     sockaddr_in address{};
-    const Fd fd(boundSocket(address));
+    const OwnedSocket socket = boundSocket(SOCK_STREAM, address);
     // Bound for a moment only to find a free port; nothing listens on it afterwards.
     return ntohs(address.sin_port);
 }

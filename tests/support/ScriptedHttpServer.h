@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -60,13 +61,22 @@ class ScriptedHttpServer {
     static Script byteByByte(const QByteArray &bytes, std::chrono::milliseconds pause);
 
   private:
-    void serve();
-    void play(int client, const Script &script);
-    bool send(int client, const Step &step);
+    // A socket as the system names it: SOCKET (an unsigned integer as wide as a pointer) on
+    // Windows, a file descriptor elsewhere.
+#ifdef _WIN32
+    using Socket = std::uintptr_t;
+#else
+    using Socket = int;
+#endif
 
-    int listener_ = -1;
-    int wakeRead_ = -1;
-    int wakeWrite_ = -1;
+    void serve();
+    void play(Socket client, const Script &script);
+    bool send(Socket client, const Step &step);
+
+    Socket listener_;
+    // A loopback datagram socket connected to itself: a datagram the destructor sends makes it
+    // readable, which ends every wait of the server's thread.
+    Socket wake_;
     unsigned short port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
