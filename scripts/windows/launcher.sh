@@ -51,15 +51,15 @@ cmake --preset windows -B "$build" -DMENU_TESTS=OFF -DMENU_WINDOWS_CACHE="$menu_
 cmake --build "$build" -j "$jobs" --target menu menu_next setup demo_package >"$build/build.log" 2>&1 ||
   { tail -n 40 "$build/build.log" >&2; die "building $build failed"; }
 
-# The shell's own reader of links, from the probe's project.
+# Windows' own bounds of a window, from the probe's project.
 probe=$root/build/windows-probe
-if [ ! -f "$probe/read-link.exe" ]; then
+if [ ! -f "$probe/window-rect.exe" ]; then
   fresh_build_dir "$probe"
   cmake -G Ninja -S scripts/windows/probe -B "$probe" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/mingw-w64.cmake" \
     -DMENU_WINDOWS_CACHE="$menu_win_cache" >"$probe/configure.log" 2>&1 &&
-    cmake --build "$probe" --target read-link >"$probe/build.log" 2>&1 ||
-    { tail -n 40 "$probe"/*.log >&2; die "building read-link.exe failed"; }
+    cmake --build "$probe" --target window-rect >"$probe/build.log" 2>&1 ||
+    { tail -n 40 "$probe"/*.log >&2; die "building window-rect.exe failed"; }
 fi
 
 rm -rf "$work"
@@ -67,6 +67,11 @@ mkdir -p "$work/d" "$work/e" "$work/server/ORVANWIN/FILES" "$shots"
 drive_d=$work/d
 menu_dir=$drive_d/ORVAN/MENU
 cp -R "$build/demo-package/ORVAN" "$drive_d/"
+# A module whose button opens a document: Windows opens a .txt in notepad.
+mkdir -p "$drive_d/ORVAN/KAB"
+printf 'Novinky balíka ORVAN\r\n\r\nVerzia %s prináša nové tlačivá.\r\n' "$(date +%Y)" >"$drive_d/ORVAN/KAB/Novinky.txt"
+printf '[Menu1]\r\nExe=\\ORVAN\\KAB\\Novinky.txt\r\nNaz=Novinky ORVAN\r\nDop=čo prináša nová verzia\r\n' \
+  >"$drive_d/ORVAN/orvan-Kab.ini"
 scripts/windows/deploy.sh "$menu_dir" "$build/menu.exe"
 placement() {
   printf '[OPTIONS]\r\nButtonsView=Hor\r\nLeft=%s\r\nTop=%s\r\nWidth=%s\r\nHeight=%s\r\nWindowState=0\r\nLicKon=%s\r\n' "$@" \
@@ -109,6 +114,13 @@ ln -s "$work/e" "$WINEPREFIX/dosdevices/e:"
 for folder in "$WINEPREFIX"/drive_c/users/*/*; do
   if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
 done
+# Windows' own frames and title bars, drawn by Wine, as a Windows user sees them.
+"$menu_win_wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 ||
+  die "cannot set Wine's Decorated=N"
+# Windows links .txt to the text-file class that opens notepad; Wine's prefix has the class alone.
+"$menu_win_wine" reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1 ||
+  die "cannot link .txt to notepad in the Wine prefix"
+"$menu_win_wineserver" -w
 menu_win_slovak_locale "$work/locale"
 export LC_ALL=sk_SK.UTF-8
 
@@ -126,7 +138,7 @@ for _ in $(seq 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
 [ -s "$work/server.port" ] || die "the demo update server did not start"
 export ORVAN_UPDATE_HOST=127.0.0.1:$(cat "$work/server.port")
 
-menu_win_display_start "$root/demo/twmrc"
+menu_win_display_start "$root/demo/twmrc-windows"
 "$menu_win_wine" wineboot >/dev/null 2>&1 || true
 
 title="ORVAN - Základná ponuka"
@@ -143,10 +155,16 @@ start_launcher() {
 }
 # Closes the main window as a user does (Alt+F4) and waits until the launcher has ended.
 close_launcher() {
-  xdotool windowfocus "$main" 2>/dev/null || true
-  xdotool key --window "$main" alt+F4
-  for _ in $(seq 300); do [ -z "$(launchers)" ] && return 0; sleep 0.1; done
-  fail "the launcher did not end after Alt+F4"
+  close_window "$main"
+  wait_until '[ -z "$(launchers)" ]' 300 || fail "the launcher did not end after Alt+F4"
+}
+# Alt+F4 to a window, again while it is still there (the key may come before it has the focus).
+close_window() {
+  for _ in $(seq 5); do
+    xdotool windowfocus --sync "$1" 2>/dev/null || return 0
+    xdotool key alt+F4
+    wait_until '! xwininfo -id "$1" >/dev/null 2>&1' 30 && return 0
+  done
 }
 # Waits up to $2 tenths of a second for the condition $1 (a shell command).
 wait_until() {

@@ -252,7 +252,9 @@ void MainWindow::applyPlacement()
 void MainWindow::fitFrame()
 {
     const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame.isEmpty() || frame == knownFrame_)
+    // A frame may be a title bar alone, without side borders (Windows 10's visible frame, many
+    // window managers): known once it has any extent.
+    if ((frame.width() <= 0 && frame.height() <= 0) || frame == knownFrame_)
         return;
     knownFrame_ = frame;
     setMaximumSize(QSize(screen_.maxWidth, screen_.maxHeight) - frame);
