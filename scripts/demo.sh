@@ -19,10 +19,9 @@ if [ "${1:-}" = --windows ]; then
   [ -f "${MENU_WINDOWS_CACHE:-$HOME/.cache/orvan-menu-windows}/toolchain-paths.cmake" ] || scripts/windows.sh
   scripts/windows/launcher.sh "$root/build/windows-shots"
   if [ "${MENU_DEMO_DOCS:-0}" = 1 ]; then
-    for scene in main-window update-dialog; do
-      convert "build/windows-shots/$scene.png" -resize 800x +dither -colors 256 "PNG8:docs/windows-$scene.png"
-      echo "picture: docs/windows-$scene.png"
-    done
+    convert build/windows-shots/main-window.png -resize 800x +dither -colors 256 PNG8:docs/windows-main-window.png
+    convert build/windows-shots/launcher-downloading.png -resize 800x +dither -colors 256 PNG8:docs/windows-update-dialog.png
+    echo "pictures: docs/windows-main-window.png docs/windows-update-dialog.png"
   fi
   exit 0
 fi

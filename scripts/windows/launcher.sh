@@ -69,7 +69,8 @@ menu_dir=$drive_d/ORVAN/MENU
 cp -R "$build/demo-package/ORVAN" "$drive_d/"
 # A module whose button opens a document: Windows opens a .txt in notepad.
 mkdir -p "$drive_d/ORVAN/KAB"
-printf 'Novinky balíka ORVAN\r\n\r\nVerzia %s prináša nové tlačivá.\r\n' "$(date +%Y)" >"$drive_d/ORVAN/KAB/Novinky.txt"
+printf 'Novinky balíka ORVAN\r\n\r\nVerzia %s prináša nové tlačivá.\r\n' "$(date +%Y)" |
+  iconv -f UTF-8 -t CP1250 >"$drive_d/ORVAN/KAB/Novinky.txt" # as Windows' notepad writes it
 printf '[Menu1]\r\nExe=\\ORVAN\\KAB\\Novinky.txt\r\nNaz=Novinky ORVAN\r\nDop=čo prináša nová verzia\r\n' \
   >"$drive_d/ORVAN/orvan-Kab.ini"
 scripts/windows/deploy.sh "$menu_dir" "$build/menu.exe"
@@ -155,16 +156,19 @@ start_launcher() {
 }
 # Closes the main window as a user does (Alt+F4) and waits until the launcher has ended.
 close_launcher() {
-  close_window "$main"
+  close_window "$main" || true
   wait_until '[ -z "$(launchers)" ]' 300 || fail "the launcher did not end after Alt+F4"
 }
 # Alt+F4 to a window, again while it is still there (the key may come before it has the focus).
 close_window() {
+  local window=$1
   for _ in $(seq 5); do
-    xdotool windowfocus --sync "$1" 2>/dev/null || return 0
+    xwininfo -id "$window" >/dev/null 2>&1 || return 0
+    xdotool windowfocus "$window" 2>/dev/null || true
     xdotool key alt+F4
-    wait_until '! xwininfo -id "$1" >/dev/null 2>&1' 30 && return 0
+    wait_until '! xwininfo -id "$window" >/dev/null 2>&1' 30 && return 0
   done
+  return 1
 }
 # Waits up to $2 tenths of a second for the condition $1 (a shell command).
 wait_until() {
