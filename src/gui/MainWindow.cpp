@@ -253,15 +253,17 @@ void MainWindow::fitFrame()
 {
     const QSize frame = frameGeometry().size() - geometry().size();
     // A frame may be a title bar alone, without side borders (Windows 10's visible frame, many
-    // window managers): known once it has any extent.
+    // window managers): known once it has any extent. A window manager may report it in
+    // stages: while the window still has the inside the placement gave it, it is placed again.
     if ((frame.width() <= 0 && frame.height() <= 0) || frame == knownFrame_)
         return;
     knownFrame_ = frame;
     setMaximumSize(QSize(screen_.maxWidth, screen_.maxHeight) - frame);
-    if (!placementPending_)
+    if (!placementPending_ && geometry().size() != placedInside_)
         return;
     placementPending_ = false;
-    resize(outerBounds_.size() - frame);
+    placedInside_ = outerBounds_.size() - frame;
+    resize(placedInside_);
     move(outerBounds_.topLeft());
 }
 

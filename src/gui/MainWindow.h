@@ -78,6 +78,7 @@ class MainWindow : public QWidget {
     bool placementPending_ = false;
     QRect outerBounds_;
     QSize knownFrame_;
+    QSize placedInside_; // the inside the stored placement gave the window
     QString refusedValues_; // what the last failed save tried to write
     platform::ScreenLimits screen_;
     QString programDir_;

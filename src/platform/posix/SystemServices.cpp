@@ -17,22 +17,6 @@
 
 namespace menu::platform {
 
-Services SystemServices::services(const QString &executablePath) const
-{
-    Services s;
-    s.executablePath = executablePath;
-    s.profiles = profiles.get();
-    s.clock = clock.get();
-    s.screen = screen.get();
-    s.versions = versions.get();
-    s.icons = icons.get();
-    s.shell = shell.get();
-    s.desktops = desktops.get();
-    s.internet = internet.get();
-    s.regional = regional.get();
-    return s;
-}
-
 std::unique_ptr<SystemServices> makeSystemServices()
 {
     auto system = std::make_unique<SystemServices>();

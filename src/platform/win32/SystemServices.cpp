@@ -15,22 +15,6 @@
 
 namespace menu::platform {
 
-Services SystemServices::services(const QString &executablePath) const
-{
-    Services s;
-    s.executablePath = executablePath;
-    s.profiles = profiles.get();
-    s.clock = clock.get();
-    s.screen = screen.get();
-    s.versions = versions.get();
-    s.icons = icons.get();
-    s.shell = shell.get();
-    s.desktops = desktops.get();
-    s.internet = internet.get();
-    s.regional = regional.get();
-    return s;
-}
-
 // Versions and icons come from the launcher's own readers of program files on Windows too:
 // they show exactly what Linux shows, read a program's file without loading it into the
 // launcher (LoadLibraryEx, which the version and icon functions use, maps it), and choose the
