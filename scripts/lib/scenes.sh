@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # shots and main are the caller's
 # Walking the launcher's scenes on an X display with a window manager, for the demos on Linux
 # and under Wine (sourced). Needs xwininfo, xdotool and ImageMagick's import; shots are saved
 # into $shots; $main is the main window's id once start_launcher or the caller set it.

@@ -1,4 +1,5 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2016,SC2034,SC2154
+# (wait_until's conditions are expanded when it tries them; the variables are launcher.sh's.)
 # The checks and scenes of scripts/windows/launcher.sh (sourced there, after its set-up).
 
 # The value of KEY in SECTION of menu.ini: stored SECTION KEY.

@@ -17,6 +17,7 @@
 # launcher's own update through setup.exe to the next version. Each scene is saved as a PNG in
 # SHOTS_DIR (default build/windows-scenes/shots). Anything that does not happen fails the run
 # with the reason.
+# shellcheck disable=SC2016 # wait_until's conditions are expanded when it tries them
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -137,7 +138,8 @@ python3 demo/server/server.py "$server" "$work/server.port" "$seconds" 2>"$work/
 server_pid=$!
 for _ in $(seq 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
 [ -s "$work/server.port" ] || die "the demo update server did not start"
-export ORVAN_UPDATE_HOST=127.0.0.1:$(cat "$work/server.port")
+ORVAN_UPDATE_HOST=127.0.0.1:$(cat "$work/server.port")
+export ORVAN_UPDATE_HOST
 
 menu_win_display_start "$root/demo/twmrc-windows"
 "$menu_win_wine" wineboot >/dev/null 2>&1 || true

@@ -52,14 +52,17 @@ def side_of(path, src):
     return parts[1] if parts[0] == "platform" and len(parts) > 2 else None
 
 
-def include_faults(path, layer, lines, side=None):
+def includes(path, lines):
+    """(where, name, first component) of each include."""
     for number, line in enumerate(lines, 1):
         match = INCLUDE.match(line)
-        if not match:
-            continue
-        name = match.group(1)
-        where = f"{path}:{number}"
-        top = name.split("/")[0]
+        if match:
+            name = match.group(1)
+            yield f"{path}:{number}", name, name.split("/")[0]
+
+
+def include_faults(path, layer, lines, side=None):
+    for where, name, top in includes(path, lines):
         if ".." in name.split("/"):
             yield f"{where}: relative include {name}"
         elif top == "setup":
@@ -81,13 +84,7 @@ def include_faults(path, layer, lines, side=None):
 
 
 def setup_faults(path, lines):
-    for number, line in enumerate(lines, 1):
-        match = INCLUDE.match(line)
-        if not match:
-            continue
-        name = match.group(1)
-        where = f"{path}:{number}"
-        top = name.split("/")[0]
+    for where, name, top in includes(path, lines):
         if ".." in name.split("/"):
             yield f"{where}: relative include {name}"
         elif top in ALLOWED and name not in SETUP_MAY_INCLUDE:
