@@ -9,7 +9,7 @@ packages=(
   libgtest-dev googletest
   clang libclang-rt-14-dev
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
-  zip unzip liblnk-utils
+  zip unzip
   xvfb xauth x11-utils xdotool imagemagick twm xfonts-base
   xdg-utils libglib2.0-bin wine wine64
   fonts-dejavu-core
