@@ -45,9 +45,6 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
                                   std::span<const formats::MinisignKey> keys,
                                   CancelToken *cancel = nullptr);
 
-// text as the label shows it: a CR on its own breaks the line there, as CR LF does.
-QString labelLines(const QString &text);
-
 // Reads the document's bytes as INI text: the system's ANSI code page (Windows-1250) unless
 // it begins with a byte-order mark. Missing entries are empty.
 UpdateInfo readUpdateInfo(const QByteArray &bytes);
