@@ -309,6 +309,29 @@ TEST_F(UpdateCheckTest, SwitchedOffCheckRunsOnlyWhenARefreshAsksForIt)
     EXPECT_EQ(server.connections(), 1);
 }
 
+TEST_F(UpdateCheckTest, AWaitingVersionHoldsTheCheckUntilTheOfferIsAnswered)
+{
+    storeValue("ORVAN", "AktCis", "9.9.9.99");
+    bool checkDuringOffer = true;
+    boxes.onShow = [this, &checkDuringOffer](const menu::test::RecordedBox &) {
+        checkDuringOffer = checker().timer().isActive() || checker().running();
+    };
+    open().show();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.boxes.empty(); }));
+    EXPECT_EQ(boxes.boxes[0].kind, menu::core::BoxKind::Confirmation);
+    EXPECT_FALSE(checkDuringOffer);
+    // Answered No: the check runs all the same, so that a withdrawn version goes.
+    EXPECT_TRUE(checker().timer().isActive());
+    const QString waiting = label().text();
+    EXPECT_TRUE(waiting.startsWith(QStringLiteral("UPOZORNENIE !"))) << waiting.toStdString();
+
+    // Switched off in the settings while the version waits: the label says so.
+    checker().setCheckFrequency(menu::core::kCheckNever);
+    fire();
+    EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
+    EXPECT_EQ(server.connections(), 0);
+}
+
 TEST_F(UpdateCheckTest, RefreshDuringARunningCheckStartsNoSecondCheck)
 {
     // The server keeps the check busy for a while after the header's first line, long enough
