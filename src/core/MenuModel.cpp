@@ -79,10 +79,10 @@ std::vector<MenuButton> MenuModel::read() const
     std::vector<MenuButton> buttons;
     for (const char *code : kModuleCodes) {
         const QString module = QLatin1String(code);
-        const ModuleMenu menu = modules_.menu(module);
-        for (std::size_t i = 0; i < menu.buttons.size(); ++i)
+        const ModuleMenu found = modules_.menu(module);
+        for (std::size_t i = 0; i < found.buttons.size(); ++i)
             buttons.push_back(
-                button(module, static_cast<int>(i) + 1, menu.buttons[i], menu.submenus[i]));
+                button(module, static_cast<int>(i) + 1, found.buttons[i], found.submenus[i]));
     }
     return buttons;
 }

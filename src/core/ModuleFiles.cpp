@@ -40,11 +40,11 @@ std::vector<ModuleEntry> ModuleFiles::submenuEntries(const QString &code, int bu
 ModuleMenu ModuleFiles::menu(const QString &code) const
 {
     const Snapshot file = store_.readAll(filePath(code));
-    ModuleMenu menu;
-    menu.buttons = buttonsIn(file);
-    for (std::size_t b = 1; b <= menu.buttons.size(); ++b)
-        menu.submenus.push_back(submenuIn(file, static_cast<int>(b)));
-    return menu;
+    ModuleMenu read;
+    read.buttons = buttonsIn(file);
+    for (std::size_t b = 1; b <= read.buttons.size(); ++b)
+        read.submenus.push_back(submenuIn(file, static_cast<int>(b)));
+    return read;
 }
 
 std::optional<ModuleEntry> ModuleFiles::entryIn(const Snapshot &file, const QString &section) const

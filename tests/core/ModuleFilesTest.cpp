@@ -4,6 +4,7 @@
 #include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using menu::core::ModuleEntry;
