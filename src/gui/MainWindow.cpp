@@ -436,7 +436,8 @@ void MainWindow::updateStatusBar(bool onlyLastCheck)
 {
     if (!onlyLastCheck) {
         statusBar_->setPanelText(0, core::texts::statusVersion(launcherVersion_, launcherDate_));
-        statusBar_->setPanelText(2, core::texts::statusPackage(core::packageDir(drivePrefix_)));
+        statusBar_->setPanelText(2, core::texts::statusPackage(
+                                        core::packageDirOf(services_.executablePath)));
         statusBar_->setPanelText(3, core::texts::statusCopyright());
     }
     statusBar_->setPanelText(
