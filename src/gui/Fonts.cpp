@@ -1,5 +1,7 @@
 #include "gui/Fonts.h"
 
+#include <QStringList>
+
 namespace menu::gui {
 
 QFont tahoma8()
