@@ -155,15 +155,6 @@ TEST_F(MainWindowTest, FailedSaveShowsTheFileAndTheReasonAndKeepsTheWindowOpen)
     EXPECT_TRUE(window.close());
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
 
-    // A write that fails: the general error handler's box, and the buttons as they were.
-    store.failWrites = true;
-    child<QAction>(window, "columnsAction")->trigger();
-    EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Rows);
-    EXPECT_TRUE(child<QAction>(window, "rowsAction")->isChecked());
-    EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("ORVAN - Základná ponuka"));
-    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("Unable to write to ")));
 }
 
 TEST_F(MainWindowTest, TerminationSavesWhatItCanAndGivesUpOpenDialogsWithoutABox)
@@ -265,6 +256,15 @@ TEST_F(MainWindowTest, ArrangementSwitchIsWrittenAtOnce)
     EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Rows);
     EXPECT_FALSE(child<QAction>(window, "columnsAction")->isChecked());
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+    // A write that fails: the general error handler's box, and the buttons as they were.
+    store.failWrites = true;
+    child<QAction>(window, "columnsAction")->trigger();
+    EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Rows);
+    EXPECT_TRUE(child<QAction>(window, "rowsAction")->isChecked());
+    EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("ORVAN - Základná ponuka"));
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("Unable to write to ")));
 }
 
 TEST_F(MainWindowTest, PanelMinimumIsCarriedOverToTheWindow)
