@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QDialog>
 #include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using menu::core::BoxKind;
@@ -215,7 +216,8 @@ TEST_F(MainWindowTest, ComponentsAndContextMenu)
     // still runs, so that an announcement the server withdrew does not stay.
     EXPECT_TRUE(label->text().startsWith(QStringLiteral("UPOZORNENIE !")));
     EXPECT_EQ(child<QWidget>(window, "statusBar")->height(), 19);
-    EXPECT_TRUE(checker->timer().isActive());
+    // Armed once the offer at start has been answered.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return checker->timer().isActive(); }));
     EXPECT_EQ(checker->timer().interval(), 1000);
 
     QStringList items;
@@ -280,7 +282,11 @@ TEST_F(MainWindowTest, PanelMinimumIsCarriedOverToTheWindow)
 
 TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeFromTheLeastWidthOn)
 {
-    storeOptions({{"LicKonLast", "01.12.2023 08:05"}, {"Width", "300"}, {"Height", "400"}});
+    storeOptions({{"LicKonLast", "01.12.2023 08:05"},
+                  {"Left", "0"},
+                  {"Top", "0"},
+                  {"Width", "300"},
+                  {"Height", "400"}});
     MainWindow window(services, boxes);
     window.show();
     auto *status = child<menu::gui::StatusBarPanels>(window, "statusBar");
