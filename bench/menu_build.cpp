@@ -86,6 +86,10 @@ class RestartableStore final : public menu::platform::ProfileStore {
     {
         return store_->read(file, section, key);
     }
+    std::shared_ptr<const menu::formats::ProfileIndex> readAll(const QString &file) const override
+    {
+        return store_->readAll(file);
+    }
     menu::Status write(const QString &file, const QString &section, const QString &key,
                        const QString &value) override
     {

@@ -40,14 +40,21 @@ build=$root/build/demo-build
 cmake --preset default -B "$build" -DMENU_TESTS=OFF -DMENU_TRUSTED_KEYS="$demo_key" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target menu menu-doctor menu_next demo_package
 
-demo=$root/build/demo             # the installation: ORVAN/ with the modules, ORVAN/MENU/menu
+demo=$root/build/demo             # a link to the installation: ORVAN/ with the modules, ORVAN/MENU/menu
 server=$root/build/demo-server    # what the update server publishes
 home=$root/build/demo-home        # the demo user's configuration and desktop
 work=$root/build/demo-work        # temporary directory of the launcher, server state
 shots=$root/build/demo-shots
-rm -rf "$demo" "$server" "$home" "$work" "$shots"
-mkdir -p "$demo" "$server/ORVANWIN/FILES" "$home/.config" "$home/Desktop" "$work/tmp" \
-  "$work/run" "$shots"
+# The installation lies at a short, neutral path, as an office's would: the launcher names the
+# package directory by the path it runs from, and the pictures show it.
+installation=${MENU_DEMO_ROOT:-/srv/orvan}
+if ! mkdir -p "$installation" 2>/dev/null || [ ! -w "$installation" ]; then
+  sudo mkdir -p "$installation"
+  sudo chown "$(id -u):$(id -g)" "$installation"
+fi
+rm -rf "$demo" "$installation/ORVAN" "$server" "$home" "$work" "$shots"
+ln -s "$installation" "$demo"
+mkdir -p "$server/ORVANWIN/FILES" "$home/.config" "$home/Desktop" "$work/tmp" "$work/run" "$shots"
 chmod 700 "$work/run"
 
 cp -R "$build/demo-package/." "$demo/"
@@ -57,7 +64,7 @@ menu_dir=$(realpath "$demo/ORVAN/MENU")
 menu=$menu_dir/menu
 printf '[OPTIONS]\r\nButtonsView=Hor\r\nLeft=0\r\nTop=0\r\nWidth=1000\r\nHeight=600\r\nWindowState=0\r\nLicKon=0\r\n' \
   > "$menu_dir/menu.ini"
-echo "demo package: $demo/ORVAN"
+echo "demo package: $installation/ORVAN ($demo)"
 
 # The update server's content: the update-information document with its signature, the
 # launcher's package (the newer build and its installer setup.exe) and the newer Team Viewer

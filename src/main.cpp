@@ -25,12 +25,17 @@ int main(int argc, char **argv)
         boxes.show(nullptr, menu::core::BoxKind::Error, menu::core::texts::launcherNotAnswering());
         return 1;
     }
+    // Without a claim a second window could write the same settings: said, and ended.
+    if (claim == Claim::Unavailable) {
+        boxes.show(nullptr, menu::core::BoxKind::Error,
+                   menu::core::texts::instanceClaimFailed(instance->claimFailure()));
+        return 1;
+    }
     // Answered from now on, so that a start right after this one finds it.
-    if (claim == Claim::Claimed)
-        instance->listen([&shown] {
-            if (shown != nullptr)
-                shown->bringForward();
-        });
+    instance->listen([&shown] {
+        if (shown != nullptr)
+            shown->bringForward();
+    });
 
     const std::unique_ptr<menu::platform::SystemServices> system =
         menu::platform::makeSystemServices();

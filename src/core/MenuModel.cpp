@@ -79,14 +79,16 @@ std::vector<MenuButton> MenuModel::read() const
     std::vector<MenuButton> buttons;
     for (const char *code : kModuleCodes) {
         const QString module = QLatin1String(code);
-        int number = 0;
-        for (const ModuleEntry &entry : modules_.buttons(module))
-            buttons.push_back(button(module, ++number, entry));
+        const ModuleMenu found = modules_.menu(module);
+        for (std::size_t i = 0; i < found.buttons.size(); ++i)
+            buttons.push_back(
+                button(module, static_cast<int>(i) + 1, found.buttons[i], found.submenus[i]));
     }
     return buttons;
 }
 
-MenuButton MenuModel::button(const QString &module, int number, const ModuleEntry &entry) const
+MenuButton MenuModel::button(const QString &module, int number, const ModuleEntry &entry,
+                             const std::vector<ModuleEntry> &submenu) const
 {
     MenuButton button;
     button.key = {module, number, 0};
@@ -99,7 +101,7 @@ MenuButton MenuModel::button(const QString &module, int number, const ModuleEntr
                                                    : readFileVersion(versions_, entry.target);
     }
     int place = 0;
-    for (const ModuleEntry &sub : modules_.submenuEntries(module, number)) {
+    for (const ModuleEntry &sub : submenu) {
         MenuEntry item;
         item.key = {module, number, ++place};
         item.name = sub.name;

@@ -75,7 +75,8 @@ class MenuModel {
     QString drivePrefix() const { return modules_.drivePrefix(); }
 
   private:
-    MenuButton button(const QString &module, int number, const ModuleEntry &entry) const;
+    MenuButton button(const QString &module, int number, const ModuleEntry &entry,
+                      const std::vector<ModuleEntry> &submenu) const;
 
     ModuleFiles modules_;
     const platform::VersionReader &versions_;

@@ -24,40 +24,67 @@ QString ModuleFiles::filePath(const QString &code) const
 
 std::optional<ModuleEntry> ModuleFiles::entry(const QString &code, const QString &section) const
 {
-    const QString file = filePath(code);
-    const std::optional<QString> exe = store_.read(file, section, kExe);
-    if (!exe)
-        return std::nullopt; // missing file, section or Exe key
-    ModuleEntry found;
-    found.section = section;
-    found.name = store_.read(file, section, kNaz).value_or(QString());
-    found.extra = store_.read(file, section, kDop).value_or(QString());
-    found.target = packagePath(drivePrefix_, *exe);
-    return found;
+    return entryIn(store_.readAll(filePath(code)), section);
 }
 
 std::vector<ModuleEntry> ModuleFiles::buttons(const QString &code) const
 {
+    return buttonsIn(store_.readAll(filePath(code)));
+}
+
+std::vector<ModuleEntry> ModuleFiles::submenuEntries(const QString &code, int button) const
+{
+    return submenuIn(store_.readAll(filePath(code)), button);
+}
+
+ModuleMenu ModuleFiles::menu(const QString &code) const
+{
+    const Snapshot file = store_.readAll(filePath(code));
+    ModuleMenu read;
+    read.buttons = buttonsIn(file);
+    for (std::size_t b = 1; b <= read.buttons.size(); ++b)
+        read.submenus.push_back(submenuIn(file, static_cast<int>(b)));
+    return read;
+}
+
+std::optional<ModuleEntry> ModuleFiles::entryIn(const Snapshot &file, const QString &section) const
+{
+    if (!file)
+        return std::nullopt;
+    const std::optional<QString> exe = file->lookup(section, kExe);
+    if (!exe)
+        return std::nullopt; // missing section or Exe key
+    ModuleEntry found;
+    found.section = section;
+    found.name = file->lookup(section, kNaz).value_or(QString());
+    found.extra = file->lookup(section, kDop).value_or(QString());
+    found.target = packagePath(drivePrefix_, *exe);
+    found.exeGiven = !exe->isEmpty();
+    return found;
+}
+
+std::vector<ModuleEntry> ModuleFiles::buttonsIn(const Snapshot &file) const
+{
     std::vector<ModuleEntry> entries;
-    const QString file = filePath(code);
     for (int b = 1; b <= 9; ++b) {
-        const QString section = QStringLiteral("Menu") + QString::number(b);
+        std::optional<ModuleEntry> found =
+            entryIn(file, QStringLiteral("Menu") + QString::number(b));
         // A button needs a target; the buttons end at the first gap.
-        if (store_.read(file, section, kExe).value_or(QString()).isEmpty())
+        if (!found || !found->exeGiven)
             break;
-        entries.push_back(*entry(code, section));
+        entries.push_back(std::move(*found));
     }
     return entries;
 }
 
-std::vector<ModuleEntry> ModuleFiles::submenuEntries(const QString &code, int button) const
+std::vector<ModuleEntry> ModuleFiles::submenuIn(const Snapshot &file, int button) const
 {
     std::vector<ModuleEntry> entries;
     if (button < 1 || button > 9)
         return entries;
     for (int i = 1; i <= 9; ++i) {
         std::optional<ModuleEntry> found =
-            entry(code, QStringLiteral("Menu") + QString::number(button) + QString::number(i));
+            entryIn(file, QStringLiteral("Menu") + QString::number(button) + QString::number(i));
         if (!found)
             break; // an entry needs the Exe key, even an empty one
         entries.push_back(std::move(*found));

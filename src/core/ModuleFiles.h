@@ -17,6 +17,13 @@ struct ModuleEntry {
     QString name;    // Naz
     QString extra;   // Dop
     QString target;  // full local path of Exe (drive prefix applied)
+    bool exeGiven = false; // Exe is not empty
+};
+
+// One module file as a single read found it: its buttons and each button's submenu entries.
+struct ModuleMenu {
+    std::vector<ModuleEntry> buttons;
+    std::vector<std::vector<ModuleEntry>> submenus; // one per button, in the same order
 };
 
 // The module files of the package in <drive>/ORVAN.
@@ -36,8 +43,15 @@ class ModuleFiles {
     // The submenu entries of button b (1..9): Menu<b>1 ... Menu<b>9, ending at the first
     // section without an Exe key; a present but empty Exe is an entry (target: drive prefix).
     std::vector<ModuleEntry> submenuEntries(const QString &code, int button) const;
+    // Both from one read of the file, so that a file changed meanwhile cannot mix two states.
+    ModuleMenu menu(const QString &code) const;
 
   private:
+    using Snapshot = std::shared_ptr<const formats::ProfileIndex>;
+    std::optional<ModuleEntry> entryIn(const Snapshot &file, const QString &section) const;
+    std::vector<ModuleEntry> buttonsIn(const Snapshot &file) const;
+    std::vector<ModuleEntry> submenuIn(const Snapshot &file, int button) const;
+
     const platform::ProfileStore &store_;
     QString drivePrefix_;
 };

@@ -60,9 +60,16 @@ QString packagePath(const QString &drivePrefix, const QString &windowsPath)
     return path;
 }
 
-QString packageDir(const QString &drivePrefix)
+QString packageDirOf(const QString &executablePath, PathRules rules)
 {
-    return drivePrefix + QStringLiteral("/ORVAN");
+    const std::optional<QString> drive = drivePrefixOf(executablePath, rules);
+    if (!drive)
+        return QString();
+    if (rules == PathRules::Windows)
+        return *drive + QStringLiteral("/ORVAN");
+    // The directory as it is named on the disk, whatever its case.
+    constexpr qsizetype kOrvan = 6; // "/ORVAN"
+    return executablePath.left(drive->size() + kOrvan);
 }
 
 QString moduleFilePath(const QString &drivePrefix, const QString &code)

@@ -38,8 +38,10 @@ inline bool installationAccepted(const QString &executablePath,
 // exist each component is matched without case, as files copied from Windows keep any case.
 QString packagePath(const QString &drivePrefix, const QString &windowsPath);
 
-// The package directory as shown to the user: drive prefix + "/ORVAN".
-QString packageDir(const QString &drivePrefix);
+// The package directory as shown to the user: on Windows the drive + "/ORVAN"; here the
+// directory as the executable's path names it ("/srv/Orvan" when that is its case). Empty when
+// the executable is not installed in a package.
+QString packageDirOf(const QString &executablePath, PathRules rules = kNativePathRules);
 
 // The configuration file of a module: <drive>\ORVAN\orvan-<code>.ini.
 QString moduleFilePath(const QString &drivePrefix, const QString &code);

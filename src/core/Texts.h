@@ -228,6 +228,9 @@ QString launchNotAllowed(const Failure &failure);
 QString unknownLaunchFailure(int code, const std::optional<Failure> &reason);
 // A second start found the launcher running, but the running one did not answer.
 QString launcherNotAnswering();
+// The single-instance claim itself failed, so this start cannot know whether it is the only one:
+// why, and that it ends.
+QString instanceClaimFailed(const Failure &failure);
 
 // ---- Signed announcements and checked files ----
 

@@ -46,6 +46,13 @@ void UpdateChecker::start()
     startTimer();
 }
 
+void UpdateChecker::setCheckFrequency(std::uint8_t frequency)
+{
+    frequency_ = frequency;
+    if (frequency_ != kCheckAtStart && !job_.running())
+        waiting_ = false;
+}
+
 void UpdateChecker::startTimer()
 {
     timer_.start();

@@ -52,8 +52,9 @@ class UpdateChecker : public QObject {
     void startTimer();
     // A refresh: the next check runs even when checks are switched off.
     void requestNow() { requested_ = true; }
-    // The settings dialog stored a new frequency.
-    void setCheckFrequency(std::uint8_t frequency) { frequency_ = frequency; }
+    // The settings dialog stored a new frequency. Switched off, the next decision says so,
+    // also while a later launcher waits.
+    void setCheckFrequency(std::uint8_t frequency);
 
     bool running() const { return job_.running(); }
     const Announcement &launcherAnnouncement() const { return launcher_; }

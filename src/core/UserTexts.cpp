@@ -32,4 +32,14 @@ QString launcherNotAnswering()
                           "znova.");
 }
 
+QString instanceClaimFailed(const Failure &failure)
+{
+    QString text = QStringLiteral(
+        "Nie je možné zistiť, či program ORVAN - Základná ponuka už nie je spustený !");
+    text += kCr + reason(failure);
+    if (!failure.path.isEmpty())
+        text += QStringLiteral(": ") + platform::nativePath(failure.path);
+    return text + kCr + kCr + QStringLiteral("Koniec programu !");
+}
+
 } // namespace menu::core::texts

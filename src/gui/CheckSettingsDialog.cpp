@@ -2,6 +2,7 @@
 
 #include "core/Texts.h"
 #include "gui/ErrorBoundary.h"
+#include "gui/Fonts.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -14,17 +15,6 @@
 
 namespace menu::gui {
 
-namespace {
-
-QFont tahoma11()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
-
-} // namespace
-
 CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
                                          widgets::MessageBoxes &boxes, QWidget *parent)
     : QDialog(parent,
@@ -33,7 +23,7 @@ CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
 {
     setObjectName(QStringLiteral("checkSettingsDialog"));
     setWindowTitle(QStringLiteral("Nastavenie aktualizácie z internetu ..."));
-    setFont(tahoma11());
+    setFont(tahoma8());
     setFixedSize(335, 146);
     setModal(true);
 
@@ -42,7 +32,7 @@ CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
         new QGroupBox(QStringLiteral(" Kontrola novej verzie programu cez internet "), this);
     choice->setObjectName(QStringLiteral("choiceBox"));
     choice->setGeometry(0, 15, 335, 146 - 41 - 15);
-    QFont bold = tahoma11();
+    QFont bold = tahoma8();
     bold.setBold(true);
     choice->setFont(bold);
 
@@ -54,7 +44,7 @@ CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
     never_->setObjectName(QStringLiteral("neverButton"));
     never_->setGeometry(24, 53, 290, 17);
 
-    QFont regular = tahoma11();
+    QFont regular = tahoma8();
     regular.setBold(false); // said outright, or the group box's bold is inherited
     for (QRadioButton *radio : {everyStart_, never_}) {
         radio->setFont(regular);

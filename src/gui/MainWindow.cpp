@@ -10,6 +10,7 @@
 #include "gui/ButtonGrid.h"
 #include "gui/CheckSettingsDialog.h"
 #include "gui/ErrorBoundary.h"
+#include "gui/Fonts.h"
 #include "gui/StatusBarPanels.h"
 #include "gui/UpdateCommands.h"
 #include "platform/Regional.h"
@@ -32,13 +33,6 @@ constexpr int kInfoPanelWidth = 218;
 constexpr int kInfoBoxHeight = 129;
 constexpr int kStatusBarHeight = 19;
 constexpr int kLastCheckPanel = 1;
-
-QFont tahoma8()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
 
 QAction *addItem(QMenu *menu, const char *name, const QString &caption,
                  QStyle::StandardPixmap picture = QStyle::SP_CustomBase)
@@ -122,6 +116,11 @@ void MainWindow::createComponents()
     statusBar_->setObjectName(QStringLiteral("statusBar"));
     statusBar_->setFixedHeight(kStatusBarHeight);
     statusBar_->setFont(tahoma8());
+    // The window is never narrower than the bar whose proportional panels show every text.
+    statusBar_->setLayoutRule([this](int barWidth) {
+        const auto widths = core::statusPanelWidths(statusTexts(), barWidth);
+        return std::vector<int>(widths.begin(), widths.end());
+    });
     QPalette red = statusBar_->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     statusBar_->setPalette(red);
@@ -217,12 +216,7 @@ void MainWindow::readSettings()
     context.programDir = programDir_;
     context.launcherVersion = launcherVersion_;
     context.launcherDate = launcherDate_;
-    context.teamViewer = [this] {
-        const core::MenuButton *button = core::teamViewerButton(buttons_);
-        if (button == nullptr)
-            return InstalledProgram{};
-        return InstalledProgram{button->target, button->version.text};
-    };
+    context.teamViewer = [this] { return teamViewer_; };
     context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
     commands_ = new UpdateCommands(std::move(context), this);
     connect(commands_, &UpdateCommands::installerStarted, this, &QWidget::close);
@@ -304,6 +298,10 @@ void MainWindow::firstShow()
 void MainWindow::rebuildButtons()
 {
     buttons_ = model_->read();
+    // A menu read without the Team Viewer entry keeps the program last found, so that its
+    // update still knows where it goes.
+    if (const core::MenuButton *button = core::teamViewerButton(buttons_))
+        teamViewer_ = {button->target, button->version.text};
     grid_->rebuild(buttons_);
 }
 
@@ -328,9 +326,17 @@ void MainWindow::launch(const core::EntryKey &key)
 
 void MainWindow::setArrangement(core::ButtonArrangement arrangement)
 {
+    // As every failed write of the settings: the general error handler's box, and the
+    // buttons stay as they were.
+    if (Status saved = settings_->saveArrangement(arrangement); !saved.ok()) {
+        (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)
+            ->setChecked(true);
+        boxes_.showFault(
+            this, core::texts::appTitle(),
+            core::texts::faultMessage(core::texts::settingsNotWritten(saved.failure())));
+        return;
+    }
     (arrangement == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
-    if (Status saved = settings_->saveArrangement(arrangement); !saved.ok())
-        boxes_.show(this, core::BoxKind::Error, core::texts::settingsNotWritten(saved.failure()));
     grid_->setArrangement(arrangement);
 }
 
@@ -430,7 +436,8 @@ void MainWindow::updateStatusBar(bool onlyLastCheck)
 {
     if (!onlyLastCheck) {
         statusBar_->setPanelText(0, core::texts::statusVersion(launcherVersion_, launcherDate_));
-        statusBar_->setPanelText(2, core::texts::statusPackage(core::packageDir(drivePrefix_)));
+        statusBar_->setPanelText(2, core::texts::statusPackage(
+                                        core::packageDirOf(services_.executablePath)));
         statusBar_->setPanelText(3, core::texts::statusCopyright());
     }
     statusBar_->setPanelText(
@@ -445,12 +452,18 @@ void MainWindow::resizeEvent(QResizeEvent *event)
         guarded(this, [this] { fitStatusPanels(); });
 }
 
-// Widths in proportion to the panels' texts.
-void MainWindow::fitStatusPanels()
+std::array<QString, core::kStatusPanels> MainWindow::statusTexts() const
 {
     std::array<QString, core::kStatusPanels> texts;
     for (int i = 0; i < core::kStatusPanels; ++i)
         texts[static_cast<std::size_t>(i)] = statusBar_->panelText(i);
+    return texts;
+}
+
+// Widths in proportion to the panels' texts.
+void MainWindow::fitStatusPanels()
+{
+    const std::array<QString, core::kStatusPanels> texts = statusTexts();
     const auto widths = core::statusPanelWidths(texts, statusBar_->width());
     for (int i = 0; i < core::kStatusPanels - 1; ++i) {
         if (statusBar_->panelWidth(i) != widths[static_cast<std::size_t>(i)])

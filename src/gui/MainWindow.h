@@ -6,11 +6,13 @@
 
 #include "core/LauncherSettings.h"
 #include "core/MenuModel.h"
+#include "core/StatusBar.h"
+#include "gui/UpdateCommands.h"
 #include "platform/Services.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QWidget>
-
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -69,6 +71,7 @@ class MainWindow : public QWidget {
     void showNotice(const core::LabelNotice &notice);
     void updateStatusBar(bool onlyLastCheck);
     void fitStatusPanels();
+    std::array<QString, core::kStatusPanels> statusTexts() const;
     bool saveAtClose(bool tellFailure);
 
     platform::Services services_;
@@ -89,6 +92,7 @@ class MainWindow : public QWidget {
     std::unique_ptr<core::LauncherSettings> settings_;
     std::unique_ptr<core::MenuModel> model_;
     std::vector<core::MenuButton> buttons_; // the menu as last read
+    InstalledProgram teamViewer_;           // the Team Viewer entry as last found
     core::UpdateChecker *checker_ = nullptr;
     UpdateCommands *commands_ = nullptr;
 

@@ -3,7 +3,7 @@
 
 #include <QString>
 #include <QWidget>
-
+#include <functional>
 #include <vector>
 
 namespace menu::gui {
@@ -19,14 +19,22 @@ public:
     // The width of a panel; the last panel's is whatever remains of the bar.
     int panelWidth(int index) const;
     void setPanelWidth(int index, int width);
+    // How much of a panel's width its text may take: the rest is its frame and margins.
+    static constexpr int kTextMargins = 6;
+    // The least width at which the widths a layout gives (widths) leave every text whole.
+    using Layout = std::function<std::vector<int>(int barWidth)>;
+    void setLayoutRule(Layout widths) { layoutRule_ = std::move(widths); }
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return minimumSizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     std::vector<QString> texts_;
     std::vector<int> widths_;
+    Layout layoutRule_;
 };
 
 } // namespace menu::gui

@@ -29,6 +29,9 @@ void UpdateCommands::offerAtStart()
     const core::Announcement &announced = context_.checker->launcherAnnouncement();
     if (!core::isLaterVersion(announced.version, context_.launcherVersion))
         return;
+    // The background check waits for the answer: while the question stands the update
+    // commands must not meet a running check, and a Yes needs none.
+    context_.checker->timer().stop();
     // Asked once the window stands with its buttons, not while it is still being shown.
     QMetaObject::invokeMethod(
         this,
@@ -40,6 +43,8 @@ void UpdateCommands::offerAtStart()
                     core::texts::newVersionOffer(now.version, now.date));
                 if (answer == core::BoxAnswer::Yes)
                     run(UpdateTarget::Launcher, true);
+                if (context_.window->isVisible())
+                    context_.checker->startTimer();
             });
         },
         Qt::QueuedConnection);

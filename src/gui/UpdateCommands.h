@@ -37,7 +37,7 @@ class UpdateCommands : public QObject {
         widgets::MessageBoxes *boxes = nullptr;
         const platform::InternetState *internet = nullptr;
         platform::Shell *shell = nullptr;
-        const core::UpdateChecker *checker = nullptr;
+        core::UpdateChecker *checker = nullptr; // holds its check back while the offer stands
         QString programDir;
         QString launcherVersion;
         QString launcherDate;

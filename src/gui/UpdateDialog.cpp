@@ -6,6 +6,7 @@
 #include "core/UpdateAddress.h"
 #include "core/UpdateOffer.h"
 #include "gui/ErrorBoundary.h"
+#include "gui/Fonts.h"
 #include "gui/UpdateDialogForm.h"
 #include "widgets/TypedEdit.h"
 
@@ -20,18 +21,6 @@
 namespace menu::gui {
 
 namespace {
-
-// Tahoma 8 points; where it is missing, a face about as narrow, so that the labels and
-// versions fit the places the dialog gives them.
-QFont tahoma8()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Segoe UI"),
-                      QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans")});
-    font.setPixelSize(11);
-    return font;
-}
 
 // Announced versions shorter than this cannot be a version the server would give.
 constexpr qsizetype kMinVersionLength = 7;
@@ -52,11 +41,11 @@ UpdateDialog::UpdateDialog(Setup setup, widgets::MessageBoxes &boxes, QWidget *c
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFont(tahoma8());
-    setFixedSize(UpdateDialogForm::kWidth, UpdateDialogForm::kHeight);
     QPalette face = palette();
     face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     setPalette(face);
     form_ = std::make_unique<UpdateDialogForm>(this);
+    setFixedSize(form_->width, UpdateDialogForm::kHeight);
     form_->gauge->hide();
     form_->sizeLabel->hide();
     connect(form_->import, &QPushButton::clicked, this,

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 // The pictures live in a static library; registering them here keeps the linker from
 // dropping them.
@@ -23,6 +25,42 @@ namespace {
 const QColor kMoneyGreen(192, 220, 192);
 const QColor kNavy(0, 0, 128);
 const QRect kSizeLabel(322, 85, 73, 13);
+constexpr int kFieldLeft = 233;
+constexpr int kRight = 395; // the right edge of the fields and buttons
+constexpr int kLabelGap = 4;
+constexpr int kFieldMargins = 10; // frame and inner margins of a field
+// The widest value a version field shows: a launcher's version and date.
+const QString kWidestValue = QStringLiteral("v0.0.0.00 zo dňa 00.00.0000");
+
+// The download's gauge as the design draws it: navy on white with the percentage inverted
+// where the bar has reached, whatever the platform's style draws for a progress bar.
+class Gauge final : public QProgressBar {
+  public:
+    using QProgressBar::QProgressBar;
+
+  protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QRect inside = rect().adjusted(1, 1, -1, -1);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        const qint64 span = qint64(maximum()) - minimum();
+        const qint64 done = span > 0 ? qint64(value()) - minimum() : 0;
+        const int reached =
+            span > 0 ? int(inside.width() * std::clamp<qint64>(done, 0, span) / span) : 0;
+        const QRect bar(inside.topLeft(), QSize(reached, inside.height()));
+        painter.fillRect(inside, Qt::white);
+        painter.fillRect(bar, kNavy);
+        const QString label = text();
+        painter.setPen(kNavy);
+        painter.setClipRect(inside.adjusted(reached, 0, 0, 0));
+        painter.drawText(inside, Qt::AlignCenter, label);
+        painter.setPen(Qt::white);
+        painter.setClipRect(bar);
+        painter.drawText(inside, Qt::AlignCenter, label);
+    }
+};
 
 QPixmap updatePicture(const char *name)
 {
@@ -96,17 +134,13 @@ UpdateDialogForm::UpdateDialogForm(QWidget *dialog)
     announced = readOnlyField(panel, "announcedField", QRect(233, 57, 162, 21));
     note = readOnlyField(panel, "noteField", QRect(10, 100, 385, 21));
 
-    gauge = new QProgressBar(panel);
+    gauge = new Gauge(panel);
     gauge->setObjectName(QStringLiteral("gauge"));
     gauge->setGeometry(10, 100, 385, 21);
     gauge->setRange(0, 100);
     gauge->setTextVisible(true);
     gauge->setFormat(QStringLiteral("%p%"));
     gauge->setAlignment(Qt::AlignCenter);
-    QPalette bar = gauge->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        bar.setColor(group, QPalette::Highlight, kNavy);
-    gauge->setPalette(bar);
 
     import = new QPushButton(QStringLiteral("&Stiahnuť a nainštalovať (nie je potrebné)"), panel);
     import->setObjectName(QStringLiteral("importButton"));
@@ -124,6 +158,30 @@ UpdateDialogForm::UpdateDialogForm(QWidget *dialog)
     statusLine->setTextFormat(Qt::PlainText);
 
     createImages(panel);
+    fitFont(panel);
+}
+
+void UpdateDialogForm::fitFont(QWidget *panel)
+{
+    const int labels =
+        installedLabel->x() +
+        std::max(installedLabel->sizeHint().width(), announcedLabel->sizeHint().width()) +
+        kLabelGap;
+    const int fieldLeft = std::max(kFieldLeft, labels);
+    const int valueWidth = installed->fontMetrics().horizontalAdvance(kWidestValue) + kFieldMargins;
+    const int fieldWidth = std::max(kRight - fieldLeft, valueWidth);
+    extra_ = fieldLeft + fieldWidth - kRight;
+    width = kWidth + extra_;
+    for (QWidget *field : {static_cast<QWidget *>(installed), static_cast<QWidget *>(announced)})
+        field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
+    if (extra_ == 0)
+        return;
+    for (QWidget *wider : {panel, static_cast<QWidget *>(note), static_cast<QWidget *>(gauge),
+                           static_cast<QWidget *>(statusLine)})
+        wider->resize(wider->width() + extra_, wider->height());
+    for (QWidget *right : {static_cast<QWidget *>(sizeLabel), static_cast<QWidget *>(close),
+                           teamViewerImage->parentWidget()})
+        right->move(right->x() + extra_, right->y());
 }
 
 void UpdateDialogForm::createImages(QWidget *panel)
@@ -150,9 +208,9 @@ void UpdateDialogForm::createImages(QWidget *panel)
 void UpdateDialogForm::setSizeText(const QString &text)
 {
     sizeLabel->setText(text);
-    const int width = std::max(kSizeLabel.width(), sizeLabel->sizeHint().width());
+    const int wide = std::max(kSizeLabel.width(), sizeLabel->sizeHint().width());
     const int height = std::max(kSizeLabel.height(), sizeLabel->sizeHint().height());
-    sizeLabel->setGeometry(kSizeLabel.right() + 1 - width, kSizeLabel.top(), width, height);
+    sizeLabel->setGeometry(kSizeLabel.right() + extra_ + 1 - wide, kSizeLabel.top(), wide, height);
 }
 
 } // namespace menu::gui

@@ -1,6 +1,7 @@
 // The controls of the update dialog, placed as the dialog was designed: 404 × 190 pixels of
 // labels, three read-only fields, a gauge in place of the note while a file downloads, the two
-// buttons and a status line.
+// buttons and a status line. Where the font is wider than the design's, the version fields
+// stand right of their labels and the dialog grows by what they lack.
 #pragma once
 
 #include <QColor>
@@ -21,8 +22,10 @@ struct UpdateDialogForm {
     static constexpr int kWidth = 404;
     static constexpr int kHeight = 190;
 
-    // Creates every control on dialog.
+    // Creates every control on dialog, in the dialog's font.
     explicit UpdateDialogForm(QWidget *dialog);
+
+    int width = kWidth; // the dialog's width in its font
 
     QLabel *title = nullptr;          // which program
     QLabel *installedLabel = nullptr; // "Aktuálna verzia programu na Vašom počítači"
@@ -45,6 +48,9 @@ struct UpdateDialogForm {
 
   private:
     void createImages(QWidget *panel);
+    void fitFont(QWidget *panel);
+
+    int extra_ = 0; // how much wider than designed
 };
 
 // The role's colour in the application's palette, or red.

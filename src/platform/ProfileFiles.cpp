@@ -25,16 +25,24 @@ ProfileFiles::~ProfileFiles() = default;
 std::optional<QString> ProfileFiles::read(const QString &file, const QString &section,
                                           const QString &key) const
 {
+    const std::shared_ptr<const formats::ProfileIndex> index = readAll(file);
+    if (!index)
+        return std::nullopt;
+    return index->lookup(section, key);
+}
+
+std::shared_ptr<const formats::ProfileIndex> ProfileFiles::readAll(const QString &file) const
+{
     const std::lock_guard lock(mutex_);
     const auto stamp = fileStamp(file);
     const auto found = known_.find(file);
     if (!stamp) {
         if (found != known_.end())
             known_.erase(found);
-        return std::nullopt;
+        return nullptr;
     }
     if (found != known_.end() && found.value()->stamp == *stamp)
-        return found.value()->index.lookup(section, key);
+        return {found.value(), &found.value()->index};
     if (found != known_.end())
         known_.erase(found);
 
@@ -43,16 +51,16 @@ std::optional<QString> ProfileFiles::read(const QString &file, const QString &se
     Result<StampedContent> content = readStampedFile(file, formats::kProfileFileMax);
     ++fileReads_;
     if (!content.ok())
-        return std::nullopt;
-    // A file still changing is scanned for the one value, as if nothing were kept.
-    if (content->stamp.changedNs >= readAt - settledAge_.count())
-        return formats::profileLookup(content->bytes, section, key);
-    if (known_.size() >= kKnownFilesMax)
-        known_.clear();
+        return nullptr;
     const auto known =
         std::make_shared<const Known>(Known{content->stamp, formats::ProfileIndex(content->bytes)});
-    known_.insert(file, known);
-    return known->index.lookup(section, key);
+    // A file still changing is not kept: the next read reads it anew.
+    if (content->stamp.changedNs < readAt - settledAge_.count()) {
+        if (known_.size() >= kKnownFilesMax)
+            known_.clear();
+        known_.insert(file, known);
+    }
+    return {known, &known->index};
 }
 
 Status ProfileFiles::write(const QString &file, const QString &section, const QString &key,

@@ -31,6 +31,7 @@ class ProfileFiles : public ProfileStore {
 
     std::optional<QString> read(const QString &file, const QString &section,
                                 const QString &key) const override;
+    std::shared_ptr<const formats::ProfileIndex> readAll(const QString &file) const override;
     Status write(const QString &file, const QString &section, const QString &key,
                  const QString &value) override;
 

@@ -4,12 +4,13 @@
 // Tests hand in fakes where the real thing cannot be controlled.
 #pragma once
 
+#include "formats/ProfileText.h"
 #include "formats/Result.h"
 
 #include <QDateTime>
 #include <QString>
-
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace menu::platform {
@@ -21,6 +22,9 @@ class ProfileStore {
     // The value of key in section, or nothing when the file, the section or the key is missing.
     virtual std::optional<QString> read(const QString &file, const QString &section,
                                         const QString &key) const = 0;
+    // Every value of the file as one read found them, for a reader that needs several values
+    // of one state of the file; nothing when the file is missing or cannot be read.
+    virtual std::shared_ptr<const formats::ProfileIndex> readAll(const QString &file) const = 0;
     // Creates the file, the section and the key as needed. A failure leaves the file as it was.
     virtual Status write(const QString &file, const QString &section, const QString &key,
                          const QString &value) = 0;
@@ -50,7 +54,7 @@ class SingleInstance {
     enum class Claim {
         Claimed,    // this process is the one
         Held,       // another launcher of this user holds the claim
-        Unavailable // the system gives no place for a claim; the launcher runs unclaimed
+        Unavailable // the claim could not be made (claimFailure says why): the launcher ends
     };
 
     virtual ~SingleInstance() = default;
@@ -59,6 +63,8 @@ class SingleInstance {
     virtual bool raiseRunning() = 0;
     // Claims the instance for this process.
     virtual Claim claim() = 0;
+    // Why the last claim was Unavailable.
+    virtual Failure claimFailure() const = 0;
     // Starts answering later starts: onRaise runs on the user-interface thread each time.
     virtual void listen(std::function<void()> onRaise) = 0;
 };

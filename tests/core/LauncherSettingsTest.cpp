@@ -175,6 +175,10 @@ class FailingStore final : public menu::platform::ProfileStore {
     {
         return std::nullopt;
     }
+    std::shared_ptr<const menu::formats::ProfileIndex> readAll(const QString &) const override
+    {
+        return nullptr;
+    }
     menu::Status write(const QString &file, const QString &, const QString &key,
                        const QString &) override
     {

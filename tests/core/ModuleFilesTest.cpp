@@ -4,6 +4,7 @@
 #include "platform/ProfileFiles.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using menu::core::ModuleEntry;
@@ -12,18 +13,19 @@ using menu::test::TempDir;
 
 namespace {
 
+QStringList sections(const std::vector<ModuleEntry> &entries)
+{
+    QStringList names;
+    for (const ModuleEntry &entry : entries)
+        names << entry.section;
+    return names;
+}
+
 class ModuleFilesTest : public ::testing::Test {
   protected:
     void module(const char *code, const QByteArray &text)
     {
         dir.write(QStringLiteral("ORVAN/orvan-%1.ini").arg(QLatin1String(code)), text);
-    }
-    static QStringList sections(const std::vector<ModuleEntry> &entries)
-    {
-        QStringList names;
-        for (const ModuleEntry &entry : entries)
-            names << entry.section;
-        return names;
     }
 
     TempDir dir;
@@ -99,6 +101,50 @@ TEST_F(ModuleFilesTest, EntryNeedsTheFileTheSectionAndTheExeKey)
     EXPECT_EQ(found->target, dir.file(QStringLiteral("ORVAN/x.exe")));
     EXPECT_EQ(files.filePath(QStringLiteral("Tav")),
               dir.file(QStringLiteral("ORVAN/orvan-Tav.ini")));
+}
+
+// A module file rewritten between any two reads: each read finds the next of its versions.
+class ChangingStore final : public menu::platform::ProfileStore {
+  public:
+    std::optional<QString> read(const QString &file, const QString &section,
+                                const QString &key) const override
+    {
+        const auto index = readAll(file);
+        return index ? index->lookup(section, key) : std::nullopt;
+    }
+    std::shared_ptr<const menu::formats::ProfileIndex> readAll(const QString &) const override
+    {
+        ++reads;
+        const QByteArray &text = versions.at(std::min(reads, versions.size()) - 1);
+        if (text.isNull())
+            return nullptr; // removed
+        return std::make_shared<const menu::formats::ProfileIndex>(text);
+    }
+    menu::Status write(const QString &, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QList<QByteArray> versions;
+    mutable qsizetype reads = 0;
+};
+
+TEST(ModuleFilesChanging, AMenuComesFromOneReadOfTheFile)
+{
+    ChangingStore store;
+    store.versions = {"[Menu1]\nExe=\\a.exe\nNaz=A\n[Menu11]\nExe=\\a.pdf\n[Menu2]\nExe=\\b.exe\n",
+                      QByteArray(), "[Menu1]\nExe=\\z.exe\n[Menu12]\nExe=\\z.pdf\n"};
+    const ModuleFiles files(store, QStringLiteral("/d"));
+    const menu::core::ModuleMenu menu = files.menu(QStringLiteral("Tav"));
+    EXPECT_EQ(store.reads, 1);
+    ASSERT_EQ(menu.buttons.size(), 2u);
+    EXPECT_EQ(menu.buttons[0].name, QStringLiteral("A"));
+    ASSERT_EQ(menu.submenus.size(), 2u);
+    ASSERT_EQ(menu.submenus[0].size(), 1u);
+    EXPECT_EQ(menu.submenus[0][0].section, QStringLiteral("Menu11"));
+    EXPECT_TRUE(menu.submenus[1].empty());
+    // Removed before the next read: no buttons, and nothing read from a file that is gone.
+    EXPECT_TRUE(files.buttons(QStringLiteral("Tav")).empty());
+    EXPECT_EQ(sections(files.buttons(QStringLiteral("Tav"))), QStringList{"Menu1"});
 }
 
 } // namespace

@@ -25,7 +25,28 @@ TEST(PackagePaths, DriveAndProgramDirectory)
     constexpr auto onWindows = PathRules::Windows;
     EXPECT_EQ(drivePrefixOf(QStringLiteral("D:/ORVAN/MENU/menu.exe"), onWindows), QStringLiteral("D:"));
     EXPECT_EQ(drivePrefixOf(QStringLiteral("c:\\orvan\\menu\\nástroje\\menu.exe"), onWindows), QStringLiteral("c:"));
-    EXPECT_EQ(packageDir(QStringLiteral("/srv/D")), QStringLiteral("/srv/D/ORVAN"));
+}
+
+TEST(PackagePaths, PackageDirectoryAsShown)
+{
+    const struct {
+        const char *executable;
+        PathRules rules;
+        const char *shown;
+    } cases[] = {
+        {"/srv/D/ORVAN/MENU/menu", PathRules::Unix, "/srv/D/ORVAN"},
+        // Named here as the disk has it, whatever its case.
+        {"/srv/d/Orvan/menu/tools/menu", PathRules::Unix, "/srv/d/Orvan"},
+        {"/srv/orvan/MENU/menu", PathRules::Unix, "/srv/orvan"},
+        {"/a/menu", PathRules::Unix, ""},
+        // Windows: the drive and the package's own name.
+        {"D:/ORVAN/MENU/menu.exe", PathRules::Windows, "D:/ORVAN"},
+        {"c:/orvan/menu/menu.exe", PathRules::Windows, "c:/ORVAN"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(packageDirOf(QString::fromUtf8(c.executable), c.rules),
+                  QString::fromUtf8(c.shown))
+            << c.executable;
 }
 
 TEST(PackagePaths, InstallationDirectory)

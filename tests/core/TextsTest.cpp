@@ -134,6 +134,10 @@ TEST(Texts, SettingsNotWrittenNamesTheFileThenTheReasonOnTheNextLine)
     EXPECT_EQ(texts::installationRefused(QStringLiteral("1.1.0.7")),
               QStringLiteral("Program ORVAN-Základná ponuka v1.1.0.7 nie je spustený z povoleného "
                              "adresára !\r\rKoniec programu !"));
+    EXPECT_EQ(texts::instanceClaimFailed(failure),
+              QStringLiteral("Nie je možné zistiť, či program ORVAN - Základná ponuka už nie je "
+                             "spustený !\rprístup bol odmietnutý: ") +
+                  shown("/x/menu.ini") + QStringLiteral("\r\rKoniec programu !"));
 }
 
 TEST(Texts, ReasonIsSlovakWhereKnownElseTheSystemsWordsWithTheNumber)

@@ -259,7 +259,7 @@ TEST_F(LauncherProcess, TheWindowOpensWhereItClosedAtTheSizeItClosed)
     // The stored bounds are the outer ones, frame included: a window manager's frame must not
     // move or grow the window from one start to the next.
     save("OPTIONS", "LicKon", "2");
-    const QStringList bounds = {QStringLiteral("40"), QStringLiteral("30"), QStringLiteral("800"),
+    const QStringList bounds = {QStringLiteral("20"), QStringLiteral("30"), QStringLiteral("980"),
                                 QStringLiteral("640")};
     const char *const keys[] = {"Left", "Top", "Width", "Height"};
     for (int i = 0; i < 4; ++i)

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QDialog>
 #include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using menu::core::BoxKind;
@@ -62,7 +63,7 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
 {
     storeOptions({{"Left", "100"},
-                  {"Width", "500"},
+                  {"Width", "1100"},
                   {"Top", "50"},
                   {"Height", "400"},
                   {"WindowState", "0"},
@@ -72,7 +73,7 @@ TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
     MainWindow window(services, boxes);
     ASSERT_TRUE(window.installationAccepted());
     window.show();
-    EXPECT_EQ(window.frameGeometry(), QRect(100, 50, 500, 400));
+    EXPECT_EQ(window.frameGeometry(), QRect(100, 50, 1100, 400));
     EXPECT_EQ(child<menu::gui::ButtonGrid>(window, "buttonGrid")->arrangement(),
               menu::core::ButtonArrangement::Columns);
     EXPECT_TRUE(child<QAction>(window, "columnsAction")->isChecked());
@@ -86,7 +87,7 @@ TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Ver"));
     EXPECT_EQ(stored("Left"), QStringLiteral("120"));
     EXPECT_EQ(stored("Top"), QStringLiteral("60"));
-    EXPECT_EQ(stored("Width"), QStringLiteral("500"));
+    EXPECT_EQ(stored("Width"), QStringLiteral("1100"));
     EXPECT_EQ(stored("Height"), QStringLiteral("400"));
     EXPECT_EQ(stored("WindowState"), QStringLiteral("0"));
     EXPECT_EQ(stored("LicKon"), QStringLiteral("44"));
@@ -154,6 +155,7 @@ TEST_F(MainWindowTest, FailedSaveShowsTheFileAndTheReasonAndKeepsTheWindowOpen)
     window.move(window.pos() + QPoint(10, 0));
     EXPECT_TRUE(window.close());
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+
 }
 
 TEST_F(MainWindowTest, TerminationSavesWhatItCanAndGivesUpOpenDialogsWithoutABox)
@@ -214,7 +216,8 @@ TEST_F(MainWindowTest, ComponentsAndContextMenu)
     // still runs, so that an announcement the server withdrew does not stay.
     EXPECT_TRUE(label->text().startsWith(QStringLiteral("UPOZORNENIE !")));
     EXPECT_EQ(child<QWidget>(window, "statusBar")->height(), 19);
-    EXPECT_TRUE(checker->timer().isActive());
+    // Armed once the offer at start has been answered.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return checker->timer().isActive(); }));
     EXPECT_EQ(checker->timer().interval(), 1000);
 
     QStringList items;
@@ -255,6 +258,15 @@ TEST_F(MainWindowTest, ArrangementSwitchIsWrittenAtOnce)
     EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Rows);
     EXPECT_FALSE(child<QAction>(window, "columnsAction")->isChecked());
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+    // A write that fails: the general error handler's box, and the buttons as they were.
+    store.failWrites = true;
+    child<QAction>(window, "columnsAction")->trigger();
+    EXPECT_EQ(grid->arrangement(), menu::core::ButtonArrangement::Rows);
+    EXPECT_TRUE(child<QAction>(window, "rowsAction")->isChecked());
+    EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("ORVAN - Základná ponuka"));
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("Unable to write to ")));
 }
 
 TEST_F(MainWindowTest, PanelMinimumIsCarriedOverToTheWindow)
@@ -266,6 +278,34 @@ TEST_F(MainWindowTest, PanelMinimumIsCarriedOverToTheWindow)
     EXPECT_EQ(grid->minimumHeight(), 200);
     EXPECT_GE(window.minimumSizeHint().width(), 218 + 218);
     EXPECT_GE(window.minimumSizeHint().height(), 200 + 19);
+}
+
+TEST_F(MainWindowTest, StatusPanelsShowTheirTextsWholeFromTheLeastWidthOn)
+{
+    storeOptions({{"LicKonLast", "01.12.2023 08:05"},
+                  {"Left", "0"},
+                  {"Top", "0"},
+                  {"Width", "300"},
+                  {"Height", "400"}});
+    MainWindow window(services, boxes);
+    window.show();
+    auto *status = child<menu::gui::StatusBarPanels>(window, "statusBar");
+    // The stored width is below the least one: the window takes the least.
+    const int least = window.minimumWidth();
+    EXPECT_EQ(window.width(), least);
+    EXPECT_EQ(status->width(), least);
+    for (int width = least; width < least + 40; ++width) {
+        window.resize(width, window.height());
+        QCoreApplication::processEvents();
+        for (int i = 0; i < status->panelCount(); ++i) {
+            EXPECT_LE(status->fontMetrics().horizontalAdvance(status->panelText(i)) +
+                          menu::gui::StatusBarPanels::kTextMargins,
+                      status->panelWidth(i))
+                << "panel " << i << " at " << width;
+        }
+    }
+    // One pixel less would cut a text short.
+    EXPECT_EQ(status->minimumSizeHint().width(), least);
 }
 
 TEST(GeneralErrorHandler, ShowsTheErrorAndGoesOn)

@@ -351,9 +351,16 @@ TEST_F(MainWindowUpdateTest, TeamViewerIsReplacedInPlaceAndTheMenuRefreshed)
         return child<menu::gui::ModuleButton>(*grid, "moduleButton2")->caption();
     };
     EXPECT_EQ(teamViewerCaption(), QStringLiteral("Team Viewer - ORVAN\r\rverzia nezistená\r"));
+    // A refresh that no longer finds the entry keeps the program found last.
+    const QByteArray srv = dir.read(QStringLiteral("ORVAN/orvan-Srv.ini"));
+    dir.write(QStringLiteral("ORVAN/orvan-Srv.ini"), "[Menu1]\nExe=\\ORVAN\\SRV\\a.txt\n");
+    trigger(window, "refreshAction");
+    child<menu::core::UpdateChecker>(window, "updateChecker")->timer().stop();
+    ASSERT_EQ(grid->buttonCount(), 1);
 
     bool sawSuccess = false;
     EXPECT_TRUE(withUpdateDialog(window, "teamViewerUpdateAction", [&](UpdateDialog &d) {
+        dir.write(QStringLiteral("ORVAN/orvan-Srv.ini"), srv);
         EXPECT_EQ(child<QLabel>(d, "title")->text(), QStringLiteral("Team Viewer - ORVAN"));
         EXPECT_EQ(child<QLineEdit>(d, "installedField")->text(), QStringLiteral("žiadna"));
         EXPECT_EQ(child<QLabel>(d, "statusLine")->toolTip(),

@@ -257,7 +257,8 @@ TEST_F(UpdateCheckTest, NewerAnnouncedLauncherShowsTheNoticeAndIsCheckedAgain)
         const int before = server.connections();
         MainWindow &w = open();
         w.show();
-        EXPECT_TRUE(checker().timer().isActive());
+        // Armed at once, or once the offer of the later launcher has been answered.
+        EXPECT_TRUE(QTest::qWaitFor([this] { return checker().timer().isActive(); }));
         EXPECT_EQ(label().text(), c.notice ? notice : QString());
         if (c.notice) {
             EXPECT_EQ(label().toolTip(),
@@ -307,6 +308,29 @@ TEST_F(UpdateCheckTest, SwitchedOffCheckRunsOnlyWhenARefreshAsksForIt)
     fire();
     EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
     EXPECT_EQ(server.connections(), 1);
+}
+
+TEST_F(UpdateCheckTest, AWaitingVersionHoldsTheCheckUntilTheOfferIsAnswered)
+{
+    storeValue("ORVAN", "AktCis", "9.9.9.99");
+    bool checkDuringOffer = true;
+    boxes.onShow = [this, &checkDuringOffer](const menu::test::RecordedBox &) {
+        checkDuringOffer = checker().timer().isActive() || checker().running();
+    };
+    open().show();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.boxes.empty(); }));
+    EXPECT_EQ(boxes.boxes[0].kind, menu::core::BoxKind::Confirmation);
+    EXPECT_FALSE(checkDuringOffer);
+    // Answered No: the check runs all the same, so that a withdrawn version goes.
+    EXPECT_TRUE(checker().timer().isActive());
+    const QString waiting = label().text();
+    EXPECT_TRUE(waiting.startsWith(QStringLiteral("UPOZORNENIE !"))) << waiting.toStdString();
+
+    // Switched off in the settings while the version waits: the label says so.
+    checker().setCheckFrequency(menu::core::kCheckNever);
+    fire();
+    EXPECT_EQ(label().text(), QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."));
+    EXPECT_EQ(server.connections(), 0);
 }
 
 TEST_F(UpdateCheckTest, RefreshDuringARunningCheckStartsNoSecondCheck)

@@ -136,4 +136,18 @@ TEST(PrivateRuntimeDir, TheCacheDirectoryFollowsXdgCacheHome)
     EXPECT_EQ(privateRuntimeDir(), tmp.file(QStringLiteral("cache/orvan-menu")));
 }
 
+// Without a directory of its own the claim fails, and says where it looked.
+TEST(PrivateRuntimeDir, AClaimWithoutOneFailsWithTheReason)
+{
+    TempDir tmp;
+    tmp.write(QStringLiteral("jana/.cache/orvan-menu"), "x");
+    const Environment environment({{"XDG_RUNTIME_DIR", std::nullopt},
+                                   {"XDG_CACHE_HOME", std::nullopt},
+                                   {"HOME", tmp.file(QStringLiteral("jana"))}});
+    menu::platform::LocalSingleInstance instance(QStringLiteral("Orvan-Menu-test"));
+    EXPECT_EQ(instance.claim(), menu::platform::SingleInstance::Claim::Unavailable);
+    EXPECT_TRUE(instance.claimFailure().is(std::errc::permission_denied));
+    EXPECT_EQ(instance.claimFailure().path, tmp.file(QStringLiteral("jana/.cache/orvan-menu")));
+}
+
 } // namespace

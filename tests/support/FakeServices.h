@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace menu::test {
@@ -31,6 +32,8 @@ class RecordingBoxes final : public widgets::MessageBoxes {
     BoxAnswer show(QWidget *, BoxKind kind, const QString &text) override
     {
         boxes.push_back({kind, QString(), text});
+        if (onShow)
+            onShow(boxes.back());
         if (kind != BoxKind::Confirmation)
             return BoxAnswer::Ok;
         if (answers.empty())
@@ -46,6 +49,7 @@ class RecordingBoxes final : public widgets::MessageBoxes {
 
     std::vector<RecordedBox> boxes;
     std::deque<BoxAnswer> answers;
+    std::function<void(const RecordedBox &)> onShow; // called while the box stands
 };
 
 class FixedClock final : public platform::Clock {
@@ -101,6 +105,10 @@ class FailingStore final : public platform::ProfileStore {
                                 const QString &key) const override
     {
         return real.read(file, section, key);
+    }
+    std::shared_ptr<const formats::ProfileIndex> readAll(const QString &file) const override
+    {
+        return real.readAll(file);
     }
     Status write(const QString &file, const QString &section, const QString &key,
                  const QString &value) override

@@ -1,6 +1,6 @@
 // The README's menu-doctor section against the program: every command it lists is one that
-// menu-doctor knows, with the same arguments, and every example calls one of them at the place
-// where the build puts menu-doctor.
+// menu-doctor knows, with the same arguments, and every example that calls the demo's
+// menu-doctor calls one of them.
 #include "support/Doctor.h"
 
 #include <QDir>
@@ -34,7 +34,7 @@ qsizetype literalWords(const QStringList &words)
 
 struct Readme {
     QStringList synopses; // the command list, without "menu-doctor "
-    QStringList examples; // "$ build/default/menu-doctor ..." lines, without the prompt
+    QStringList examples; // "$ ..." lines, without the prompt
 };
 
 Readme readmeDoctorSection()
@@ -71,13 +71,16 @@ TEST(Readme, ListsTheCommandsMenuDoctorHas)
     known.sort();
     EXPECT_EQ(listed, known);
 
-    // The examples call a listed command with as many arguments as it takes, from the place
-    // the README names for the program.
+    // The examples that call menu-doctor (the demo's build of it) call a listed command with
+    // as many arguments as it takes; what a pipe does with the output is the shell's.
     ASSERT_FALSE(readme.examples.isEmpty());
+    qsizetype calls = 0;
     for (const QString &example : readme.examples) {
         SCOPED_TRACE(example.toStdString());
-        QStringList words = example.split(u' ', Qt::SkipEmptyParts);
-        ASSERT_EQ(words.takeFirst(), QStringLiteral("build/default/menu-doctor"));
+        QStringList words = example.section(u'|', 0, 0).split(u' ', Qt::SkipEmptyParts);
+        if (words.takeFirst() != QStringLiteral("build/demo-build/menu-doctor"))
+            continue;
+        ++calls;
         const bool matches = std::any_of(known.cbegin(), known.cend(), [&](const QString &command) {
             const QStringList form = command.split(u' ');
             const qsizetype literal = literalWords(form);
@@ -85,6 +88,7 @@ TEST(Readme, ListsTheCommandsMenuDoctorHas)
         });
         EXPECT_TRUE(matches) << "no command takes these arguments";
     }
+    EXPECT_GE(calls, 5);
     EXPECT_EQ(QFileInfo(QStringLiteral(MENU_DOCTOR_PATH)).absolutePath(),
               QDir(QStringLiteral(MENU_BUILD_DIR)).absolutePath());
 }

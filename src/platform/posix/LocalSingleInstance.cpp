@@ -69,6 +69,12 @@ QString privateRuntimeDir()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.startsWith(u'/') && isPrivateDir(QFile::encodeName(runtime)))
         return runtime;
+    const QString dir = privateCacheDir();
+    return !dir.isEmpty() && makePrivateDir(dir) ? dir : QString();
+}
+
+QString privateCacheDir()
+{
     QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
     if (!cache.startsWith(u'/')) {
         const QString home = homeDir();
@@ -76,15 +82,17 @@ QString privateRuntimeDir()
             return {};
         cache = home + QStringLiteral("/.cache");
     }
-    const QString dir = cache + QStringLiteral("/orvan-menu");
-    return makePrivateDir(dir) ? dir : QString();
+    return cache + QStringLiteral("/orvan-menu");
 }
 
 LocalSingleInstance::LocalSingleInstance(const QString &name)
 {
     const QString dir = privateRuntimeDir();
-    if (dir.isEmpty())
+    if (dir.isEmpty()) {
+        // Neither the runtime directory nor the cache's folder is this user's alone.
+        failure_ = Failure::of(std::errc::permission_denied, privateCacheDir());
         return;
+    }
     socketPath_ = dir + u'/' + name + QStringLiteral(".socket");
     lockPath_ = dir + u'/' + name + QStringLiteral(".lock");
 }
@@ -135,10 +143,16 @@ SingleInstance::Claim LocalSingleInstance::claim()
         return Claim::Unavailable;
     const QByteArray path = QFile::encodeName(lockPath_);
     UniqueFd fd(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.valid())
+    if (!fd.valid()) {
+        failure_ = Failure::errnoValue(errno, lockPath_);
         return Claim::Unavailable;
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-        return errno == EWOULDBLOCK ? Claim::Held : Claim::Unavailable;
+    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            return Claim::Held;
+        failure_ = Failure::errnoValue(errno, lockPath_);
+        return Claim::Unavailable;
+    }
     lock_ = std::move(fd);
     return Claim::Claimed;
 }

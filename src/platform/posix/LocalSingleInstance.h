@@ -20,6 +20,7 @@ public:
 
     bool raiseRunning() override;
     Claim claim() override;
+    Failure claimFailure() const override { return failure_; }
     void listen(std::function<void()> onRaise) override;
 
     QString socketPath() const { return socketPath_; }
@@ -30,6 +31,7 @@ private:
     QString socketPath_;
     QString lockPath_;
     UniqueFd lock_;
+    Failure failure_;
     std::unique_ptr<QLocalServer> server_;
 };
 
@@ -37,5 +39,8 @@ private:
 // the user, mode 0700, no link), else $XDG_CACHE_HOME/orvan-menu (~/.cache/orvan-menu), made
 // with mode 0700 or narrowed to it. Empty when neither can be had.
 QString privateRuntimeDir();
+// The folder privateRuntimeDir makes in the cache: $XDG_CACHE_HOME/orvan-menu or
+// ~/.cache/orvan-menu; empty without a home.
+QString privateCacheDir();
 
 } // namespace menu::platform

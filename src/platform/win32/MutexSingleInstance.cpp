@@ -62,15 +62,19 @@ SingleInstance::Claim MutexSingleInstance::claim()
     if (mutex_.valid())
         return Claim::Claimed;
     win32::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, name_.toStdWString().c_str()));
-    if (!mutex.valid())
+    if (!mutex.valid()) {
+        failure_ = win32::lastFailure(name_);
         return Claim::Unavailable;
+    }
     // An existing mutex belongs to a running launcher; one it left behind by ending without
     // releasing it is abandoned, and is ours then.
     const DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
     if (waited == WAIT_TIMEOUT)
         return Claim::Held;
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        failure_ = win32::lastFailure(name_);
         return Claim::Unavailable;
+    }
     mutex_ = std::move(mutex);
     return Claim::Claimed;
 }

@@ -22,6 +22,7 @@ class MutexSingleInstance final : public SingleInstance {
 
     bool raiseRunning() override;
     Claim claim() override;
+    Failure claimFailure() const override { return failure_; }
     void listen(std::function<void()> onRaise) override;
 
   private:
@@ -30,6 +31,7 @@ class MutexSingleInstance final : public SingleInstance {
 
     QString name_;
     win32::UniqueHandle mutex_;
+    Failure failure_;
     win32::UniqueHandle raise_;
     std::unique_ptr<QWinEventNotifier> notifier_;
 };
