@@ -38,7 +38,7 @@ demo_key=$(sed -n 2p "$keys/demo.pub")
 # A build of its own: the one of the tests trusts no key.
 build=$root/build/demo-build
 cmake --preset default -B "$build" -DMENU_TESTS=OFF -DMENU_TRUSTED_KEYS="$demo_key" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target menu menu-doctor menu_next demo_package
+cmake --build "$build" -j "$(nproc)" --target menu menu-doctor menu_next demo_package setup
 
 demo=$root/build/demo             # a link to the installation: ORVAN/ with the modules, ORVAN/MENU/menu
 server=$root/build/demo-server    # what the update server publishes
@@ -73,7 +73,7 @@ next=$(cat "$build/demo-next-version.txt")
 package=orvan-menu-$next.zip
 staging=$work/package
 mkdir -p "$staging"
-sed "s|@MENU_DIR@|$menu_dir|" demo/server/setup.sh.in > "$staging/setup.exe"
+cp "$build/setup" "$staging/setup.exe"
 cp "$build/menu_next" "$staging/menu"
 chmod 755 "$staging/setup.exe" "$staging/menu"
 (cd "$staging" && zip -q -X "$server/ORVANWIN/FILES/$package" setup.exe menu)
@@ -99,10 +99,11 @@ cleanup() {
   [ -n "$twm_pid" ] && kill "$twm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
-# The processes of this demo: the launcher (also a newer one started by the installer) and the
-# installer while it runs.
+# The processes of this demo: the launcher (also a newer one the installer put into a version
+# folder of its own and started) and the installer while it runs.
 demo_launchers() {
-  find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$menu" -o -lname "$menu (deleted)" \) \
+  find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$menu" -o -lname "$menu (deleted)" \
+    -o -lname "$menu_dir/versions/*/menu" -o -lname "$menu_dir/versions/*/menu (deleted)" \) \
     2>/dev/null | cut -d/ -f3
   pgrep -f -- "$work/tmp/orvan-update-[^/]*/ORVAN-INSTAL/setup.exe" || true
 }
@@ -309,7 +310,9 @@ if box=$(window_named "Potvrdenie" 30) && [ -n "$box" ]; then
     main=$new_main
     sleep 2
     shot updated "$main"
-    "$build/menu-doctor" version "$menu" 041B04E2 FileVersion | cut -f2 | sed "s/^/the installed launcher now: v/"
+    # menu is now the starter; the launcher it starts lies in the current version's folder.
+    "$build/menu-doctor" version "$menu_dir/versions/$(head -n1 "$menu_dir/versions/current")/menu" \
+      041B04E2 FileVersion | cut -f2 | sed "s/^/the installed launcher now: v/"
   else
     skipped updated "no new launcher window"
   fi

@@ -1,4 +1,5 @@
 // The launcher: one instance per user, the main window, the event loop.
+#include "core/PackagePaths.h"
 #include "core/Texts.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
@@ -43,11 +44,12 @@ int main(int argc, char **argv)
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
-    // The package's installer, started without arguments, learns from it which launcher to
-    // replace and whose process to wait for.
+    // The installation the package's installer works on, also when it is started by hand
+    // from a program the launcher started.
     menu::platform::setInheritedEnvironment(
         QStringLiteral("ORVAN_MENU"),
-        QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+        QDir::toNativeSeparators(
+            menu::core::starterPathOf(QCoreApplication::applicationFilePath())));
     menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
     if (!window.installationAccepted())
         return 0;

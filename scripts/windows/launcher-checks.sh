@@ -114,9 +114,25 @@ scene_program_and_document() {
   pkill -f 'notepad\.exe' || true # done with it
 }
 
+# The version folder versions\current names, with the new launcher in it.
+current_launcher() {
+  local name
+  name=$(tr -d '\r\n' <"$menu_dir/versions/current" 2>/dev/null) || return 1
+  [ -n "$name" ] && sha256sum <"$menu_dir/versions/$name/menu.exe"
+}
+
+# The launcher updates itself while a colleague on another seat holds the old one's program and
+# DLLs: the new version goes into a folder of its own, menu.exe becomes the starter, the
+# colleague's files keep their bytes, and once it has ended a start removes them.
 scene_self_update() {
-  local old new_main wanted
+  local old new_main wanted colleague_pid status
   close_launcher
+  rm -f "$work/colleague.ready" "$work/colleague.release"
+  (cd "$menu_dir" && exec "$menu_win_wine" "$probe/colleague.exe" 'D:\ORVAN\MENU' \
+    'Z:'"${work//\//\\}"'\colleague.ready' 'Z:'"${work//\//\\}"'\colleague.release' \
+    >>"$work/colleague.log" 2>&1) &
+  colleague_pid=$!
+  wait_until '[ -e "$work/colleague.ready" ]' 600 || fail "the colleague did not load the old launcher"
   start_launcher
   [ -n "$(window_named "Potvrdenie" 50)" ] || fail "no offer of $next at start"
   shot offer "$main"
@@ -125,15 +141,26 @@ scene_self_update() {
   sleep 1.5
   shot launcher-downloading "$main"
   wanted=$(sha256sum <"$staging/menu.exe")
-  wait_until '[ "$(sha256sum <"$menu_dir/menu.exe")" = "$wanted" ]' 900 ||
-    fail "setup.exe did not put the new menu.exe in place"
+  wait_until '[ "$(current_launcher)" = "$wanted" ]' 900 ||
+    fail "setup.exe did not install the new version beside the old one"
+  [ "$(sha256sum <"$menu_dir/menu.exe")" = "$(sha256sum <"$staging/setup.exe")" ] ||
+    fail "menu.exe is not the starter after the update"
   # The new launcher is another process with a window of the same title.
   wait_until 'new_main=$(window_named "$title" 1); [ -n "$new_main" ] && [ -n "$(launchers)" ] && [ "$(launchers)" != "$old" ]' 600 ||
     fail "setup.exe did not start the new launcher"
   main=$new_main
   sleep 2
   shot updated "$main"
-  say "the launcher updated itself to $next through setup.exe"
+  [ -e "$menu_dir/Qt6Core.dll" ] || fail "a DLL the colleague holds was removed"
+  touch "$work/colleague.release"
+  status=0
+  wait "$colleague_pid" || status=$?
+  [ "$status" -eq 0 ] || fail "the colleague's files changed under it (status $status)"
+  say "the launcher updated itself to $next through setup.exe while a colleague held the old one"
+  close_launcher
+  start_launcher # through the starter, which tidies up what no one holds any more
+  [ ! -e "$menu_dir/Qt6Core.dll" ] || fail "the flat layout's DLLs stayed after the colleague ended"
+  say "the starter started $next and removed the old launcher's files"
 }
 
 scene_walk() {

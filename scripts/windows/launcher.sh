@@ -54,13 +54,13 @@ cmake --build "$build" -j "$jobs" --target menu menu_next setup demo_package >"$
 
 # Windows' own bounds of a window, from the probe's project.
 probe=$root/build/windows-probe
-if [ ! -f "$probe/window-rect.exe" ]; then
+if [ ! -f "$probe/window-rect.exe" ] || [ ! -f "$probe/colleague.exe" ]; then
   fresh_build_dir "$probe"
   cmake -G Ninja -S scripts/windows/probe -B "$probe" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/mingw-w64.cmake" \
     -DMENU_WINDOWS_CACHE="$menu_win_cache" >"$probe/configure.log" 2>&1 &&
-    cmake --build "$probe" --target window-rect >"$probe/build.log" 2>&1 ||
-    { tail -n 40 "$probe"/*.log >&2; die "building window-rect.exe failed"; }
+    cmake --build "$probe" --target window-rect colleague >"$probe/build.log" 2>&1 ||
+    { tail -n 40 "$probe"/*.log >&2; die "building window-rect.exe and colleague.exe failed"; }
 fi
 
 rm -rf "$work"
@@ -145,7 +145,8 @@ menu_win_display_start "$root/demo/twmrc-windows"
 "$menu_win_wine" wineboot >/dev/null 2>&1 || true
 
 title="ORVAN - Základná ponuka"
-launchers() { pgrep -f 'ORVAN.MENU.menu\.exe' || true; }
+# The starter MENU\menu.exe and a launcher in a version folder MENU\versions\<name>\.
+launchers() { pgrep -f 'ORVAN.MENU.(versions.[^ ]*.)?menu\.exe' || true; }
 # Starts WINDOWS_PATH under Wine from the Unix directory DIR (in the background).
 run_windows() {
   (cd "$1" && exec "$menu_win_wine" "$2" >>"$work/menu.log" 2>&1) &

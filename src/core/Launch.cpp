@@ -19,4 +19,15 @@ std::optional<Notice> launch(platform::Shell &shell, const QString &name, const 
     return Notice{BoxKind::Error, failure};
 }
 
+std::optional<Notice> startInstaller(platform::Shell &shell, const QString &installer,
+                                     const QStringList &arguments)
+{
+    const qsizetype slash = installer.lastIndexOf(QLatin1Char('/'));
+    const QString dir = slash <= 0 ? QStringLiteral("/") : installer.left(slash);
+    const platform::ShellResult result = shell.start(installer, arguments, dir);
+    if (result.started())
+        return std::nullopt;
+    return Notice{BoxKind::Error, texts::installerNotStarted(result)};
+}
+
 } // namespace menu::core

@@ -15,4 +15,9 @@ namespace menu::core {
 // show when it did not start, nothing when it did (or the failure needs no word).
 std::optional<Notice> launch(platform::Shell &shell, const QString &name, const QString &path);
 
+// Starts the launcher's installer with its arguments in its own directory; the notice to show
+// when its process did not come up (the launcher then stays), nothing when it did.
+std::optional<Notice> startInstaller(platform::Shell &shell, const QString &installer,
+                                     const QStringList &arguments);
+
 } // namespace menu::core

@@ -11,7 +11,40 @@ const QString kMenuDir = QStringLiteral("/ORVAN/MENU/");
 QString programDirOf(const QString &executablePath)
 {
     const int slash = executablePath.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : executablePath.left(slash + 1);
+    if (slash < 0)
+        return {};
+    const QString dir = executablePath.left(slash + 1);
+    // A version folder MENU/versions/<name>/ belongs to the installation in MENU.
+    const QStringList parts = dir.split(QLatin1Char('/'));
+    const qsizetype n = parts.size(); // the last part is empty: dir ends in "/"
+    if (n >= 5 && parts[n - 3].compare(QLatin1String("versions"), Qt::CaseInsensitive) == 0 &&
+        parts[n - 4].compare(QLatin1String("MENU"), Qt::CaseInsensitive) == 0 &&
+        !parts[n - 2].isEmpty())
+        return parts.mid(0, n - 3).join(QLatin1Char('/')) + QLatin1Char('/');
+    return dir;
+}
+
+QString starterPathOf(const QString &executablePath)
+{
+    return programDirOf(executablePath) +
+           executablePath.mid(executablePath.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+std::optional<QString> switchedVersion(const QString &executablePath)
+{
+    const QString dir = programDirOf(executablePath);
+    const QString own = executablePath.left(executablePath.lastIndexOf(QLatin1Char('/')) + 1);
+    if (dir == own)
+        return std::nullopt; // not in a version folder
+    const Result<QByteArray> pointer =
+        platform::readWholeFile(dir + QStringLiteral("versions/current"), 256);
+    if (!pointer)
+        return std::nullopt;
+    const QString current = QString::fromUtf8(*pointer).trimmed();
+    const QString mine = own.section(QLatin1Char('/'), -2, -2);
+    if (current.isEmpty() || current == mine)
+        return std::nullopt;
+    return current;
 }
 
 std::optional<QString> drivePrefixOf(const QString &executablePath, PathRules rules)

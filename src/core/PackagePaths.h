@@ -8,8 +8,15 @@
 
 namespace menu::core {
 
-// The directory of the executable, with its trailing separator (menu.ini lives there).
+// The installation's directory MENU, with its trailing separator (menu.ini lives there): the
+// executable's own directory, or MENU for a launcher in a version folder MENU/versions/<name>/.
 QString programDirOf(const QString &executablePath);
+// The program that starts the installation's current launcher: the starter in MENU, of the
+// executable's own name (the executable itself in an installation without versions).
+QString starterPathOf(const QString &executablePath);
+// The installation's current version (the folder MENU/versions/current names), when this
+// launcher runs from another version folder: a newer one has been installed since it started.
+std::optional<QString> switchedVersion(const QString &executablePath);
 
 // How a path names its drive. Windows: the drive is the path's own "X:", and ORVAN must lie at
 // its root (a share \\server\share has no drive). Here: any directory that holds ORVAN/MENU.

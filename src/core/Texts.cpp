@@ -258,14 +258,31 @@ QString launchReason(int code)
 }
 } // namespace
 
+namespace {
+QString launchWhy(const platform::ShellResult &result)
+{
+    QString why = result.code == 5 ? launchNotAllowed(*result.reason) : launchReason(result.code);
+    return why.isEmpty() ? unknownLaunchFailure(result.code, result.reason) : why;
+}
+} // namespace
+
 QString launchFailed(const QString &name, const platform::ShellResult &result)
 {
     if (result.started() || (result.code == 5 && !result.reason))
         return {};
-    QString why = result.code == 5 ? launchNotAllowed(*result.reason) : launchReason(result.code);
-    if (why.isEmpty())
-        why = unknownLaunchFailure(result.code, result.reason);
-    return QStringLiteral("Chyba pri spustení aplikácie ") + name + kCr + kCr + why;
+    return QStringLiteral("Chyba pri spustení aplikácie ") + name + kCr + kCr + launchWhy(result);
+}
+
+QString installerNotStarted(const platform::ShellResult &result)
+{
+    const QString why = result.code == 5 && !result.reason
+                            ? QStringLiteral("Spustenie bolo zrušené.")
+                            : launchWhy(result);
+    return QStringLiteral("Inštalácia novej verzie sa nespustila.") + kCr + kCr + why + kCr +
+           kCr +
+           QStringLiteral("Program ORVAN-Základná ponuka zostáva spustený a túto verziu pri "
+                          "štarte znova neponúkne. Ak počítač nepovoľuje spúšťať programy "
+                          "z dočasného adresára, obráťte sa na správcu počítača.");
 }
 
 QString shortcutExists(const QString &file)

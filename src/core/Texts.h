@@ -61,6 +61,8 @@ QString launchMissing(const QString &name, const QString &path);
 // The box of a failed start; empty when the shell's result needs none (started, or 5 without
 // a reason: the user cancelled the system's question).
 QString launchFailed(const QString &name, const platform::ShellResult &result);
+// The box of an installer whose process did not come up: why, and that the launcher stays.
+QString installerNotStarted(const platform::ShellResult &result);
 
 // ---- The desktop shortcut ----
 
@@ -88,6 +90,8 @@ QString internetTestFailedBox(const QString &text, const QString &hint);
 // ---- The update check and downloads ----
 
 LabelNotice newerVersionNotice();
+// Another seat installed a newer version on the drive while this launcher ran.
+LabelNotice versionInstalledNotice(const QString &version);
 LabelNotice switchedOffNotice();
 LabelNotice progressNotice();
 // The label after a check that did not succeed (connected and accepted is the success, which

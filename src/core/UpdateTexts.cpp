@@ -95,6 +95,13 @@ LabelNotice newerVersionNotice()
             QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."), true};
 }
 
+LabelNotice versionInstalledNotice(const QString &version)
+{
+    return {QStringLiteral("Nová verzia ") + version +
+                QStringLiteral(" je nainštalovaná –\r\nreštartujte program !"),
+            QStringLiteral("Ukončite program ORVAN a opäť spusťte ..."), true};
+}
+
 LabelNotice switchedOffNotice()
 {
     return {QStringLiteral("Kontrola aktualizácií cez internet je vypnutá."),

@@ -213,7 +213,10 @@ void MainWindow::readSettings()
     context.internet = services_.internet;
     context.shell = services_.shell;
     context.checker = checker_;
+    context.settings = settings_.get();
     context.programDir = programDir_;
+    context.launcherPath = core::starterPathOf(services_.executablePath);
+    context.executablePath = services_.executablePath;
     context.launcherVersion = launcherVersion_;
     context.launcherDate = launcherDate_;
     context.teamViewer = [this] { return teamViewer_; };
@@ -221,6 +224,7 @@ void MainWindow::readSettings()
     commands_ = new UpdateCommands(std::move(context), this);
     connect(commands_, &UpdateCommands::installerStarted, this, &QWidget::close);
     connect(commands_, &UpdateCommands::teamViewerReplaced, this, &MainWindow::refresh);
+    connect(commands_, &UpdateCommands::versionInstalled, this, &MainWindow::showNotice);
 }
 
 void MainWindow::applyPlacement()

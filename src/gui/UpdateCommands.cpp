@@ -1,6 +1,8 @@
 #include "gui/UpdateCommands.h"
 
 #include "core/InternetConnection.h"
+#include "core/LauncherSettings.h"
+#include "core/PackagePaths.h"
 #include "core/Launch.h"
 #include "core/PackageExtract.h"
 #include "core/Texts.h"
@@ -11,6 +13,9 @@
 #include "gui/UpdateDialog.h"
 #include "platform/Files.h"
 #include "platform/PrivateDir.h"
+
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace menu::gui {
 
@@ -27,7 +32,10 @@ UpdateCommands::UpdateCommands(Context context, QObject *parent)
 void UpdateCommands::offerAtStart()
 {
     const core::Announcement &announced = context_.checker->launcherAnnouncement();
-    if (!core::isLaterVersion(announced.version, context_.launcherVersion))
+    watchInstallation();
+    noteFailedInstallation();
+    if (!core::isLaterVersion(announced.version, context_.launcherVersion) ||
+        failedBefore(announced.version) || switchedVersion() == announced.version)
         return;
     // The background check waits for the answer: while the question stands the update
     // commands must not meet a running check, and a Yes needs none.
@@ -98,19 +106,69 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart)
         Q_EMIT teamViewerReplaced();
         return;
     }
-    // The installer runs from the package's private directory after the launcher has closed,
-    // so the directory stays (a later start removes it), without the archive. A failure to
-    // start has been told and leaves nothing; the launcher makes way all the same.
     std::optional<platform::PrivateDir> packageDir = dialog.takePackageDir();
     const QString archive = dialog.localFile();
-    if (const auto notice = core::launch(*context_.shell, QStringLiteral("ORVAN"),
-                                         core::installerPathOf(archive))) {
+    if (const auto notice = core::startInstaller(
+            *context_.shell, core::installerPathOf(archive),
+            {QStringLiteral("--wait"), QString::number(QCoreApplication::applicationPid()),
+             platform::nativePath(context_.launcherPath)})) {
+        // Its process did not come up: a policy may forbid programs in the temporary folder.
+        // The launcher stays, and the package goes with its private directory.
         context_.boxes->tell(context_.window, *notice);
-    } else if (packageDir) {
+        rememberFailure(setup.announced.version);
+        return;
+    }
+    // The installer runs from the package's private directory after the launcher has closed,
+    // so the directory stays (a later start removes it), without the archive.
+    if (packageDir) {
         (void)platform::removeFile(archive);
         packageDir->keep();
     }
     Q_EMIT installerStarted();
+}
+
+std::optional<QString> UpdateCommands::switchedVersion() const
+{
+    return context_.executablePath.isEmpty() ? std::nullopt
+                                             : core::switchedVersion(context_.executablePath);
+}
+
+void UpdateCommands::noteFailedInstallation()
+{
+    // Set by an installer that failed and started this launcher again; not passed on further.
+    if (qEnvironmentVariable("ORVAN_INSTALL_FAILED") != QLatin1String("1"))
+        return;
+    qunsetenv("ORVAN_INSTALL_FAILED");
+    rememberFailure(context_.checker->launcherAnnouncement().version);
+}
+
+void UpdateCommands::watchInstallation()
+{
+    const auto look = [this] {
+        if (const std::optional<QString> version = switchedVersion())
+            Q_EMIT versionInstalled(core::texts::versionInstalledNotice(*version));
+    };
+    look();
+    if (installationWatch_ != nullptr)
+        return;
+    installationWatch_ = new QTimer(this);
+    connect(installationWatch_, &QTimer::timeout, this, look);
+    installationWatch_->start(60'000);
+}
+
+bool UpdateCommands::failedBefore(const QString &version) const
+{
+    return context_.settings != nullptr && !version.isEmpty() &&
+           context_.settings->read(QStringLiteral("ORVAN"), QStringLiteral("AktNeuspech")) ==
+               version;
+}
+
+void UpdateCommands::rememberFailure(const QString &version)
+{
+    // Not remembered is no worse than before: the offer comes once more at the next start.
+    if (context_.settings != nullptr)
+        (void)context_.settings->write(QStringLiteral("ORVAN"), QStringLiteral("AktNeuspech"),
+                                       version);
 }
 
 } // namespace menu::gui

@@ -5,14 +5,18 @@
 
 #include "platform/Internet.h"
 #include "platform/Shell.h"
+#include "core/Notice.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace menu::core {
+class LauncherSettings;
 class UpdateChecker;
 }
 
@@ -38,7 +42,10 @@ class UpdateCommands : public QObject {
         const platform::InternetState *internet = nullptr;
         platform::Shell *shell = nullptr;
         core::UpdateChecker *checker = nullptr; // holds its check back while the offer stands
+        core::LauncherSettings *settings = nullptr; // remembers a version whose install failed
         QString programDir;
+        QString launcherPath; // what the installer replaces and starts afterwards
+        QString executablePath; // this launcher
         QString launcherVersion;
         QString launcherDate;
         std::function<InstalledProgram()> teamViewer;
@@ -57,11 +64,23 @@ class UpdateCommands : public QObject {
     void installerStarted();
     // Team Viewer was replaced: the menu shows its new version.
     void teamViewerReplaced();
+    // The drive's installation was switched to a newer version while this launcher ran.
+    void versionInstalled(const core::LabelNotice &notice);
 
   private:
     void run(UpdateTarget target, bool instantStart);
+    void startInstaller(const QString &archive);
+    // A version whose installer failed is not offered at start again; the commands still
+    // fetch it on request.
+    bool failedBefore(const QString &version) const;
+    void rememberFailure(const QString &version);
+    void noteFailedInstallation();
+    // Looks (now, and then every minute) whether another seat installed a newer version.
+    void watchInstallation();
+    std::optional<QString> switchedVersion() const;
 
     Context context_;
+    QTimer *installationWatch_ = nullptr;
 };
 
 } // namespace menu::gui

@@ -5,6 +5,7 @@
 #include "formats/Result.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -34,6 +35,11 @@ class Shell {
     // Opens path with workingDir as the started program's current directory; never waits for
     // the started program.
     virtual ShellResult open(const QString &path, const QString &workingDir) = 0;
+    // Starts a program (never a document) with arguments, with workingDir as its current
+    // directory; never waits for it. Not started means its process did not come up: the
+    // system may forbid programs in that folder.
+    virtual ShellResult start(const QString &program, const QStringList &arguments,
+                              const QString &workingDir) = 0;
 };
 
 } // namespace menu::platform

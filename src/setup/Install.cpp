@@ -1,238 +1,167 @@
 #include "setup/Install.h"
 
-#include "platform/win32/UniqueHandle.h"
-#include "setup/Paths.h"
+#include "setup/Messages.h"
 
 #include <algorithm>
-#include <vector>
-
-using menu::platform::win32::UniqueFind;
-using menu::platform::win32::UniqueHandle;
+#include <cstdlib>
 
 namespace menu::setup {
 
 namespace {
 
-// Beside each destination while the installation runs; never names of the package's own.
-const std::wstring kNewSuffix = L".orvan-setup-new";
-const std::wstring kOldSuffix = L".orvan-setup-old";
-
 struct Package {
-    std::vector<std::wstring> folders; // relative, parents before their children
-    std::vector<std::wstring> files;   // relative, menu.exe last
+    std::vector<std::string> folders; // relative, parents before their children
+    std::vector<std::string> files;   // relative
 };
 
-bool isDotName(const std::wstring &name)
+int listPackage(const std::string &source, const std::string &relative, Package &package)
 {
-    return name == L"." || name == L"..";
-}
-
-// A name the listing gave must stay one component of the target: no separators, no streams.
-bool isPlainName(const std::wstring &name)
-{
-    return !name.empty() && !isDotName(name) && name.find_first_of(L"\\/:") == std::wstring::npos;
-}
-
-DWORD listFolder(const std::wstring &source, const std::wstring &relative, Package &package)
-{
-    const std::wstring folder = relative.empty() ? source : source + L"\\" + relative;
-    WIN32_FIND_DATAW found{};
-    UniqueFind find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
-                                       FindExSearchNameMatch, nullptr, 0));
-    if (!find.valid())
-        return ::GetLastError();
-    do {
-        const std::wstring name = found.cFileName;
-        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        if (isDotName(name) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            continue;
-        if (!isPlainName(name))
-            return ERROR_INVALID_NAME;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    std::vector<os::Entry> entries;
+    if (const int error = os::listFolder(relative.empty() ? source : join(source, relative), entries))
+        return error;
+    for (const os::Entry &entry : entries) {
+        const std::string path = relative.empty() ? entry.name : join(relative, entry.name);
+        if (entry.kind == os::Kind::Other)
+            continue; // links are no part of a launcher
+        if (!isPlainName(entry.name))
+            return os::kNotComplete;
+        if (entry.kind == os::Kind::Folder) {
             package.folders.push_back(path);
-            if (const DWORD error = listFolder(source, path, package))
+            if (const int error = listPackage(source, path, package))
                 return error;
-        } else if (!(relative.empty() && sameName(name, L"setup.exe"))) {
+        } else if (!(relative.empty() && os::sameName(entry.name, os::kInstallerName))) {
             package.files.push_back(path);
         }
-    } while (::FindNextFileW(find.get(), &found));
-    const DWORD error = ::GetLastError();
-    return error == ERROR_NO_MORE_FILES ? 0 : error;
+    }
+    return 0;
 }
 
-// Writes the whole file and flushes it to the disk; 0 or the Windows error.
-DWORD copyFile(const std::wstring &from, const std::wstring &to)
+// The first free folder name for the version: "1.1.0.8", else "1.1.0.8-2", ...
+std::string freeName(const Layout &layout, std::string version)
 {
-    UniqueHandle in(::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in.valid())
-        return ::GetLastError();
-    UniqueHandle out(::CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.valid())
-        return ::GetLastError();
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
-            return ::GetLastError();
-        if (read == 0)
-            break;
-        DWORD written = 0;
-        if (!::WriteFile(out.get(), buffer.data(), read, &written, nullptr))
-            return ::GetLastError();
-        if (written != read)
-            return ERROR_WRITE_FAULT;
-    }
-    if (!::FlushFileBuffers(out.get()))
-        return ::GetLastError();
-    return out.close();
+    if (!isPlainName(version))
+        version = "verzia";
+    std::string name = version;
+    for (int n = 2; os::kindOf(layout.version(name)) != os::Kind::Missing; ++n)
+        name = version + "-" + std::to_string(n);
+    return name;
 }
 
-class Installation {
-  public:
-    Installation(std::wstring source, std::wstring target)
-        : source_(std::move(source)), target_(std::move(target))
-    {
-    }
-    Installation(const Installation &) = delete;
-    Installation &operator=(const Installation &) = delete;
-    ~Installation();
-
-    std::optional<InstallFailure> run();
-
-  private:
-    std::optional<InstallFailure> makeFolders(const Package &package);
-    std::optional<InstallFailure> stage(const Package &package);
-    std::optional<InstallFailure> replace(const std::wstring &relative);
-    std::wstring destination(const std::wstring &relative) const
-    {
-        return target_ + L"\\" + relative;
-    }
-
-    std::wstring source_;
-    std::wstring target_;
-    bool done_ = false;
-    std::vector<std::wstring> madeFolders_; // full paths, made by this installation
-    std::vector<std::wstring> staged_;      // full paths of new files not yet in place
-    struct Replaced {
-        std::wstring path;
-        std::wstring old; // a copy of the old file; empty when there was none
-    };
-    std::vector<Replaced> replaced_;
-};
-
-std::optional<InstallFailure> Installation::run()
+std::optional<InstallFailure> writeVersion(const std::string &source, const Package &package,
+                                           const std::string &folder)
 {
-    Package package;
-    if (const DWORD error = listFolder(source_, {}, package))
-        return InstallFailure{source_, error};
-    const auto launcher = std::find_if(package.files.begin(), package.files.end(),
-                                       [](const std::wstring &f) { return sameName(f, L"menu.exe"); });
-    if (launcher == package.files.end())
-        return InstallFailure{L"menu.exe", ERROR_FILE_NOT_FOUND};
-    std::rotate(launcher, launcher + 1, package.files.end());
-    if (auto failure = makeFolders(package))
-        return failure;
-    if (auto failure = stage(package))
-        return failure;
-    for (const std::wstring &file : package.files) {
-        if (auto failure = replace(file))
-            return failure;
+    if (const int error = os::makeFolder(folder))
+        return InstallFailure{folder, error, false, {}};
+    for (const std::string &sub : package.folders) {
+        if (const int error = os::makeFolder(join(folder, sub)))
+            return InstallFailure{sub, error, false, {}};
     }
-    done_ = true;
-    return std::nullopt;
-}
-
-std::optional<InstallFailure> Installation::makeFolders(const Package &package)
-{
-    for (const std::wstring &folder : package.folders) {
-        const std::wstring path = destination(folder);
-        if (::CreateDirectoryW(path.c_str(), nullptr)) {
-            madeFolders_.push_back(path);
-            continue;
-        }
-        const DWORD error = ::GetLastError();
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        // A folder of the old launcher is used as it is; a file or a link in its place is not.
-        if (error != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES ||
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return InstallFailure{folder, error};
+    for (std::size_t i = 0; i < package.files.size(); ++i) {
+        const std::string &file = package.files[i];
+        if (const int error = os::copyFlushed(join(source, file), join(folder, file)))
+            return InstallFailure{file, error, false, {}};
+        if (i == 0)
+            stopPoint(2);
     }
     return std::nullopt;
 }
 
-std::optional<InstallFailure> Installation::stage(const Package &package)
+// The starter is the installer itself: replaced directly where nobody runs it, else the old
+// one is first moved aside (a running program may be renamed) and removed later.
+std::optional<InstallFailure> placeStarter(const std::string &source, const Layout &layout)
 {
-    for (const std::wstring &file : package.files) {
-        const std::wstring staged = destination(file) + kNewSuffix;
-        // Left behind by an installation that was cut off.
-        ::DeleteFileW(staged.c_str());
-        const DWORD error = copyFile(source_ + L"\\" + file, staged);
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            staged_.push_back(staged);
-        if (error != 0)
-            return InstallFailure{file, error};
-    }
-    return std::nullopt;
-}
-
-std::optional<InstallFailure> Installation::replace(const std::wstring &relative)
-{
-    const std::wstring path = destination(relative);
-    const std::wstring staged = path + kNewSuffix;
-    Replaced entry{path, {}};
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        // A copy to put back should a later rename fail. Not a second link: it would share the
-        // locks of a file another program holds, and could not be removed while it does.
-        entry.old = path + kOldSuffix;
-        if (!::CopyFileW(path.c_str(), entry.old.c_str(), FALSE)) {
-            const DWORD error = ::GetLastError();
-            ::DeleteFileW(entry.old.c_str());
-            return InstallFailure{relative, error};
-        }
-    }
-    if (!::MoveFileExW(staged.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        if (!entry.old.empty())
-            ::DeleteFileW(entry.old.c_str());
-        return InstallFailure{relative, error};
-    }
-    staged_.erase(std::find(staged_.begin(), staged_.end(), staged));
-    replaced_.push_back(std::move(entry));
-    return std::nullopt;
-}
-
-Installation::~Installation()
-{
-    if (done_) {
-        for (const Replaced &entry : replaced_) {
-            if (!entry.old.empty())
-                ::DeleteFileW(entry.old.c_str());
-        }
-        return;
-    }
-    // Undone in the reverse order: the old files back under their names, then the rest away.
-    for (auto it = replaced_.rbegin(); it != replaced_.rend(); ++it) {
-        if (it->old.empty())
-            ::DeleteFileW(it->path.c_str());
-        else
-            ::MoveFileExW(it->old.c_str(), it->path.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
-    for (const std::wstring &staged : staged_)
-        ::DeleteFileW(staged.c_str());
-    for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it)
-        ::RemoveDirectoryW(it->c_str());
+    const std::string installer = join(source, os::kInstallerName);
+    if (os::kindOf(layout.starter()) == os::Kind::File &&
+        sameContents(installer, layout.starter()))
+        return std::nullopt;
+    const std::string suffix = std::to_string(os::processId()) + "-" +
+                               std::to_string(os::secondsNow());
+    const std::string next = layout.starter() + ".new-" + suffix;
+    if (const int error = os::copyFlushed(installer, next))
+        return InstallFailure{os::kLauncherName, error, true, {}};
+    if (os::replace(next, layout.starter()) == 0)
+        return std::nullopt;
+    const std::string aside = layout.starter() + ".old-" + suffix;
+    int error = os::renameNew(layout.starter(), aside);
+    stopPoint(5);
+    if (error == 0 && (error = os::renameNew(next, layout.starter())) != 0)
+        os::renameNew(aside, layout.starter());
+    if (error == 0)
+        return std::nullopt;
+    InstallFailure failure{os::kLauncherName, error, true, {}};
+    if (os::removeFile(next) != 0)
+        failure.left.push_back(next);
+    return failure;
 }
 
 } // namespace
 
-std::optional<InstallFailure> install(const std::wstring &source, const std::wstring &target)
+void stopPoint(int step)
 {
-    Installation installation(source, target);
-    return installation.run();
+    if (os::environment("ORVAN_SETUP_STOP_AFTER") == std::to_string(step))
+        std::_Exit(9);
+}
+
+void removeTree(const std::string &path, std::vector<std::string> &left)
+{
+    std::vector<os::Entry> entries;
+    os::listFolder(path, entries);
+    // The launcher first: while a program runs it, nothing of its folder goes.
+    std::stable_partition(entries.begin(), entries.end(), [](const os::Entry &e) {
+        return os::sameName(e.name, os::kLauncherName);
+    });
+    for (const os::Entry &entry : entries) {
+        const std::string child = join(path, entry.name);
+        if (entry.kind == os::Kind::Folder)
+            removeTree(child, left);
+        else if (os::removeFile(child) != 0)
+            left.push_back(child);
+    }
+    if (os::removeFolder(path) != 0 && left.empty())
+        left.push_back(path);
+}
+
+std::optional<InstallFailure> install(const std::string &source, const Layout &layout,
+                                      os::Progress &progress, Installed &installed)
+{
+    Package package;
+    if (const int error = listPackage(source, {}, package))
+        return InstallFailure{source, error, false, {}};
+    if (std::find(package.files.begin(), package.files.end(), os::kLauncherName) ==
+        package.files.end())
+        return InstallFailure{os::kLauncherName, os::kNotComplete, false, {}};
+    const int madeVersions = os::makeFolder(layout.versions());
+    if (madeVersions != 0 && os::kindOf(layout.versions()) != os::Kind::Folder)
+        return InstallFailure{layout.versions(), madeVersions, false, {}};
+
+    const std::string version = fileVersionOf(join(source, os::kLauncherName));
+    // Installed already, and complete as every current version is: only the starter is left.
+    if (!version.empty() && currentVersion(layout) == version) {
+        installed.name = version;
+        return placeStarter(source, layout);
+    }
+    installed.name = freeName(layout, version);
+    progress.show(copyingText(installed.name));
+    const std::string part = layout.version(installed.name) + ".part-" +
+                             std::to_string(os::processId());
+    std::optional<InstallFailure> failure = writeVersion(source, package, part);
+    if (!failure) {
+        if (const int error = os::renameNew(part, layout.version(installed.name)))
+            failure = InstallFailure{layout.version(installed.name), error, false, {}};
+    }
+    if (failure) {
+        removeTree(part, failure->left);
+        return failure;
+    }
+    stopPoint(3);
+    progress.show(switchingText(installed.name));
+    if (const int error = switchTo(layout, installed.name)) {
+        InstallFailure failed{"versions", error, false, {}};
+        removeTree(layout.version(installed.name), failed.left);
+        return failed;
+    }
+    stopPoint(4);
+    return placeStarter(source, layout);
 }
 
 } // namespace menu::setup

@@ -1,24 +1,38 @@
-// Puts the package's files in place of the launcher's, all or nothing as far as the file system
-// lets it: every file is first written in full beside its destination under a temporary name,
-// and only when all are written are they renamed over the old ones, menu.exe last. A copy of each
-// replaced file is kept meanwhile, so that a failed rename puts the old files back.
+// Installs a package side by side: the launcher's files go complete into a version folder of
+// their own, the switch to it is one rename, and the starter menu.exe is put in place beside.
+// Nothing a running launcher uses is changed; a failure before the switch leaves the current
+// version current, and removes what it wrote as far as it can.
 #pragma once
 
-#include <windows.h>
+#include "setup/Layout.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace menu::setup {
 
 struct InstallFailure {
-    std::wstring file; // relative to the launcher's directory, e.g. platforms\qwindows.dll
-    DWORD error = 0;
+    std::string file; // relative to the package, or a name in MENU
+    int error = 0;
+    bool switched = false;          // the new version is current all the same
+    std::vector<std::string> left;  // what could not be removed again
 };
 
-// Copies the tree of source (without its top-level setup.exe; reparse points are skipped) into
-// target. On failure nothing of the package remains in target and its old files are as they
-// were.
-std::optional<InstallFailure> install(const std::wstring &source, const std::wstring &target);
+struct Installed {
+    std::string name; // the version folder made current
+};
+
+// Installs the package (without its top-level setup.exe, which becomes the starter).
+// progress is told each step.
+std::optional<InstallFailure> install(const std::string &package, const Layout &layout,
+                                      os::Progress &progress, Installed &installed);
+
+// Removes a tree; the paths it could not remove are added to left.
+void removeTree(const std::string &path, std::vector<std::string> &left);
+
+// For tests: ORVAN_SETUP_STOP_AFTER=<step> ends the installer abruptly after that step, as a
+// crash or a logoff would.
+void stopPoint(int step);
 
 } // namespace menu::setup

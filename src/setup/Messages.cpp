@@ -1,83 +1,90 @@
 #include "setup/Messages.h"
 
+#include "setup/Os.h"
+
 namespace menu::setup {
 
 namespace {
 
-std::wstring withReason(std::wstring text, const std::wstring &subject, DWORD error)
+const std::string kProgram = "ORVAN-Základná ponuka";
+
+std::string because(const std::string &subject, int error)
 {
-    std::wstring detail = subject;
-    const std::wstring reason = systemReason(error);
-    detail += reason.empty() ? L" (chyba " + std::to_wstring(error) + L")" : L" – " + reason;
-    text.replace(text.find(L"%1"), 2, detail);
+    return subject + " – " + os::reason(error);
+}
+
+std::string leftText(const std::vector<std::string> &left)
+{
+    if (left.empty())
+        return {};
+    std::string text = "\r\nZostali súbory, ktoré sa nepodarilo odstrániť:";
+    for (const std::string &path : left)
+        text += "\r\n" + path;
     return text;
 }
 
 } // namespace
 
-std::wstring noTargetText()
+std::string commandLineText()
 {
-    return L"Inštalácia nevie, ktorý program ORVAN-Základná ponuka má nahradiť.";
+    return "Inštalácia nerozumie svojim parametrom.\r\nPoužitie: setup.exe [--wait PID] [LAUNCHER]";
 }
 
-std::wstring notEndedText()
+std::string noTargetText()
 {
-    return L"Program ORVAN-Základná ponuka sa neukončil, inštalácia ho nemôže nahradiť.";
+    return "Inštalácia nevie, ktorý program " + kProgram + " má nahradiť.";
 }
 
-std::wstring installFailedText(const std::wstring &file, DWORD error)
+std::string notEndedText()
 {
-    return withReason(L"Inštalácia sa nepodarila: %1\r\nPôvodný program ORVAN-Základná ponuka "
-                      L"zostáva.",
-                      file, error);
+    return "Program " + kProgram + " sa neukončil, inštalácia ho nemôže nahradiť.";
 }
 
-std::wstring startFailedText(const std::wstring &program, DWORD error)
+std::string busyText(const std::string &holder)
 {
-    return withReason(L"Program ORVAN-Základná ponuka sa nepodarilo spustiť: %1", program, error);
+    return "Inštaláciu programu " + kProgram + " už vykonáva " + holder +
+           ".\r\nPôvodný program " + kProgram + " zostáva; skúste to neskôr.";
 }
 
-std::wstring systemReason(DWORD error)
+std::string waitingText(const std::string &holder)
 {
-    wchar_t *buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
-    std::wstring text = (length != 0 && buffer != nullptr) ? std::wstring(buffer, length) : L"";
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
-                             text.back() == L'.'))
-        text.pop_back();
-    return text;
+    return "Prebieha inštalácia programu " + kProgram + " (" + holder + "). Počkajte, prosím …";
 }
 
-void reportError(const std::wstring &text)
+std::string copyingText(const std::string &version)
 {
-    if (environment(L"ORVAN_SETUP_QUIET") != L"1") {
-        ::MessageBoxW(nullptr, text.c_str(), L"ORVAN - inštalácia",
-                      MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-        return;
-    }
-    const std::wstring line = text + L"\r\n";
-    const int wideLength = static_cast<int>(line.size());
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, line.data(), wideLength, utf8.data(), size, nullptr, nullptr);
-    DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
-                &written, nullptr);
+    return "Kopírujú sa súbory verzie " + version + " …";
 }
 
-std::wstring environment(const wchar_t *name)
+std::string switchingText(const std::string &version)
 {
-    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0)
-        return {};
-    std::wstring value(size, L'\0');
-    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
+    return "Prepína sa na verziu " + version + " …";
+}
+
+std::string installFailedText(const std::string &file, int error,
+                              const std::vector<std::string> &left)
+{
+    return "Inštalácia sa nepodarila: " + because(file, error) + "\r\nPôvodný program " +
+           kProgram + " zostáva." + leftText(left);
+}
+
+std::string starterNotReplacedText(const std::string &version, int error,
+                                   const std::vector<std::string> &left)
+{
+    return "Verzia " + version + " je nainštalovaná, ale spúšťač " +
+           because(os::kLauncherName, error) + " sa nepodarilo nahradiť; ikona ORVAN spúšťa "
+           "doterajší program." + leftText(left);
+}
+
+std::string startFailedText(const std::string &program, int error)
+{
+    return "Program " + kProgram + " sa nepodarilo spustiť: " + because(program, error);
+}
+
+std::string noVersionText(const std::string &pointer)
+{
+    return "Program " + kProgram + " sa nepodarilo spustiť: nie je nainštalovaná žiadna úplná "
+           "verzia (" + pointer + ").";
 }
 
 } // namespace menu::setup

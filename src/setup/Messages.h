@@ -1,26 +1,24 @@
-// What the installer tells its user: the Slovak texts, in a message box, or on stderr when
-// ORVAN_SETUP_QUIET=1 (tests and scripts must never wait for a click).
+// What the installer and the starter tell their user, in Slovak (UTF-8).
 #pragma once
 
-#include <windows.h>
-
 #include <string>
+#include <vector>
 
 namespace menu::setup {
 
-std::wstring noTargetText();
-std::wstring notEndedText();
-// file: the name of the file that failed, relative to the launcher's directory.
-std::wstring installFailedText(const std::wstring &file, DWORD error);
-std::wstring startFailedText(const std::wstring &program, DWORD error);
-
-// The system's own words for a Windows error code, without the line break at the end.
-std::wstring systemReason(DWORD error);
-
-// An error box titled "ORVAN - inštalácia", or the text on stderr (UTF-8) in quiet mode.
-void reportError(const std::wstring &text);
-
-// The value of an environment variable; empty when it is unset.
-std::wstring environment(const wchar_t *name);
+std::string commandLineText();
+std::string noTargetText();
+std::string notEndedText();
+std::string busyText(const std::string &holder);       // another installation runs
+std::string waitingText(const std::string &holder);    // the progress while it runs
+std::string copyingText(const std::string &version);
+std::string switchingText(const std::string &version);
+// file: the name that failed; left: what could not be removed again.
+std::string installFailedText(const std::string &file, int error,
+                              const std::vector<std::string> &left);
+std::string starterNotReplacedText(const std::string &version, int error,
+                                   const std::vector<std::string> &left);
+std::string startFailedText(const std::string &program, int error);
+std::string noVersionText(const std::string &pointer);
 
 } // namespace menu::setup

@@ -1,29 +1,18 @@
-// Which launcher the installer replaces, and where the installer itself lies.
+// Which installation the installer works on.
 #pragma once
+
+#include "setup/Layout.h"
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace menu::setup {
 
-struct Target {
-    std::wstring program;   // ...\ORVAN\MENU\menu.exe, full and in its long form
-    std::wstring directory; // ...\ORVAN\MENU
-};
+// The installation whose starter (or flat launcher) the path names, else ORVAN_MENU names:
+// menu.exe (Linux: menu) in an existing directory ending in ORVAN/MENU below something.
+std::optional<Layout> findTarget(const std::optional<std::string> &named);
 
-// The launcher named by the first argument, else by ORVAN_MENU; nothing when neither names a
-// menu.exe in an existing directory ending in \ORVAN\MENU.
-std::optional<Target> findTarget(const std::vector<std::wstring> &arguments);
-
-// The directory of the running setup.exe: the unpacked package.
-std::wstring ownDirectory();
-
-// The full path by Windows' own rules (current directory, "..", trailing dots); empty on error.
-std::wstring fullPath(const std::wstring &path);
-
-// Whether two names are the same for the file system (ordinal, case-blind).
-bool sameName(const std::wstring &a, const std::wstring &b);
-bool endsWithName(const std::wstring &text, const std::wstring &end);
+// The directory of a path ("" when it has none).
+std::string directoryOf(const std::string &path);
 
 } // namespace menu::setup

@@ -14,6 +14,23 @@ using menu::platform::isFile;
 TEST(PackagePaths, DriveAndProgramDirectory)
 {
     EXPECT_EQ(programDirOf(QStringLiteral("/srv/D/ORVAN/MENU/menu")), QStringLiteral("/srv/D/ORVAN/MENU/"));
+    // A version folder belongs to its installation; only such a folder.
+    const struct {
+        const char *executable;
+        const char *dir;
+        const char *starter;
+    } versions[] = {
+        {"/srv/D/ORVAN/MENU/versions/1.1.0.8/menu", "/srv/D/ORVAN/MENU/", "/srv/D/ORVAN/MENU/menu"},
+        {"D:/orvan/menu/Versions/1.1.0.8-2/menu.exe", "D:/orvan/menu/", "D:/orvan/menu/menu.exe"},
+        {"/srv/D/ORVAN/MENU/tools/1.1/menu", "/srv/D/ORVAN/MENU/tools/1.1/",
+         "/srv/D/ORVAN/MENU/tools/1.1/menu"},
+        {"/srv/D/ORVAN/OTHER/versions/1/menu", "/srv/D/ORVAN/OTHER/versions/1/",
+         "/srv/D/ORVAN/OTHER/versions/1/menu"},
+    };
+    for (const auto &c : versions) {
+        EXPECT_EQ(programDirOf(QLatin1String(c.executable)), QLatin1String(c.dir)) << c.executable;
+        EXPECT_EQ(starterPathOf(QLatin1String(c.executable)), QLatin1String(c.starter));
+    }
     constexpr auto onUnix = PathRules::Unix;
     EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/D/ORVAN/MENU/menu"), onUnix), QStringLiteral("/srv/D"));
     EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/d/orvan/menu/tools/menu"), onUnix), QStringLiteral("/srv/d"));
@@ -133,4 +150,19 @@ TEST(PackagePaths, AKeptListingFollowsChangesOfItsDirectory)
     dir.write(QStringLiteral("ORVAN/Tav/Tav.Exe"), "MZ");
     EXPECT_EQ(comparablePath(packagePath(drive, windowsPath)),
               comparablePath(drive + QStringLiteral("/ORVAN/Tav/Tav.Exe")));
+}
+
+// A launcher in a version folder learns that the drive's installation was switched to another
+// version while it ran; a flat launcher, the current one, or a missing pointer learn nothing.
+TEST(PackagePaths, AVersionInstalledSinceTheStart)
+{
+    menu::test::TempDir dir;
+    dir.write(QStringLiteral("ORVAN/MENU/versions/current"), "1.1.0.9\r\n");
+    const QString menu = dir.file(QStringLiteral("ORVAN/MENU/"));
+    EXPECT_EQ(switchedVersion(menu + QStringLiteral("versions/1.1.0.8/menu")),
+              std::optional<QString>(QStringLiteral("1.1.0.9")));
+    EXPECT_EQ(switchedVersion(menu + QStringLiteral("versions/1.1.0.9/menu")), std::nullopt);
+    EXPECT_EQ(switchedVersion(menu + QStringLiteral("menu")), std::nullopt);
+    dir.write(QStringLiteral("ORVAN/MENU/versions/current"), "");
+    EXPECT_EQ(switchedVersion(menu + QStringLiteral("versions/1.1.0.8/menu")), std::nullopt);
 }

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -149,14 +150,96 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(info.st_uid, ::geteuid());
     EXPECT_EQ(menu::test::readAll(made[0] + "/ORVAN-INSTAL/data/readme.txt"), "ORVAN setup-ran");
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return QFile::exists(made[0] + "/ORVAN-INSTAL/setup-ran"); }, 30000));
+    // It waits for this process by its id, and replaces the launcher that runs.
+    const QByteArray ran = "ran --wait " + QByteArray::number(QCoreApplication::applicationPid()) +
+                           " " + services.executablePath.toUtf8() + "\n";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return menu::test::readAll(made[0] + "/ORVAN-INSTAL/setup-ran") == ran; }, 30000))
+        << menu::test::readAll(made[0] + "/ORVAN-INSTAL/setup-ran").toStdString();
     EXPECT_FALSE(QFile::exists(made[0] + "/orvan_update.zip"));
     EXPECT_EQ(QDir(tempFile("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QFileInfo(made[0]).fileName()});
     EXPECT_EQ(stored("OPTIONS", "LicKon"), QStringLiteral("0"));
     EXPECT_EQ(stored("OPTIONS", "WindowState"), QStringLiteral("0"));
     EXPECT_EQ(shownDialog(), nullptr);
+}
+
+// The system does not let the installer's process come up (a policy on the temporary folder):
+// the launcher stays with the reason, nothing of the package stays behind, and the same
+// version is not offered again at the next start.
+TEST_F(MainWindowUpdateTest, AnInstallerThatDoesNotStartKeepsTheLauncherAndEndsTheOffer)
+{
+    const QByteArray package = menu::test::packageArchive(dir);
+    ASSERT_FALSE(package.isEmpty());
+    ScriptedHttpServer server;
+    server.answer(ScriptedHttpServer::response(
+        "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(package.size()) + "\r\n",
+        package));
+    const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+    ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
+    shell.result = 5;
+    shell.reason = menu::Failure::errnoValue(EACCES, QStringLiteral("setup.exe"));
+    boxes.answers.push_back(BoxAnswer::Yes);
+    {
+        MainWindow window(services, boxes);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.boxes.size() >= 2; }, 60000));
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(boxes.boxes[1].kind, BoxKind::Error);
+        EXPECT_TRUE(boxes.boxes[1].text.startsWith(
+            QStringLiteral("Inštalácia novej verzie sa nespustila.\r\r")))
+            << boxes.boxes[1].text.toStdString();
+        ASSERT_EQ(shell.startArguments.size(), 1u);
+        EXPECT_EQ(shell.startArguments[0].value(0), QStringLiteral("--wait"));
+        EXPECT_TRUE(packageDirs(dir.file(QStringLiteral("tmp"))).isEmpty());
+        EXPECT_EQ(stored("ORVAN", "AktNeuspech"), QStringLiteral("9.0.0.0"));
+        window.hide();
+    }
+    boxes.boxes.clear();
+    MainWindow again(services, boxes);
+    showQuietly(again);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text.toStdString();
+}
+
+// Started again by its installer after a failed installation: the version is remembered and
+// not offered at once, and the hint goes no further.
+TEST_F(MainWindowUpdateTest, AFailedInstallationIsNotOfferedAgainAtOnce)
+{
+    const QByteArray package = menu::test::packageArchive(dir);
+    ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
+    const ScopedEnv failed("ORVAN_INSTALL_FAILED", "1");
+
+    MainWindow window(services, boxes);
+    showQuietly(window);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(stored("ORVAN", "AktNeuspech"), QStringLiteral("9.0.0.0"));
+    EXPECT_FALSE(qEnvironmentVariableIsSet("ORVAN_INSTALL_FAILED"));
+}
+
+// A launcher in a version folder whose drive another seat has meanwhile switched to the
+// announced version: it says so and does not offer to download that version again.
+TEST_F(MainWindowUpdateTest, AVersionInstalledByAnotherSeatIsToldAndNotOfferedAgain)
+{
+    const QByteArray package = menu::test::packageArchive(dir);
+    ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
+    services.executablePath = dir.file(QStringLiteral("ORVAN/MENU/versions/1.0.0.0/menu"));
+    QDir().mkpath(dir.file(QStringLiteral("ORVAN/MENU/versions/1.0.0.0")));
+    QFile::link(QStringLiteral(MENU_PATH), services.executablePath);
+    dir.write(QStringLiteral("ORVAN/MENU/versions/current"), "9.0.0.0\n");
+
+    MainWindow window(services, boxes);
+    showQuietly(window);
+    const auto *label = child<QLabel>(window, "updateInfoLabel");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label->text().startsWith(QStringLiteral("Nová verzia 9.0.0.0 je nainštalovaná")); }))
+        << label->text().toStdString();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(stored("OPTIONS", "Width"), QStringLiteral("1000")); // menu.ini stays in MENU
 }
 
 // The package on the server is not the one announced: the download holds it to the announced

@@ -39,12 +39,12 @@ class ScopedEnv {
 };
 
 // A package as the vendor makes it: the installer, a script that leaves the file mark in its
-// directory when it runs, at the top, and a further file in a folder. Empty when the zip tool
+// directory when it runs (with "ran" and its arguments), at the top, and a further file in a folder. Empty when the zip tool
 // failed.
 inline QByteArray packageArchive(const TempDir &dir, const QByteArray &mark = "setup-ran")
 {
     const QString pkg = QStringLiteral("pkg-") + QString::fromUtf8(mark);
-    dir.write(pkg + QStringLiteral("/setup.exe"), "#!/bin/sh\necho ran > " + mark + "\n");
+    dir.write(pkg + QStringLiteral("/setup.exe"), "#!/bin/sh\necho ran \"$@\" > " + mark + "\n");
     QFile::setPermissions(dir.file(pkg + QStringLiteral("/setup.exe")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     dir.write(pkg + QStringLiteral("/data/readme.txt"), "ORVAN " + mark);

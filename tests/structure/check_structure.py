@@ -32,7 +32,8 @@ POSIX_HEADERS = re.compile(r"^(unistd|fcntl|dirent|spawn|pwd|ifaddrs)\.h$|^sys/|
 FILE_ACCESS = re.compile(r"^Q(File|FileInfo|Dir|DirIterator|StorageInfo|Process|StandardPaths"
                          r"|TemporaryFile|TemporaryDir|SaveFile|LockFile)$")
 WIDGETS = re.compile(r"^Q(Widget|Dialog|MessageBox|Menu|Action|ToolButton|Label|LineEdit|Frame)$")
-# setup.exe is a Windows program alone: of the project only the handle owners, no Qt at all.
+# setup.exe (and the starter) use of the project only the handle owners, no Qt at all; the
+# system's headers belong to its own seam, setup/win32 and setup/posix.
 SETUP_MAY_INCLUDE = {"platform/win32/UniqueHandle.h"}
 QT_HEADERS = re.compile(r"^Q[A-Za-z]*$|^Qt[A-Za-z]*/")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
@@ -83,7 +84,7 @@ def include_faults(path, layer, lines, side=None):
             yield f"{where}: {layer} uses widgets through <{name}>"
 
 
-def setup_faults(path, lines):
+def setup_faults(path, lines, side):
     for where, name, top in includes(path, lines):
         if ".." in name.split("/"):
             yield f"{where}: relative include {name}"
@@ -91,8 +92,10 @@ def setup_faults(path, lines):
             yield f"{where}: setup includes {name} of the launcher's layers"
         elif QT_HEADERS.search(name):
             yield f"{where}: setup uses Qt through <{name}>"
-        elif POSIX_HEADERS.search(name):
-            yield f"{where}: POSIX header <{name}> in setup"
+        elif side != "posix" and (POSIX_HEADERS.search(name) or name in ("signal.h", "poll.h")):
+            yield f"{where}: POSIX header <{name}> in setup outside setup/posix"
+        elif side != "win32" and WINDOWS_HEADERS.search(name):
+            yield f"{where}: Windows header <{name}> in setup outside setup/win32"
 
 
 def function_faults(path, lines):
@@ -126,7 +129,8 @@ def main():
         if layer in ALLOWED:
             faults.extend(include_faults(path, layer, lines, side_of(path, src)))
         elif layer == "setup":
-            faults.extend(setup_faults(path, lines))
+            parts = path.relative_to(src).parts
+            faults.extend(setup_faults(path, lines, parts[1] if len(parts) > 2 else None))
         if path.suffix == ".cpp":
             faults.extend(function_faults(path, lines))
     for fault in faults:

@@ -77,10 +77,19 @@ class RecordingShell final : public platform::Shell {
     platform::ShellResult open(const QString &path, const QString &workingDir) override
     {
         opened.push_back({path, workingDir});
-        return {result, {}};
+        return {result, reason};
+    }
+    // A program started with arguments is recorded as opened too, its arguments beside.
+    platform::ShellResult start(const QString &program, const QStringList &arguments,
+                                const QString &workingDir) override
+    {
+        startArguments.push_back(arguments);
+        return open(program, workingDir);
     }
     std::vector<std::pair<QString, QString>> opened;
+    std::vector<QStringList> startArguments;
     int result = platform::kShellStarted;
+    std::optional<Failure> reason; // the system's reason behind a result that did not start
 };
 
 // The internet state as scripted: connected, not connected, or a test that itself fails.

@@ -162,4 +162,25 @@ ShellResult PosixShell::open(const QString &path, const QString &workingDir)
     return spawnDetached(opener, {path}, workingDir);
 }
 
+ShellResult PosixShell::start(const QString &program, const QStringList &arguments,
+                              const QString &workingDir)
+{
+    const QFileInfo info(program);
+    if (!info.exists())
+        return {QFileInfo::exists(info.absolutePath()) ? kFileNotFound : kPathNotFound, {}};
+    switch (openWayFor(program)) {
+    case OpenWay::Direct:
+        return spawnDetached(program, arguments, workingDir);
+    case OpenWay::Wine: {
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (wine.isEmpty())
+            return {kNoAssociation, {}};
+        return spawnDetached(wine, QStringList{program} + arguments, workingDir);
+    }
+    case OpenWay::Associated:
+        break;
+    }
+    return {kBadFormat, {}};
+}
+
 } // namespace menu::platform

@@ -8,6 +8,8 @@
 #include <QDir>
 
 #include <windows.h>
+#include <propidl.h>
+#include <propsys.h>
 #include <shlobj.h>
 
 namespace menu::platform {
@@ -25,6 +27,29 @@ Failure comFailure(HRESULT result, const QString &path)
     return win32::failureOf(code, path);
 }
 
+// System.AppUserModel.ID, by its value (propkey.h defines it only where its GUIDs are made).
+const PROPERTYKEY kAppUserModelIdKey = {
+    {0x9F4C2855, 0x9F79, 0x4B39, {0xA8, 0xD0, 0xE1, 0xD4, 0x2D, 0xE1, 0xD5, 0xF3}}, 5};
+
+HRESULT setApplicationId(win32::ComPtr<IShellLinkW> &link)
+{
+    win32::ComPtr<IPropertyStore> store;
+    HRESULT result = link.as(store);
+    if (FAILED(result))
+        return result;
+    PROPVARIANT value;
+    ::PropVariantInit(&value);
+    const size_t bytes = sizeof kAppUserModelId;
+    value.vt = VT_LPWSTR;
+    value.pwszVal = static_cast<wchar_t *>(::CoTaskMemAlloc(bytes));
+    if (value.pwszVal == nullptr)
+        return E_OUTOFMEMORY;
+    ::memcpy(value.pwszVal, kAppUserModelId, bytes);
+    result = store->SetValue(kAppUserModelIdKey, value);
+    ::PropVariantClear(&value);
+    return FAILED(result) ? result : store->Commit();
+}
+
 // Writes the link through the shell's link object into file (a new name).
 Status saveLink(const QString &file, const Shortcut &shortcut)
 {
@@ -40,6 +65,8 @@ Status saveLink(const QString &file, const Shortcut &shortcut)
         FAILED(result = link->SetIconLocation(target.c_str(), 0)) ||
         FAILED(result = link->SetShowCmd(SW_SHOWNORMAL)))
         return comFailure(result, file);
+    // A shell without the property still gets a working shortcut; only the taskbar groups less.
+    (void)setApplicationId(link);
     win32::ComPtr<IPersistFile> persist;
     if (FAILED(result = link.as(persist)))
         return comFailure(result, file);

@@ -6,6 +6,10 @@
 
 namespace menu::platform {
 
+// The launcher's one application identity: its window, whichever version folder it runs from,
+// and the shortcut that names the starter are one item on the taskbar and when pinned.
+inline constexpr wchar_t kAppUserModelId[] = L"ORVAN.ZakladnaPonuka";
+
 class ShellDesktopFolders final : public DesktopFolders {
   public:
     QString folder(DesktopKind kind) const override;

@@ -12,6 +12,7 @@
 #include "platform/win32/Win32Shell.h"
 
 #include <windows.h>
+#include <shobjidl.h>
 
 namespace menu::platform {
 
@@ -21,6 +22,8 @@ namespace menu::platform {
 // icon size the buttons need from the icon's own images.
 std::unique_ptr<SystemServices> makeSystemServices()
 {
+    // One identity for the window, whichever version folder it runs from (see the shortcut).
+    ::SetCurrentProcessExplicitAppUserModelID(kAppUserModelId);
     auto system = std::make_unique<SystemServices>();
     system->profiles = std::make_unique<ProfileFiles>();
     system->clock = std::make_unique<LocalTimeClock>();

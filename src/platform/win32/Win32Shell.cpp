@@ -9,7 +9,29 @@
 
 namespace menu::platform {
 
-ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
+namespace {
+
+// One argument as CommandLineToArgvW reads it back: quoted, with the backslashes before a
+// quote (and before the closing one) doubled.
+std::wstring quoted(const QString &argument)
+{
+    const std::wstring text = win32::wide(argument);
+    std::wstring result = L"\"";
+    size_t backslashes = 0;
+    for (const wchar_t c : text) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        result.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        result += c;
+    }
+    result.append(backslashes * 2, L'\\');
+    return result + L"\"";
+}
+
+ShellResult execute(const QString &path, const std::wstring *parameters, const QString &workingDir)
 {
     // A document's handler may use COM, which needs an apartment on the calling thread.
     const win32::ComApartment apartment;
@@ -19,7 +41,7 @@ ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
     // The shell's result is an HINSTANCE only for old programs' sake: a number, above 32 when
     // the file was opened.
     const auto code = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr,
+        ::ShellExecuteW(nullptr, L"open", file.c_str(), parameters ? parameters->c_str() : nullptr,
                         workingDir.isEmpty() ? nullptr : dir.c_str(), SW_SHOWNORMAL));
     const DWORD error = ::GetLastError();
     ShellResult result;
@@ -29,6 +51,22 @@ ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
     if (!result.started() && error != ERROR_SUCCESS && error != ERROR_CANCELLED)
         result.reason = win32::failureOf(error, path);
     return result;
+}
+
+} // namespace
+
+ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
+{
+    return execute(path, nullptr, workingDir);
+}
+
+ShellResult Win32Shell::start(const QString &program, const QStringList &arguments,
+                              const QString &workingDir)
+{
+    std::wstring parameters;
+    for (const QString &argument : arguments)
+        parameters += (parameters.empty() ? L"" : L" ") + quoted(argument);
+    return execute(program, &parameters, workingDir);
 }
 
 } // namespace menu::platform

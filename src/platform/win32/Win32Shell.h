@@ -10,6 +10,8 @@ namespace menu::platform {
 class Win32Shell final : public Shell {
   public:
     ShellResult open(const QString &path, const QString &workingDir) override;
+    ShellResult start(const QString &program, const QStringList &arguments,
+                      const QString &workingDir) override;
 };
 
 } // namespace menu::platform

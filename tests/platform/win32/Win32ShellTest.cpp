@@ -22,6 +22,8 @@
 #include <windows.h>
 #include <ws2tcpip.h>
 #include <shellapi.h>
+#include <propidl.h>
+#include <propsys.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -120,6 +122,21 @@ TEST(Win32Desktop, ShortcutReadsBackThroughTheShellAndIsNeverReplaced)
     ASSERT_TRUE(SUCCEEDED(shell->GetIconLocation(text, MAX_PATH, &icon)));
     EXPECT_EQ(QString::fromWCharArray(text).toCaseFolded(), QString::fromStdWString(wide(target)).toCaseFolded());
     EXPECT_EQ(icon, 0);
+    // The window's identity, so that a pinned shortcut and the running launcher are one.
+    platform::win32::ComPtr<IPropertyStore> store;
+    ASSERT_TRUE(SUCCEEDED(shell.as(store)));
+    const PROPERTYKEY appId = {
+        {0x9F4C2855, 0x9F79, 0x4B39, {0xA8, 0xD0, 0xE1, 0xD4, 0x2D, 0xE1, 0xD5, 0xF3}}, 5};
+    PROPVARIANT value;
+    ::PropVariantInit(&value);
+    ASSERT_TRUE(SUCCEEDED(store->GetValue(appId, &value)));
+    // Wine's link object may not keep the property in the file; Windows' does.
+    const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    if (value.vt != VT_EMPTY || !wine) {
+        ASSERT_EQ(value.vt, VT_LPWSTR);
+        EXPECT_EQ(std::wstring(value.pwszVal), std::wstring(platform::kAppUserModelId));
+    }
+    ::PropVariantClear(&value);
 
     const qint64 size = platform::readWholeFile(link, 1 << 20)->size();
     const menu::Status again = desktops.createShortcut(dir.path(), shortcut);
