@@ -6,10 +6,13 @@
 #include "widgets/QtMessageBoxes.h"
 #include "widgets/TypedEdit.h"
 
-#include <QDir>
 
 int main(int argc, char **argv)
 {
+    // The package's installer, started without arguments, learns from it which launcher to
+    // replace and whose process to wait for. Set before the application starts its threads.
+    menu::platform::setInheritedEnvironment(QStringLiteral("ORVAN_MENU"),
+                                            menu::platform::runningProgramPath());
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
     menu::widgets::QtMessageBoxes boxes;
@@ -38,11 +41,6 @@ int main(int argc, char **argv)
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
-    // The package's installer, started without arguments, learns from it which launcher to
-    // replace and whose process to wait for.
-    menu::platform::setInheritedEnvironment(
-        QStringLiteral("ORVAN_MENU"),
-        QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
     if (!window.installationAccepted())
         return 0;

@@ -105,8 +105,8 @@ class ContentLengthError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The body length a response header line announces, for the gauge: -1 unless the line contains
-// "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
+// The body length a response header line announces, for the gauge: -1 unless the line begins
+// with "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
 // piece, without surrounding blanks, is read as a decimal number. Raises ContentLengthError
 // when it is not one (or does not fit 64 bits). What HTTP makes of the line is libcurl's to
 // read: the limits go by that.

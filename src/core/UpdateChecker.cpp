@@ -60,19 +60,27 @@ void UpdateChecker::fire()
             Q_EMIT noticeChanged(texts::switchedOffNotice());
         return;
     }
+    if (!context_.trust.updatesAllowed()) {
+        requested_ = false;
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::failedCheckNotice(
+            {true, false, false, texts::updatesNeedKeys(), {}, false, {}, {}, {}, 0}));
+        return;
+    }
     if (!waiting_)
         Q_EMIT noticeChanged(texts::progressNotice());
     auto outcome = std::make_shared<UpdateCheckOutcome>();
     const platform::InternetState &internet = context_.internet;
     const QString url = updateInfoUrl();
     const bool started = job_.start(
-        [outcome, &internet, url, keys = context_.trustedKeys](BackgroundJob::Control &job) {
+        [outcome, &internet, url, keys = context_.trust.keys](BackgroundJob::Control &job) {
             *outcome = runUpdateCheck(internet, url, keys, &job.cancel());
         });
     if (!started) {
         requested_ = false;
         waiting_ = false;
-        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}, false, {}}));
+        Q_EMIT noticeChanged(texts::failedCheckNotice(
+            {true, false, false, texts::checkNotStarted(), {}, false, {}, {}, {}, 0}));
         return;
     }
     outcome_ = std::move(outcome);
@@ -88,7 +96,8 @@ void UpdateChecker::finish(bool cancelled)
         waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(
             {true, false, false, texts::downloadCritical(),
-             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), false, {}}));
+             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), false, {}, {}, {},
+             0}));
         return;
     }
     // A refused document is a failed check: nothing of it is stored. While a later launcher
@@ -101,12 +110,45 @@ void UpdateChecker::finish(bool cancelled)
         Q_EMIT noticeChanged(texts::failedCheckNotice(*outcome));
         return;
     }
+    if (!keep(*outcome))
+        return;
     const QChar separator = context_.regional != nullptr
                                 ? context_.regional->formats().timeSeparator()
                                 : QLatin1Char(':');
     lastCheck_ = lastCheckText(context_.clock.now(), separator);
     Q_EMIT checked(lastCheck_);
     store(*outcome->info);
+}
+
+std::optional<UpdateInfo> UpdateChecker::trustedInfo() const
+{
+    if (context_.trust.signedOnly())
+        return trustedUpdateInfo(context_.trust, context_.settings);
+    if (!context_.trust.allowUnsigned)
+        return std::nullopt;
+    return UpdateInfo{launcher_, teamViewer_};
+}
+
+bool UpdateChecker::keep(const UpdateCheckOutcome &outcome)
+{
+    if (!context_.trust.signedOnly())
+        return true;
+    const std::optional<SignedAnnouncement> kept = keptAnnouncement(context_.trust);
+    if (kept && outcome.signedAt < kept->signedAt) {
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::failedCheckNotice(
+            {true, false, false, texts::olderAnnouncement(),
+             texts::olderAnnouncementHint(outcome.signedAt, kept->signedAt), true, {}, {}, {}, 0}));
+        return false;
+    }
+    const Status stored = keepAnnouncement(
+        context_.trust, {outcome.document, outcome.signatureFile, outcome.signedAt});
+    if (!stored.ok()) {
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::reason(stored.failure())));
+        return false;
+    }
+    return true;
 }
 
 void UpdateChecker::store(const UpdateInfo &info)

@@ -24,22 +24,32 @@ UpdateCommands::UpdateCommands(Context context, QObject *parent)
                                      core::kPackageDirKeptFor);
 }
 
+std::optional<core::Announcement> UpdateCommands::offerable() const
+{
+    const std::optional<core::UpdateInfo> trusted = context_.checker->trustedInfo();
+    if (!trusted || !core::isLaterVersion(trusted->launcher.version, context_.launcherVersion))
+        return std::nullopt;
+    return trusted->launcher;
+}
+
 void UpdateCommands::offerAtStart()
 {
-    const core::Announcement &announced = context_.checker->launcherAnnouncement();
-    if (!core::isLaterVersion(announced.version, context_.launcherVersion))
+    // Only the signed announcement kept in the user's storage is offered, never menu.ini's.
+    if (!offerable())
         return;
     // Asked once the window stands with its buttons, not while it is still being shown.
     QMetaObject::invokeMethod(
         this,
         [this] {
             guarded(context_.window, [this] {
-                const core::Announcement &now = context_.checker->launcherAnnouncement();
+                const std::optional<core::Announcement> offered = offerable();
+                if (!offered)
+                    return;
                 const core::BoxAnswer answer = context_.boxes->show(
                     context_.window, core::BoxKind::Confirmation,
-                    core::texts::newVersionOffer(now.version, now.date));
+                    core::texts::newVersionOffer(offered->version, offered->date));
                 if (answer == core::BoxAnswer::Yes)
-                    run(UpdateTarget::Launcher, true);
+                    run(UpdateTarget::Launcher, true, offered);
             });
         },
         Qt::QueuedConnection);
@@ -55,7 +65,8 @@ void UpdateCommands::command(UpdateTarget target)
     run(target, false);
 }
 
-void UpdateCommands::run(UpdateTarget target, bool instantStart)
+void UpdateCommands::run(UpdateTarget target, bool instantStart,
+                         const std::optional<core::Announcement> &offered)
 {
     const core::ConnectionTest test = core::testConnection(*context_.internet);
     if (!test.connected) {
@@ -73,15 +84,25 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart)
     setup.target = target;
     setup.instantStart = instantStart;
     setup.lastCheckText = context_.lastCheckText();
+    // The dialog shows, and downloads, only what is trusted now: the kept signed announcement.
+    const core::UpdateChecker *checker = context_.checker;
+    setup.trusted = [checker, launcher]() -> std::optional<core::Announcement> {
+        const std::optional<core::UpdateInfo> info = checker->trustedInfo();
+        if (!info)
+            return std::nullopt;
+        return launcher ? info->launcher : info->teamViewer;
+    };
+    setup.announced = setup.trusted().value_or(core::Announcement{});
+    // What was offered and accepted is what starts at once; anything else waits for a click.
+    if (offered && !(*offered == setup.announced))
+        setup.instantStart = false;
     if (launcher) {
         setup.installedVersion = context_.launcherVersion;
         setup.installedDate = context_.launcherDate;
-        setup.announced = context_.checker->launcherAnnouncement();
         setup.temporaryDir = platform::temporaryDirectory();
     } else {
         const InstalledProgram installed = context_.teamViewer();
         setup.installedVersion = installed.version;
-        setup.announced = context_.checker->teamViewerAnnouncement();
         setup.localFile = installed.path;
     }
     UpdateDialog dialog(setup, *context_.boxes, context_.window);

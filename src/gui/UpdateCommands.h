@@ -3,6 +3,7 @@
 // installer (the window then closes for it) or refreshes the menu.
 #pragma once
 
+#include "core/LauncherSettings.h"
 #include "platform/Internet.h"
 #include "platform/Shell.h"
 #include "widgets/MessageBoxes.h"
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace menu::core {
 class UpdateChecker;
@@ -59,7 +61,10 @@ class UpdateCommands : public QObject {
     void teamViewerReplaced();
 
   private:
-    void run(UpdateTarget target, bool instantStart);
+    // The launcher's announcement to offer at start: the trusted one, when it is later.
+    std::optional<core::Announcement> offerable() const;
+    void run(UpdateTarget target, bool instantStart,
+             const std::optional<core::Announcement> &offered = std::nullopt);
 
     Context context_;
 };

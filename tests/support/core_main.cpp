@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestTrust.h"
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    menu::test::trustUnsignedUpdates();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

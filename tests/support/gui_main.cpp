@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestTrust.h"
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    menu::test::trustUnsignedUpdates();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "platform/posix/UniqueFd.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
@@ -103,6 +104,12 @@ QString nativePath(const QString &path)
 QString temporaryDirectory()
 {
     return QDir::tempPath();
+}
+
+QString userDataDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/orvan-menu");
 }
 
 bool isFile(const QString &path)

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace menu::platform {
 
 // Versions and icons come from the launcher's own readers of program files on Windows too:
@@ -49,6 +51,22 @@ void setInheritedEnvironment(const QString &name, const QString &value)
     // The wide block: the C runtime's narrow copy would pass a path through the ANSI code page.
     ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t *>(name.utf16()),
                               reinterpret_cast<const wchar_t *>(value.utf16()));
+}
+
+QString runningProgramPath()
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return QString::fromWCharArray(buffer.data(), static_cast<qsizetype>(length));
+        if (buffer.size() >= 32768)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 } // namespace menu::platform
