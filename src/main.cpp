@@ -1,5 +1,6 @@
 // The launcher: one instance per user, the main window, the event loop.
 #include "core/Texts.h"
+#include "core/TrustedAnnouncement.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "platform/System.h"
@@ -13,6 +14,12 @@ int main(int argc, char **argv)
     // replace and whose process to wait for. Set before the application starts its threads.
     menu::platform::setInheritedEnvironment(QStringLiteral("ORVAN_MENU"),
                                             menu::platform::runningProgramPath());
+#ifdef MENU_UNSIGNED_TEST_LAUNCHER
+    // The test suites' copy: configured as a build with MENU_ALLOW_UNSIGNED_UPDATES is.
+    menu::core::TrustPolicy policy = menu::core::compiledTrustPolicy();
+    policy.allowUnsigned = true;
+    menu::core::setTrustPolicy(std::move(policy));
+#endif
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
     menu::widgets::QtMessageBoxes boxes;

@@ -221,7 +221,7 @@ TEST_F(UpdateDialogTest, DownloadsOnlyTheTrustedLaterReleaseItShows)
         QString text;
     } cases[] = {
         {"forged in the settings", "O", "1.1.0.7", "1.1.0.8", true, false, notVerified},
-        {"nothing signed kept", "T", "15.4", "15.5", false, true, notVerified},
+        {"nothing signed kept", "T", "15.4.6.0", "15.51.5.0", false, true, notVerified},
         {"the running version again", "O", "1.1.0.8", "1.1.0.8", false, false,
          QStringLiteral("Ohlásená verzia 1.1.0.8 nie je novšia ako spustená verzia 1.1.0.8, "
                         "inštalácia sa nespustí.")},
