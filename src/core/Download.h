@@ -70,9 +70,11 @@ struct DownloadOptions {
     qint64 minRate = 2048;
     std::chrono::milliseconds rateWindow{60000};
     // The whole transfer may last deadline plus the time the announced length (the expected
-    // one, else the Content-Length) takes at minRate. A transfer that keeps the minimum rate is
-    // never cut by it; a body without a length is bounded by deadline alone.
+    // one, else the Content-Length) takes at plannedRate, the slowest an office line behind a
+    // proxy gives in practice (64 KB/s: 256 MB in about 70 minutes, where minRate would allow
+    // 36 hours). A body without a length is bounded by deadline alone. Cancel ends it at once.
     std::chrono::milliseconds deadline{600000};
+    qint64 plannedRate = 64 * 1024;
     // A PEM file of the authorities an HTTPS server's certificate must come from, instead of
     // the system's (an authority of the vendor's own, and the tests'); empty: the system's.
     QString certificateAuthorities;
