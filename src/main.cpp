@@ -7,7 +7,6 @@
 #include "widgets/QtMessageBoxes.h"
 #include "widgets/TypedEdit.h"
 
-
 int main(int argc, char **argv)
 {
     // The package's installer, started without arguments, learns from it which launcher to

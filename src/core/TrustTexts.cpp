@@ -107,7 +107,8 @@ QString olderAnnouncement()
 QString olderAnnouncementHint(qint64 signedAt, qint64 acceptedAt)
 {
     const auto when = [](qint64 seconds) {
-        return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        return QDateTime::fromSecsSinceEpoch(seconds).toString(
+            QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     };
     return refusalHint(olderAnnouncement(),
                        QStringLiteral("Server poslal informácie podpísané %1, prijaté sú už "

@@ -54,11 +54,12 @@ std::optional<SignedAnnouncement> keptAnnouncement(const TrustPolicy &policy)
         return std::nullopt;
     Result<QByteArray> document =
         platform::readWholeFile(keptPath(policy, kKeptDocumentName), kAnnouncementMax);
-    Result<QByteArray> signature = platform::readWholeFile(
-        keptPath(policy, kKeptSignatureName), formats::kMinisignMaxSignatureFile);
+    Result<QByteArray> signature = platform::readWholeFile(keptPath(policy, kKeptSignatureName),
+                                                           formats::kMinisignMaxSignatureFile);
     if (!document.ok() || !signature.ok())
         return std::nullopt;
-    const formats::MinisignCheck check = formats::verifyMinisign(*document, *signature, policy.keys);
+    const formats::MinisignCheck check =
+        formats::verifyMinisign(*document, *signature, policy.keys);
     if (check.verdict != formats::MinisignVerdict::Good)
         return std::nullopt;
     const std::optional<qint64> signedAt = formats::minisignTimestamp(check.trustedComment);
@@ -76,8 +77,8 @@ Status keepAnnouncement(const TrustPolicy &policy, const SignedAnnouncement &ann
                                                       announcement.signature, options);
         !written.ok())
         return written;
-    return platform::replaceFileContent(keptPath(policy, kKeptDocumentName),
-                                        announcement.document, options);
+    return platform::replaceFileContent(keptPath(policy, kKeptDocumentName), announcement.document,
+                                        options);
 }
 
 std::optional<UpdateInfo> trustedUpdateInfo(const TrustPolicy &policy,

@@ -6,6 +6,19 @@
 
 namespace menu::core {
 
+namespace {
+// A check that reached no accepted document, as the label tells it.
+UpdateCheckOutcome failedOutcome(QString text, QString hint = {}, bool refused = false)
+{
+    UpdateCheckOutcome outcome;
+    outcome.connected = true;
+    outcome.text = std::move(text);
+    outcome.hint = std::move(hint);
+    outcome.refused = refused;
+    return outcome;
+}
+} // namespace
+
 UpdateChecker::UpdateChecker(Context context, QObject *parent)
     : QObject(parent), context_(std::move(context))
 {
@@ -63,8 +76,7 @@ void UpdateChecker::fire()
     if (!context_.trust.updatesAllowed()) {
         requested_ = false;
         waiting_ = false;
-        Q_EMIT noticeChanged(texts::failedCheckNotice(
-            {true, false, false, texts::updatesNeedKeys(), {}, false, {}, {}, {}, 0}));
+        Q_EMIT noticeChanged(texts::failedCheckNotice(failedOutcome(texts::updatesNeedKeys())));
         return;
     }
     if (!waiting_)
@@ -79,8 +91,7 @@ void UpdateChecker::fire()
     if (!started) {
         requested_ = false;
         waiting_ = false;
-        Q_EMIT noticeChanged(texts::failedCheckNotice(
-            {true, false, false, texts::checkNotStarted(), {}, false, {}, {}, {}, 0}));
+        Q_EMIT noticeChanged(texts::failedCheckNotice(failedOutcome(texts::checkNotStarted())));
         return;
     }
     outcome_ = std::move(outcome);
@@ -95,9 +106,8 @@ void UpdateChecker::finish(bool cancelled)
     if (!job_.escaped().isEmpty()) {
         waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(
-            {true, false, false, texts::downloadCritical(),
-             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), false, {}, {}, {},
-             0}));
+            failedOutcome(texts::downloadCritical(),
+                          texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped())));
         return;
     }
     // A refused document is a failed check: nothing of it is stored. While a later launcher
@@ -137,8 +147,8 @@ bool UpdateChecker::keep(const UpdateCheckOutcome &outcome)
     if (kept && outcome.signedAt < kept->signedAt) {
         waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(
-            {true, false, false, texts::olderAnnouncement(),
-             texts::olderAnnouncementHint(outcome.signedAt, kept->signedAt), true, {}, {}, {}, 0}));
+            failedOutcome(texts::olderAnnouncement(),
+                          texts::olderAnnouncementHint(outcome.signedAt, kept->signedAt), true)));
         return false;
     }
     const Status stored = keepAnnouncement(

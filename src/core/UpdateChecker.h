@@ -17,7 +17,6 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <cstdint>
 #include <memory>
 #include <optional>

@@ -1,10 +1,10 @@
 #include "core/VersionInfo.h"
 
+#include "formats/VersionBlock.h"
+
 #include <algorithm>
 #include <optional>
 #include <vector>
-
-#include "formats/VersionBlock.h"
 
 namespace menu::core {
 

@@ -316,8 +316,8 @@ std::optional<core::Notice> UpdateDialog::downloadRefusal() const
 {
     const std::optional<core::Announcement> trusted =
         setup_.trusted ? setup_.trusted() : std::optional(setup_.announced);
-    if (auto refusal = core::trustRefusal(setup_.announced, trusted,
-                                          core::trustPolicy().updatesAllowed()))
+    if (auto refusal =
+            core::trustRefusal(setup_.announced, trusted, core::trustPolicy().updatesAllowed()))
         return refusal;
     if (auto refusal = core::fetchRefusal(setup_.announced, core::checksRequired()))
         return refusal;

@@ -14,7 +14,6 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QDialog>
-
 #include <functional>
 #include <memory>
 #include <optional>

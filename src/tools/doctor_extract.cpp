@@ -11,7 +11,6 @@
 
 #include <QByteArray>
 #include <QFileInfo>
-
 #include <algorithm>
 
 namespace menu::doctor {
@@ -48,12 +47,14 @@ int extract(const QStringList &args)
     Result<platform::PrivateDir> dir = platform::PrivateDir::create(
         platform::temporaryDirectory(), QLatin1String(core::kPackageDirPrefix));
     if (!dir.ok()) {
-        err(QStringLiteral("no private directory: ") + core::texts::reason(dir.failure()) + QLatin1Char('\n'));
+        err(QStringLiteral("no private directory: ") + core::texts::reason(dir.failure()) +
+            QLatin1Char('\n'));
         return 1;
     }
     const QString archive = dir->path() + QLatin1Char('/') + QLatin1String(core::kPackageFileName);
     if (Status copied = copyInto(given, archive); !copied.ok()) {
-        err(given + QStringLiteral(": ") + core::texts::reason(copied.failure()) + QLatin1Char('\n'));
+        err(given + QStringLiteral(": ") + core::texts::reason(copied.failure()) +
+            QLatin1Char('\n'));
         return 1;
     }
     core::ZipReader reader;

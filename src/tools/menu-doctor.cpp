@@ -1,11 +1,9 @@
 // menu-doctor shows what the launcher would see, without a window.
-#include "tools/Doctor.h"
-
 #include "core/TrustedAnnouncement.h"
+#include "tools/Doctor.h"
 
 #include <QCoreApplication>
 #include <QStringList>
-
 #include <cstdio>
 #include <map>
 

@@ -89,10 +89,10 @@ TEST(AnnouncedFile, DownloadsFollowOnlyTheTrustedLaterRelease)
         const auto refusal = releaseRefusal(announced, QString::fromLatin1(r.running));
         EXPECT_EQ(!refusal, r.later);
         if (refusal) {
-            EXPECT_EQ(refusal->text, QStringLiteral("Ohlásená verzia %1 nie je novšia ako spustená "
-                                                    "verzia %2, inštalácia sa nespustí.")
-                                         .arg(QString::fromLatin1(r.announced),
-                                              QString::fromLatin1(r.running)));
+            EXPECT_EQ(refusal->text,
+                      QStringLiteral("Ohlásená verzia %1 nie je novšia ako spustená "
+                                     "verzia %2, inštalácia sa nespustí.")
+                          .arg(QString::fromLatin1(r.announced), QString::fromLatin1(r.running)));
         }
     }
 }

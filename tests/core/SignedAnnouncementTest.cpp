@@ -87,8 +87,8 @@ class SignedAnnouncementTest : public ::testing::Test {
     QByteArray sign(const QByteArray &message, const QString &key = QStringLiteral("a"),
                     const QStringList &more = {}, qint64 at = 1800000000) const
     {
-        return tool_->sign(key, message,
-                           QStringLiteral("timestamp:%1\tfile:orvan_akt.ini\thashed").arg(at), more);
+        return tool_->sign(
+            key, message, QStringLiteral("timestamp:%1\tfile:orvan_akt.ini\thashed").arg(at), more);
     }
     void serve(const QByteArray &document, std::optional<QByteArray> signature)
     {
@@ -258,8 +258,9 @@ TEST_F(SignedAnnouncementTest, AttacksOnTheStoredAnnouncementAuthoriseNothing)
     // A replay: the vendor once signed 1.1.0.6, earlier. Refused, nothing changes.
     serve(older, sign(older, "a", {}, 1800000100));
     const LabelNotice replay = check({*a_});
-    EXPECT_EQ(replay.text,
-              QStringLiteral("UPOZORNENIE !\rInformácie o aktualizáciách sú staršie ako už prijaté!"));
+    EXPECT_EQ(
+        replay.text,
+        QStringLiteral("UPOZORNENIE !\rInformácie o aktualizáciách sú staršie ako už prijaté!"));
     EXPECT_TRUE(replay.red);
     EXPECT_TRUE(replay.hint.contains(QStringLiteral("Staršie informácie sa neprijímajú")));
     EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.8"));
@@ -273,10 +274,14 @@ TEST_F(SignedAnnouncementTest, AttacksOnTheStoredAnnouncementAuthoriseNothing)
 
     // A forged menu.ini shows its values, but what may be offered or fetched is the signed one;
     // a kept document changed in the user's storage is no longer trusted at all.
-    ASSERT_TRUE(settings_.write(QStringLiteral("ORVAN"), QStringLiteral("AktCis"),
-                                QStringLiteral("9.9.9.99")).ok());
-    ASSERT_TRUE(settings_.write(QStringLiteral("ORVAN"), QStringLiteral("AktFil"),
-                                QStringLiteral("evil.zip")).ok());
+    ASSERT_TRUE(
+        settings_
+            .write(QStringLiteral("ORVAN"), QStringLiteral("AktCis"), QStringLiteral("9.9.9.99"))
+            .ok());
+    ASSERT_TRUE(
+        settings_
+            .write(QStringLiteral("ORVAN"), QStringLiteral("AktFil"), QStringLiteral("evil.zip"))
+            .ok());
     checker_->load();
     EXPECT_EQ(checker_->launcherAnnouncement().file, QStringLiteral("evil.zip"));
     EXPECT_EQ(checker_->trustedInfo()->launcher.file, QStringLiteral("orvan-menu-1.1.0.6.zip"));

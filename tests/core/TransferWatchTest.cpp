@@ -1,7 +1,8 @@
 // How long a transfer may last: the deadline grows with the announced length at a rate an
 // office line gives, not at the rate below which a line counts as broken.
-#include "core/Download.h"
 #include "core/TransferWatch.h"
+
+#include "core/Download.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,12 @@
 // The update commands of the main window: the offer at start, the two commands of the context
 // menu, the update dialog they open, and what follows a download.
+#include "UpdateTestSupport.h"
+#include "WindowTestSupport.h"
 #include "core/Texts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateChecker.h"
 #include "core/VersionInfo.h"
+#include "formats/Minisign.h"
 #include "gui/ButtonGrid.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
@@ -11,14 +14,11 @@
 #include "gui/UpdateDialog.h"
 #include "platform/ProfileFiles.h"
 #include "platform/posix/PosixShell.h"
-#include "formats/Minisign.h"
 #include "support/FakeServices.h"
 #include "support/MinisignTool.h"
 #include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
-#include "UpdateTestSupport.h"
-#include "WindowTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -315,7 +315,8 @@ TEST_F(MainWindowUpdateTest, AForgedSettingsFileIsNeitherOfferedNorFetched)
     menu::core::setTrustPolicy({{*key}, false, dir.file(QStringLiteral("user"))});
     ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n"
         "[ORVAN]\nAktCis=9.0.0.0\nAktDat=10.01.2024\nAktFil=evil.zip\nAktLen=2\n"
-        "AktSha256=" + QByteArray(64, 'a') + "\n");
+        "AktSha256=" +
+        QByteArray(64, 'a') + "\n");
     {
         MainWindow window(services, boxes);
         showQuietly(window);

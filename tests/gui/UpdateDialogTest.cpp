@@ -2,14 +2,14 @@
 // it runs in the background, against a scripted HTTP server on 127.0.0.1.
 #include "gui/UpdateDialog.h"
 
+#include "UpdateTestSupport.h"
+#include "WindowTestSupport.h"
 #include "core/Texts.h"
 #include "gui/ErrorBoundary.h"
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 #include "support/ZipTestArchives.h"
-#include "UpdateTestSupport.h"
-#include "WindowTestSupport.h"
 
 #include <QFile>
 #include <QLabel>

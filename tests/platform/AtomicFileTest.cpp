@@ -1,5 +1,6 @@
 // New content put in a file's place at once, and new files that never replace anything.
 #include "platform/AtomicFile.h"
+
 #include "platform/Files.h"
 #include "support/TempDir.h"
 
@@ -184,8 +185,8 @@ TEST(AtomicFile, OldLeftoversOfKilledWritesGoAtTheNextWrite)
     dir.write(QStringLiteral(".m.ini.7fresh.tmp"), "at work");
     ASSERT_TRUE(QFile::link(dir.file(QStringLiteral(".m.ini.ABC.tmp")),
                             dir.file(QStringLiteral(".m.ini.2link.tmp"))));
-    ASSERT_TRUE(menu::platform::replaceFileContent(dir.file(QStringLiteral("m.ini")), "new", {})
-                    .ok());
+    ASSERT_TRUE(
+        menu::platform::replaceFileContent(dir.file(QStringLiteral("m.ini")), "new", {}).ok());
     EXPECT_EQ(hiddenEntries(dir),
               (QStringList{QStringLiteral(".m.ini..tmp"), QStringLiteral(".m.ini.2link.tmp"),
                            QStringLiteral(".m.ini.7fresh.tmp"), QStringLiteral(".m.ini.ABC.tmp"),

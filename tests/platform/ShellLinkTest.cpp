@@ -1,13 +1,12 @@
 #include "formats/ShellLink.h"
+
 #include "platform/ShellLinkFile.h"
 #include "support/LnkInfo.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
-
 #include <ostream>
 
 using menu::formats::ShellLinkData;
@@ -72,13 +71,13 @@ TEST_P(ShellLinkReadBack, TargetWorkingDirAndIconSurvive)
     EXPECT_FALSE(read.info.contains(QStringLiteral("Command line arguments")));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, ShellLinkReadBack,
-    ::testing::Values(LinkCase{"Plain", "/ORVAN/MENU/"},
-                      LinkCase{"Slovak", "/Účtovníctvo/ORVAN/MENU/"},
-                      LinkCase{"OutsideCodePage", "/Kancelária €ﬀ/ORVAN/MENU/"},
-                      LinkCase{"Blanks", "/moje dáta/ORVAN/MENU/"}),
-    [](const auto &param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Paths, ShellLinkReadBack,
+                         ::testing::Values(LinkCase{"Plain", "/ORVAN/MENU/"},
+                                           LinkCase{"Slovak", "/Účtovníctvo/ORVAN/MENU/"},
+                                           LinkCase{"OutsideCodePage",
+                                                    "/Kancelária €ﬀ/ORVAN/MENU/"},
+                                           LinkCase{"Blanks", "/moje dáta/ORVAN/MENU/"}),
+                         [](const auto &param) { return std::string(param.param.name); });
 
 TEST(ShellLink, HeaderAndLinkInfoAreTheFormatsOwn)
 {
@@ -101,7 +100,10 @@ TEST(ShellLink, HeaderAndLinkInfoAreTheFormatsOwn)
     EXPECT_EQ(le32(b, info + 8), 1u); // volume and local base path
     // The code-page path is Windows-1250, the Unicode path UTF-16.
     const QByteArray ansi = b.mid(info + le32(b, info + 16));
-    EXPECT_TRUE(ansi.startsWith(QByteArray("/x/\xDA\xE8" "tovn\xED" "ctvo/ORVAN/MENU/menu\0", 31)));
+    EXPECT_TRUE(ansi.startsWith(QByteArray("/x/\xDA\xE8"
+                                           "tovn\xED"
+                                           "ctvo/ORVAN/MENU/menu\0",
+                                           31)));
     const QByteArray wide = b.mid(info + le32(b, info + 28), 2 * data.target.size());
     EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t *>(wide.constData()),
                                  data.target.size()),
@@ -197,8 +199,8 @@ TEST(ShellLink, LinkIsReadableByEveryone)
 {
     TempDir tmp;
     const QString link = tmp.file(QStringLiteral("ORVAN.lnk"));
-    ASSERT_TRUE(createShortcut(tmp.path(),
-                               {QStringLiteral("ORVAN"), QStringLiteral("/d/m"), QStringLiteral("/d/")})
+    ASSERT_TRUE(createShortcut(tmp.path(), {QStringLiteral("ORVAN"), QStringLiteral("/d/m"),
+                                            QStringLiteral("/d/")})
                     .ok());
     EXPECT_TRUE(QFile::permissions(link).testFlag(QFile::ReadOther));
 }

@@ -52,8 +52,8 @@ QByteArray MinisignTool::sign(const QString &key, const QByteArray &message,
     file.close();
     const QString signature = document + QStringLiteral(".minisig");
     QFile::remove(signature);
-    QStringList arguments{"-S", "-s", dir_ + QLatin1Char('/') + key + ".key", "-m", document, "-x",
-                          signature};
+    QStringList arguments{"-S", "-s",     dir_ + QLatin1Char('/') + key + ".key", "-m", document,
+                          "-x", signature};
     if (!trustedComment.isNull())
         arguments << QStringLiteral("-t") << trustedComment;
     if (!run(arguments + more))

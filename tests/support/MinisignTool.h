@@ -21,8 +21,7 @@ class MinisignTool {
     // A signature file of message by the key name, with the trusted comment (null: minisign's
     // own, with the time of signing); more goes to the command line as it is (-l: legacy).
     QByteArray sign(const QString &key, const QByteArray &message,
-                    const QString &trustedComment = QString(),
-                    const QStringList &more = {}) const;
+                    const QString &trustedComment = QString(), const QStringList &more = {}) const;
 
   private:
     bool run(const QStringList &arguments) const;

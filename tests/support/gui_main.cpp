@@ -1,9 +1,8 @@
 // Widget tests run real windows on Qt's offscreen platform unless a display is chosen.
-#include <QApplication>
-
-#include <gtest/gtest.h>
-
 #include "support/TestTrust.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {

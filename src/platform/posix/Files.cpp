@@ -3,10 +3,10 @@
 #include "platform/posix/UniqueFd.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>

@@ -6,13 +6,11 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
-
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
 #include <vector>
 
 namespace menu::platform {

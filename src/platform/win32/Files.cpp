@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QStandardPaths>
-
 #include <algorithm>
 #include <cerrno>
 

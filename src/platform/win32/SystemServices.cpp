@@ -1,9 +1,8 @@
 // The services of Windows.
-#include "platform/System.h"
-
 #include "platform/DesktopScreen.h"
 #include "platform/ProfileFiles.h"
 #include "platform/ProgramFiles.h"
+#include "platform/System.h"
 #include "platform/win32/AdapterInternetState.h"
 #include "platform/win32/ConsoleTermination.h"
 #include "platform/win32/LocalTimeClock.h"
@@ -11,9 +10,8 @@
 #include "platform/win32/ShellDesktopFolders.h"
 #include "platform/win32/Win32Shell.h"
 
-#include <windows.h>
-
 #include <string>
+#include <windows.h>
 
 namespace menu::platform {
 
