@@ -23,6 +23,10 @@ endwhile()
 list(JOIN _menu_version_numbers "," MENU_VERSION_COMMAS)
 
 set(_menu_rc ${CMAKE_BINARY_DIR}/version/menu.rc)
+set(_menu_test_launcher "")
+if(TARGET menu-unsigned-for-tests)
+  set(_menu_test_launcher menu-unsigned-for-tests)
+endif()
 set(_menu_res ${CMAKE_BINARY_DIR}/version/menu.res)
 set(_menu_block ${CMAKE_BINARY_DIR}/version/menu-version-block.cpp)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/VersionInfo/menu.rc.in ${_menu_rc} @ONLY)
@@ -45,7 +49,7 @@ if(WIN32)
     COMMENT "Making the launcher's version resource"
     VERBATIM)
   add_custom_target(menu_version_block DEPENDS ${_menu_resource_object})
-  foreach(_target menu menu-doctor)
+  foreach(_target menu menu-doctor ${_menu_test_launcher})
     target_sources(${_target} PRIVATE ${_menu_resource_object})
     add_dependencies(${_target} menu_version_block)
   endforeach()
@@ -63,7 +67,7 @@ add_custom_command(
 # The executables live in src/, and a rule made here is seen only by targets made here: a
 # target of this directory runs it before they build.
 add_custom_target(menu_version_block DEPENDS ${_menu_block})
-foreach(_target menu menu-doctor)
+foreach(_target menu menu-doctor ${_menu_test_launcher})
   target_sources(${_target} PRIVATE ${_menu_block})
   add_dependencies(${_target} menu_version_block)
 endforeach()

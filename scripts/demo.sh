@@ -86,7 +86,7 @@ document=$server/ORVANWIN/orvan_akt.ini
   printf '\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n'
   checks TeamViewerQS.exe
 } > "$document"
-minisign -S -s "$keys/demo.key" -m "$document" -t "orvan_akt.ini $next $(date +%d.%m.%Y)" >/dev/null
+minisign -S -s "$keys/demo.key" -m "$document" >/dev/null
 
 server_pid=
 xvfb_pid=

@@ -1,6 +1,7 @@
 // The launcher: one instance per user, the main window, the event loop.
 #include "core/PackagePaths.h"
 #include "core/Texts.h"
+#include "core/TrustedAnnouncement.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "platform/System.h"
@@ -11,6 +12,18 @@
 
 int main(int argc, char **argv)
 {
+    // The package's installer, started without arguments, learns from it which launcher to
+    // replace and whose process to wait for. Set before the application starts its threads.
+    menu::platform::setInheritedEnvironment(
+        QStringLiteral("ORVAN_MENU"),
+        QDir::toNativeSeparators(menu::core::starterPathOf(
+            QDir::fromNativeSeparators(menu::platform::runningProgramPath()))));
+#ifdef MENU_UNSIGNED_TEST_LAUNCHER
+    // The test suites' copy: configured as a build with MENU_ALLOW_UNSIGNED_UPDATES is.
+    menu::core::TrustPolicy policy = menu::core::compiledTrustPolicy();
+    policy.allowUnsigned = true;
+    menu::core::setTrustPolicy(std::move(policy));
+#endif
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
     menu::widgets::QtMessageBoxes boxes;
@@ -44,12 +57,6 @@ int main(int argc, char **argv)
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
-    // The installation the package's installer works on, also when it is started by hand
-    // from a program the launcher started.
-    menu::platform::setInheritedEnvironment(
-        QStringLiteral("ORVAN_MENU"),
-        QDir::toNativeSeparators(
-            menu::core::starterPathOf(QCoreApplication::applicationFilePath())));
     menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
     if (!window.installationAccepted())
         return 0;

@@ -138,7 +138,7 @@ document=$work/server/ORVANWIN/orvan_akt.ini
   "$linux_doctor" announce "$work/server/ORVANWIN/FILES/orvan-menu-1.1.0.8.zip" |
     sed -n '/^AktLen=\|^AktSha256=/s/$/\r/p'
 } >"$document"
-minisign -S -s "$work/vendor.key" -m "$document" -t "orvan_akt.ini 1.1.0.8" >/dev/null
+minisign -S -s "$work/vendor.key" -m "$document" >/dev/null
 python3 "$menu_win_repo/demo/server/server.py" "$work/server" "$work/port" 0 >"$work/server.log" 2>&1 &
 server_pid=$!
 # The server names its port once it listens.

@@ -101,7 +101,7 @@ document=$server/ORVANWIN/orvan_akt.ini
   printf '\r\n[TEA]\r\nAktCis=15.51.5\r\nAktFil=TeamViewerQS.exe\r\n'
   checks TeamViewerQS.exe
 } >"$document"
-minisign -S -s "$keys/demo.key" -m "$document" -t "orvan_akt.ini $next $(date +%d.%m.%Y)" >/dev/null
+minisign -S -s "$keys/demo.key" -m "$document" >/dev/null
 rm -rf "$build/update" && mkdir -p "$build/update"
 cp "$server/ORVANWIN/FILES/$package" "$document" "$document.minisig" "$build/update/"
 say "Windows update package: $build/update/$package"

@@ -1,7 +1,8 @@
 #include "core/AnnouncedFile.h"
 
 #include "core/Texts.h"
-#include "core/Trust.h"
+#include "core/TrustedAnnouncement.h"
+#include "core/VersionInfo.h"
 
 namespace menu::core {
 
@@ -22,7 +23,7 @@ bool isSha256(const QString &text)
 
 bool checksRequired()
 {
-    return !compiledKeys().empty();
+    return trustPolicy().signedOnly();
 }
 
 std::optional<Notice> fetchRefusal(const Announcement &announced, bool requireChecks)
@@ -34,6 +35,23 @@ std::optional<Notice> fetchRefusal(const Announcement &announced, bool requireCh
         (!announced.length || *announced.length <= 0 || !isSha256(announced.sha256)))
         return Notice{BoxKind::Error, texts::fileNotVerifiable()};
     return std::nullopt;
+}
+
+std::optional<Notice> trustRefusal(const Announcement &announced,
+                                   const std::optional<Announcement> &trusted, bool updatesAllowed)
+{
+    if (!updatesAllowed)
+        return Notice{BoxKind::Error, texts::updatesNeedKeys()};
+    if (!trusted || !(*trusted == announced))
+        return Notice{BoxKind::Error, texts::announcementNotVerified()};
+    return std::nullopt;
+}
+
+std::optional<Notice> releaseRefusal(const Announcement &announced, const QString &running)
+{
+    if (isNewerRelease(announced.version, running))
+        return std::nullopt;
+    return Notice{BoxKind::Error, texts::notLaterThanRunning(announced.version, running)};
 }
 
 void expectAnnounced(DownloadOptions &options, const Announcement &announced)

@@ -32,7 +32,16 @@ void judge(FetchedAnnouncement &fetched, const MemoryDownload &signature, const 
                texts::signatureRefusedHint(check));
         return;
     }
+    // Without the time of signing an older announcement could not be told from a newer one.
+    const std::optional<qint64> signedAt = formats::minisignTimestamp(check.trustedComment);
+    if (!signedAt) {
+        refuse(fetched, SignatureState::Bad, texts::signatureUndated(),
+               texts::signatureUndatedHint());
+        return;
+    }
     fetched.signature = SignatureState::Good;
+    fetched.signatureFile = signature.body;
+    fetched.signedAt = *signedAt;
     fetched.accepted = true;
 }
 

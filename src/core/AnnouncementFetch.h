@@ -34,7 +34,9 @@ struct FetchedAnnouncement {
     QByteArray document;
     SignatureState signature = SignatureState::NotRequired;
     QString keyId; // the signing key's id, whenever the signature could be read
-    // Arrived and, where keys are trusted, signed well by one of them.
+    QByteArray signatureFile; // as fetched, kept with the document once accepted
+    qint64 signedAt = 0;      // the time of signing of an accepted signature (seconds since 1970)
+    // Arrived and, where keys are trusted, signed well by one of them with a time of signing.
     bool accepted = false;
     // Why not accepted: the transfer's texts, or the refusal's (label text and tooltip).
     QString text;

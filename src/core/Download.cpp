@@ -86,7 +86,9 @@ DownloadResult download(const QString &url, const QString &target, const Downloa
 
 qint64 contentLengthOf(const QString &line)
 {
-    if (!line.contains(QLatin1String("Content-Length:"), Qt::CaseSensitive))
+    // Only the header itself counts: another header with the name inside its own (such as
+    // "X-Content-Length: abc") must neither set the gauge nor end the download.
+    if (!line.startsWith(QLatin1String("Content-Length:"), Qt::CaseSensitive))
         return -1;
     const QStringList pieces = line.split(QLatin1Char(':'));
     if (pieces.size() != 2)

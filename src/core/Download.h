@@ -70,9 +70,11 @@ struct DownloadOptions {
     qint64 minRate = 2048;
     std::chrono::milliseconds rateWindow{60000};
     // The whole transfer may last deadline plus the time the announced length (the expected
-    // one, else the Content-Length) takes at minRate. A transfer that keeps the minimum rate is
-    // never cut by it; a body without a length is bounded by deadline alone.
+    // one, else the Content-Length) takes at plannedRate, the slowest an office line behind a
+    // proxy gives in practice (64 KB/s: 256 MB in about 70 minutes, where minRate would allow
+    // 36 hours). A body without a length is bounded by deadline alone. Cancel ends it at once.
     std::chrono::milliseconds deadline{600000};
+    qint64 plannedRate = 64 * 1024;
     // A PEM file of the authorities an HTTPS server's certificate must come from, instead of
     // the system's (an authority of the vendor's own, and the tests'); empty: the system's.
     QString certificateAuthorities;
@@ -105,8 +107,8 @@ class ContentLengthError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The body length a response header line announces, for the gauge: -1 unless the line contains
-// "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
+// The body length a response header line announces, for the gauge: -1 unless the line begins
+// with "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
 // piece, without surrounding blanks, is read as a decimal number. Raises ContentLengthError
 // when it is not one (or does not fit 64 bits). What HTTP makes of the line is libcurl's to
 // read: the limits go by that.

@@ -118,7 +118,8 @@ class Transfer {
   public:
     Transfer(BodySink &sink, const DownloadOptions &options)
         : sink_(sink), options_(options), check_(options),
-          watch_(options.minRate, options.rateWindow, options.deadline, Clock::now())
+          watch_(options.minRate, options.rateWindow, options.deadline, Clock::now(),
+                 options.plannedRate)
     {
         if (options.expectedLength)
             watch_.setAnnouncedLength(*options.expectedLength);

@@ -40,6 +40,8 @@ struct Announcement {
     QString file;                 // AktFil: the file's name in the server's package directory
     std::optional<qint64> length; // AktLen: the file's size in bytes, when announced
     QString sha256;               // AktSha256: its SHA-256 in hex (either case), when announced
+
+    friend bool operator==(const Announcement &, const Announcement &) = default;
 };
 
 // An announcement from its values by key name (AktCis, AktDat, AktFil, AktLen, AktSha256);

@@ -250,5 +250,20 @@ QString signatureMissing();
 QString signatureMissingHint(const QString &file, const QString &why);
 QString signatureRefused(formats::MinisignVerdict verdict);
 QString signatureRefusedHint(const formats::MinisignCheck &check);
+// A good signature whose trusted comment has no time of signing.
+QString signatureUndated();
+QString signatureUndatedHint();
+// A good signature made before the one of the announcement already accepted (seconds since
+// 1970 of both).
+QString olderAnnouncement();
+QString olderAnnouncementHint(qint64 signedAt, qint64 acceptedAt);
+// The announcement a download would follow is not the signed one kept in the user's storage.
+QString announcementNotVerified();
+// The launcher's package announced is not a later version than the running launcher.
+QString notLaterThanRunning(const QString &announced, const QString &running);
+// A build without keys that was not configured to update unsigned.
+QString updatesNeedKeys();
+// What an unsigned build says of itself (status bar tooltip, menu-doctor --version).
+QString unsignedBuildNote(bool updatesAllowed);
 
 } // namespace menu::core::texts

@@ -7,9 +7,9 @@ namespace menu::core {
 using std::chrono::milliseconds;
 
 TransferWatch::TransferWatch(qint64 minRate, milliseconds window, milliseconds deadline,
-                             Clock::time_point start)
+                             Clock::time_point start, qint64 plannedRate)
     : minRate_(std::max<qint64>(minRate, 0)), window_(std::max(window, milliseconds(1))),
-      deadline_(deadline), start_(start)
+      deadline_(deadline), start_(start), plannedRate_(std::max(plannedRate, minRate_))
 {
 }
 
@@ -22,10 +22,10 @@ void TransferWatch::startRate(Clock::time_point now, qint64 received)
 
 milliseconds TransferWatch::allowed() const
 {
-    if (minRate_ == 0)
+    if (plannedRate_ == 0)
         return deadline_;
     // Lengths stay below the download cap, far from overflowing here.
-    return deadline_ + milliseconds(announced_ * 1000 / minRate_);
+    return deadline_ + milliseconds(announced_ * 1000 / plannedRate_);
 }
 
 TransferWatch::Verdict TransferWatch::check(Clock::time_point now, qint64 received)

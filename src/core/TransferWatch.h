@@ -15,11 +15,12 @@ class TransferWatch {
     enum class Verdict { Going, TooSlow, TooLong };
 
     // minRate bytes a second over each window (0: no minimum); the whole transfer may last
-    // deadline plus the time the announced length takes at minRate.
+    // deadline plus the time the announced length takes at plannedRate (never below minRate).
     TransferWatch(qint64 minRate, std::chrono::milliseconds window,
-                  std::chrono::milliseconds deadline, Clock::time_point start);
+                  std::chrono::milliseconds deadline, Clock::time_point start,
+                  qint64 plannedRate = 0);
 
-    // The body's length once known: the deadline grows by its time at the minimum rate.
+    // The body's length once known: the deadline grows by its time at the planned rate.
     void setAnnouncedLength(qint64 bytes) { announced_ = bytes; }
     // The rate is measured from here on (once the connection stands).
     void startRate(Clock::time_point now, qint64 received);
@@ -41,6 +42,7 @@ class TransferWatch {
     std::chrono::milliseconds window_;
     std::chrono::milliseconds deadline_;
     Clock::time_point start_;
+    qint64 plannedRate_;
     qint64 announced_ = 0;
     bool measuring_ = false;
     Clock::time_point windowStart_;

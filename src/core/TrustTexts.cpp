@@ -1,6 +1,8 @@
 // The texts of signed update information and of checked files (see Texts.h).
 #include "core/Texts.h"
 
+#include <QDateTime>
+
 namespace menu::core::texts {
 
 namespace {
@@ -83,6 +85,62 @@ QString signatureRefusedHint(const formats::MinisignCheck &check)
     if (detail.contains(QLatin1String("%1")))
         detail = detail.arg(check.keyId);
     return refusalHint(signatureRefused(check.verdict), detail);
+}
+
+QString signatureUndated()
+{
+    return QStringLiteral("Podpis informácií o aktualizáciách nemá čas podpisu!");
+}
+
+QString signatureUndatedHint()
+{
+    return refusalHint(signatureUndated(),
+                       QStringLiteral("Dôveryhodný komentár podpisu musí obsahovať „timestamp:“, "
+                                      "ako ho program minisign zapisuje sám."));
+}
+
+QString olderAnnouncement()
+{
+    return QStringLiteral("Informácie o aktualizáciách sú staršie ako už prijaté!");
+}
+
+QString olderAnnouncementHint(qint64 signedAt, qint64 acceptedAt)
+{
+    const auto when = [](qint64 seconds) {
+        return QDateTime::fromSecsSinceEpoch(seconds).toString(
+            QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    };
+    return refusalHint(olderAnnouncement(),
+                       QStringLiteral("Server poslal informácie podpísané %1, prijaté sú už "
+                                      "informácie podpísané %2. Staršie informácie sa neprijímajú, "
+                                      "aby sa nedala podstrčiť staršia verzia.")
+                           .arg(when(signedAt), when(acceptedAt)));
+}
+
+QString announcementNotVerified()
+{
+    return QStringLiteral("Ohlásená verzia nie je overená podpisom výrobcu, nič sa nestiahne.\r\n"
+                          "Obnovte ponuku, aby sa informácie o aktualizáciách stiahli znova.");
+}
+
+QString notLaterThanRunning(const QString &announced, const QString &running)
+{
+    return QStringLiteral("Ohlásená verzia %1 nie je novšia ako spustená verzia %2, inštalácia "
+                          "sa nespustí.")
+        .arg(announced, running);
+}
+
+QString updatesNeedKeys()
+{
+    return QStringLiteral("Tento program nemá kľúče na overenie aktualizácií, preto nič "
+                          "nesťahuje ani neinštaluje.");
+}
+
+QString unsignedBuildNote(bool updatesAllowed)
+{
+    return updatesAllowed
+               ? QStringLiteral("Zostava bez kľúčov: aktualizácie sa neoverujú podpisom!")
+               : QStringLiteral("Zostava bez kľúčov: aktualizácie sú vypnuté.");
 }
 
 } // namespace menu::core::texts

@@ -33,8 +33,12 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     outcome.text = fetched.text;
     outcome.hint = fetched.hint;
     outcome.refused = fetched.arrived && !fetched.accepted && !fetched.cancelled;
-    if (fetched.accepted)
+    if (fetched.accepted) {
         outcome.info = readUpdateInfo(fetched.document);
+        outcome.document = fetched.document;
+        outcome.signatureFile = fetched.signatureFile;
+        outcome.signedAt = fetched.signedAt;
+    }
     return outcome;
 }
 

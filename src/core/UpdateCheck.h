@@ -37,6 +37,10 @@ struct UpdateCheckOutcome {
     QString hint;
     bool refused = false;           // the document arrived and its signature was refused
     std::optional<UpdateInfo> info; // the accepted document's announcements, read on the worker
+    // The accepted document as signed, to be kept where keys are trusted.
+    QByteArray document;
+    QByteArray signatureFile;
+    qint64 signedAt = 0;
 };
 
 // The worker's whole run: the internet test, then (only when connected) the document at url

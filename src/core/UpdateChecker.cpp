@@ -6,6 +6,19 @@
 
 namespace menu::core {
 
+namespace {
+// A check that reached no accepted document, as the label tells it.
+UpdateCheckOutcome failedOutcome(QString text, QString hint = {}, bool refused = false)
+{
+    UpdateCheckOutcome outcome;
+    outcome.connected = true;
+    outcome.text = std::move(text);
+    outcome.hint = std::move(hint);
+    outcome.refused = refused;
+    return outcome;
+}
+} // namespace
+
 UpdateChecker::UpdateChecker(Context context, QObject *parent)
     : QObject(parent), context_(std::move(context))
 {
@@ -67,19 +80,25 @@ void UpdateChecker::fire()
             Q_EMIT noticeChanged(texts::switchedOffNotice());
         return;
     }
+    if (!context_.trust.updatesAllowed()) {
+        requested_ = false;
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::failedCheckNotice(failedOutcome(texts::updatesNeedKeys())));
+        return;
+    }
     if (!waiting_)
         Q_EMIT noticeChanged(texts::progressNotice());
     auto outcome = std::make_shared<UpdateCheckOutcome>();
     const platform::InternetState &internet = context_.internet;
     const QString url = updateInfoUrl();
     const bool started = job_.start(
-        [outcome, &internet, url, keys = context_.trustedKeys](BackgroundJob::Control &job) {
+        [outcome, &internet, url, keys = context_.trust.keys](BackgroundJob::Control &job) {
             *outcome = runUpdateCheck(internet, url, keys, &job.cancel());
         });
     if (!started) {
         requested_ = false;
         waiting_ = false;
-        Q_EMIT noticeChanged(texts::failedCheckNotice({true, false, false, texts::checkNotStarted(), {}, false, {}}));
+        Q_EMIT noticeChanged(texts::failedCheckNotice(failedOutcome(texts::checkNotStarted())));
         return;
     }
     outcome_ = std::move(outcome);
@@ -94,8 +113,8 @@ void UpdateChecker::finish(bool cancelled)
     if (!job_.escaped().isEmpty()) {
         waiting_ = false;
         Q_EMIT noticeChanged(texts::failedCheckNotice(
-            {true, false, false, texts::downloadCritical(),
-             texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped(), false, {}}));
+            failedOutcome(texts::downloadCritical(),
+                          texts::downloadCritical() + QStringLiteral("\r\r") + job_.escaped())));
         return;
     }
     // A refused document is a failed check: nothing of it is stored. While a later launcher
@@ -108,12 +127,45 @@ void UpdateChecker::finish(bool cancelled)
         Q_EMIT noticeChanged(texts::failedCheckNotice(*outcome));
         return;
     }
+    if (!keep(*outcome))
+        return;
     const QChar separator = context_.regional != nullptr
                                 ? context_.regional->formats().timeSeparator()
                                 : QLatin1Char(':');
     lastCheck_ = lastCheckText(context_.clock.now(), separator);
     Q_EMIT checked(lastCheck_);
     store(*outcome->info);
+}
+
+std::optional<UpdateInfo> UpdateChecker::trustedInfo() const
+{
+    if (context_.trust.signedOnly())
+        return trustedUpdateInfo(context_.trust, context_.settings);
+    if (!context_.trust.allowUnsigned)
+        return std::nullopt;
+    return UpdateInfo{launcher_, teamViewer_};
+}
+
+bool UpdateChecker::keep(const UpdateCheckOutcome &outcome)
+{
+    if (!context_.trust.signedOnly())
+        return true;
+    const std::optional<SignedAnnouncement> kept = keptAnnouncement(context_.trust);
+    if (kept && outcome.signedAt < kept->signedAt) {
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::failedCheckNotice(
+            failedOutcome(texts::olderAnnouncement(),
+                          texts::olderAnnouncementHint(outcome.signedAt, kept->signedAt), true)));
+        return false;
+    }
+    const Status stored = keepAnnouncement(
+        context_.trust, {outcome.document, outcome.signatureFile, outcome.signedAt});
+    if (!stored.ok()) {
+        waiting_ = false;
+        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::reason(stored.failure())));
+        return false;
+    }
+    return true;
 }
 
 void UpdateChecker::store(const UpdateInfo &info)

@@ -9,7 +9,7 @@
 
 #include "core/BackgroundJob.h"
 #include "core/LauncherSettings.h"
-#include "core/Trust.h"
+#include "core/TrustedAnnouncement.h"
 #include "core/UpdateCheck.h"
 #include "formats/Minisign.h"
 #include "platform/Internet.h"
@@ -17,9 +17,9 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace menu::core {
@@ -33,8 +33,8 @@ class UpdateChecker : public QObject {
         const platform::Clock &clock;
         const platform::RegionalSettings *regional = nullptr; // the time separator
         QString launcherVersion;                              // the running launcher's
-        // Whose signature the document needs; none: it is taken unsigned, as before.
-        std::vector<formats::MinisignKey> trustedKeys = compiledKeys();
+        // Whose signature the document needs, and where the accepted one is kept.
+        TrustPolicy trust = trustPolicy();
     };
     // How long after start the check begins.
     static constexpr int kDelayMs = 1000;
@@ -57,8 +57,12 @@ class UpdateChecker : public QObject {
     void setCheckFrequency(std::uint8_t frequency);
 
     bool running() const { return job_.running(); }
+    // The announcements as menu.ini shows them (and the label tells).
     const Announcement &launcherAnnouncement() const { return launcher_; }
     const Announcement &teamViewerAnnouncement() const { return teamViewer_; }
+    // The announcements an offer or a download may follow, checked now: the kept signed
+    // document's; menu.ini's only in a build configured to update unsigned.
+    std::optional<UpdateInfo> trustedInfo() const;
     std::uint8_t checkFrequency() const { return frequency_; }
     QString lastCheck() const { return lastCheck_; }
     QTimer &timer() { return timer_; }
@@ -72,6 +76,9 @@ class UpdateChecker : public QObject {
     void fire();
     void finish(bool cancelled);
     void store(const UpdateInfo &info);
+    // Keeps an accepted signed document in the user's storage unless it is older than the kept
+    // one; false (the label told why) when it is refused or cannot be kept.
+    bool keep(const UpdateCheckOutcome &outcome);
     // What the label says between checks: that a later launcher waits, or nothing.
     LabelNotice restingNotice() const;
 

@@ -2,7 +2,9 @@
 
 #include "formats/VersionBlock.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace menu::core {
 
@@ -81,6 +83,36 @@ bool isLaterVersion(const QString &announced, const QString &installed)
 {
     // QString compares UTF-16 code units, with a prefix before the longer text.
     return QString::compare(announced, installed, Qt::CaseSensitive) > 0;
+}
+
+namespace {
+// The dotted whole numbers of a version text; nothing unless every part is one.
+std::optional<std::vector<quint64>> versionNumbers(const QString &text)
+{
+    std::vector<quint64> numbers;
+    for (const QString &part : text.trimmed().split(QLatin1Char('.'))) {
+        bool ok = !part.isEmpty() && part.size() <= 9;
+        for (const QChar c : part)
+            ok = ok && c >= u'0' && c <= u'9';
+        if (!ok)
+            return std::nullopt;
+        numbers.push_back(part.toULongLong());
+    }
+    return numbers;
+}
+} // namespace
+
+bool isNewerRelease(const QString &announced, const QString &running)
+{
+    auto later = versionNumbers(announced);
+    auto now = versionNumbers(running);
+    if (!later || !now)
+        return false;
+    // 1.2 and 1.2.0 are the same release.
+    const std::size_t parts = std::max(later->size(), now->size());
+    later->resize(parts, 0);
+    now->resize(parts, 0);
+    return *later > *now;
 }
 
 } // namespace menu::core

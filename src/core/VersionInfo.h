@@ -46,4 +46,9 @@ LauncherVersion readLauncherVersion(const platform::VersionReader &reader, const
 // "1.0.0.9".
 bool isLaterVersion(const QString &announced, const QString &installed);
 
+// The safety rule before installing the launcher's own package: announced is a later release
+// than running, compared as dotted whole numbers ("1.0.0.10" is later than "1.0.0.9"). A text
+// that is not dotted whole numbers is never later.
+bool isNewerRelease(const QString &announced, const QString &running);
+
 } // namespace menu::core

@@ -1,6 +1,7 @@
 #include "formats/Minisign.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <algorithm>
 #include <cstddef>
 #include <sodium.h>
@@ -55,7 +56,8 @@ QByteArrayView withoutCarriageReturn(QByteArrayView line)
 }
 
 // The four lines of a signature file: each ends with LF or CRLF, the last may end the file
-// instead. Nothing when there are fewer or more.
+// instead. minisign reads four lines and stops, so blank lines after them (an editor's extra
+// newline) are let through; any other text after them, or fewer lines, is refused.
 std::optional<std::array<QByteArrayView, 4>> fourLines(QByteArrayView file)
 {
     std::array<QByteArrayView, 4> lines;
@@ -66,8 +68,10 @@ std::optional<std::array<QByteArrayView, 4>> fourLines(QByteArrayView file)
         line = withoutCarriageReturn(end < 0 ? file : file.first(end));
         file = end < 0 ? QByteArrayView() : file.sliced(end + 1);
     }
-    if (!file.isEmpty())
-        return std::nullopt;
+    for (const char c : file) {
+        if (c != '\n' && c != '\r')
+            return std::nullopt;
+    }
     return lines;
 }
 
@@ -178,6 +182,22 @@ MinisignCheck verifyMinisign(QByteArrayView message, QByteArrayView signatureFil
     check.verdict = MinisignVerdict::Good;
     check.trustedComment = QString::fromUtf8(comment);
     return check;
+}
+
+std::optional<qint64> minisignTimestamp(const QString &trustedComment)
+{
+    static const QLatin1String prefix("timestamp:");
+    for (const QString &field : trustedComment.split(QLatin1Char('\t'))) {
+        if (!field.startsWith(prefix))
+            continue;
+        const QString digits = field.mid(prefix.size()).trimmed();
+        bool ok = false;
+        const qint64 seconds = digits.toLongLong(&ok);
+        if (!ok || seconds < 0 || digits.isEmpty() || !digits.front().isDigit())
+            return std::nullopt;
+        return seconds;
+    }
+    return std::nullopt;
 }
 
 } // namespace menu::formats

@@ -3,7 +3,8 @@
 // comment. The vendor signs the update announcement this way; the launcher trusts a short list
 // of compiled-in public keys, so that a key can be replaced without breaking older launchers.
 //
-// A signature file is four lines, LF or CRLF, the last newline optional:
+// A signature file is four lines, LF or CRLF, the last newline optional (blank lines may follow,
+// as minisign ignores them):
 //   untrusted comment: <anything>
 //   <base64 of: algorithm (2) | key id (8) | Ed25519 signature (64)>
 //   trusted comment: <text>
@@ -72,5 +73,10 @@ struct MinisignCheck {
 // Thread-safe; never throws.
 MinisignCheck verifyMinisign(QByteArrayView message, QByteArrayView signatureFile,
                              std::span<const MinisignKey> trustedKeys);
+
+// The time of signing that minisign writes into the trusted comment by default
+// ("timestamp:1700000000\tfile:orvan_akt.ini\thashed"), in seconds since 1970; nothing when the
+// comment has no such field or its value is no whole number.
+std::optional<qint64> minisignTimestamp(const QString &trustedComment);
 
 } // namespace menu::formats

@@ -6,6 +6,7 @@
 #include "core/PackagePaths.h"
 #include "core/StatusBar.h"
 #include "core/Texts.h"
+#include "core/TrustedAnnouncement.h"
 #include "core/UpdateChecker.h"
 #include "gui/ButtonGrid.h"
 #include "gui/CheckSettingsDialog.h"
@@ -13,6 +14,7 @@
 #include "gui/Fonts.h"
 #include "gui/StatusBarPanels.h"
 #include "gui/UpdateCommands.h"
+#include "gui/UpdateDialog.h"
 #include "platform/Regional.h"
 
 #include <QActionGroup>
@@ -405,7 +407,11 @@ void MainWindow::terminate()
     if (installationAccepted_)
         (void)saveAtClose(false);
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *dialog = qobject_cast<QDialog *>(widget); dialog != nullptr && dialog->isVisible())
+        // A download asks before it stops; an ending session does not wait for an answer.
+        if (auto *update = qobject_cast<UpdateDialog *>(widget); update != nullptr)
+            update->abandon();
+        else if (auto *dialog = qobject_cast<QDialog *>(widget);
+                 dialog != nullptr && dialog->isVisible())
             dialog->reject();
     }
 }
@@ -473,7 +479,10 @@ void MainWindow::fitStatusPanels()
         if (statusBar_->panelWidth(i) != widths[static_cast<std::size_t>(i)])
             statusBar_->setPanelWidth(i, widths[static_cast<std::size_t>(i)]);
     }
-    const QString tip = core::statusToolTip(texts);
+    QString tip = core::statusToolTip(texts);
+    // A build that cannot check its updates says so where support staff look.
+    if (const QString note = core::buildNote(core::trustPolicy()); !note.isEmpty())
+        tip += QLatin1Char('\r') + note;
     if (statusBar_->toolTip() != tip)
         statusBar_->setToolTip(tip);
 }

@@ -29,13 +29,22 @@ UpdateCommands::UpdateCommands(Context context, QObject *parent)
                                      core::kPackageDirKeptFor);
 }
 
+std::optional<core::Announcement> UpdateCommands::offerable() const
+{
+    const std::optional<core::UpdateInfo> trusted = context_.checker->trustedInfo();
+    if (!trusted || !core::isLaterVersion(trusted->launcher.version, context_.launcherVersion))
+        return std::nullopt;
+    return trusted->launcher;
+}
+
 void UpdateCommands::offerAtStart()
 {
-    const core::Announcement &announced = context_.checker->launcherAnnouncement();
     watchInstallation();
     noteFailedInstallation();
-    if (!core::isLaterVersion(announced.version, context_.launcherVersion) ||
-        failedBefore(announced.version) || switchedVersion() == announced.version)
+    // Only the signed announcement kept in the user's storage is offered, never menu.ini's.
+    const std::optional<core::Announcement> announced = offerable();
+    if (!announced || failedBefore(announced->version) ||
+        switchedVersion() == announced->version)
         return;
     // The background check waits for the answer: while the question stands the update
     // commands must not meet a running check, and a Yes needs none.
@@ -45,12 +54,13 @@ void UpdateCommands::offerAtStart()
         this,
         [this] {
             guarded(context_.window, [this] {
-                const core::Announcement &now = context_.checker->launcherAnnouncement();
-                const core::BoxAnswer answer = context_.boxes->show(
-                    context_.window, core::BoxKind::Confirmation,
-                    core::texts::newVersionOffer(now.version, now.date));
-                if (answer == core::BoxAnswer::Yes)
-                    run(UpdateTarget::Launcher, true);
+                if (const std::optional<core::Announcement> offered = offerable()) {
+                    const core::BoxAnswer answer = context_.boxes->show(
+                        context_.window, core::BoxKind::Confirmation,
+                        core::texts::newVersionOffer(offered->version, offered->date));
+                    if (answer == core::BoxAnswer::Yes)
+                        run(UpdateTarget::Launcher, true, offered);
+                }
                 if (context_.window->isVisible())
                     context_.checker->startTimer();
             });
@@ -68,7 +78,8 @@ void UpdateCommands::command(UpdateTarget target)
     run(target, false);
 }
 
-void UpdateCommands::run(UpdateTarget target, bool instantStart)
+void UpdateCommands::run(UpdateTarget target, bool instantStart,
+                         const std::optional<core::Announcement> &offered)
 {
     const core::ConnectionTest test = core::testConnection(*context_.internet);
     if (!test.connected) {
@@ -86,15 +97,25 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart)
     setup.target = target;
     setup.instantStart = instantStart;
     setup.lastCheckText = context_.lastCheckText();
+    // The dialog shows, and downloads, only what is trusted now: the kept signed announcement.
+    const core::UpdateChecker *checker = context_.checker;
+    setup.trusted = [checker, launcher]() -> std::optional<core::Announcement> {
+        const std::optional<core::UpdateInfo> info = checker->trustedInfo();
+        if (!info)
+            return std::nullopt;
+        return launcher ? info->launcher : info->teamViewer;
+    };
+    setup.announced = setup.trusted().value_or(core::Announcement{});
+    // What was offered and accepted is what starts at once; anything else waits for a click.
+    if (offered && !(*offered == setup.announced))
+        setup.instantStart = false;
     if (launcher) {
         setup.installedVersion = context_.launcherVersion;
         setup.installedDate = context_.launcherDate;
-        setup.announced = context_.checker->launcherAnnouncement();
         setup.temporaryDir = platform::temporaryDirectory();
     } else {
         const InstalledProgram installed = context_.teamViewer();
         setup.installedVersion = installed.version;
-        setup.announced = context_.checker->teamViewerAnnouncement();
         setup.localFile = installed.path;
     }
     UpdateDialog dialog(setup, *context_.boxes, context_.window);

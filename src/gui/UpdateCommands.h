@@ -3,6 +3,7 @@
 // installer (the window then closes for it) or refreshes the menu.
 #pragma once
 
+#include "core/LauncherSettings.h"
 #include "platform/Internet.h"
 #include "platform/Shell.h"
 #include "core/Notice.h"
@@ -11,7 +12,6 @@
 #include <QObject>
 #include <QTimer>
 #include <QString>
-
 #include <functional>
 #include <optional>
 
@@ -68,7 +68,10 @@ class UpdateCommands : public QObject {
     void versionInstalled(const core::LabelNotice &notice);
 
   private:
-    void run(UpdateTarget target, bool instantStart);
+    // The launcher's announcement to offer at start: the trusted one, when it is later.
+    std::optional<core::Announcement> offerable() const;
+    void run(UpdateTarget target, bool instantStart,
+             const std::optional<core::Announcement> &offered = std::nullopt);
     void startInstaller(const QString &archive);
     // A version whose installer failed is not offered at start again; the commands still
     // fetch it on request.

@@ -3,6 +3,7 @@
 #include "core/AnnouncedFile.h"
 #include "core/PackageExtract.h"
 #include "core/Texts.h"
+#include "core/TrustedAnnouncement.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateOffer.h"
 #include "gui/ErrorBoundary.h"
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace menu::gui {
@@ -163,9 +165,21 @@ void UpdateDialog::reject()
         QDialog::reject();
 }
 
+void UpdateDialog::abandon()
+{
+    abandoned_ = true;
+    job_.cancel();
+    // The transfer ends at its next wake-up; its file goes with the directory after it.
+    (void)job_.wait(std::chrono::seconds(10));
+    packageDir_.reset();
+    succeeded_ = false;
+    setBusy(false);
+    QDialog::reject();
+}
+
 void UpdateDialog::askToStop()
 {
-    if (!job_.running() || asking_ || stopRequested_)
+    if (!job_.running() || asking_ || stopRequested_ || abandoned_)
         return;
     asking_ = true;
     const core::BoxAnswer answer =
@@ -243,7 +257,7 @@ void UpdateDialog::startImport()
         importEnded(false);
         return;
     }
-    if (const auto refusal = core::fetchRefusal(setup_.announced, core::checksRequired())) {
+    if (const auto refusal = downloadRefusal()) {
         boxes_.tell(this, *refusal);
         importEnded(false);
         return;
@@ -283,6 +297,22 @@ void UpdateDialog::startImport()
         return;
     }
     download_ = std::move(result);
+}
+
+// Why this try may not download: the build, the trust in what is shown, the file's checks, and
+// for the launcher's own package its release against the running one.
+std::optional<core::Notice> UpdateDialog::downloadRefusal() const
+{
+    const std::optional<core::Announcement> trusted =
+        setup_.trusted ? setup_.trusted() : std::optional(setup_.announced);
+    if (auto refusal =
+            core::trustRefusal(setup_.announced, trusted, core::trustPolicy().updatesAllowed()))
+        return refusal;
+    if (auto refusal = core::fetchRefusal(setup_.announced, core::checksRequired()))
+        return refusal;
+    if (launcher())
+        return core::releaseRefusal(setup_.announced, setup_.installedVersion);
+    return std::nullopt;
 }
 
 // Where this try downloads to: for the launcher, a new private directory; a failure to make
@@ -328,6 +358,10 @@ void UpdateDialog::downloadEnded(bool)
 {
     if (download_ == nullptr)
         return;
+    if (abandoned_) {
+        download_.reset();
+        return;
+    }
     if (asking_) {
         endedWhileAsking_ = true;
         return;

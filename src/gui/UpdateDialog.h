@@ -8,12 +8,13 @@
 #include "core/BackgroundJob.h"
 #include "core/Download.h"
 #include "core/LauncherSettings.h"
+#include "core/Notice.h"
 #include "gui/UpdateCommands.h"
 #include "platform/PrivateDir.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QDialog>
-
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,6 +35,9 @@ class UpdateDialog : public QDialog {
         QString localFile;     // Team Viewer: the installed program, which the download replaces
         QString temporaryDir;  // the launcher: where each try makes its private directory
         QString lastCheckText; // the status line's text until the dialog works
+        // The announcement a download may follow now (checked again before each try); the
+        // download starts only when it is the one shown. Unset: the shown one is taken.
+        std::function<std::optional<core::Announcement>()> trusted;
     };
 
     // The dialog has no owner; it is placed centred over centreOver when that is given.
@@ -50,6 +54,10 @@ class UpdateDialog : public QDialog {
     // start the installer from. Left with the dialog, it is removed with it.
     std::optional<platform::PrivateDir> takePackageDir();
 
+    // The session ends: a download stops without a question, nothing is installed, the try's
+    // private directory goes, and the dialog closes.
+    void abandon();
+
   public Q_SLOTS:
     // "Koniec", Escape and the close box: during a download they ask whether to stop it.
     void reject() override;
@@ -65,6 +73,7 @@ class UpdateDialog : public QDialog {
     void fill();
     void startInstantly();
     void startImport();
+    std::optional<core::Notice> downloadRefusal() const;
     bool prepareTarget();
     void showProgress(qint64 received, qint64 total);
     void downloadEnded(bool cancelled);
@@ -95,6 +104,7 @@ class UpdateDialog : public QDialog {
     // start it again.
     bool instantStartDone_ = false;
     bool caseButtonEnabled_ = false;
+    bool abandoned_ = false;
 };
 
 } // namespace menu::gui

@@ -20,6 +20,10 @@ QString nativePath(const QString &path);
 // The user's directory for temporary files, without a trailing separator.
 QString temporaryDirectory();
 
+// The launcher's directory in the user's own settings storage (not the shared drive), which
+// only this user may write; it may not exist yet.
+QString userDataDirectory();
+
 // True when a regular file (not a directory) exists at path, links followed.
 bool isFile(const QString &path);
 // True when anything exists at path, links followed.

@@ -40,7 +40,12 @@ std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name);
 // (the session ending, Ctrl+C); lives as long as the returned object.
 std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate);
 
-// Sets name=value in this process's environment, which the programs it starts inherit.
+// Sets name=value in this process's environment, which the programs it starts inherit. Call it
+// before the application object exists: the environment is not safe to change once other
+// threads (Qt's among them) may read it.
 void setInheritedEnvironment(const QString &name, const QString &value);
+// The running program's own file, known before any application object exists (native
+// separators); empty when the system does not tell.
+QString runningProgramPath();
 
 } // namespace menu::platform

@@ -10,9 +10,12 @@
 
 namespace menu::doctor {
 
-// Standard output and error in UTF-8, one call per line or piece.
+// Standard output and error in UTF-8, one call per line or piece, through printable.
 void out(const QString &text);
 void err(const QString &text);
+// text with every control character but LF and TAB shown as an escape (CR as \r, the others
+// as \xNN), so that what a server or a file name holds cannot steer the terminal.
+QString printable(const QString &text);
 
 struct Command {
     QString name;  // first word on the command line ("ini")

@@ -57,4 +57,44 @@ TEST(AnnouncedFile, WhatMayBeFetched)
     }
 }
 
+// A download follows only the announcement trusted now, exactly as shown; the launcher's own
+// package must be a later release by its numbers, whatever the text comparison says.
+TEST(AnnouncedFile, DownloadsFollowOnlyTheTrustedLaterRelease)
+{
+    const Announcement shown{QStringLiteral("1.1.0.10"), {}, QStringLiteral("a.zip"), 10, {}};
+    Announcement forged = shown;
+    forged.file = QStringLiteral("evil.zip");
+    using menu::core::releaseRefusal;
+    using menu::core::trustRefusal;
+    EXPECT_FALSE(trustRefusal(shown, shown, true));
+    EXPECT_EQ(trustRefusal(shown, forged, true)->kind, BoxKind::Error);
+    EXPECT_EQ(trustRefusal(shown, std::nullopt, true)->text,
+              trustRefusal(shown, forged, true)->text);
+    EXPECT_TRUE(trustRefusal(shown, shown, false)->text.contains(QStringLiteral("nemá kľúče")));
+
+    const struct {
+        const char *announced, *running;
+        bool later;
+    } releases[] = {
+        {"1.1.0.10", "1.1.0.9", true}, {"1.1.0.8", "1.1.0.8", false},
+        {"1.1.0.6", "1.1.0.8", false}, {"1.2", "1.1.9.9", true},
+        {"1.1.0.0", "1.1", false},     {"1.1.0.9", "", false},
+        {"", "1.1.0.8", false},        {"1.1.0.9x", "1.1.0.8", false},
+        {"2..0", "1.0", false},        {"1.1.0.-9", "1.1.0.8", false},
+    };
+    for (const auto &r : releases) {
+        SCOPED_TRACE(std::string(r.announced) + " / " + r.running);
+        Announcement announced = shown;
+        announced.version = QString::fromLatin1(r.announced);
+        const auto refusal = releaseRefusal(announced, QString::fromLatin1(r.running));
+        EXPECT_EQ(!refusal, r.later);
+        if (refusal) {
+            EXPECT_EQ(refusal->text,
+                      QStringLiteral("Ohlásená verzia %1 nie je novšia ako spustená "
+                                     "verzia %2, inštalácia sa nespustí.")
+                          .arg(QString::fromLatin1(r.announced), QString::fromLatin1(r.running)));
+        }
+    }
+}
+
 } // namespace

@@ -272,7 +272,7 @@ TEST_F(DownloadRefusalTest, TransfersEndInBoundedTime)
     }
 }
 
-// The deadline grows with the announced length: a body that keeps the minimum rate arrives
+// The deadline grows with the announced length: a body that keeps the planned rate arrives
 // whole however long it takes, while the same body without a length stops at the deadline.
 TEST_F(DownloadRefusalTest, TheDeadlineGrowsWithTheAnnouncedLength)
 {
@@ -284,6 +284,7 @@ TEST_F(DownloadRefusalTest, TheDeadlineGrowsWithTheAnnouncedLength)
     }
     DownloadOptions options;
     options.minRate = 10000;
+    options.plannedRate = 10000;
     options.rateWindow = 100ms;
     options.deadline = 100ms;
 

@@ -44,7 +44,9 @@ TEST(ContentLength, ReadsOnlyAnExactNameWithOneColon)
         {"Content-Length: +7", 7},
         {"Content-Length: 2147483647", 2147483647},
         {"Content-Length: -2147483648", -2147483647 - 1},
-        {"X-Content-Length: 7", 7}, // "anywhere in the line"
+        {"X-Content-Length: 7", -1},
+        {"X-Content-Length: abc", -1},
+        {" Content-Length: abc", -1},
         {"content-length: 5", -1},
         {"CONTENT-LENGTH: 5", -1},
         {"Content-Length 5", -1},

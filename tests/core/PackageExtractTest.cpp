@@ -452,47 +452,60 @@ TEST(PackageExtract, ArchiveStillOpenIsRefusedAndStaysOpen)
     EXPECT_FALSE(reader.active());
 }
 
-// menu-doctor extract reports the outcome in its output and always ends with status 0.
+// menu-doctor extract unpacks as the launcher does, in a private directory of its own in the
+// temporary directory, reports the outcome in its output and always ends with status 0.
 TEST(PackageExtract, DoctorExtractPrintsTheResultAndTheBoxText)
 {
     TempDir tmp;
+    TempDir temporary; // the user's temporary directory for menu-doctor
     {
-        ZipWriter zip(tmp.file("good/orvan_update.zip"));
+        ZipWriter zip(tmp.file("good/package.zip"));
         zip.add("setup.exe", "MZ");
         zip.add("docs/a.txt", "a");
         ASSERT_TRUE(zip.close());
-        ZipWriter none(tmp.file("bad/orvan_update.zip"));
+        ZipWriter none(tmp.file("bad/package.zip"));
         none.add("docs/a.txt", "a");
         ASSERT_TRUE(none.close());
     }
-    tmp.write("html/orvan_update.zip", "<html><body>404 Not Found</body></html>");
-    auto run = [](const QString &archive) {
+    tmp.write("html/package.zip", "<html><body>404 Not Found</body></html>");
+    // Its output, and the directory it names (removed from the output).
+    auto run = [&](const QString &archive, const QString &workDir, QString &directory) {
         QProcess doctor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+        doctor.setProcessEnvironment(environment);
+        doctor.setWorkingDirectory(workDir);
         doctor.start(MENU_DOCTOR_PATH, {"extract", archive});
         EXPECT_TRUE(doctor.waitForFinished(30000));
         EXPECT_EQ(doctor.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(doctor.exitCode(), 0);
-        return QString::fromUtf8(doctor.readAllStandardOutput());
+        QString output = QString::fromUtf8(doctor.readAllStandardOutput());
+        const qsizetype at = output.indexOf(QStringLiteral("directory: "));
+        directory = output.mid(at + 11).trimmed();
+        EXPECT_TRUE(directory.startsWith(temporary.path() + QStringLiteral("/orvan-update-")))
+            << output.toStdString();
+        return output.left(at);
     };
 
-    EXPECT_EQ(run(tmp.file("good/orvan_update.zip")), "result: true\n");
-    EXPECT_EQ(tmp.read("good/ORVAN-INSTAL/setup.exe"), "MZ");
-    EXPECT_EQ(tmp.read("good/ORVAN-INSTAL/docs/a.txt"), "a");
+    const auto readFile = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QString directory;
+    EXPECT_EQ(run(tmp.file("good/package.zip"), tmp.path(), directory), "result: true\n");
+    EXPECT_EQ(readFile(directory + "/ORVAN-INSTAL/setup.exe"), "MZ");
+    EXPECT_EQ(readFile(directory + "/ORVAN-INSTAL/docs/a.txt"), "a");
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("good/ORVAN-INSTAL")));
 
-    EXPECT_EQ(run(tmp.file("bad/orvan_update.zip")),
+    EXPECT_EQ(run(tmp.file("bad/package.zip"), tmp.path(), directory),
               "result: false\nerror: POZOR !\\rRozpakovaný súbor setup.exe nenájdený !\n");
-    EXPECT_EQ(tmp.read("bad/ORVAN-INSTAL/docs/a.txt"), "a");
 
-    EXPECT_EQ(run(tmp.file("html/orvan_update.zip")), "result: false\nerror: POZOR !\\rSúbor " +
-                                                          tmp.file("html/orvan_update.zip") +
-                                                          " nie je archív ZIP !\n");
+    const QString html = run(tmp.file("html/package.zip"), tmp.path(), directory);
+    EXPECT_EQ(html, "result: false\nerror: POZOR !\\rSúbor " + directory +
+                        "/orvan_update.zip nie je archív ZIP !\n");
 
     // A relative path is taken from the working directory, as a shell user means it.
-    QProcess relative;
-    relative.setWorkingDirectory(tmp.file("good"));
-    relative.start(MENU_DOCTOR_PATH, {"extract", "orvan_update.zip"});
-    ASSERT_TRUE(relative.waitForFinished(30000));
-    EXPECT_EQ(relative.readAllStandardOutput(), "result: true\n");
+    EXPECT_EQ(run("package.zip", tmp.file("good"), directory), "result: true\n");
 }
 
 // What one archive may unpack to: its entries, its nesting and its unpacked size, the last

@@ -4,6 +4,7 @@
 #include "core/AnnouncementFetch.h"
 #include "core/LauncherSettings.h"
 #include "core/Texts.h"
+#include "core/TrustedAnnouncement.h"
 #include "core/UpdateChecker.h"
 #include "formats/Minisign.h"
 #include "platform/ProfileFiles.h"
@@ -12,6 +13,7 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <optional>
@@ -81,10 +83,12 @@ class SignedAnnouncementTest : public ::testing::Test {
     }
     void TearDown() override { qunsetenv("ORVAN_UPDATE_HOST"); }
 
+    // Signed at the time given (seconds since 1970), as minisign writes it by default.
     QByteArray sign(const QByteArray &message, const QString &key = QStringLiteral("a"),
-                    const QStringList &more = {}) const
+                    const QStringList &more = {}, qint64 at = 1800000000) const
     {
-        return tool_->sign(key, message, QStringLiteral("orvan_akt.ini 1.1.0.8"), more);
+        return tool_->sign(
+            key, message, QStringLiteral("timestamp:%1\tfile:orvan_akt.ini\thashed").arg(at), more);
     }
     void serve(const QByteArray &document, std::optional<QByteArray> signature)
     {
@@ -94,10 +98,12 @@ class SignedAnnouncementTest : public ::testing::Test {
 
     // One start of a launcher of version running that trusts keys, and its check to the end.
     // Returns the label's last notice.
-    LabelNotice check(std::vector<MinisignKey> keys, const QString &running = "1.1.0.7")
+    // Without keys the launcher was configured to update unsigned unless allowUnsigned says not.
+    LabelNotice check(std::vector<MinisignKey> keys, const QString &running = "1.1.0.7",
+                      bool allowUnsigned = true)
     {
         checker_.emplace(UpdateChecker::Context{settings_, internet_, clock_, nullptr, running,
-                                                std::move(keys)});
+                                                trust(std::move(keys), allowUnsigned)});
         LabelNotice last{QStringLiteral("(none)"), {}, false};
         const QMetaObject::Connection told =
             QObject::connect(&*checker_, &UpdateChecker::noticeChanged,
@@ -110,6 +116,10 @@ class SignedAnnouncementTest : public ::testing::Test {
         QObject::disconnect(told);
         return last;
     }
+    TrustPolicy trust(std::vector<MinisignKey> keys, bool allowUnsigned = false) const
+    {
+        return {std::move(keys), allowUnsigned, userDir_.path() + QStringLiteral("/orvan-menu")};
+    }
     QString stored(const char *section, const char *key) const
     {
         return settings_.read(QLatin1String(section), QLatin1String(key));
@@ -120,6 +130,7 @@ class SignedAnnouncementTest : public ::testing::Test {
     static inline std::optional<MinisignKey> a_, b_;
 
     menu::test::TempDir dir_;
+    menu::test::TempDir userDir_; // the user's own storage
     menu::platform::ProfileFiles store_;
     LauncherSettings settings_{store_, dir_.path() + QLatin1Char('/')};
     Connected internet_;
@@ -132,7 +143,7 @@ TEST_F(SignedAnnouncementTest, RefusedDocumentsStoreNothingAndTheLabelSaysWhy)
 {
     const QByteArray good = sign(kDocument);
     QByteArray comment = good;
-    comment.replace("1.1.0.8", "1.1.0.9");
+    comment.replace("timestamp:18", "timestamp:19"); // a later time of signing, forged
     QByteArray changed = kDocument;
     changed.replace("AktCis=1.1.0.8", "AktCis=1.1.0.9");
     const QString unsignedText = QStringLiteral("Informácie o aktualizáciách nie sú podpísané!");
@@ -157,6 +168,8 @@ TEST_F(SignedAnnouncementTest, RefusedDocumentsStoreNothingAndTheLabelSaysWhy)
          "nemá tvar"},
         {"longer than a signature", kDocument, good + QByteArray(5000, '\n'), invalid, "nemá tvar"},
         {"legacy format", kDocument, sign(kDocument, "a", {"-l"}), invalid, "starom formáte"},
+        {"no time of signing", kDocument, tool_->sign("a", kDocument, "orvan_akt.ini 1.1.0.8"),
+         QStringLiteral("Podpis informácií o aktualizáciách nemá čas podpisu!"), "timestamp:"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -229,6 +242,73 @@ TEST_F(SignedAnnouncementTest, DocumentAboveOneMegabyteIsRefusedUnread)
         EXPECT_TRUE(notice.hint.contains(QStringLiteral("1048576"))) << notice.hint.toStdString();
         EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
     }
+}
+
+// The attacks on the stored announcements: a replay of an older signed document, a forged
+// menu.ini, and a build without keys. Each is refused with a reason and authorises nothing.
+TEST_F(SignedAnnouncementTest, AttacksOnTheStoredAnnouncementAuthoriseNothing)
+{
+    QByteArray older = kDocument;
+    older.replace("1.1.0.8", "1.1.0.6");
+    serve(kDocument, sign(kDocument, "a", {}, 1800000200));
+    EXPECT_EQ(check({*a_}).text, QString());
+    ASSERT_TRUE(checker_->trustedInfo());
+    EXPECT_EQ(checker_->trustedInfo()->launcher.version, QStringLiteral("1.1.0.8"));
+
+    // A replay: the vendor once signed 1.1.0.6, earlier. Refused, nothing changes.
+    serve(older, sign(older, "a", {}, 1800000100));
+    const LabelNotice replay = check({*a_});
+    EXPECT_EQ(
+        replay.text,
+        QStringLiteral("UPOZORNENIE !\rInformácie o aktualizáciách sú staršie ako už prijaté!"));
+    EXPECT_TRUE(replay.red);
+    EXPECT_TRUE(replay.hint.contains(QStringLiteral("Staršie informácie sa neprijímajú")));
+    EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.8"));
+    EXPECT_EQ(checker_->trustedInfo()->launcher.version, QStringLiteral("1.1.0.8"));
+    // The same document again, or a later one, is taken.
+    serve(kDocument, sign(kDocument, "a", {}, 1800000200));
+    EXPECT_EQ(check({*a_}).text, texts::newerVersionNotice().text);
+    serve(older, sign(older, "a", {}, 1800000300));
+    EXPECT_EQ(check({*a_}).text, QString());
+    EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
+
+    // A forged menu.ini shows its values, but what may be offered or fetched is the signed one;
+    // a kept document changed in the user's storage is no longer trusted at all.
+    ASSERT_TRUE(
+        settings_
+            .write(QStringLiteral("ORVAN"), QStringLiteral("AktCis"), QStringLiteral("9.9.9.99"))
+            .ok());
+    ASSERT_TRUE(
+        settings_
+            .write(QStringLiteral("ORVAN"), QStringLiteral("AktFil"), QStringLiteral("evil.zip"))
+            .ok());
+    checker_->load();
+    EXPECT_EQ(checker_->launcherAnnouncement().file, QStringLiteral("evil.zip"));
+    EXPECT_EQ(checker_->trustedInfo()->launcher.file, QStringLiteral("orvan-menu-1.1.0.6.zip"));
+    const QString kept = userDir_.path() + QStringLiteral("/orvan-menu/orvan_akt.ini");
+    QFile file(kept);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("\r\n[ORVAN]\r\nAktFil=evil.zip\r\n");
+    file.close();
+    EXPECT_FALSE(checker_->trustedInfo());
+    EXPECT_FALSE(trustedUpdateInfo(trust({*b_}), settings_));
+}
+
+TEST_F(SignedAnnouncementTest, ABuildWithoutKeysFetchesNothingUnlessConfiguredTo)
+{
+    serve(kForged, std::nullopt);
+    const LabelNotice notice = check({}, QStringLiteral("1.1.0.7"), false);
+    EXPECT_EQ(notice.text, QStringLiteral("UPOZORNENIE !\r") + texts::updatesNeedKeys());
+    EXPECT_EQ(server_.connections(), 0);
+    EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
+    EXPECT_FALSE(checker_->trustedInfo());
+    EXPECT_EQ(buildNote(trust({})), QStringLiteral("Zostava bez kľúčov: aktualizácie sú vypnuté."));
+    EXPECT_EQ(buildNote(trust({}, true)),
+              QStringLiteral("Zostava bez kľúčov: aktualizácie sa neoverujú podpisom!"));
+    EXPECT_EQ(buildNote(trust({*a_})), QString());
+
+    check({}, QStringLiteral("1.1.0.7"), true);
+    EXPECT_EQ(checker_->trustedInfo()->launcher.version, QStringLiteral("9.9.9.99"));
 }
 
 } // namespace

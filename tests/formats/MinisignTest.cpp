@@ -128,7 +128,9 @@ TEST_F(MinisignTest, VerdictsOnRealAndTamperedSignatures)
         {"global signature changed", kDocument, global, {a_}, BadTrustedComment, idA},
         {"empty file", kDocument, {}, {a_}, Malformed, {}},
         {"truncated", kDocument, good.first(good.size() / 2), {a_}, Malformed, {}},
-        {"a line more", kDocument, good + "\n", {a_}, Malformed, {}},
+        {"a blank line more, as minisign takes it", kDocument, good + "\r\n\n", {a_}, Good, idA},
+        {"a text line more", kDocument, good + "x\n", {a_}, Malformed, {}},
+        {"a blank before the last line", kDocument, with(3, "\n" + lines[3]), {a_}, Malformed, {}},
         {"a public key", kDocument, pubA_, {a_}, Malformed, {}},
         {"unknown algorithm", kDocument, with(1, otherAlgorithm.toBase64()), {a_}, Malformed, {}},
         {"no untrusted comment", kDocument, good.mid(2), {a_}, Malformed, {}},
@@ -143,6 +145,16 @@ TEST_F(MinisignTest, VerdictsOnRealAndTamperedSignatures)
         EXPECT_EQ(check.keyId, c.keyId);
         EXPECT_EQ(check.trustedComment, c.verdict == Good ? kComment : QString());
     }
+}
+
+TEST(MinisignTimestamp, OnlyTheFieldMinisignWrites)
+{
+    EXPECT_EQ(minisignTimestamp(QStringLiteral("timestamp:1700000000\tfile:orvan_akt.ini\thashed")),
+              1700000000);
+    EXPECT_EQ(minisignTimestamp(QStringLiteral("file:x\ttimestamp:5")), 5);
+    for (const char *comment : {"", "orvan_akt.ini", "timestamp:", "timestamp:-5", "timestamp:12x",
+                                "mytimestamp:5", "file:timestamp:5", "timestamp: +5"})
+        EXPECT_FALSE(minisignTimestamp(QString::fromLatin1(comment))) << comment;
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 // The update commands of the main window: the offer at start, the two commands of the context
 // menu, the update dialog they open, and what follows a download.
+#include "UpdateTestSupport.h"
+#include "WindowTestSupport.h"
 #include "core/Texts.h"
+#include "core/TrustedAnnouncement.h"
 #include "core/UpdateChecker.h"
 #include "core/VersionInfo.h"
+#include "formats/Minisign.h"
 #include "gui/ButtonGrid.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
@@ -11,11 +15,10 @@
 #include "platform/ProfileFiles.h"
 #include "platform/posix/PosixShell.h"
 #include "support/FakeServices.h"
+#include "support/MinisignTool.h"
 #include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
-#include "UpdateTestSupport.h"
-#include "WindowTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -380,6 +383,35 @@ TEST_F(MainWindowUpdateTest, UpdateCommandsWaitForARunningCheckAndNeedTheInterne
               QStringLiteral("POZOR ! Chyba pri zisťovaní pripojenia na internet !\r\r") +
                   menu::core::texts::reason(refused));
     EXPECT_EQ(shownDialog(), nullptr);
+}
+
+// In a build with keys, what anyone on the drive writes into menu.ini is shown in the label
+// but neither offered nor put into the dialog: only the signed document kept by the user is.
+TEST_F(MainWindowUpdateTest, AForgedSettingsFileIsNeitherOfferedNorFetched)
+{
+    if (menu::test::MinisignTool::program().isEmpty())
+        GTEST_SKIP() << "no minisign program (scripts/install-deps.sh installs it)";
+    menu::test::MinisignTool tool(dir.path());
+    const auto key = menu::formats::parseMinisignKey(tool.makeKey(QStringLiteral("k")));
+    ASSERT_TRUE(key);
+    const menu::core::TrustPolicy before = menu::core::trustPolicy();
+    menu::core::setTrustPolicy({{*key}, false, dir.file(QStringLiteral("user"))});
+    ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n"
+        "[ORVAN]\nAktCis=9.0.0.0\nAktDat=10.01.2024\nAktFil=evil.zip\nAktLen=2\n"
+        "AktSha256=" +
+        QByteArray(64, 'a') + "\n");
+    {
+        MainWindow window(services, boxes);
+        showQuietly(window);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_TRUE(withUpdateDialog(window, "launcherUpdateAction", [&](UpdateDialog &d) {
+            EXPECT_EQ(child<QLineEdit>(d, "announcedField")->text(), QString()); // nothing
+            QTest::mouseClick(child<QPushButton>(d, "closeButton"), Qt::LeftButton);
+        }));
+        EXPECT_TRUE(shell.opened.empty());
+    }
+    menu::core::setTrustPolicy(before);
 }
 
 TEST_F(MainWindowUpdateTest, ClosingTheDialogWithoutADownloadChangesNothing)

@@ -4,6 +4,7 @@
 
 #include "UpdateTestSupport.h"
 #include "WindowTestSupport.h"
+#include "core/Texts.h"
 #include "gui/ErrorBoundary.h"
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"
@@ -264,6 +265,50 @@ TEST_F(UpdateDialogTest, AnnouncementsWithoutAFileAreNotDownloaded)
     }
 }
 
+// The dialog fetches only what it shows, only when that is the announcement trusted now, and
+// installs the launcher's package only when it is a later release than the running launcher.
+TEST_F(UpdateDialogTest, DownloadsOnlyTheTrustedLaterReleaseItShows)
+{
+    const QString notVerified = menu::core::texts::announcementNotVerified();
+    const struct {
+        const char *name, *prg, *installed, *announced;
+        bool trustedDiffers, nothingTrusted;
+        QString text;
+    } cases[] = {
+        {"forged in the settings", "O", "1.1.0.7", "1.1.0.8", true, false, notVerified},
+        {"nothing signed kept", "T", "15.4.6.0", "15.51.5.0", false, true, notVerified},
+        {"the running version again", "O", "1.1.0.8", "1.1.0.8", false, false,
+         QStringLiteral("Ohlásená verzia 1.1.0.8 nie je novšia ako spustená verzia 1.1.0.8, "
+                        "inštalácia sa nespustí.")},
+        {"text says later, numbers do not", "O", "1.1.0.10", "1.1.0.9", false, false,
+         QStringLiteral("Ohlásená verzia 1.1.0.9 nie je novšia ako spustená verzia 1.1.0.10, "
+                        "inštalácia sa nespustí.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server;
+        const UpdateHost host(server);
+        boxes.boxes.clear();
+        UpdateDialog::Setup s = setup(c.prg, c.installed, "", c.announced, "");
+        menu::core::Announcement trusted = s.announced;
+        trusted.file = QStringLiteral("other.zip");
+        s.trusted = [&, shown = s.announced]() -> std::optional<menu::core::Announcement> {
+            if (c.nothingTrusted)
+                return std::nullopt;
+            return c.trustedDiffers ? trusted : shown;
+        };
+        auto d = dialog(s, "tv.exe");
+        ASSERT_TRUE(Controls(*d).import->isEnabled());
+        import(*d);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
+        EXPECT_EQ(boxes.boxes[0].text, c.text);
+        EXPECT_FALSE(d->succeeded());
+        EXPECT_EQ(server.connections(), 0);
+        EXPECT_EQ(menu::test::packageDirs(dir.path()), QStringList());
+    }
+}
+
 TEST_F(UpdateDialogTest, FailedDownloadShowsItsTextAndASecondClickStartsAgain)
 {
     ScriptedHttpServer server;
@@ -460,6 +505,29 @@ TEST_F(UpdateDialogTest, StoppingADownloadLeavesTheOldFiles)
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList{QStringLiteral("tv.exe")});
     }
+}
+
+// The session ends during a download: no question, nothing installed, no private directory.
+TEST_F(UpdateDialogTest, AnEndingSessionStopsADownloadWithoutAsking)
+{
+    ScriptedHttpServer server;
+    const UpdateHost host(server);
+    server.answer(
+        {{{"HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n" + QByteArray(100000, 'n'), {}}},
+         true});
+    auto d = dialog(setup("O", "1.1.0.7", "", "1.1.0.8", ""), "tv.exe");
+    const Controls c(*d);
+    QTest::mouseClick(c.import, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.gauge->value() > 0; }, 30000));
+    ASSERT_EQ(menu::test::packageDirs(dir.path()).size(), 1);
+
+    d->abandon();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_FALSE(d->busy());
+    QCoreApplication::processEvents(); // the job's end is delivered, and tells nothing
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(d->succeeded());
+    EXPECT_EQ(menu::test::packageDirs(dir.path()), QStringList());
 }
 
 // A disk that fills up while the package is unpacked (a file size limit stands in for it):

@@ -101,7 +101,16 @@ TEST(PrivateDir, SharedParentNeedsTheStickyBit)
     EXPECT_TRUE(refused.failure().is(std::errc::operation_not_permitted));
     EXPECT_EQ(entries(shared), QStringList());
 
+    // A group member could swap the directory as well as anyone.
+    for (const mode_t mode : {0775, 0770, 0730}) {
+        setMode(shared, mode);
+        EXPECT_FALSE(PrivateDir::create(shared, QStringLiteral("u-")).ok()) << mode;
+    }
+    EXPECT_EQ(entries(shared), QStringList());
+
     setMode(shared, 01777);
+    EXPECT_TRUE(PrivateDir::create(shared, QStringLiteral("u-")).ok());
+    setMode(shared, 01770);
     EXPECT_TRUE(PrivateDir::create(shared, QStringLiteral("u-")).ok());
     EXPECT_FALSE(
         PrivateDir::create(tmp.file(QStringLiteral("missing")), QStringLiteral("u-")).ok());

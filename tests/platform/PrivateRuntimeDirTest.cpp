@@ -150,4 +150,17 @@ TEST(PrivateRuntimeDir, AClaimWithoutOneFailsWithTheReason)
     EXPECT_EQ(instance.claimFailure().path, tmp.file(QStringLiteral("jana/.cache/orvan-menu")));
 }
 
+// A cache directory the user's group may write into would let a member swap the directory.
+TEST(PrivateRuntimeDir, AGroupWritableCacheIsNotUsed)
+{
+    TempDir tmp;
+    const QString cache = tmp.file(QStringLiteral("cache"));
+    const Environment environment({{"XDG_RUNTIME_DIR", std::nullopt}, {"XDG_CACHE_HOME", cache}});
+    makeDir(cache, 0775);
+    EXPECT_EQ(privateRuntimeDir(), QString());
+    EXPECT_FALSE(QDir(cache + QStringLiteral("/orvan-menu")).exists());
+    makeDir(cache, 0755);
+    EXPECT_EQ(privateRuntimeDir(), cache + QStringLiteral("/orvan-menu"));
+}
+
 } // namespace

@@ -52,9 +52,11 @@ QByteArray MinisignTool::sign(const QString &key, const QByteArray &message,
     file.close();
     const QString signature = document + QStringLiteral(".minisig");
     QFile::remove(signature);
-    if (!run(QStringList{"-S", "-s", dir_ + QLatin1Char('/') + key + ".key", "-m", document, "-x",
-                         signature, "-t", trustedComment} +
-             more))
+    QStringList arguments{"-S", "-s",     dir_ + QLatin1Char('/') + key + ".key", "-m", document,
+                          "-x", signature};
+    if (!trustedComment.isNull())
+        arguments << QStringLiteral("-t") << trustedComment;
+    if (!run(arguments + more))
         return {};
     return readAll(signature);
 }

@@ -18,11 +18,10 @@ class MinisignTool {
 
     // Makes the key pair name.pub / name.key and returns the public key's line ("RW...").
     QByteArray makeKey(const QString &name) const;
-    // A signature file of message by the key name, with the trusted comment; more goes to the
-    // command line as it is (-l: the legacy format).
+    // A signature file of message by the key name, with the trusted comment (null: minisign's
+    // own, with the time of signing); more goes to the command line as it is (-l: legacy).
     QByteArray sign(const QString &key, const QByteArray &message,
-                    const QString &trustedComment = QStringLiteral("orvan_akt.ini"),
-                    const QStringList &more = {}) const;
+                    const QString &trustedComment = QString(), const QStringList &more = {}) const;
 
   private:
     bool run(const QStringList &arguments) const;

@@ -1,6 +1,7 @@
 // Widget tests run real windows on Qt's offscreen platform unless a display is chosen.
-#include <QApplication>
+#include "support/TestTrust.h"
 
+#include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -8,6 +9,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    menu::test::trustUnsignedUpdates();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -98,6 +98,16 @@ TEST_F(DoctorCheckTest, CheckSaysWhatTheLauncherWouldMakeOfTheDocument)
         EXPECT_FALSE(run.out.contains(QChar(13)));
     }
 
+    // A server's terminal escapes cannot rewrite what was printed (such as "accepted: false").
+    publish("AktCis=15.51.5\x1b[1A\x1b[2Kaccepted: true\x07\r\n", "b");
+    const DoctorRun escaped = doctor({"check", "--public-key", keyA_});
+    EXPECT_EQ(escaped.status, 1);
+    EXPECT_TRUE(escaped.out.contains(
+        QStringLiteral("TEA AktCis=15.51.5\\x1b[1A\\x1b[2Kaccepted: true\\x07\n")))
+        << escaped.out.toStdString();
+    EXPECT_FALSE(escaped.out.contains(QChar(27)));
+    EXPECT_FALSE(escaped.out.contains(QChar(7)));
+
     const DoctorRun down = runDoctor(
         {"check", QStringLiteral("127.0.0.1:%1").arg(menu::test::refusingPort())});
     EXPECT_EQ(down.status, 1);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,9 @@
 namespace menu::platform {
 
 namespace {
+
+// A writer finishes in seconds; one whose leftover is an hour old was killed.
+constexpr time_t kStaleTemporarySeconds = 3600;
 
 QByteArray directoryOf(const QByteArray &path)
 {
@@ -58,6 +63,46 @@ QByteArray linkTarget(const QByteArray &path)
     if (::realpath(path.constData(), target) == nullptr)
         return path;
     return QByteArray(target);
+}
+
+// A new content left beside its file by a writer that was killed: named as begin names it,
+// "." + name + "." + base-36 number + ".tmp".
+bool isOurTemporary(const QByteArray &entry, const QByteArray &name)
+{
+    const QByteArray head = '.' + name + '.';
+    if (!entry.startsWith(head) || !entry.endsWith(".tmp"))
+        return false;
+    const QByteArray number = entry.mid(head.size(), entry.size() - head.size() - 4);
+    if (number.isEmpty() || number.size() > 13)
+        return false;
+    for (const char c : number) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
+}
+
+// Removes this user's leftovers of earlier writes of name in dir, old enough that no writer
+// can still be at work on them. Links and anything but regular files stay.
+void removeStaleTemporaries(const QByteArray &dir, const QByteArray &name)
+{
+    UniqueFd dirFd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd.valid())
+        return;
+    DIR *listing = ::fdopendir(::dup(dirFd.get()));
+    if (listing == nullptr)
+        return;
+    const time_t bound = ::time(nullptr) - kStaleTemporarySeconds;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray entryName(entry->d_name);
+        struct stat info {};
+        if (!isOurTemporary(entryName, name) ||
+            ::fstatat(dirFd.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_mtime < bound)
+            ::unlinkat(dirFd.get(), entry->d_name, 0);
+    }
+    ::closedir(listing);
 }
 
 } // namespace
@@ -114,6 +159,7 @@ Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &optio
         native->temporary.clear();
         return Failure::errnoValue(EEXIST, target);
     }
+    removeStaleTemporaries(dir, name);
     struct stat old {};
     if (options.keepMode && ::lstat(native->target.constData(), &old) == 0 &&
         S_ISREG(old.st_mode) && trusted(old)) {

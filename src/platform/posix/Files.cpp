@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -103,6 +104,12 @@ QString nativePath(const QString &path)
 QString temporaryDirectory()
 {
     return QDir::tempPath();
+}
+
+QString userDataDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/orvan-menu");
 }
 
 bool isFile(const QString &path)

@@ -1,16 +1,16 @@
 #include "platform/posix/LocalSingleInstance.h"
 
+#include "platform/posix/SharedParent.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
-
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
 #include <vector>
 
 namespace menu::platform {
@@ -53,6 +53,12 @@ bool makePrivateDir(const QString &dir)
     const QByteArray path = QFile::encodeName(dir);
     for (qsizetype slash = dir.indexOf(u'/', 1); slash > 0; slash = dir.indexOf(u'/', slash + 1))
         ::mkdir(QFile::encodeName(dir.left(slash)).constData(), 0700);
+    struct stat parent {};
+    const QString parentDir = dir.left(dir.lastIndexOf(u'/'));
+    if (::stat(QFile::encodeName(parentDir.isEmpty() ? QStringLiteral("/") : parentDir).constData(),
+               &parent) != 0 ||
+        !othersCannotSwapEntries(parent))
+        return false;
     ::mkdir(path.constData(), 0700);
     struct stat info {};
     if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||

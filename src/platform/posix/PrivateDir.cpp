@@ -1,5 +1,6 @@
 #include "platform/PrivateDir.h"
 
+#include "platform/posix/SharedParent.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <QByteArray>
@@ -146,7 +147,7 @@ Result<PrivateDir> PrivateDir::create(const QString &parent, const QString &pref
         return Failure::errnoValue(errno, parent);
     if (!S_ISDIR(shared.st_mode))
         return Failure::errnoValue(ENOTDIR, parent);
-    if ((shared.st_mode & S_IWOTH) != 0 && (shared.st_mode & S_ISVTX) == 0)
+    if (!othersCannotSwapEntries(shared))
         return Failure::errnoValue(EPERM, parent);
 
     QByteArray path = parentPath + '/' + QFile::encodeName(prefix) + QByteArray(kRandomChars, 'X');

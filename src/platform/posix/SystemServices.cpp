@@ -47,4 +47,10 @@ void setInheritedEnvironment(const QString &name, const QString &value)
     ::setenv(name.toLocal8Bit().constData(), QFile::encodeName(value).constData(), 1);
 }
 
+QString runningProgramPath()
+{
+    const QString path = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return path;
+}
+
 } // namespace menu::platform

@@ -5,7 +5,7 @@
 #include "platform/win32/WinError.h"
 
 #include <QDir>
-
+#include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 
@@ -70,6 +70,12 @@ QString temporaryDirectory()
     while (path.size() > 3 && path.endsWith(u'/'))
         path.chop(1);
     return path;
+}
+
+QString userDataDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/orvan-menu");
 }
 
 bool isFile(const QString &path)

@@ -1,9 +1,8 @@
 // The services of Windows.
-#include "platform/System.h"
-
 #include "platform/DesktopScreen.h"
 #include "platform/ProfileFiles.h"
 #include "platform/ProgramFiles.h"
+#include "platform/System.h"
 #include "platform/win32/AdapterInternetState.h"
 #include "platform/win32/ConsoleTermination.h"
 #include "platform/win32/LocalTimeClock.h"
@@ -11,6 +10,7 @@
 #include "platform/win32/ShellDesktopFolders.h"
 #include "platform/win32/Win32Shell.h"
 
+#include <string>
 #include <windows.h>
 #include <shobjidl.h>
 
@@ -52,6 +52,22 @@ void setInheritedEnvironment(const QString &name, const QString &value)
     // The wide block: the C runtime's narrow copy would pass a path through the ANSI code page.
     ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t *>(name.utf16()),
                               reinterpret_cast<const wchar_t *>(value.utf16()));
+}
+
+QString runningProgramPath()
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return QString::fromWCharArray(buffer.data(), static_cast<qsizetype>(length));
+        if (buffer.size() >= 32768)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 } // namespace menu::platform
