@@ -9,6 +9,7 @@
 
 #include "core/BackgroundJob.h"
 #include "core/LauncherSettings.h"
+#include "core/SettingsSaver.h"
 #include "core/Trust.h"
 #include "core/UpdateCheck.h"
 #include "formats/Minisign.h"
@@ -35,6 +36,9 @@ class UpdateChecker : public QObject {
         QString launcherVersion;                              // the running launcher's
         // Whose signature the document needs; none: it is taken unsigned, as before.
         std::vector<formats::MinisignKey> trustedKeys = compiledKeys();
+        // Stores the announcements without making the window wait for another writer; none:
+        // stored at once, waiting as long as a write does.
+        SettingsSaver *saver = nullptr;
     };
     // How long after start the check begins.
     static constexpr int kDelayMs = 1000;
@@ -71,6 +75,7 @@ class UpdateChecker : public QObject {
     void fire();
     void finish(bool cancelled);
     void store(const UpdateInfo &info);
+    void stored(const Status &saved);
     // What the label says between checks: that a later launcher waits, or nothing.
     LabelNotice restingNotice() const;
 

@@ -74,6 +74,8 @@ MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes
     screen_ = services_.screen->limits();
     drivePrefix_ = core::drivePrefixOf(services_.executablePath).value_or(QString());
     settings_ = std::make_unique<core::LauncherSettings>(*services_.profiles, programDir_);
+    saver_ = std::make_unique<core::SettingsSaver>(services_.settingsLockWait);
+    closeSave_ = std::make_unique<CloseSave>(*settings_, *saver_, boxes_, *this);
     model_ = std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions,
                                                drivePrefix_);
     createComponents();
@@ -200,9 +202,10 @@ void MainWindow::readSettings()
     grid_->setArrangement(settings_->arrangement());
     (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    checker_ = new core::UpdateChecker(
-        {*settings_, *services_.internet, *services_.clock, services_.regional, launcherVersion_},
-        this);
+    core::UpdateChecker::Context checks{*settings_, *services_.internet, *services_.clock,
+                                        services_.regional, launcherVersion_};
+    checks.saver = saver_.get();
+    checker_ = new core::UpdateChecker(std::move(checks), this);
     checker_->setObjectName(QStringLiteral("updateChecker"));
     checker_->load();
     connect(checker_, &core::UpdateChecker::noticeChanged, this, &MainWindow::showNotice);
@@ -329,8 +332,18 @@ void MainWindow::launch(const core::EntryKey &key)
 void MainWindow::setArrangement(core::ButtonArrangement arrangement)
 {
     (arrangement == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
-    if (Status saved = settings_->saveArrangement(arrangement); !saved.ok())
-        boxes_.show(this, core::BoxKind::Error, core::texts::settingsNotWritten(saved.failure()));
+    const auto told = [this](const Status &saved) {
+        if (!saved.ok())
+            boxes_.show(this, core::BoxKind::Error,
+                        core::texts::settingsNotWritten(saved.failure()));
+    };
+    const auto now = saver_->save(
+        [settings = settings_.get(), arrangement](const platform::LockWait &wait) {
+            return settings->saveArrangement(arrangement, wait);
+        },
+        told);
+    if (now)
+        told(*now);
     grid_->setArrangement(arrangement);
 }
 
@@ -378,14 +391,10 @@ void MainWindow::bringForward()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing goes on only when every setting was saved; a failed write keeps the window open
-    // so that a later close can try again. A later close with nothing changed closes all the
-    // same: the user has been told, and the settings cannot be written.
-    if (installationAccepted_ && !saveAtClose(true)) {
+    if (!installationAccepted_ || closeSave_->allowsClose(closeValues()))
+        event->accept();
+    else
         event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 void MainWindow::terminate()
@@ -393,37 +402,17 @@ void MainWindow::terminate()
     // The session is ending: save if that can be done and tell nobody; a dialog or a box that
     // stands open is given up (a download in it stops, its files as they were).
     if (installationAccepted_)
-        (void)saveAtClose(false);
+        closeSave_->saveEnding(closeValues());
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (auto *dialog = qobject_cast<QDialog *>(widget); dialog != nullptr && dialog->isVisible())
             dialog->reject();
     }
 }
 
-bool MainWindow::saveAtClose(bool tellFailure)
+CloseSave::Values MainWindow::closeValues() const
 {
-    const QRect outer = frameGeometry();
-    const QString values = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
-                               .arg(outer.x())
-                               .arg(outer.y())
-                               .arg(outer.width())
-                               .arg(outer.height())
-                               .arg(isMaximized())
-                               .arg(static_cast<int>(grid_->arrangement()))
-                               .arg(checker_->checkFrequency())
-                               .arg(checker_->lastCheck());
-    if (tellFailure && values == refusedValues_)
-        return true;
-    const Status saved = settings_->saveAtClose(outer, isMaximized(), grid_->arrangement(),
-                                                checker_->checkFrequency(), checker_->lastCheck());
-    if (saved.ok())
-        return true;
-    refusedValues_ = values;
-    if (tellFailure)
-        boxes_.showFault(this, core::texts::appTitle(),
-                         core::texts::faultMessage(
-                             core::texts::settingsNotWritten(saved.failure())));
-    return false;
+    return {frameGeometry(), isMaximized(), grid_->arrangement(), checker_->checkFrequency(),
+            checker_->lastCheck()};
 }
 
 void MainWindow::updateStatusBar(bool onlyLastCheck)

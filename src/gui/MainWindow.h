@@ -6,6 +6,8 @@
 
 #include "core/LauncherSettings.h"
 #include "core/MenuModel.h"
+#include "core/SettingsSaver.h"
+#include "gui/CloseSave.h"
 #include "platform/Services.h"
 #include "widgets/MessageBoxes.h"
 
@@ -69,7 +71,7 @@ class MainWindow : public QWidget {
     void showNotice(const core::LabelNotice &notice);
     void updateStatusBar(bool onlyLastCheck);
     void fitStatusPanels();
-    bool saveAtClose(bool tellFailure);
+    CloseSave::Values closeValues() const;
 
     platform::Services services_;
     widgets::MessageBoxes &boxes_;
@@ -79,7 +81,6 @@ class MainWindow : public QWidget {
     QRect outerBounds_;
     QSize knownFrame_;
     QSize placedInside_; // the inside the stored placement gave the window
-    QString refusedValues_; // what the last failed save tried to write
     platform::ScreenLimits screen_;
     QString programDir_;
     QString drivePrefix_;
@@ -87,6 +88,8 @@ class MainWindow : public QWidget {
     QString launcherDate_;
 
     std::unique_ptr<core::LauncherSettings> settings_;
+    std::unique_ptr<core::SettingsSaver> saver_; // gone before the settings its rounds write
+    std::unique_ptr<CloseSave> closeSave_;
     std::unique_ptr<core::MenuModel> model_;
     std::vector<core::MenuButton> buttons_; // the menu as last read
     core::UpdateChecker *checker_ = nullptr;

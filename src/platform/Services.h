@@ -5,8 +5,10 @@
 #pragma once
 
 #include "formats/Result.h"
+#include "platform/FileLock.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -22,8 +24,20 @@ class ProfileStore {
     virtual std::optional<QString> read(const QString &file, const QString &section,
                                         const QString &key) const = 0;
     // Creates the file, the section and the key as needed. A failure leaves the file as it was.
+    // Waits for other writers at most kSettingsLockWait.
     virtual Status write(const QString &file, const QString &section, const QString &key,
                          const QString &value) = 0;
+
+    struct Value {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // All values in one round under the file's lock: one read, every value merged in order,
+    // one replacement. A failure (EBUSY: another writer kept the lock past the wait) leaves
+    // the file as it was.
+    virtual Status writeValues(const QString &file, const QList<Value> &values,
+                               const LockWait &wait) = 0;
 };
 
 class Clock {
@@ -82,6 +96,8 @@ struct Services {
     const DesktopFolders *desktops = nullptr;
     const InternetState *internet = nullptr;
     const RegionalSettings *regional = nullptr;
+    // How long a write of menu.ini waits for another seat or user, off the window's thread.
+    std::chrono::milliseconds settingsLockWait = kSettingsLockWait;
 };
 
 } // namespace menu::platform
