@@ -95,6 +95,11 @@ class RestartableStore final : public menu::platform::ProfileStore {
     {
         return store_->write(file, section, key, value);
     }
+    menu::Status writeValues(const QString &file, const QList<Value> &values,
+                             const menu::platform::LockWait &wait) override
+    {
+        return store_->writeValues(file, values, wait);
+    }
     // Without keeping, every read reads its file anew, as a store without memory does.
     void restart(bool keeping = true)
     {

@@ -18,15 +18,15 @@ struct Value {
     QString text;
 };
 
-// Writes the values in order and stops at the first that fails, as the user is told of one.
-Status writeAll(LauncherSettings &settings, std::initializer_list<Value> values)
+// All values in one locked round: one read of the file, one replacement.
+Status writeAll(platform::ProfileStore &store, const QString &path,
+                std::initializer_list<Value> values, const platform::LockWait &wait)
 {
-    for (const Value &value : values) {
-        if (Status written = settings.write(value.section, QLatin1String(value.key), value.text);
-            !written.ok())
-            return written;
-    }
-    return {};
+    QList<platform::ProfileStore::Value> edits;
+    edits.reserve(static_cast<qsizetype>(values.size()));
+    for (const Value &value : values)
+        edits.append({value.section, QLatin1String(value.key), value.text});
+    return store.writeValues(path, edits, wait);
 }
 
 } // namespace
@@ -146,16 +146,18 @@ Announcement LauncherSettings::teamViewerAnnouncement() const
         [this](const char *key) { return read(kTeamViewer, QLatin1String(key)); }, false);
 }
 
-Status LauncherSettings::saveArrangement(ButtonArrangement arrangement)
+Status LauncherSettings::saveArrangement(ButtonArrangement arrangement,
+                                         const platform::LockWait &wait)
 {
-    return write(kOptions, QStringLiteral("ButtonsView"), arrangementText(arrangement));
+    return writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)}},
+                    wait);
 }
 
 Status LauncherSettings::saveAtClose(const QRect &outer, bool maximized,
                                      ButtonArrangement arrangement, std::uint8_t checkFrequency,
-                                     const QString &lastCheck)
+                                     const QString &lastCheck, const platform::LockWait &wait)
 {
-    return writeAll(*this, {{kOptions, "ButtonsView", arrangementText(arrangement)},
+    return writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)},
                             {kOptions, "Left", QString::number(outer.left())},
                             {kOptions, "Width", QString::number(outer.width())},
                             {kOptions, "Top", QString::number(outer.top())},
@@ -163,21 +165,24 @@ Status LauncherSettings::saveAtClose(const QRect &outer, bool maximized,
                             {kOptions, "WindowState", maximized ? QStringLiteral("1")
                                                                 : QStringLiteral("0")},
                             {kOptions, "LicKon", QString::number(checkFrequency)},
-                            {kOptions, "LicKonLast", lastCheck}});
+                            {kOptions, "LicKonLast", lastCheck}},
+                    wait);
 }
 
-Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency)
+Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency,
+                                            const platform::LockWait &wait)
 {
-    return write(kOptions, QStringLiteral("LicKon"), QString::number(frequency));
+    return writeAll(store_, path_, {{kOptions, "LicKon", QString::number(frequency)}}, wait);
 }
 
 Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
-                                           const Announcement &teamViewer)
+                                           const Announcement &teamViewer,
+                                           const platform::LockWait &wait)
 {
     const auto length = [](const Announcement &a) {
         return a.length ? QString::number(*a.length) : QString();
     };
-    return writeAll(*this, {{kLauncher, "AktCis", launcher.version},
+    return writeAll(store_, path_, {{kLauncher, "AktCis", launcher.version},
                             {kLauncher, "AktDat", launcher.date},
                             {kLauncher, "AktFil", launcher.file},
                             {kLauncher, "AktLen", length(launcher)},
@@ -185,7 +190,8 @@ Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
                             {kTeamViewer, "AktCis", teamViewer.version},
                             {kTeamViewer, "AktFil", teamViewer.file},
                             {kTeamViewer, "AktLen", length(teamViewer)},
-                            {kTeamViewer, "AktSha256", teamViewer.sha256}});
+                            {kTeamViewer, "AktSha256", teamViewer.sha256}},
+                    wait);
 }
 
 } // namespace menu::core

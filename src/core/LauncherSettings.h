@@ -64,6 +64,8 @@ std::uint8_t checkFrequencyFrom(const QString &text);
 
 class LauncherSettings {
   public:
+    static inline const platform::LockWait kFullWait{platform::kSettingsLockWait, {}};
+
     LauncherSettings(platform::ProfileStore &store, QString programDir);
 
     QString path() const { return path_; }
@@ -75,12 +77,17 @@ class LauncherSettings {
     Announcement launcherAnnouncement() const;
     Announcement teamViewerAnnouncement() const;
 
-    Status saveArrangement(ButtonArrangement arrangement);
+    // Each save is one locked round of menu.ini: read once, merged, replaced once. It waits
+    // for other writers as long as wait says (EBUSY after that).
+    Status saveArrangement(ButtonArrangement arrangement,
+                           const platform::LockWait &wait = kFullWait);
     // The window's outer bounds, the arrangement and the update check's values, as at close.
     Status saveAtClose(const QRect &outer, bool maximized, ButtonArrangement arrangement,
-                       std::uint8_t checkFrequency, const QString &lastCheck);
-    Status saveCheckFrequency(std::uint8_t frequency);
-    Status saveAnnouncements(const Announcement &launcher, const Announcement &teamViewer);
+                       std::uint8_t checkFrequency, const QString &lastCheck,
+                       const platform::LockWait &wait = kFullWait);
+    Status saveCheckFrequency(std::uint8_t frequency, const platform::LockWait &wait = kFullWait);
+    Status saveAnnouncements(const Announcement &launcher, const Announcement &teamViewer,
+                             const platform::LockWait &wait = kFullWait);
 
     // One value by its names, as the file holds it (empty when missing).
     QString read(const QString &section, const QString &key) const;

@@ -151,8 +151,17 @@ QString installationRefused(const QString &launcherVersion)
            QStringLiteral("Koniec programu !");
 }
 
+QString settingsInUse(const QString &file)
+{
+    return QStringLiteral("Nastavenia v súbore ") + file +
+           QStringLiteral(" práve používa iný počítač alebo používateľ.") + kCr + kCr +
+           QStringLiteral("Zmeny sa neuložili.");
+}
+
 QString settingsNotWritten(const Failure &failure)
 {
+    if (failure.is(std::errc::device_or_resource_busy))
+        return settingsInUse(shown(failure));
     return QStringLiteral("Unable to write to ") + shown(failure) + kCr + reason(failure);
 }
 

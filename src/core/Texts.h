@@ -36,8 +36,10 @@ QString appTitle();
 QString faultMessage(const QString &text);
 QString unknownFault();
 QString installationRefused(const QString &launcherVersion);
-// menu.ini could not be written: "Unable to write to <file>", then why.
+// menu.ini could not be written: "Unable to write to <file>", then why; another seat or user
+// that kept its lock past the wait, or a file kept busy, is told as settingsInUse.
 QString settingsNotWritten(const Failure &failure);
+QString settingsInUse(const QString &file);
 
 // The update check's settings could not be saved.
 QString checkSettingsNotSaved(const Failure &failure);

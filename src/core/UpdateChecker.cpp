@@ -172,9 +172,25 @@ void UpdateChecker::store(const UpdateInfo &info)
 {
     launcher_ = info.launcher;
     teamViewer_ = info.teamViewer;
-    if (Status stored = context_.settings.saveAnnouncements(launcher_, teamViewer_); !stored.ok()) {
+    SettingsSaver::Round round = [&settings = context_.settings, launcher = launcher_,
+                                  teamViewer = teamViewer_](const platform::LockWait &wait) {
+        return settings.saveAnnouncements(launcher, teamViewer, wait);
+    };
+    if (context_.saver == nullptr) {
+        stored(round(LauncherSettings::kFullWait));
+        return;
+    }
+    // Another seat holding menu.ini must not hold the window: the label waits instead.
+    if (const auto now = context_.saver->save(std::move(round),
+                                              [this](const Status &saved) { stored(saved); }))
+        stored(*now);
+}
+
+void UpdateChecker::stored(const Status &saved)
+{
+    if (!saved.ok()) {
         waiting_ = false;
-        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::settingsNotWritten(stored.failure())));
+        Q_EMIT noticeChanged(texts::storeFailedNotice(texts::settingsNotWritten(saved.failure())));
         return;
     }
     if (waiting_) {

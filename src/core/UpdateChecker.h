@@ -9,6 +9,7 @@
 
 #include "core/BackgroundJob.h"
 #include "core/LauncherSettings.h"
+#include "core/SettingsSaver.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateCheck.h"
 #include "formats/Minisign.h"
@@ -35,6 +36,9 @@ class UpdateChecker : public QObject {
         QString launcherVersion;                              // the running launcher's
         // Whose signature the document needs, and where the accepted one is kept.
         TrustPolicy trust = trustPolicy();
+        // Stores the announcements without making the window wait for another writer; none:
+        // stored at once, waiting as long as a write does.
+        SettingsSaver *saver = nullptr;
     };
     // How long after start the check begins.
     static constexpr int kDelayMs = 1000;
@@ -79,6 +83,7 @@ class UpdateChecker : public QObject {
     // Keeps an accepted signed document in the user's storage unless it is older than the kept
     // one; false (the label told why) when it is refused or cannot be kept.
     bool keep(const UpdateCheckOutcome &outcome);
+    void stored(const Status &saved);
     // What the label says between checks: that a later launcher waits, or nothing.
     LabelNotice restingNotice() const;
 

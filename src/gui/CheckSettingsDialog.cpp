@@ -158,8 +158,9 @@ bool CheckSettingsDialog::mayClose()
 
 Status CheckSettingsDialog::save()
 {
-    return settings_.saveCheckFrequency(never_->isChecked() ? core::kCheckNever
-                                                            : core::kCheckAtStart);
+    // Tried once: the dialog must not wait for another seat; the user may save again.
+    return settings_.saveCheckFrequency(
+        never_->isChecked() ? core::kCheckNever : core::kCheckAtStart, platform::LockWait{});
 }
 
 } // namespace menu::gui

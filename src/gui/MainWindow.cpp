@@ -70,6 +70,8 @@ MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes
     screen_ = services_.screen->limits();
     drivePrefix_ = core::drivePrefixOf(services_.executablePath).value_or(QString());
     settings_ = std::make_unique<core::LauncherSettings>(*services_.profiles, programDir_);
+    saver_ = std::make_unique<core::SettingsSaver>(services_.settingsLockWait);
+    closeSave_ = std::make_unique<CloseSave>(*settings_, *saver_, boxes_, *this);
     model_ = std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions,
                                                drivePrefix_);
     createComponents();
@@ -201,9 +203,10 @@ void MainWindow::readSettings()
     grid_->setArrangement(settings_->arrangement());
     (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    checker_ = new core::UpdateChecker(
-        {*settings_, *services_.internet, *services_.clock, services_.regional, launcherVersion_},
-        this);
+    core::UpdateChecker::Context checks{*settings_, *services_.internet, *services_.clock,
+                                        services_.regional, launcherVersion_};
+    checks.saver = saver_.get();
+    checker_ = new core::UpdateChecker(std::move(checks), this);
     checker_->setObjectName(QStringLiteral("updateChecker"));
     checker_->load();
     connect(checker_, &core::UpdateChecker::noticeChanged, this, &MainWindow::showNotice);
@@ -333,13 +336,24 @@ void MainWindow::launch(const core::EntryKey &key)
 void MainWindow::setArrangement(core::ButtonArrangement arrangement)
 {
     // As every failed write of the settings: the general error handler's box, and the
-    // buttons stay as they were.
-    if (Status saved = settings_->saveArrangement(arrangement); !saved.ok()) {
-        (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)
-            ->setChecked(true);
+    // buttons stay as they were (when the write ends at once; one that waited for another
+    // writer is told when it ends).
+    const auto failed = [this](const Status &saved) {
+        if (saved.ok())
+            return false;
         boxes_.showFault(
             this, core::texts::appTitle(),
             core::texts::faultMessage(core::texts::settingsNotWritten(saved.failure())));
+        return true;
+    };
+    const auto now = saver_->save(
+        [settings = settings_.get(), arrangement](const platform::LockWait &wait) {
+            return settings->saveArrangement(arrangement, wait);
+        },
+        [failed](const Status &saved) { (void)failed(saved); });
+    if (now && failed(*now)) {
+        (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)
+            ->setChecked(true);
         return;
     }
     (arrangement == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
@@ -390,14 +404,10 @@ void MainWindow::bringForward()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing goes on only when every setting was saved; a failed write keeps the window open
-    // so that a later close can try again. A later close with nothing changed closes all the
-    // same: the user has been told, and the settings cannot be written.
-    if (installationAccepted_ && !saveAtClose(true)) {
+    if (!installationAccepted_ || closeSave_->allowsClose(closeValues()))
+        event->accept();
+    else
         event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 void MainWindow::terminate()
@@ -405,7 +415,7 @@ void MainWindow::terminate()
     // The session is ending: save if that can be done and tell nobody; a dialog or a box that
     // stands open is given up (a download in it stops, its files as they were).
     if (installationAccepted_)
-        (void)saveAtClose(false);
+        closeSave_->saveEnding(closeValues());
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         // A download asks before it stops; an ending session does not wait for an answer.
         if (auto *update = qobject_cast<UpdateDialog *>(widget); update != nullptr)
@@ -416,30 +426,10 @@ void MainWindow::terminate()
     }
 }
 
-bool MainWindow::saveAtClose(bool tellFailure)
+CloseSave::Values MainWindow::closeValues() const
 {
-    const QRect outer = frameGeometry();
-    const QString values = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
-                               .arg(outer.x())
-                               .arg(outer.y())
-                               .arg(outer.width())
-                               .arg(outer.height())
-                               .arg(isMaximized())
-                               .arg(static_cast<int>(grid_->arrangement()))
-                               .arg(checker_->checkFrequency())
-                               .arg(checker_->lastCheck());
-    if (tellFailure && values == refusedValues_)
-        return true;
-    const Status saved = settings_->saveAtClose(outer, isMaximized(), grid_->arrangement(),
-                                                checker_->checkFrequency(), checker_->lastCheck());
-    if (saved.ok())
-        return true;
-    refusedValues_ = values;
-    if (tellFailure)
-        boxes_.showFault(this, core::texts::appTitle(),
-                         core::texts::faultMessage(
-                             core::texts::settingsNotWritten(saved.failure())));
-    return false;
+    return {frameGeometry(), isMaximized(), grid_->arrangement(), checker_->checkFrequency(),
+            checker_->lastCheck()};
 }
 
 void MainWindow::updateStatusBar(bool onlyLastCheck)

@@ -6,7 +6,9 @@
 
 #include "core/LauncherSettings.h"
 #include "core/MenuModel.h"
+#include "core/SettingsSaver.h"
 #include "core/StatusBar.h"
+#include "gui/CloseSave.h"
 #include "gui/UpdateCommands.h"
 #include "platform/Services.h"
 #include "widgets/MessageBoxes.h"
@@ -72,7 +74,7 @@ class MainWindow : public QWidget {
     void updateStatusBar(bool onlyLastCheck);
     void fitStatusPanels();
     std::array<QString, core::kStatusPanels> statusTexts() const;
-    bool saveAtClose(bool tellFailure);
+    CloseSave::Values closeValues() const;
 
     platform::Services services_;
     widgets::MessageBoxes &boxes_;
@@ -82,7 +84,6 @@ class MainWindow : public QWidget {
     QRect outerBounds_;
     QSize knownFrame_;
     QSize placedInside_; // the inside the stored placement gave the window
-    QString refusedValues_; // what the last failed save tried to write
     platform::ScreenLimits screen_;
     QString programDir_;
     QString drivePrefix_;
@@ -90,6 +91,8 @@ class MainWindow : public QWidget {
     QString launcherDate_;
 
     std::unique_ptr<core::LauncherSettings> settings_;
+    std::unique_ptr<core::SettingsSaver> saver_; // gone before the settings its rounds write
+    std::unique_ptr<CloseSave> closeSave_;
     std::unique_ptr<core::MenuModel> model_;
     std::vector<core::MenuButton> buttons_; // the menu as last read
     InstalledProgram teamViewer_;           // the Team Viewer entry as last found

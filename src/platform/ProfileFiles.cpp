@@ -4,12 +4,16 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileLock.h"
 
+#include <algorithm>
+
 namespace menu::platform {
 
 namespace {
 // Only the launcher's own file and the module files are read; a reader of many files keeps
 // what it read of the latest few.
 constexpr qsizetype kKnownFilesMax = 64;
+// How long a file that another program keeps from being shared is tried again.
+constexpr std::chrono::milliseconds kSharingRetries{1000};
 } // namespace
 
 // A settled file: its stamp alone tells whether it changed since.
@@ -66,6 +70,12 @@ std::shared_ptr<const formats::ProfileIndex> ProfileFiles::readAll(const QString
 Status ProfileFiles::write(const QString &file, const QString &section, const QString &key,
                            const QString &value)
 {
+    return writeValues(file, {{section, key, value}}, LockWait{kSettingsLockWait, {}});
+}
+
+Status ProfileFiles::writeValues(const QString &file, const QList<Value> &values,
+                                 const LockWait &wait)
+{
     {
         const std::lock_guard lock(mutex_);
         known_.remove(file);
@@ -73,16 +83,26 @@ Status ProfileFiles::write(const QString &file, const QString &section, const QS
     if (file.isEmpty())
         return Failure::of(std::errc::no_such_file_or_directory, file);
     // Other launchers write the same file; the lock keeps their writes from being lost. Where
-    // the file system has no locks the write still goes ahead, unguarded as it always was.
-    Result<FileLock> held = FileLock::acquire(file);
-    const Status written = writeHolding(file, section, key, value);
-    if (!written.ok() && held.ok())
-        held->removeCreatedFile();
-    return written;
+    // no lock file can be made or locked (a folder this user may not add to, a file system
+    // without locks) the write still goes ahead, unguarded as it always was; a lock that
+    // another writer holds past the wait is never broken.
+    const Result<FileLock> held = FileLock::acquire(file, wait);
+    if (!held.ok() && (held.failure().is(std::errc::device_or_resource_busy) ||
+                       held.failure().is(std::errc::operation_canceled)))
+        return held.failure();
+    // A file another program has open for a moment without sharing it (a virus scanner, a
+    // backup agent) refuses its read or its replacement: tried again after a short pause.
+    const LockWait sharing{std::min(wait.limit, kSharingRetries), wait.cancelled};
+    RetryPause pause(sharing);
+    for (;;) {
+        Status written = writeHolding(file, values);
+        if (written.ok() || !written.failure().is(std::errc::device_or_resource_busy) ||
+            !pause.next())
+            return written;
+    }
 }
 
-Status ProfileFiles::writeHolding(const QString &file, const QString &section, const QString &key,
-                                  const QString &value)
+Status ProfileFiles::writeHolding(const QString &file, const QList<Value> &values)
 {
     Result<QByteArray> content = readWholeFile(file, formats::kProfileFileMax);
     const bool missing = !content.ok() && content.failure().is(std::errc::no_such_file_or_directory);
@@ -90,19 +110,24 @@ Status ProfileFiles::writeHolding(const QString &file, const QString &section, c
     if (!content.ok() && !missing)
         return content.failure();
     const QByteArray old = missing ? QByteArray() : *content;
-    const formats::ProfileEdit edit = formats::profileEdit(old, section, key, value);
-    if (!edit.ok())
-        return Failure::of(edit.encodingRefused ? std::errc::illegal_byte_sequence
-                                                : std::errc::invalid_argument,
-                           file, edit.error);
-    if (!missing && edit.bytes == old)
+    QByteArray bytes = old;
+    for (const Value &value : values) {
+        const formats::ProfileEdit edit =
+            formats::profileEdit(bytes, value.section, value.key, value.value);
+        if (!edit.ok())
+            return Failure::of(edit.encodingRefused ? std::errc::illegal_byte_sequence
+                                                    : std::errc::invalid_argument,
+                               file, edit.error);
+        bytes = edit.bytes;
+    }
+    if (!missing && bytes == old)
         return {};
     if (!missing) {
         if (Status allowed = mayReplace(file); !allowed.ok())
             return allowed;
     }
     // A link at the file stays a link; the file it names is replaced.
-    return replaceFileContent(file, edit.bytes, {.followLink = true, .keepMode = true, .durable = true});
+    return replaceFileContent(file, bytes, {.followLink = true, .keepMode = true, .durable = true});
 }
 
 std::size_t ProfileFiles::fileReads() const

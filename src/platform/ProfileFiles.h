@@ -3,10 +3,10 @@
 //
 // Every read answers from the file as it is at that moment. What was read of a file is kept
 // while the file's stamp (identity, size, permissions, change times) stays the same, checked at
-// every read, so that building a menu does not scan each module file once per value. Writes
-// change one line and replace the file atomically, holding the file's lock (FileLock.h) from
-// the read to the replacement; a file that exists but cannot be read, or may not be written,
-// is never replaced.
+// every read, so that building a menu does not scan each module file once per value; reads
+// never take the lock. Writes change lines and replace the file atomically, holding the file's
+// lock (FileLock.h) from the read to the replacement; a file that exists but cannot be read, or
+// may not be written, is never replaced.
 #pragma once
 
 #include "platform/Files.h"
@@ -34,14 +34,15 @@ class ProfileFiles : public ProfileStore {
     std::shared_ptr<const formats::ProfileIndex> readAll(const QString &file) const override;
     Status write(const QString &file, const QString &section, const QString &key,
                  const QString &value) override;
+    Status writeValues(const QString &file, const QList<Value> &values,
+                       const LockWait &wait) override;
 
     // How many times the content of a file has been read.
     std::size_t fileReads() const;
 
   private:
     struct Known;
-    Status writeHolding(const QString &file, const QString &section, const QString &key,
-                        const QString &value);
+    Status writeHolding(const QString &file, const QList<Value> &values);
 
     std::chrono::nanoseconds settledAge_;
     mutable std::mutex mutex_;

@@ -6,8 +6,10 @@
 
 #include "formats/ProfileText.h"
 #include "formats/Result.h"
+#include "platform/FileLock.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -26,8 +28,20 @@ class ProfileStore {
     // of one state of the file; nothing when the file is missing or cannot be read.
     virtual std::shared_ptr<const formats::ProfileIndex> readAll(const QString &file) const = 0;
     // Creates the file, the section and the key as needed. A failure leaves the file as it was.
+    // Waits for other writers at most kSettingsLockWait.
     virtual Status write(const QString &file, const QString &section, const QString &key,
                          const QString &value) = 0;
+
+    struct Value {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // All values in one round under the file's lock: one read, every value merged in order,
+    // one replacement. A failure (EBUSY: another writer kept the lock past the wait) leaves
+    // the file as it was.
+    virtual Status writeValues(const QString &file, const QList<Value> &values,
+                               const LockWait &wait) = 0;
 };
 
 class Clock {
@@ -88,6 +102,8 @@ struct Services {
     const DesktopFolders *desktops = nullptr;
     const InternetState *internet = nullptr;
     const RegionalSettings *regional = nullptr;
+    // How long a write of menu.ini waits for another seat or user, off the window's thread.
+    std::chrono::milliseconds settingsLockWait = kSettingsLockWait;
 };
 
 } // namespace menu::platform

@@ -168,8 +168,8 @@ TEST(LauncherSettings, WriteFailureNamesTheFileAndLeavesItAlone)
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("x"));
 }
 
-// A store that fails from its n-th write on, to see where a group of writes stops.
-class FailingStore final : public menu::platform::ProfileStore {
+// A store that records each round of writes and fails the ones asked for.
+class RoundStore final : public menu::platform::ProfileStore {
   public:
     std::optional<QString> read(const QString &, const QString &, const QString &) const override
     {
@@ -179,41 +179,55 @@ class FailingStore final : public menu::platform::ProfileStore {
     {
         return nullptr;
     }
-    menu::Status write(const QString &file, const QString &, const QString &key,
-                       const QString &) override
+    menu::Status write(const QString &file, const QString &section, const QString &key,
+                       const QString &value) override
     {
-        keys << key;
-        if (keys.size() >= failFrom)
+        return writeValues(file, {{section, key, value}}, {});
+    }
+    menu::Status writeValues(const QString &file, const QList<Value> &values,
+                             const menu::platform::LockWait &wait) override
+    {
+        QStringList keys;
+        for (const Value &value : values)
+            keys << value.key;
+        rounds << keys;
+        waits << wait.limit;
+        if (fail)
             return menu::Failure::errnoValue(ENOSPC, file);
         return {};
     }
-    QStringList keys;
-    qsizetype failFrom = 1;
+    QList<QStringList> rounds;
+    QList<std::chrono::milliseconds> waits;
+    bool fail = false;
 };
 
-TEST(LauncherSettings, AGroupOfWritesStopsAtTheFirstFailure)
+// A close and a stored announcement are one round each: another seat's write can fall only
+// before or after them, never between their values.
+TEST(LauncherSettings, AGroupOfWritesIsOneRound)
 {
-    FailingStore store;
+    RoundStore store;
     LauncherSettings ini(store, QStringLiteral("/p/"));
-    store.failFrom = 3;
+    store.fail = true;
     const menu::Status atClose = ini.saveAtClose(QRect(0, 0, 1, 1), false,
                                                  ButtonArrangement::Rows, 0, QString());
     ASSERT_FALSE(atClose.ok());
     EXPECT_TRUE(atClose.failure().is(std::errc::no_space_on_device));
     EXPECT_EQ(atClose.failure().path, QStringLiteral("/p/menu.ini"));
-    EXPECT_EQ(store.keys, (QStringList{"ButtonsView", "Left", "Width"}));
 
-    store.keys.clear();
-    store.failFrom = 100;
-    EXPECT_TRUE(ini.saveAtClose(QRect(0, 0, 1, 1), false, ButtonArrangement::Rows, 0, QString())
-                    .ok());
-    EXPECT_EQ(store.keys, (QStringList{"ButtonsView", "Left", "Width", "Top", "Height",
-                                       "WindowState", "LicKon", "LicKonLast"}));
-
-    store.keys.clear();
-    store.failFrom = 1;
-    EXPECT_FALSE(ini.saveAnnouncements({}, {}).ok());
-    EXPECT_EQ(store.keys, QStringList{"AktCis"});
+    store.fail = false;
+    const menu::platform::LockWait once{};
+    EXPECT_TRUE(
+        ini.saveAtClose(QRect(0, 0, 1, 1), false, ButtonArrangement::Rows, 0, QString(), once)
+            .ok());
+    EXPECT_TRUE(ini.saveAnnouncements({}, {}).ok());
+    const QStringList close{"ButtonsView", "Left", "Width", "Top",
+                            "Height", "WindowState", "LicKon", "LicKonLast"};
+    const QStringList announced{"AktCis", "AktDat", "AktFil", "AktLen", "AktSha256",
+                                "AktCis", "AktFil", "AktLen", "AktSha256"};
+    EXPECT_EQ(store.rounds, (QList<QStringList>{close, close, announced}));
+    EXPECT_EQ(store.waits, (QList<std::chrono::milliseconds>{
+                               menu::platform::kSettingsLockWait, std::chrono::milliseconds(0),
+                               menu::platform::kSettingsLockWait}));
 }
 
 } // namespace

@@ -186,7 +186,7 @@ TEST_F(SignedAnnouncementTest, RefusedDocumentsStoreNothingAndTheLabelSaysWhy)
         EXPECT_EQ(checker_->lastCheck(), QString());
     }
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("menu.ini")});
+              QStringList({QStringLiteral("menu.ini"), QStringLiteral("menu.ini.lock")}));
 }
 
 TEST_F(SignedAnnouncementTest, GoodSignatureOfEitherTrustedKeyStoresTheDocument)

@@ -140,6 +140,17 @@ TEST(Texts, SettingsNotWrittenNamesTheFileThenTheReasonOnTheNextLine)
                   shown("/x/menu.ini") + QStringLiteral("\r\rKoniec programu !"));
 }
 
+// Another seat or user kept menu.ini's lock past the wait, or kept the file busy.
+TEST(Texts, SettingsInUseElsewhereAreToldAsSuch)
+{
+    const menu::Failure busy =
+        menu::Failure::of(std::errc::device_or_resource_busy, QStringLiteral("/x/menu.ini"));
+    EXPECT_EQ(texts::settingsNotWritten(busy),
+              QStringLiteral("Nastavenia v súbore ") + shown("/x/menu.ini") +
+                  QStringLiteral(" práve používa iný počítač alebo používateľ.\r\r"
+                                 "Zmeny sa neuložili."));
+}
+
 TEST(Texts, ReasonIsSlovakWhereKnownElseTheSystemsWordsWithTheNumber)
 {
     EXPECT_EQ(texts::reason(std::error_code(ENOENT, std::generic_category())),

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -29,6 +30,9 @@ namespace {
 using menu::test::VirtualDisplay;
 
 const QString kMainTitle = QStringLiteral("ORVAN - Základná ponuka");
+// What a launcher leaves in its directory: itself, its settings and their lock file.
+const QStringList kMenuFiles = {QStringLiteral("menu"), QStringLiteral("menu.ini"),
+                                QStringLiteral("menu.ini.lock")};
 
 // Waits for done while this process keeps handling its events.
 bool waitFor(const std::function<bool()> &done, int ms = 20000)
@@ -250,7 +254,7 @@ TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)
     EXPECT_EQ(saved("OPTIONS", "ButtonsView"), QStringLiteral("Ver"));
     EXPECT_EQ(saved("OPTIONS", "LicKon"), QStringLiteral("2"));
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
-              QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
+              kMenuFiles);
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
 }
 
@@ -309,7 +313,7 @@ TEST_F(LauncherProcess, TheCheckStoresWhatTheUpdateServerAnnounces)
         << saved("OPTIONS", "LicKonLast").toStdString();
     // The document was read in memory; nothing was left behind.
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
-              QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
+              kMenuFiles);
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
 }
 
@@ -339,9 +343,57 @@ TEST_F(LauncherProcess, ClosingDuringASlowCheckEndsAtOnceAndLeavesNoFiles)
         EXPECT_EQ(saved("OPTIONS", "LicKon"), QStringLiteral("0"));
         EXPECT_EQ(saved("ORVAN", "AktCis"), QString());
         // Nothing of the document stays behind.
-        EXPECT_EQ(filesIn(menuDir), QStringList({QStringLiteral("menu"), QStringLiteral("menu.ini")}));
+        EXPECT_EQ(filesIn(menuDir), kMenuFiles);
         EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
     }
+}
+
+// Another user of the computer holds the settings' lock and never lets go (anyone who can read
+// menu.ini.lock can): the window goes on answering while its writes wait, and a termination
+// signal still ends it within a second, the settings left as the holder keeps them.
+TEST_F(LauncherProcess, AnotherUserHoldingTheSettingsCannotFreezeTheWindow)
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+        GTEST_SKIP() << "acting as another user needs root, setpriv and flock";
+    save("OPTIONS", "LicKon", "0"); // made with its lock file, which every user may read
+    for (const QString &path : {dir.path(), dir.file(QStringLiteral("ORVAN")),
+                                dir.file(QStringLiteral("ORVAN/MENU"))})
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadOther | QFile::ExeOther);
+    // One process of the other user holds the lock of menu.ini itself and of its lock file.
+    QProcess &holder = start(
+        QStringLiteral("setpriv"),
+        {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+         QStringLiteral("--clear-groups"), QStringLiteral("flock"), QStringLiteral("--no-fork"),
+         menuIni, QStringLiteral("flock"), QStringLiteral("--no-fork"),
+         menuIni + QStringLiteral(".lock"), QStringLiteral("sh"), QStringLiteral("-c"),
+         QStringLiteral("echo held; exec sleep 600")});
+    ASSERT_TRUE(waitFor([&] { return holder.readAllStandardOutput().contains("held"); }))
+        << holder.readAllStandardError().toStdString();
+
+    QProcess &launcher = start(exe);
+    ASSERT_TRUE(waitFor([&] { return mainWindowShown(); }))
+        << launcher.readAllStandardError().toStdString();
+    // The check stores what it fetched about a second after start: that write now waits.
+    if (online()) {
+        ASSERT_TRUE(waitFor([&] { return server.connections() > 0; }));
+    }
+    // A later start is answered by the window: it comes forward, and the later one ends.
+    QProcess &second = start(exe);
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(launcher.state(), QProcess::Running);
+
+    QElapsedTimer ending;
+    ending.start();
+    ::kill(static_cast<pid_t>(launcher.processId()), SIGTERM);
+    ASSERT_TRUE(launcher.waitForFinished(20000));
+    EXPECT_LT(ending.elapsed(), 1000);
+    EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(saved("OPTIONS", "Left"), QString());
+    EXPECT_EQ(saved("ORVAN", "AktCis"), QString());
+    EXPECT_EQ(holder.state(), QProcess::Running);
 }
 
 TEST_F(LauncherProcess, OutsideTheInstallationDirectoryItShowsTheErrorAndEnds)

@@ -5,12 +5,16 @@
 #include "gui/ButtonGrid.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/StatusBarPanels.h"
+#include "platform/FileLock.h"
+#include "platform/Files.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QLabel>
 #include <QDialog>
 #include <QMenu>
@@ -174,6 +178,46 @@ TEST_F(MainWindowTest, TerminationSavesWhatItCanAndGivesUpOpenDialogsWithoutABox
     store.failWrites = false;
     window.terminate();
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
+}
+
+// Another seat or user holds menu.ini: the window goes on answering while its writes wait, and
+// closes when they are done, or, once the wait has run out, after saying so.
+TEST_F(MainWindowTest, SettingsHeldElsewhereNeitherFreezeNorKeepTheWindow)
+{
+    using namespace std::chrono_literals;
+    for (const bool released : {false, true}) {
+        SCOPED_TRACE(released ? "released while waiting" : "held past the wait");
+        boxes.boxes.clear();
+        QFile::remove(ini());
+        services.settingsLockWait = released ? 60s : 100ms;
+        auto held = menu::platform::FileLock::acquire(ini(), {});
+        ASSERT_TRUE(held.ok());
+        std::optional<menu::platform::FileLock> holder(std::move(*held));
+        MainWindow window(services, boxes);
+        window.show();
+        menu::test::child<QAction>(window, "columnsAction")->trigger();
+        EXPECT_FALSE(window.close());
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(boxes.boxes.empty());
+        if (released)
+            holder.reset();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 20000));
+        if (released) {
+            EXPECT_TRUE(boxes.boxes.empty());
+            EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Ver"));
+            EXPECT_EQ(stored("Left"), QString::number(window.frameGeometry().left()));
+        } else {
+            // The arrangement's round and the close's: each told that the settings are in use.
+            ASSERT_EQ(boxes.boxes.size(), 2u);
+            EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
+            EXPECT_EQ(boxes.boxes[1].kind, BoxKind::Warning);
+            for (const auto &box : boxes.boxes) {
+                EXPECT_EQ(box.text, menu::core::texts::settingsInUse(
+                                        menu::platform::nativePath(ini())));
+            }
+            EXPECT_FALSE(QFileInfo::exists(ini()));
+        }
+    }
 }
 
 TEST_F(MainWindowTest, RefusesToRunOutsideItsInstallationDirectory)

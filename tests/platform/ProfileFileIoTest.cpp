@@ -22,9 +22,13 @@ mode_t modeOf(const QString &path)
     return info.st_mode & 07777;
 }
 
+// What a directory holds besides the lock files that writes leave beside their files.
 QStringList entries(const TempDir &dir)
 {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList names =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString &name) { return name.endsWith(QLatin1String(".lock")); });
+    return names;
 }
 
 // The store as the launcher uses it: every read asks the file as it is now.

@@ -127,6 +127,14 @@ class FailingStore final : public platform::ProfileStore {
             return Failure::of(std::errc::read_only_file_system, file);
         return real.write(file, section, key, value);
     }
+    Status writeValues(const QString &file, const QList<Value> &values,
+                       const platform::LockWait &wait) override
+    {
+        ++writes;
+        if (failWrites)
+            return Failure::of(std::errc::read_only_file_system, file);
+        return real.writeValues(file, values, wait);
+    }
     platform::ProfileFiles real;
     bool failWrites = false;
     int writes = 0;

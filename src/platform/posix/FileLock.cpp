@@ -1,14 +1,12 @@
-// flock(2) on the file itself: the lock follows the file, not its name, so a writer that waited
-// while another replaced the file (AtomicFile renames a new one into place) checks that it holds
-// the file now at the path and otherwise locks that one. Linux passes flock to NFS servers as a
-// whole-file lock, which wants the file open for writing; a file this user may not write is
-// locked through a read-only descriptor, which serves local disks.
+// flock(2) on the lock file beside the guarded one. Linux passes flock to NFS servers as a
+// whole-file lock, which wants the file open for writing; a lock file this user may not write
+// is locked through a read-only descriptor, which serves local disks. The wait polls with
+// LOCK_NB, as flock itself cannot be bounded.
 #include "platform/FileLock.h"
 
 #include "platform/posix/UniqueFd.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,95 +15,63 @@
 namespace menu::platform {
 
 namespace {
-// Each retry means that another writer replaced the file meanwhile, so this is never reached
-// while writers make progress.
-constexpr int kAttempts = 1000;
 
-constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // never hang on a pipe
+constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW; // never hang on a pipe
+
+// The lock file at path, created when missing. Every user who writes the guarded file must be
+// able to lock it, so it is made readable by all (the umask decides the rest).
+UniqueFd openLockFile(const QByteArray &path)
+{
+    UniqueFd fd(::open(path.constData(), O_RDWR | O_CREAT | kOpenFlags, 0666));
+    if (!fd.valid() && (errno == EACCES || errno == EPERM || errno == EROFS))
+        fd.reset(::open(path.constData(), O_RDONLY | kOpenFlags));
+    return fd;
+}
 
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The file at path open for its lock; created is set when this made it. An invalid descriptor
-// with errno when there is none.
-UniqueFd openForLock(const QByteArray &path, bool &created)
-{
-    created = false;
-    UniqueFd fd(::open(path.constData(), O_RDWR | kOpenFlags));
-    if (!fd.valid() && (errno == EACCES || errno == EPERM || errno == EROFS || errno == ETXTBSY))
-        fd.reset(::open(path.constData(), O_RDONLY | kOpenFlags));
-    if (!fd.valid() && errno == ENOENT) {
-        fd.reset(::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kOpenFlags, 0666));
-        created = fd.valid();
-    }
-    return fd;
-}
-
-int lockWaiting(int fd)
-{
-    int result = 0;
-    do {
-        result = ::flock(fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    return result == 0 ? 0 : errno;
-}
 } // namespace
 
 struct FileLock::Native {
     UniqueFd fd;
-    QByteArray path;
-    bool created = false;
 };
 
-Result<FileLock> FileLock::acquire(const QString &path)
+Result<FileLock> FileLock::acquire(const QString &path, const LockWait &wait)
 {
-    const QByteArray native = QFile::encodeName(path);
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        bool created = false;
-        UniqueFd fd = openForLock(native, created);
-        if (!fd.valid()) {
-            if (errno == EEXIST)
-                continue; // made by another writer just now, or a link to nothing
-            return Failure::errnoValue(errno, path);
-        }
+    const QString lockPath = lockFileOf(path);
+    const QByteArray native = QFile::encodeName(lockPath);
+    RetryPause pause(wait);
+    do {
+        UniqueFd fd = openLockFile(native);
+        if (!fd.valid())
+            return Failure::errnoValue(errno, lockPath);
         struct stat held {};
         if (::fstat(fd.get(), &held) != 0)
-            return Failure::errnoValue(errno, path);
+            return Failure::errnoValue(errno, lockPath);
         if (!S_ISREG(held.st_mode))
             return Failure::of(S_ISDIR(held.st_mode) ? std::errc::is_a_directory
                                                      : std::errc::invalid_argument,
-                               path);
-        if (const int error = lockWaiting(fd.get()); error != 0)
-            return Failure::errnoValue(error, path);
-        struct stat named {};
-        if (::stat(native.constData(), &named) == 0 && sameFile(held, named))
-            return FileLock(std::make_unique<Native>(Native{std::move(fd), native, created}));
-    }
-    return Failure::of(std::errc::resource_unavailable_try_again, path);
+                               lockPath);
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+            // Someone removed the lock file by hand while this opened it: lock the one there.
+            struct stat named {};
+            if (::stat(native.constData(), &named) == 0 && sameFile(held, named))
+                return FileLock(std::make_unique<Native>(Native{std::move(fd)}));
+        } else if (errno != EWOULDBLOCK && errno != EINTR) {
+            return Failure::errnoValue(errno, lockPath);
+        }
+    } while (pause.next());
+    return Failure::of(pause.cancelled() ? std::errc::operation_canceled
+                                         : std::errc::device_or_resource_busy,
+                       path);
 }
 
 FileLock::FileLock(std::unique_ptr<Native> native) : native_(std::move(native)) {}
 FileLock::FileLock(FileLock &&) noexcept = default;
 FileLock &FileLock::operator=(FileLock &&) noexcept = default;
 FileLock::~FileLock() = default; // closing the descriptor releases the lock
-
-bool FileLock::createdFile() const
-{
-    return native_ && native_->created;
-}
-
-void FileLock::removeCreatedFile()
-{
-    if (!createdFile())
-        return;
-    struct stat held {};
-    struct stat named {};
-    if (::fstat(native_->fd.get(), &held) == 0 && ::stat(native_->path.constData(), &named) == 0 &&
-        sameFile(held, named))
-        ::unlink(native_->path.constData());
-    native_->created = false;
-}
 
 } // namespace menu::platform

@@ -42,10 +42,11 @@ QString linkTarget(const QString &path)
 }
 
 // Puts the new file at from in the place of the file at target after Wine's ReplaceFileW left
-// a gap: it moves the replaced file away before it moves the new one in, and a locker that
-// found no file in between made an empty one there (FileLock). Wine renames nothing over a file
-// that is open, so the intruder is moved away in its turn; its locker notices and locks the new
-// file. Windows' own ReplaceFileW leaves no gap and never comes here.
+// a gap: it moves the replaced file away before it moves the new one in, and a program that
+// found no file in between may have made one there (an older launcher on another seat, which
+// locked menu.ini itself and created it when missing). Wine renames nothing over a file that is
+// open, so the intruder is moved away in its turn. Windows' own ReplaceFileW leaves no gap and
+// never comes here.
 bool moveIntoGap(const QString &from, const QString &target)
 {
     constexpr int kAttempts = 100; // each retry means yet another locker came in between

@@ -25,6 +25,7 @@ int errnoOf(unsigned long error)
     case ERROR_LOCK_VIOLATION:
     case ERROR_BUSY:
     case ERROR_USER_MAPPED_FILE:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: // ReplaceFileW: someone has the old file open
         return EBUSY;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:

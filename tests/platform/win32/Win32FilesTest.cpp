@@ -43,6 +43,7 @@ TEST(Win32Errors, KnownCodesBecomeErrnoValuesAndOthersKeepTheSystemsWords)
         {ERROR_WRITE_PROTECT, EROFS},    {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},
         {ERROR_NOT_SAME_DEVICE, EXDEV},  {ERROR_BAD_EXE_FORMAT, ENOEXEC},
         {ERROR_DIRECTORY, ENOTDIR},      {ERROR_NETNAME_DELETED, 0},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, EBUSY},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.error);
