@@ -11,8 +11,10 @@
 
 namespace menu::core {
 
-// Opens path through the shell with its own directory as the working directory; the notice to
-// show when it did not start, nothing when it did (or the failure needs no word).
-std::optional<Notice> launch(platform::Shell &shell, const QString &name, const QString &path);
+// Opens path through the shell with its own directory as the working directory, on behalf of
+// the owner window; the notice to show when it did not start, nothing when it did (or the
+// failure needs no word).
+std::optional<Notice> launch(platform::Shell &shell, const QString &name, const QString &path,
+                             platform::OwnerWindow owner);
 
 } // namespace menu::core

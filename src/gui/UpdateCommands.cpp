@@ -9,6 +9,7 @@
 #include "core/VersionInfo.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/UpdateDialog.h"
+#include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/PrivateDir.h"
 
@@ -26,6 +27,11 @@ UpdateCommands::UpdateCommands(Context context, QObject *parent)
 
 void UpdateCommands::offerAtStart()
 {
+    // A Team Viewer update that found its program running moved the old one aside; it goes
+    // at a later start once nobody runs it.
+    const QString program = context_.teamViewer ? context_.teamViewer().path : QString();
+    if (!program.isEmpty())
+        platform::removeSetAsideCopies(program);
     const core::Announcement &announced = context_.checker->launcherAnnouncement();
     if (!core::isLaterVersion(announced.version, context_.launcherVersion))
         return;
@@ -98,8 +104,9 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart)
     // start has been told and leaves nothing; the launcher makes way all the same.
     std::optional<platform::PrivateDir> packageDir = dialog.takePackageDir();
     const QString archive = dialog.localFile();
+    const platform::OwnerWindow owner = context_.window != nullptr ? context_.window->winId() : 0;
     if (const auto notice = core::launch(*context_.shell, QStringLiteral("ORVAN"),
-                                         core::installerPathOf(archive))) {
+                                         core::installerPathOf(archive), owner)) {
         context_.boxes->tell(context_.window, *notice);
     } else if (packageDir) {
         (void)platform::removeFile(archive);

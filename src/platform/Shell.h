@@ -5,6 +5,7 @@
 #include "formats/Result.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -28,12 +29,17 @@ struct ShellResult {
     bool started() const { return code > 32; }
 };
 
+// The native handle of the window on whose behalf the shell acts (QWidget::winId()); 0 for
+// none. Windows puts its own questions and boxes about the file (a security zone's prompt for a
+// program on a share) over that window instead of somewhere behind it.
+using OwnerWindow = quintptr;
+
 class Shell {
   public:
     virtual ~Shell() = default;
     // Opens path with workingDir as the started program's current directory; never waits for
     // the started program.
-    virtual ShellResult open(const QString &path, const QString &workingDir) = 0;
+    virtual ShellResult open(const QString &path, const QString &workingDir, OwnerWindow owner) = 0;
 };
 
 } // namespace menu::platform

@@ -67,16 +67,23 @@ class FixedScreen final : public platform::Screen {
     platform::ScreenLimits limits_;
 };
 
-// Records what would have been started and answers with a scripted result.
+// Records what would have been started, and on whose behalf, and answers with a scripted
+// result, or with that of the shell it passes the request on to.
 class RecordingShell final : public platform::Shell {
   public:
-    platform::ShellResult open(const QString &path, const QString &workingDir) override
+    platform::ShellResult open(const QString &path, const QString &workingDir,
+                               platform::OwnerWindow owner) override
     {
         opened.push_back({path, workingDir});
+        owners.push_back(owner);
+        if (passOn != nullptr)
+            return passOn->open(path, workingDir, owner);
         return {result, {}};
     }
     std::vector<std::pair<QString, QString>> opened;
+    std::vector<platform::OwnerWindow> owners;
     int result = platform::kShellStarted;
+    platform::Shell *passOn = nullptr;
 };
 
 // The internet state as scripted: connected, not connected, or a test that itself fails.

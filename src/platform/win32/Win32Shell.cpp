@@ -9,7 +9,7 @@
 
 namespace menu::platform {
 
-ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
+ShellResult Win32Shell::open(const QString &path, const QString &workingDir, OwnerWindow owner)
 {
     // A document's handler may use COM, which needs an apartment on the calling thread.
     const win32::ComApartment apartment;
@@ -19,7 +19,7 @@ ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
     // The shell's result is an HINSTANCE only for old programs' sake: a number, above 32 when
     // the file was opened.
     const auto code = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr,
+        ::ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", file.c_str(), nullptr,
                         workingDir.isEmpty() ? nullptr : dir.c_str(), SW_SHOWNORMAL));
     const DWORD error = ::GetLastError();
     ShellResult result;
