@@ -33,7 +33,8 @@ std::multimap<QString, QString> manifestOf(const QString &program)
             if (reader.isStartElement()) {
                 element = reader.name().toString();
                 for (const QXmlStreamAttribute &attribute : reader.attributes())
-                    values.emplace(element + u'/' + attribute.name(), attribute.value().toString());
+                    values.emplace(element + u'/' + attribute.name().toString(),
+                                   attribute.value().toString());
             } else if (reader.isCharacters() && !reader.isWhitespace()) {
                 values.emplace(element, reader.text().toString().trimmed());
             } else if (reader.isEndElement()) {
