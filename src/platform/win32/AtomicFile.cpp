@@ -169,7 +169,12 @@ Status AtomicFile::commit()
     const std::wstring to = wide(n.target);
     const DWORD old = ::GetFileAttributesW(to.c_str());
     const bool replaceKeeping = n.keepMode && old != INVALID_FILE_ATTRIBUTES && !win32::isFolder(old);
-    if (replaceKeeping) {
+    // A file in use goes aside before anything tries to replace it: Wine's ReplaceFileW would
+    // leave a copy of its own behind.
+    if (n.setAsideInUse && old != INVALID_FILE_ATTRIBUTES && win32::isInUse(n.target)) {
+        if (const DWORD error = win32::replaceInUse(n.temporary, n.target); error != 0)
+            return n.failed(error);
+    } else if (replaceKeeping) {
         if (!::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                             nullptr, nullptr)) {
             const DWORD error = ::GetLastError();

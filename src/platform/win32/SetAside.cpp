@@ -42,6 +42,17 @@ bool mayBeInUse(DWORD error)
     }
 }
 
+bool isInUse(const QString &path)
+{
+    const UniqueHandle probe(::CreateFileW(wide(path).c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    if (probe.valid())
+        return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 DWORD replaceInUse(const QString &from, const QString &target)
 {
     removeSetAside(target);

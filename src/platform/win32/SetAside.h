@@ -13,6 +13,10 @@ namespace menu::platform::win32 {
 // Whether a failed replace of a file may have failed because something has the file open.
 bool mayBeInUse(DWORD error);
 
+// Whether something has path open without letting others write it, as the loader keeps a
+// program or DLL: no replace would get through.
+bool isInUse(const QString &path);
+
 // Puts the file at from in the place of target by moving target aside first. 0 on success;
 // otherwise target stays as it was, and the error is ERROR_SHARING_VIOLATION when target is
 // open in a way that allows no rename either.
