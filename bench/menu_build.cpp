@@ -108,7 +108,11 @@ class RestartableStore final : public menu::platform::ProfileStore {
 
 class NoShell final : public menu::platform::Shell {
   public:
-    menu::platform::ShellResult open(const QString &, const QString &) override { return {}; }
+    menu::platform::ShellResult open(const QString &, const QString &,
+                                     menu::platform::OwnerWindow) override
+    {
+        return {};
+    }
 };
 
 // No update check goes out while the benchmark runs.
