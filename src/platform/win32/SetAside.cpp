@@ -57,8 +57,10 @@ DWORD replaceInUse(const QString &from, const QString &target)
 {
     removeSetAside(target);
     const DWORD attributes = attributesOf(target);
-    // A read-only file is refused as it would be without anyone using it.
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    // A read-only file is refused as it would be without anyone using it, and a folder is
+    // never a program to move aside.
+    if (attributes == INVALID_FILE_ATTRIBUTES || isFolder(attributes) ||
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0)
         return ERROR_ACCESS_DENIED;
     const std::wstring to = wide(target);
     const std::wstring aside = wide(temporarySibling(target, setAsideSuffix()));
