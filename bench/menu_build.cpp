@@ -117,9 +117,13 @@ class RestartableStore final : public menu::platform::ProfileStore {
 
 class NoShell final : public menu::platform::Shell {
   public:
-    menu::platform::ShellResult open(const QString &, const QString &) override { return {}; }
-    menu::platform::ShellResult start(const QString &, const QStringList &,
-                                      const QString &) override
+    menu::platform::ShellResult open(const QString &, const QString &,
+                                     menu::platform::OwnerWindow) override
+    {
+        return {};
+    }
+    menu::platform::ShellResult start(const QString &, const QStringList &, const QString &,
+                                      menu::platform::OwnerWindow) override
     {
         return {};
     }

@@ -44,6 +44,7 @@ packages=(
   cmake ninja-build pkg-config make autoconf automake libtool dpkg-dev xz-utils
   qt6-base-dev qt6-base-dev-tools googletest
   xvfb xauth twm minisign
+  osslsigncode openssl # Authenticode signatures of the package's programs
   zip locales python3 imagemagick # the test fixtures and compare-doctor.sh
 )
 # Wine with what it recommends: fonts, the X11 extensions its display driver loads, GnuTLS

@@ -136,3 +136,29 @@ menu_win_slovak_locale() {
     [ -d "$dir/sk_SK.UTF-8" ] || die "localedef could not make sk_SK.UTF-8 (package locales)"
   export LOCPATH=$dir
 }
+
+# Strips a Windows program or DLL in place: its debug information and symbol table are most
+# of its size, and every seat copies the package over the network. Debug information it has is
+# kept first as SYMBOLS/NAME.debug (NAME: the file's path below BASE), and the stripped file
+# names it by .gnu_debuglink, so that the vendor's gdb finds it (in its debug-file-directory,
+# or beside the program). A file without debug information is only stripped; running this
+# again changes nothing.
+#
+#     menu_win_strip FILE [BASE SYMBOLS]
+menu_win_strip() {
+  local file=$1 base=${2:-} symbols=${3:-} debug='' flag=--strip-unneeded
+  # A DLL keeps the symbols its relocations need; a program needs none.
+  [[ ${file,,} == *.exe ]] && flag=--strip-all
+  if [ -n "$symbols" ] && x86_64-w64-mingw32-objdump -h "$file" | grep -q ' \.debug_info '; then
+    debug=$symbols/${file#"$base"/}.debug
+    mkdir -p "$(dirname "$debug")"
+    x86_64-w64-mingw32-objcopy --only-keep-debug "$file" "$debug" ||
+      die "cannot keep the debug information of $file"
+  fi
+  x86_64-w64-mingw32-strip "$flag" "$file" || die "cannot strip $file"
+  if [ -n "$debug" ]; then
+    # The link holds the name and a checksum; objcopy looks for the file where it is given.
+    x86_64-w64-mingw32-objcopy --add-gnu-debuglink="$debug" "$file" ||
+      die "cannot link $file to $debug"
+  fi
+}

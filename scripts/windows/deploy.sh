@@ -4,14 +4,23 @@
 # native style, .ico pictures; the Schannel TLS backend when Qt6Network is used). Qt stays a set
 # of DLLs beside the program, as its licence asks.
 #
-#     scripts/windows/deploy.sh DESTDIR PROGRAM.exe...
+#     scripts/windows/deploy.sh [--symbols DIR] DESTDIR PROGRAM.exe...
+#
+# Every copy is stripped (menu_win_strip in common.sh): the debug information stays in the
+# build's own files, and with --symbols each copy's goes into DIR as well, linked to the copy.
 #
 # Fails when a program imports a DLL found neither there nor among Windows' own (as Wine ships them).
 set -euo pipefail
 # shellcheck source=scripts/windows/common.sh
 source "$(dirname "$0")/common.sh"
 
-[ $# -ge 2 ] || die "usage: deploy.sh DESTDIR PROGRAM.exe..."
+symbols=''
+if [ "${1:-}" = --symbols ]; then
+  [ $# -ge 2 ] || die "--symbols needs a directory"
+  symbols=$(realpath -m "$2")
+  shift 2
+fi
+[ $# -ge 2 ] || die "usage: deploy.sh [--symbols DIR] DESTDIR PROGRAM.exe..."
 dest=$1
 shift
 paths=$menu_win_cache/toolchain-paths.sh
@@ -24,6 +33,7 @@ search=("$MENU_WINDOWS_QT_DIR/bin" "$MENU_WINDOWS_RUNTIME_DIR" /usr/x86_64-w64-m
 
 mkdir -p "$dest"
 queue=()
+copies=()
 declare -A seen=()
 
 # Copies FILE to DESTDIR/SUBDIR and queues it for its own imports.
@@ -32,6 +42,7 @@ take() {
   mkdir -p "$dest/$sub"
   cp "$file" "$dest/$sub/"
   queue+=("$dest/$sub/$(basename "$file")")
+  copies+=("$dest/$sub/$(basename "$file")")
 }
 
 for program in "$@"; do
@@ -61,4 +72,8 @@ while [ ${#queue[@]} -gt 0 ]; do
       die "$(basename "$file") needs $dll, found neither in Qt, the MinGW runtime nor Windows"
     fi
   done
+done
+
+for copy in "${copies[@]}"; do
+  menu_win_strip "$copy" "$dest" "$symbols"
 done

@@ -84,9 +84,11 @@ placement() {
 next=$(cat "$build/demo-next-version.txt")
 package=orvan-menu-$next.zip
 staging=$work/package
-scripts/windows/deploy.sh "$staging" "$build/menu_next.exe"
+rm -rf "$build/update-symbols"
+scripts/windows/deploy.sh --symbols "$build/update-symbols" "$staging" "$build/menu_next.exe"
 mv "$staging/menu_next.exe" "$staging/menu.exe"
 cp "$build/setup.exe" "$staging/setup.exe"
+scripts/windows/release-files.sh --symbols "$build/update-symbols" --demo-certificate "$root/build/demo-sign" "$staging"
 server=$work/server
 (cd "$staging" && zip -q -r -X "$server/ORVANWIN/FILES/$package" .)
 cp "$build/demo-server-files/TeamViewerQS.exe" "$server/ORVANWIN/FILES/TeamViewerQS.exe"

@@ -40,13 +40,17 @@ class BodyFile final : public BodySink {
         if (!open())
             return false;
         if (Status committed = file_->commit(); !committed.ok()) {
-            error_ = texts::downloadNotSaved(path_, committed.failure());
+            inUse_ = committed.failure().is(std::errc::device_or_resource_busy) ||
+                     committed.failure().is(std::errc::text_file_busy);
+            error_ = inUse_ ? texts::downloadTargetInUse(path_)
+                            : texts::downloadNotSaved(path_, committed.failure());
             return false;
         }
         return true;
     }
 
     QString error() const override { return error_; }
+    bool inUse() const { return inUse_; }
 
   private:
     bool open()
@@ -55,8 +59,8 @@ class BodyFile final : public BodySink {
             return true;
         if (!error_.isEmpty())
             return false;
-        Result<platform::AtomicFile> begun =
-            platform::AtomicFile::begin(path_, {.followLink = true, .keepMode = true});
+        Result<platform::AtomicFile> begun = platform::AtomicFile::begin(
+            path_, {.followLink = true, .keepMode = true, .setAsideInUse = true});
         if (!begun.ok()) {
             error_ = texts::downloadNotCreated(path_, begun.failure());
             return false;
@@ -68,6 +72,7 @@ class BodyFile final : public BodySink {
     QString path_;
     std::optional<platform::AtomicFile> file_;
     QString error_;
+    bool inUse_ = false;
 };
 
 } // namespace
@@ -80,6 +85,7 @@ DownloadResult download(const QString &url, const QString &target, const Downloa
         result.ok = false;
         result.text = texts::downloadCritical();
         result.hint = texts::downloadCriticalHint(body.error());
+        result.targetInUse = body.inUse();
     }
     return result;
 }

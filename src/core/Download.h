@@ -42,6 +42,9 @@ struct DownloadResult {
     QString hint; // the tooltip's detail; empty unless there is more to say than the text
     // The body was, or was announced to be, longer than DownloadOptions::maxBytes.
     bool tooLarge = false;
+    // The file arrived whole but could not take the target's place: a program uses the target
+    // (on this computer or another) in a way that allows no replacement. The hint says so.
+    bool targetInUse = false;
 };
 
 // The most a package or program download may bring. The largest files the launcher fetches are
@@ -97,7 +100,9 @@ DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptio
 // Downloads url into target. The body streams into a new file beside the target, which
 // replaces it only when fetchInto succeeded: any failure, and a cancel, leave an existing file
 // as it was, and memory does not grow with the size of the file. A link at the target keeps
-// naming its file, whose content is replaced, and a replaced file keeps its permissions.
+// naming its file, whose content is replaced, and a replaced file keeps its permissions. A
+// target in use by a running program is moved aside where the system allows it
+// (AtomicFile::Options::setAsideInUse).
 DownloadResult download(const QString &url, const QString &target,
                         const DownloadOptions &options = {});
 

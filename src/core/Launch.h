@@ -11,13 +11,15 @@
 
 namespace menu::core {
 
-// Opens path through the shell with its own directory as the working directory; the notice to
-// show when it did not start, nothing when it did (or the failure needs no word).
-std::optional<Notice> launch(platform::Shell &shell, const QString &name, const QString &path);
+// Opens path through the shell with its own directory as the working directory, on behalf of
+// the owner window; the notice to show when it did not start, nothing when it did (or the
+// failure needs no word).
+std::optional<Notice> launch(platform::Shell &shell, const QString &name, const QString &path,
+                             platform::OwnerWindow owner);
 
 // Starts the launcher's installer with its arguments in its own directory; the notice to show
 // when its process did not come up (the launcher then stays), nothing when it did.
 std::optional<Notice> startInstaller(platform::Shell &shell, const QString &installer,
-                                     const QStringList &arguments);
+                                     const QStringList &arguments, platform::OwnerWindow owner);
 
 } // namespace menu::core

@@ -133,6 +133,7 @@ QString downloadCancelled();
 QString downloadNotCreated(const QString &path, const Failure &failure);
 QString downloadNotWritten(const QString &path, const Failure &failure);
 QString downloadNotSaved(const QString &path, const Failure &failure);
+QString downloadTargetInUse(const QString &path);
 QString httpNotReady();
 QString serverSilent(const QString &seconds);
 QString connectionEndedEarly(qint64 received, qint64 announced);

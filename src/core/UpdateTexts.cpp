@@ -201,6 +201,14 @@ QString downloadNotSaved(const QString &path, const Failure &failure)
         .arg(platform::nativePath(path), reason(failure));
 }
 
+QString downloadTargetInUse(const QString &path)
+{
+    return QStringLiteral("Program %1 sa práve používa na tomto alebo na inom počítači, a preto "
+                          "ho nie je možné nahradiť. Ukončite ho všade, kde beží, a aktualizáciu "
+                          "zopakujte. Doterajší program zostal nezmenený.")
+        .arg(platform::nativePath(path));
+}
+
 QString httpNotReady()
 {
     return QStringLiteral("Spojenie HTTP nie je možné pripraviť.");

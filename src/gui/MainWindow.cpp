@@ -329,7 +329,7 @@ void MainWindow::launch(const core::EntryKey &key)
                     core::texts::entryNotFound(key.module, key.section()));
         return;
     }
-    if (const auto notice = core::launch(*services_.shell, entry->name, entry->target))
+    if (const auto notice = core::launch(*services_.shell, entry->name, entry->target, winId()))
         boxes_.tell(this, *notice);
 }
 

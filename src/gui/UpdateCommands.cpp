@@ -11,6 +11,7 @@
 #include "core/VersionInfo.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/UpdateDialog.h"
+#include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/PrivateDir.h"
 
@@ -39,6 +40,11 @@ std::optional<core::Announcement> UpdateCommands::offerable() const
 
 void UpdateCommands::offerAtStart()
 {
+    // A Team Viewer update that found its program running moved the old one aside; it goes
+    // at a later start once nobody runs it.
+    const QString program = context_.teamViewer ? context_.teamViewer().path : QString();
+    if (!program.isEmpty())
+        platform::removeSetAsideCopies(program);
     watchInstallation();
     noteFailedInstallation();
     // Only the signed announcement kept in the user's storage is offered, never menu.ini's.
@@ -129,10 +135,12 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart,
     }
     std::optional<platform::PrivateDir> packageDir = dialog.takePackageDir();
     const QString archive = dialog.localFile();
+    const platform::OwnerWindow owner = context_.window != nullptr ? context_.window->winId() : 0;
     if (const auto notice = core::startInstaller(
             *context_.shell, core::installerPathOf(archive),
             {QStringLiteral("--wait"), QString::number(QCoreApplication::applicationPid()),
-             platform::nativePath(context_.launcherPath)})) {
+             platform::nativePath(context_.launcherPath)},
+            owner)) {
         // Its process did not come up: a policy may forbid programs in the temporary folder.
         // The launcher stays, and the package goes with its private directory.
         context_.boxes->tell(context_.window, *notice);

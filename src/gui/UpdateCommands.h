@@ -72,7 +72,6 @@ class UpdateCommands : public QObject {
     std::optional<core::Announcement> offerable() const;
     void run(UpdateTarget target, bool instantStart,
              const std::optional<core::Announcement> &offered = std::nullopt);
-    void startInstaller(const QString &archive);
     // A version whose installer failed is not offered at start again; the commands still
     // fetch it on request.
     bool failedBefore(const QString &version) const;

@@ -377,6 +377,10 @@ void UpdateDialog::downloadEnded(bool)
         packageDir_.reset();
         setTextColour(form_->noteLabel, QPalette::WindowText, true);
         setNote(result->text, true);
+        // The note says only that it failed; why a program in use was not replaced, and what
+        // to do about it, needs to be read.
+        if (result->targetInUse)
+            boxes_.show(this, core::BoxKind::Error, result->hint);
         importEnded(false);
         return;
     }

@@ -25,6 +25,12 @@ class AtomicFile {
         bool keepMode = true;
         // On the disk, data and name, before commit returns.
         bool durable = false;
+        // A target that a running program uses (a program or a DLL it loaded, on this computer
+        // or another one), which Windows lets nobody replace, is moved aside under a hidden name
+        // beside it and removed once free (removeSetAsideCopies). Where even that is refused,
+        // commit fails with EBUSY and the target stays. Other systems replace such a file as
+        // any other.
+        bool setAsideInUse = false;
     };
 
     // Starts the new content of target: a new, empty file beside it.
@@ -48,6 +54,10 @@ class AtomicFile {
     explicit AtomicFile(std::unique_ptr<Native> native);
     std::unique_ptr<Native> native_;
 };
+
+// Removes the copies of target that commits moved aside and nobody uses any more; those still
+// in use stay for a later try.
+void removeSetAsideCopies(const QString &target);
 
 // The whole new content of target in one step.
 Status replaceFileContent(const QString &target, const QByteArray &bytes,

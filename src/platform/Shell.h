@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -29,17 +30,22 @@ struct ShellResult {
     bool started() const { return code > 32; }
 };
 
+// The native handle of the window on whose behalf the shell acts (QWidget::winId()); 0 for
+// none. Windows puts its own questions and boxes about the file (a security zone's prompt for a
+// program on a share) over that window instead of somewhere behind it.
+using OwnerWindow = quintptr;
+
 class Shell {
   public:
     virtual ~Shell() = default;
     // Opens path with workingDir as the started program's current directory; never waits for
     // the started program.
-    virtual ShellResult open(const QString &path, const QString &workingDir) = 0;
+    virtual ShellResult open(const QString &path, const QString &workingDir, OwnerWindow owner) = 0;
     // Starts a program (never a document) with arguments, with workingDir as its current
     // directory; never waits for it. Not started means its process did not come up: the
     // system may forbid programs in that folder.
     virtual ShellResult start(const QString &program, const QStringList &arguments,
-                              const QString &workingDir) = 0;
+                              const QString &workingDir, OwnerWindow owner) = 0;
 };
 
 } // namespace menu::platform

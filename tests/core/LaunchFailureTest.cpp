@@ -26,7 +26,7 @@ std::optional<QString> launch(const QString &path)
 {
     menu::platform::PosixShell shell;
     const std::optional<menu::core::Notice> notice =
-        menu::core::launch(shell, QStringLiteral("Mzdy"), path);
+        menu::core::launch(shell, QStringLiteral("Mzdy"), path, 0);
     if (!notice)
         return std::nullopt;
     EXPECT_EQ(notice->kind, menu::core::BoxKind::Error);

@@ -129,13 +129,16 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
     const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
     ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
     menu::platform::PosixShell realShell;
-    services.shell = &realShell;
+    menu::test::RecordingShell recorder;
+    recorder.passOn = &realShell;
+    services.shell = &recorder;
     boxes.answers.push_back(BoxAnswer::Yes);
 
     ASSERT_FALSE(installedVersion().isEmpty());
     MainWindow window(services, boxes);
     ASSERT_TRUE(window.installationAccepted());
     window.show();
+    const WId shown = window.winId(); // a closed window's native one is gone
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 60000));
 
     ASSERT_GE(boxes.boxes.size(), 1u);
@@ -159,6 +162,7 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return menu::test::readAll(made[0] + "/ORVAN-INSTAL/setup-ran") == ran; }, 30000))
         << menu::test::readAll(made[0] + "/ORVAN-INSTAL/setup-ran").toStdString();
+    EXPECT_EQ(recorder.owners, std::vector<menu::platform::OwnerWindow>{shown});
     EXPECT_FALSE(QFile::exists(made[0] + "/orvan_update.zip"));
     EXPECT_EQ(QDir(tempFile("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QFileInfo(made[0]).fileName()});

@@ -220,6 +220,9 @@ TEST_F(ModuleButtonsTest, ClicksLaunchWhatTheFileSaysNow)
     button->submenu()->actions().at(0)->trigger();
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1].first, dir.file(QStringLiteral("ORVAN/TAV/help.pdf")));
+    // Whatever the system asks about the file comes over the main window.
+    EXPECT_NE(window->winId(), 0u);
+    EXPECT_EQ(shell.owners, (std::vector<menu::platform::OwnerWindow>(2, window->winId())));
 
     // Failures in the defined words; access denied stays silent.
     shell.result = 31;

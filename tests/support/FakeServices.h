@@ -71,25 +71,36 @@ class FixedScreen final : public platform::Screen {
     platform::ScreenLimits limits_;
 };
 
-// Records what would have been started and answers with a scripted result.
+// Records what would have been started, and on whose behalf, and answers with a scripted
+// result, or with that of the shell it passes the request on to.
 class RecordingShell final : public platform::Shell {
   public:
-    platform::ShellResult open(const QString &path, const QString &workingDir) override
+    platform::ShellResult open(const QString &path, const QString &workingDir,
+                               platform::OwnerWindow owner) override
     {
         opened.push_back({path, workingDir});
+        owners.push_back(owner);
+        if (passOn != nullptr)
+            return passOn->open(path, workingDir, owner);
         return {result, reason};
     }
     // A program started with arguments is recorded as opened too, its arguments beside.
     platform::ShellResult start(const QString &program, const QStringList &arguments,
-                                const QString &workingDir) override
+                                const QString &workingDir, platform::OwnerWindow owner) override
     {
         startArguments.push_back(arguments);
-        return open(program, workingDir);
+        opened.push_back({program, workingDir});
+        owners.push_back(owner);
+        if (passOn != nullptr)
+            return passOn->start(program, arguments, workingDir, owner);
+        return {result, reason};
     }
     std::vector<std::pair<QString, QString>> opened;
     std::vector<QStringList> startArguments;
+    std::vector<platform::OwnerWindow> owners;
     int result = platform::kShellStarted;
     std::optional<Failure> reason; // the system's reason behind a result that did not start
+    platform::Shell *passOn = nullptr;
 };
 
 // The internet state as scripted: connected, not connected, or a test that itself fails.

@@ -213,6 +213,9 @@ QString AtomicFile::target() const
     return QFile::decodeName(native_->target);
 }
 
+// A rename replaces a file here however it is used: nothing is ever moved aside.
+void removeSetAsideCopies(const QString &) {}
+
 Status replaceFileContent(const QString &target, const QByteArray &bytes,
                           const AtomicFile::Options &options)
 {

@@ -137,7 +137,7 @@ OpenWay openWayFor(const QString &path)
     return OpenWay::Associated;
 }
 
-ShellResult PosixShell::open(const QString &path, const QString &workingDir)
+ShellResult PosixShell::open(const QString &path, const QString &workingDir, OwnerWindow)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -163,7 +163,7 @@ ShellResult PosixShell::open(const QString &path, const QString &workingDir)
 }
 
 ShellResult PosixShell::start(const QString &program, const QStringList &arguments,
-                              const QString &workingDir)
+                              const QString &workingDir, OwnerWindow)
 {
     const QFileInfo info(program);
     if (!info.exists())

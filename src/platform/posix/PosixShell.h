@@ -6,12 +6,12 @@ namespace menu::platform {
 
 // A native program (ELF, or a script with #!) with its run bit is started directly, never
 // through a shell command line; a Windows program through wine when it is installed;
-// anything else through xdg-open.
+// anything else through xdg-open. The owner window is not needed: nothing here asks the user.
 class PosixShell final : public Shell {
   public:
-    ShellResult open(const QString &path, const QString &workingDir) override;
+    ShellResult open(const QString &path, const QString &workingDir, OwnerWindow owner) override;
     ShellResult start(const QString &program, const QStringList &arguments,
-                      const QString &workingDir) override;
+                      const QString &workingDir, OwnerWindow owner) override;
 };
 
 // How a file would be opened; exposed for tests.

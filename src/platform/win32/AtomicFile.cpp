@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/win32/FileTimes.h"
+#include "platform/win32/SetAside.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinError.h"
 
@@ -75,6 +76,7 @@ struct AtomicFile::Native {
     UniqueHandle file;
     bool durable = false;
     bool keepMode = true;
+    bool setAsideInUse = false;
 
     ~Native()
     {
@@ -92,6 +94,20 @@ struct AtomicFile::Native {
     }
 };
 
+namespace {
+
+// After a replace failed with error: where the options allow it and the target may be in use,
+// the new content takes its place by moving it aside. 0 once it is in place, else the error to
+// report.
+DWORD setAside(bool allowed, const QString &from, const QString &target, DWORD error)
+{
+    if (!allowed || !win32::mayBeInUse(error))
+        return error;
+    return win32::replaceInUse(from, target);
+}
+
+} // namespace
+
 AtomicFile::AtomicFile(std::unique_ptr<Native> native) : native_(std::move(native)) {}
 AtomicFile::AtomicFile(AtomicFile &&) noexcept = default;
 AtomicFile &AtomicFile::operator=(AtomicFile &&) noexcept = default;
@@ -103,6 +119,7 @@ Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &optio
     native->shownTarget = target;
     native->durable = options.durable;
     native->keepMode = options.keepMode;
+    native->setAsideInUse = options.setAsideInUse;
     native->target = options.followLink ? linkTarget(target) : target;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && !native->file.valid(); ++attempt) {
@@ -153,12 +170,22 @@ Status AtomicFile::commit()
     const std::wstring to = wide(n.target);
     const DWORD old = ::GetFileAttributesW(to.c_str());
     const bool replaceKeeping = n.keepMode && old != INVALID_FILE_ATTRIBUTES && !win32::isFolder(old);
-    if (replaceKeeping) {
+    // A file in use goes aside before anything tries to replace it: Wine's ReplaceFileW would
+    // leave a copy of its own behind.
+    if (n.setAsideInUse && old != INVALID_FILE_ATTRIBUTES && win32::isInUse(n.target)) {
+        if (const DWORD error = win32::replaceInUse(n.temporary, n.target); error != 0)
+            return n.failed(error);
+    } else if (replaceKeeping) {
         if (!::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                             nullptr, nullptr)) {
             const DWORD error = ::GetLastError();
-            if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT || !moveIntoGap(n.temporary, n.target))
-                return n.failed(error);
+            if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+                if (!moveIntoGap(n.temporary, n.target))
+                    return n.failed(error);
+            } else if (const DWORD aside = setAside(n.setAsideInUse, n.temporary, n.target, error);
+                       aside != 0) {
+                return n.failed(aside);
+            }
         }
         // The attributes are set once more: not every ReplaceFileW carries them (Wine's keeps
         // only the content), and a hidden or system file must stay so.
@@ -169,10 +196,17 @@ Status AtomicFile::commit()
             ::SetFileAttributesW(to.c_str(), (now & ~kKept) | (old & kKept));
     } else if (!::MoveFileExW(from.c_str(), to.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return n.failed(::GetLastError());
+        if (const DWORD aside = setAside(n.setAsideInUse, n.temporary, n.target, ::GetLastError());
+            aside != 0)
+            return n.failed(aside);
     }
     n.temporary.clear();
     return {};
+}
+
+void removeSetAsideCopies(const QString &target)
+{
+    win32::removeSetAside(target);
 }
 
 QString AtomicFile::target() const

@@ -31,7 +31,8 @@ std::wstring quoted(const QString &argument)
     return result + L"\"";
 }
 
-ShellResult execute(const QString &path, const std::wstring *parameters, const QString &workingDir)
+ShellResult execute(const QString &path, const std::wstring *parameters, const QString &workingDir,
+                    OwnerWindow owner)
 {
     // A document's handler may use COM, which needs an apartment on the calling thread.
     const win32::ComApartment apartment;
@@ -41,7 +42,8 @@ ShellResult execute(const QString &path, const std::wstring *parameters, const Q
     // The shell's result is an HINSTANCE only for old programs' sake: a number, above 32 when
     // the file was opened.
     const auto code = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", file.c_str(), parameters ? parameters->c_str() : nullptr,
+        ::ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", file.c_str(),
+                        parameters ? parameters->c_str() : nullptr,
                         workingDir.isEmpty() ? nullptr : dir.c_str(), SW_SHOWNORMAL));
     const DWORD error = ::GetLastError();
     ShellResult result;
@@ -55,18 +57,18 @@ ShellResult execute(const QString &path, const std::wstring *parameters, const Q
 
 } // namespace
 
-ShellResult Win32Shell::open(const QString &path, const QString &workingDir)
+ShellResult Win32Shell::open(const QString &path, const QString &workingDir, OwnerWindow owner)
 {
-    return execute(path, nullptr, workingDir);
+    return execute(path, nullptr, workingDir, owner);
 }
 
 ShellResult Win32Shell::start(const QString &program, const QStringList &arguments,
-                              const QString &workingDir)
+                              const QString &workingDir, OwnerWindow owner)
 {
     std::wstring parameters;
     for (const QString &argument : arguments)
         parameters += (parameters.empty() ? L"" : L" ") + quoted(argument);
-    return execute(program, &parameters, workingDir);
+    return execute(program, &parameters, workingDir, owner);
 }
 
 } // namespace menu::platform

@@ -66,19 +66,19 @@ TEST(Win32Shell, ResultsAreTheShellsOwnNumbers)
     const QString document = dir.write(QStringLiteral("poznámka.orvan-bez-aplikacie"), "x");
     platform::Win32Shell shell;
 
-    const auto missing = shell.open(dir.file(QStringLiteral("chýba.exe")), dir.path());
+    const auto missing = shell.open(dir.file(QStringLiteral("chýba.exe")), dir.path(), 0);
     EXPECT_EQ(missing.code, SE_ERR_FNF);
     ASSERT_TRUE(missing.reason.has_value());
     EXPECT_TRUE(missing.reason->is(std::errc::no_such_file_or_directory));
 
-    const auto noPath = shell.open(dir.file(QStringLiteral("chýba/tav.exe")), dir.path());
+    const auto noPath = shell.open(dir.file(QStringLiteral("chýba/tav.exe")), dir.path(), 0);
     EXPECT_FALSE(noPath.started());
     EXPECT_TRUE(noPath.code == SE_ERR_PNF || noPath.code == SE_ERR_FNF) << noPath.code;
 
-    const auto unknown = shell.open(document, dir.path());
+    const auto unknown = shell.open(document, dir.path(), 0);
     EXPECT_EQ(unknown.code, SE_ERR_NOASSOC);
 
-    const auto folder = shell.open(dir.path(), dir.path());
+    const auto folder = shell.open(dir.path(), dir.path(), 0);
     EXPECT_TRUE(folder.started()) << folder.code;
     endChildren();
 }
