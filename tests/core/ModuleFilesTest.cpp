@@ -124,6 +124,11 @@ class ChangingStore final : public menu::platform::ProfileStore {
     {
         return {};
     }
+    menu::Status writeValues(const QString &, const QList<Value> &,
+                             const menu::platform::LockWait &) override
+    {
+        return {};
+    }
     QList<QByteArray> versions;
     mutable qsizetype reads = 0;
 };
