@@ -218,10 +218,15 @@ void MainWindow::readSettings()
     context.launcherVersion = launcherVersion_;
     context.launcherDate = launcherDate_;
     context.teamViewer = [this] {
-        const core::MenuButton *button = core::teamViewerButton(buttons_);
+        const core::MenuButton *button = core::teamViewerButton(grid_->menu());
         if (button == nullptr)
             return InstalledProgram{};
-        return InstalledProgram{button->target, button->version.text};
+        if (button->detailed)
+            return InstalledProgram{button->target, button->version.text};
+        // Asked for before the fill came to it: looked at now.
+        core::MenuButton now = *button;
+        model_->detailButton(now);
+        return InstalledProgram{now.target, now.version.text};
     };
     context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
     commands_ = new UpdateCommands(std::move(context), this);
@@ -303,8 +308,9 @@ void MainWindow::firstShow()
 
 void MainWindow::rebuildButtons()
 {
-    buttons_ = model_->read();
-    grid_->rebuild(buttons_);
+    // The captions first; the targets' details follow in the background.
+    grid_->rebuild(model_->readCaptions());
+    grid_->fill(*model_, core::DetailCache::fileIn(services_.cacheDir));
 }
 
 void MainWindow::refresh()

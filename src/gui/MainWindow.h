@@ -88,7 +88,6 @@ class MainWindow : public QWidget {
 
     std::unique_ptr<core::LauncherSettings> settings_;
     std::unique_ptr<core::MenuModel> model_;
-    std::vector<core::MenuButton> buttons_; // the menu as last read
     core::UpdateChecker *checker_ = nullptr;
     UpdateCommands *commands_ = nullptr;
 
