@@ -41,7 +41,8 @@ inline bool writePackage(const QString &root, const QString &program, int module
         programBytes = in.readAll();
     }
     for (int m = 0; m < modules; ++m) {
-        const QString module = QLatin1String(menu::core::kModuleCodes.at(static_cast<std::size_t>(m)));
+        const QString module =
+            QLatin1String(menu::core::kModuleCodes.at(static_cast<std::size_t>(m)));
         QByteArray text;
         for (int b = 1; b <= kButtonsPerModule; ++b) {
             const QString target =
@@ -75,6 +76,5 @@ inline bool writePackage(const QString &root, const QString &program, int module
     }
     return true;
 }
-
 
 } // namespace bench

@@ -29,7 +29,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <cstdio>
 #include <memory>
 
@@ -150,7 +149,8 @@ Start start(const QString &root, const QString &cacheDir, double deadlineS)
 
 QString millis(double ms)
 {
-    return ms < 0 ? QStringLiteral("not done") : QString::number(ms, 'f', 0) + QStringLiteral(" ms");
+    return ms < 0 ? QStringLiteral("not done")
+                  : QString::number(ms, 'f', 0) + QStringLiteral(" ms");
 }
 
 bool run(const Options &options, const QString &package, LatencyMount::Cache cache)
@@ -184,9 +184,8 @@ bool run(const Options &options, const QString &package, LatencyMount::Cache cac
                     "menu is read; %d buttons%s)\n",
                     mode, latency, qPrintable(millis(first.window)),
                     qPrintable(millis(first.complete)), qPrintable(millis(second.complete)),
-                    qPrintable(millis(second.checked)),
-                    static_cast<unsigned long long>(operations), qPrintable(trips),
-                    qPrintable(createdTrips), first.buttons,
+                    qPrintable(millis(second.checked)), static_cast<unsigned long long>(operations),
+                    qPrintable(trips), qPrintable(createdTrips), first.buttons,
                     first.boxes + second.boxes > 0 ? ", MESSAGE BOXES SHOWN" : "");
         std::fflush(stdout);
     }
@@ -234,11 +233,11 @@ int main(int argc, char **argv)
     }
     // An installed package's files are older than the profile store's doubt about fresh
     // changes.
-    QThread::msleep(static_cast<unsigned long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(
-            menu::platform::ProfileFiles::kSettledAge)
-            .count() +
-        500));
+    QThread::msleep(
+        static_cast<unsigned long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       menu::platform::ProfileFiles::kSettledAge)
+                                       .count() +
+                                   500));
     std::printf("menu_latency: %d modules, every target a program\n", options.modules);
     const bool ok = run(options, package, LatencyMount::Cache::None) &&
                     run(options, package, LatencyMount::Cache::Attributes);

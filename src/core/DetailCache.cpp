@@ -3,8 +3,8 @@
 #include "platform/UserCache.h"
 
 #include <QDataStream>
-#include <cstring>
 #include <QIODevice>
+#include <cstring>
 
 namespace menu::core {
 
@@ -119,8 +119,8 @@ QByteArray DetailCache::serialized() const
     out << quint32(targets_.size());
     for (auto it = targets_.constBegin(); it != targets_.constEnd(); ++it) {
         const Target &t = it.value();
-        out << it.key() << t.path << t.exists << qint64(t.size) << qint64(t.modifiedNs)
-            << t.product << quint8(t.version.result) << t.version.text
+        out << it.key() << t.path << t.exists << qint64(t.size) << qint64(t.modifiedNs) << t.product
+            << quint8(t.version.result) << t.version.text
             << (t.icon.isNull() ? qint32(-1) : iconIndex.value(t.icon.cacheKey()));
     }
     return bytes;
@@ -153,8 +153,8 @@ DetailCache DetailCache::parse(const QByteArray &bytes)
         qint32 icon = -1;
         in >> configured >> t.path >> t.exists >> size >> modified >> t.product >> result >>
             t.version.text >> icon;
-        if (in.status() != QDataStream::Ok || result > quint8(VersionResult::NoFile) ||
-            icon < -1 || icon >= qint32(icons.size()))
+        if (in.status() != QDataStream::Ok || result > quint8(VersionResult::NoFile) || icon < -1 ||
+            icon >= qint32(icons.size()))
             return {};
         t.size = size;
         t.modifiedNs = modified;

@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QImage>
 #include <QString>
-
 #include <cstdint>
 #include <mutex>
 #include <optional>

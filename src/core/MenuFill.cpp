@@ -32,16 +32,19 @@ bool MenuFill::start(std::vector<MenuButton> buttons, DetailCache known)
         model_.detailAll(buttons_, {icons_, &known_, &learnt}, &cancel_, [this](std::size_t index) {
             done_[index] = true;
             // Queued to this object: nothing arrives once it is gone.
-            QMetaObject::invokeMethod(this, [this, index] { arrived(index); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, index] { arrived(index); }, Qt::QueuedConnection);
         });
         // Only a whole build replaces the cache: a cancelled one knows too little.
         if (!cancel_ && !cacheFile_.isEmpty())
             learnt.save(cacheFile_);
-        QMetaObject::invokeMethod(this, [this] {
-            workerEnded_ = true;
-            arrived(0);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                workerEnded_ = true;
+                arrived(0);
+            },
+            Qt::QueuedConnection);
     };
     try {
         worker_ = std::thread(work);

@@ -6,7 +6,6 @@
 #include "core/MenuModel.h"
 
 #include <QObject>
-
 #include <atomic>
 #include <memory>
 #include <thread>

@@ -6,8 +6,8 @@
 
 namespace menu::core {
 
-void forEachParallel(std::size_t count, unsigned workers, const std::function<void(std::size_t)> &work,
-                     const std::atomic<bool> *cancel)
+void forEachParallel(std::size_t count, unsigned workers,
+                     const std::function<void(std::size_t)> &work, const std::atomic<bool> *cancel)
 {
     std::atomic<std::size_t> next{0};
     const auto drain = [&] {

@@ -14,7 +14,8 @@ inline constexpr unsigned kFileWorkers = 64;
 // Runs work(i) for every i below count on at most workers threads (at least one; the calling
 // thread waits), items taken in order; returns once all have run. Items not yet taken are
 // skipped once cancel is set. An exception thrown by an item ends that item only.
-void forEachParallel(std::size_t count, unsigned workers, const std::function<void(std::size_t)> &work,
+void forEachParallel(std::size_t count, unsigned workers,
+                     const std::function<void(std::size_t)> &work,
                      const std::atomic<bool> *cancel = nullptr);
 
 } // namespace menu::core

@@ -2,8 +2,8 @@
 // that follows corrects what changed, and a cache file that is damaged or not the user's own
 // is ignored and written anew.
 #include "core/DetailCache.h"
-#include "core/MenuModel.h"
 
+#include "core/MenuModel.h"
 #include "platform/ProfileFiles.h"
 #include "platform/ProgramFiles.h"
 #include "support/PeFixtures.h"
@@ -12,10 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <functional>
+#include <gtest/gtest.h>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -122,8 +121,7 @@ TEST_F(DetailCacheTest, TheCheckCorrectsWhatChanged)
         bool toolExists;
     } cases[] = {
         {"program replaced by another version",
-         [this] { program("english.exe", "ORVAN/TAV/tav.exe"); },
-         "Mzdy||verzia nezistená|", true},
+         [this] { program("english.exe", "ORVAN/TAV/tav.exe"); }, "Mzdy||verzia nezistená|", true},
         {"program removed",
          [this] { QFile::remove(dir.file(QStringLiteral("ORVAN/TAV/tav.exe"))); },
          "Mzdy||(bez inštalácie)|", true},
@@ -160,8 +158,18 @@ TEST_F(DetailCacheTest, AnUnchangedProgramIsNotReadAgain)
     firstStart();
     // Same size and time, other content: only a read would tell, and none is made.
     QByteArray bytes = menu::test::readAll(tav.fileName());
-    bytes.replace(QByteArray("2\0.\0" "0\0.\0" "1\0.\0" "1\0" "5\0", 16),
-                  QByteArray("7\0.\0" "0\0.\0" "1\0.\0" "1\0" "5\0", 16));
+    bytes.replace(QByteArray("2\0.\0"
+                             "0\0.\0"
+                             "1\0.\0"
+                             "1\0"
+                             "5\0",
+                             16),
+                  QByteArray("7\0.\0"
+                             "0\0.\0"
+                             "1\0.\0"
+                             "1\0"
+                             "5\0",
+                             16));
     ASSERT_TRUE(tav.open(QIODevice::ReadWrite));
     ASSERT_EQ(tav.write(bytes), bytes.size());
     ASSERT_TRUE(tav.setFileTime(modified, QFileDevice::FileModificationTime));
@@ -180,28 +188,29 @@ TEST_F(DetailCacheTest, ADamagedOrForeignCacheFileIsIgnoredAndWrittenAnew)
         const char *damage;
         std::function<bool(const QString &)> make; // false: cannot be made here
     } cases[] = {
-        {"cut short", [&](const QString &file) {
-             return replaceWith(file, good.left(good.size() / 2));
-         }},
-        {"garbage", [&](const QString &file) {
-             return replaceWith(file, QByteArray(4096, '\x7f'));
-         }},
-        {"trailing bytes", [&](const QString &file) {
-             return replaceWith(file, good + "x");
-         }},
-        {"a huge icon count", [&](const QString &file) {
+        {"cut short",
+         [&](const QString &file) { return replaceWith(file, good.left(good.size() / 2)); }},
+        {"garbage",
+         [&](const QString &file) { return replaceWith(file, QByteArray(4096, '\x7f')); }},
+        {"trailing bytes", [&](const QString &file) { return replaceWith(file, good + "x"); }},
+        {"a huge icon count",
+         [&](const QString &file) {
              QByteArray bytes = good;
              bytes[8] = '\x7f';
              return replaceWith(file, bytes);
          }},
 #ifndef _WIN32
-        {"writable by others", [&](const QString &file) {
+        {"writable by others",
+         [&](const QString &file) {
              return ::chmod(QFile::encodeName(file).constData(), 0666) == 0;
          }},
-        {"owned by another user", [&](const QString &file) {
-             return ::geteuid() == 0 && ::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0;
+        {"owned by another user",
+         [&](const QString &file) {
+             return ::geteuid() == 0 &&
+                    ::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0;
          }},
-        {"a link to another file", [&](const QString &file) {
+        {"a link to another file",
+         [&](const QString &file) {
              const QString elsewhere = file + QStringLiteral(".elsewhere");
              QFile::remove(elsewhere);
              return QFile::rename(file, elsewhere) && QFile::link(elsewhere, file);

@@ -30,8 +30,10 @@ class MenuFillTest : public ::testing::Test {
                         n + "\n[Menu" + n + "1]\nExe=\\ORVAN\\" + code + "\\t" + n +
                         ".exe\nNaz=T\n";
                 if (b % 3 != 0) // every third program is missing
-                    dir.write(QStringLiteral("ORVAN/%1/p%2.exe").arg(QLatin1String(code)).arg(b), program);
-                dir.write(QStringLiteral("ORVAN/%1/t%2.exe").arg(QLatin1String(code)).arg(b), program);
+                    dir.write(QStringLiteral("ORVAN/%1/p%2.exe").arg(QLatin1String(code)).arg(b),
+                              program);
+                dir.write(QStringLiteral("ORVAN/%1/t%2.exe").arg(QLatin1String(code)).arg(b),
+                          program);
             }
             dir.write(QStringLiteral("ORVAN/orvan-%1.ini").arg(QLatin1String(code)), text);
         }

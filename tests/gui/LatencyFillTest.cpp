@@ -1,6 +1,7 @@
 // The window on a slow drive: the package seen through the latency file system, every request
 // 5 ms late. The window shows every caption before any target is looked at; the details fill
 // the buttons afterwards, while clicks and refreshes work.
+#include "WindowTestSupport.h"
 #include "gui/ButtonGrid.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
@@ -10,7 +11,6 @@
 #include "support/LatencyMount.h"
 #include "support/PeFixtures.h"
 #include "support/TempDir.h"
-#include "WindowTestSupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -54,10 +54,10 @@ class LatencyFillTest : public ::testing::Test {
         QByteArray text;
         for (int b = 1; b <= buttons; ++b) {
             const QByteArray n = QByteArray::number(b);
-            text += "[Menu" + n + "]\nExe=\\ORVAN\\" + upper.toLatin1() + "\\p" + n + ".exe\nNaz=" +
-                    code + n + "\nDop=druhy\n[Menu" + n + "1]\nExe=\\ORVAN\\" + upper.toLatin1() +
-                    "\\t" + n + ".exe\nNaz=Nastroj\n[Menu" + n + "2]\nExe=\\ORVAN\\" +
-                    upper.toLatin1() + "\\d" + n + ".pdf\nNaz=Pomoc\n";
+            text += "[Menu" + n + "]\nExe=\\ORVAN\\" + upper.toLatin1() + "\\p" + n +
+                    ".exe\nNaz=" + code + n + "\nDop=druhy\n[Menu" + n + "1]\nExe=\\ORVAN\\" +
+                    upper.toLatin1() + "\\t" + n + ".exe\nNaz=Nastroj\n[Menu" + n +
+                    "2]\nExe=\\ORVAN\\" + upper.toLatin1() + "\\d" + n + ".pdf\nNaz=Pomoc\n";
             for (const QString &file : {QStringLiteral("/p%1.exe"), QStringLiteral("/t%1.exe")}) {
                 package.write(QStringLiteral("ORVAN/") + upper + file.arg(b),
                               menu::test::readAll(menu::test::peFixture("slovak.exe")));

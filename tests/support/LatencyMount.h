@@ -5,7 +5,6 @@
 
 #include <QProcess>
 #include <QString>
-
 #include <chrono>
 
 namespace menu::test {
@@ -20,8 +19,8 @@ class LatencyMount {
     // Why no mount can be made here (no /dev/fuse, as under Wine, or no latencyfs), or empty.
     static QString unavailableReason();
 
-    LatencyMount(const QString &source, const QString &mountPoint,
-                 std::chrono::microseconds delay, Cache cache = Cache::None);
+    LatencyMount(const QString &source, const QString &mountPoint, std::chrono::microseconds delay,
+                 Cache cache = Cache::None);
     ~LatencyMount();
     LatencyMount(const LatencyMount &) = delete;
     LatencyMount &operator=(const LatencyMount &) = delete;
