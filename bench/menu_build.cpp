@@ -267,8 +267,9 @@ void print(const char *name, const Result &result)
     std::printf("menu_build, %s: %d buttons, %d submenu entries%s\n", name, result.buttons,
                 result.entries, result.boxes > 0 ? " (MESSAGE BOXES SHOWN)" : "");
     std::printf("  floor (fixed widgets)      %8.1f ms\n", result.floor);
-    std::printf("  first build after a start  %8.1f ms (%.0f files read through the profile store)\n", result.real,
-                result.fileReads);
+    std::printf(
+        "  first build after a start  %8.1f ms (%.0f files read through the profile store)\n",
+        result.real, result.fileReads);
     std::printf("  refresh                    %8.1f ms\n", result.again);
     std::printf("  ratio, first build         %8.2f\n", result.real / result.floor);
     std::printf("  ratio, refresh             %8.2f\n", result.again / result.floor);

@@ -201,8 +201,9 @@ void MenuModel::detailButton(MenuButton &button, const DetailSources &sources) c
 
 void MenuModel::detailEntry(MenuEntry &entry, const DetailSources &sources) const
 {
-    const bool program = entryPictureFor(QString(entry.configured).replace(QLatin1Char('\\'), QLatin1Char('/'))) ==
-                         EntryPicture::ProgramIcon;
+    const bool program =
+        entryPictureFor(QString(entry.configured).replace(QLatin1Char('\\'), QLatin1Char('/'))) ==
+        EntryPicture::ProgramIcon;
     DetailCache::Target found =
         target(entry.configured, std::nullopt, sources.icons != nullptr && program, sources);
     entry.target = std::move(found.path);
@@ -265,29 +266,32 @@ void MenuModel::detailAll(std::vector<MenuButton> &buttons, const DetailSources 
     std::unique_ptr<std::atomic<std::size_t>[]> left(new std::atomic<std::size_t>[buttons.size()]);
     for (std::size_t b = 0; b < buttons.size(); ++b)
         left[b] = buttons[b].entries.size() + 1;
-    forEachParallel(items.size(), kFileWorkers, [&](std::size_t i) {
-        const Item item = items[i];
-        MenuButton &button = buttons[item.button];
-        // Whatever happens to this item, its button must still end.
-        struct Finish {
-            std::atomic<std::size_t> &left;
-            MenuButton &button;
-            const std::function<void(std::size_t)> &done;
-            std::size_t index;
-            ~Finish()
-            {
-                if (left.fetch_sub(1) != 1)
-                    return;
-                button.detailed = true;
-                if (done)
-                    done(index);
-            }
-        } finish{left[item.button], button, done, item.button};
-        if (item.entry == 0)
-            detailButton(button, sources);
-        else
-            detailEntry(button.entries[item.entry - 1], sources);
-    }, cancel);
+    forEachParallel(
+        items.size(), kFileWorkers,
+        [&](std::size_t i) {
+            const Item item = items[i];
+            MenuButton &button = buttons[item.button];
+            // Whatever happens to this item, its button must still end.
+            struct Finish {
+                std::atomic<std::size_t> &left;
+                MenuButton &button;
+                const std::function<void(std::size_t)> &done;
+                std::size_t index;
+                ~Finish()
+                {
+                    if (left.fetch_sub(1) != 1)
+                        return;
+                    button.detailed = true;
+                    if (done)
+                        done(index);
+                }
+            } finish{left[item.button], button, done, item.button};
+            if (item.entry == 0)
+                detailButton(button, sources);
+            else
+                detailEntry(button.entries[item.entry - 1], sources);
+        },
+        cancel);
 }
 
 std::optional<ModuleEntry> MenuModel::entry(const EntryKey &key) const

@@ -10,7 +10,6 @@
 
 #include <QImage>
 #include <QString>
-
 #include <array>
 #include <atomic>
 #include <functional>
@@ -57,9 +56,9 @@ struct MenuEntry {
 struct MenuButton {
     EntryKey key;
     QString name;   // Naz: the first caption line
-    QString second;     // Dop: the second caption line
-    QString configured; // Exe as written in the module file
-    QString target;     // full local path (once detailed)
+    QString second; // Dop: the second caption line
+    QString configured;     // Exe as written in the module file
+    QString target;         // full local path (once detailed)
     bool detailed = false;  // target, existence, version and icons are known
     bool fromCache = false; // ... as the last start found them, not yet checked
     bool exists = false;
@@ -115,8 +114,8 @@ class MenuModel {
     std::vector<MenuButton> moduleButtons(const QString &module) const;
     // The target of a configured path with what is known of it: from the cache when its size
     // and time are unchanged, else read (version only when asked for).
-    DetailCache::Target target(const QString &configured, std::optional<bool> product,
-                               bool icon, const DetailSources &sources) const;
+    DetailCache::Target target(const QString &configured, std::optional<bool> product, bool icon,
+                               const DetailSources &sources) const;
 
     ModuleFiles modules_;
     const platform::VersionReader &versions_;

@@ -144,9 +144,10 @@ void ButtonGrid::fill(const core::MenuModel &model, const QString &cacheFile)
 {
     delete fill_;
     fill_ = new core::MenuFill(model, &icons_, cacheFile, this);
-    connect(fill_, &core::MenuFill::buttonDetailed, this, [this](int index, const core::MenuButton &button) {
-        guarded(this, [&] { detailArrived(index, button); });
-    });
+    connect(fill_, &core::MenuFill::buttonDetailed, this,
+            [this](int index, const core::MenuButton &button) {
+                guarded(this, [&] { detailArrived(index, button); });
+            });
     connect(fill_, &core::MenuFill::finished, this, &ButtonGrid::filled);
     core::DetailCache known = core::DetailCache::load(cacheFile);
     if (!known.empty() && model.detailFromCache(menu_, known) > 0) {

@@ -12,7 +12,6 @@
 #include <QFrame>
 #include <QHash>
 #include <QIcon>
-
 #include <vector>
 
 class QMenu;
