@@ -159,6 +159,12 @@ void ButtonGrid::fill(const core::MenuModel &model, const QString &cacheFile)
     fill_->start(menu_, std::move(known));
 }
 
+void ButtonGrid::stopFill()
+{
+    delete fill_;
+    fill_ = nullptr;
+}
+
 void ButtonGrid::detailArrived(int index, const core::MenuButton &detailed)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= menu_.size())

@@ -35,6 +35,8 @@ class ButtonGrid : public QFrame {
     // What the cache file kept is shown at once and checked in the background.
     void fill(const core::MenuModel &model, const QString &cacheFile = {});
     bool filling() const { return fill_ != nullptr && fill_->running(); }
+    // Cancels the fill and waits for its workers; the buttons stay as they are.
+    void stopFill();
     // The menu as shown: with the details that have arrived.
     const std::vector<core::MenuButton> &menu() const { return menu_; }
     void setArrangement(core::ButtonArrangement arrangement);

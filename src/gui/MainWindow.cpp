@@ -83,7 +83,12 @@ MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes
     applyPlacement();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The fill's workers use the model, which goes before the grid does.
+    if (grid_ != nullptr)
+        grid_->stopFill();
+}
 
 void MainWindow::createComponents()
 {

@@ -168,4 +168,14 @@ TEST_F(LatencyFillTest, ARefreshDuringTheFillLeavesNoStaleButton)
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(LatencyFillTest, ClosingTheWindowDuringTheFillEndsIt)
+{
+    auto window = open();
+    ASSERT_TRUE(gridOf(*window).filling());
+    // The workers stop before the model they use goes with the window.
+    window.reset();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 } // namespace
