@@ -24,6 +24,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
@@ -366,6 +368,10 @@ static int serve(struct fuse_args *args)
         fprintf(stderr, "latencyfs: no mount point\n");
         return 2;
     }
+    /* In the foreground it belongs to whoever started it (a test, a benchmark): when that one
+     * ends, even by a crash, the mount goes too instead of staying behind. */
+    if (opts.foreground)
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
     int rc = 1;
     struct fuse *fuse = fuse_new(args, &kOperations, sizeof kOperations, NULL);
     if (fuse != NULL && fuse_mount(fuse, opts.mountpoint) == 0) {
