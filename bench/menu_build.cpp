@@ -13,6 +13,7 @@
 // kept. The listings of the package's folders
 // and the decoded icons stay with the process: a real start makes each of them once per folder
 // or distinct icon, not once per button or entry, so the first round costs hardly more.
+#include "LargePackage.h"
 #include "core/MenuModel.h"
 #include "formats/TextCodec.h"
 #include "gui/ButtonGrid.h"
@@ -49,8 +50,10 @@ using menu::gui::ButtonGrid;
 using menu::gui::MainWindow;
 using menu::gui::ModuleButton;
 
-constexpr int kButtonsPerModule = 9;
-constexpr int kEntriesPerButton = 9;
+using bench::kButtonsPerModule;
+using bench::kEntriesPerButton;
+using bench::writeFile;
+using bench::writePackage;
 constexpr int kButtons = 17 * kButtonsPerModule;
 constexpr int kRounds = 7;
 constexpr std::chrono::nanoseconds kNeverSettled = std::chrono::hours(24 * 365 * 100);
@@ -144,67 +147,6 @@ class FixedIcons final : public menu::platform::IconReader {
     QImage picture_ = menu::gui::templatePicture(menu::gui::TemplatePicture::ProgramGeneric);
 };
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// A package under root/ORVAN with every module full, as an installation writes it: 8-bit
-// text in the Windows code page, CRLF. With program set, every target is a copy of it.
-bool writePackage(const QString &root, const QString &program)
-{
-    const auto cp1250 = [](const QString &text) {
-        return menu::formats::encodeCodePage(menu::formats::CodePage::Windows1250, text)
-            .value_or(QByteArray());
-    };
-    if (!writeFile(root + QStringLiteral("/ORVAN/MENU/menu.ini"),
-                   "[OPTIONS]\r\nLeft=0\r\nTop=0\r\nWidth=1600\r\nHeight=1000\r\n"))
-        return false;
-    QByteArray programBytes;
-    if (!program.isEmpty()) {
-        QFile in(program);
-        if (!in.open(QIODevice::ReadOnly))
-            return false;
-        programBytes = in.readAll();
-    }
-    for (const char *code : menu::core::kModuleCodes) {
-        const QString module = QLatin1String(code);
-        QByteArray text;
-        for (int b = 1; b <= kButtonsPerModule; ++b) {
-            const QString target =
-                QStringLiteral("\\ORVAN\\%1\\program%2.exe").arg(module.toUpper()).arg(b);
-            text += "[Menu" + QByteArray::number(b) + "]\r\nExe=" + cp1250(target) +
-                    "\r\nNaz=" + cp1250(QStringLiteral("Účtovníctvo %1 %2").arg(module).arg(b)) +
-                    "\r\nDop=" + cp1250(QStringLiteral("podvojné, škôlky")) + "\r\n\r\n";
-            if (!programBytes.isEmpty() &&
-                !writeFile(root + QString(target).replace(QLatin1Char('\\'), QLatin1Char('/')),
-                           programBytes))
-                return false;
-        }
-        for (int b = 1; b <= kButtonsPerModule; ++b) {
-            for (int i = 1; i <= kEntriesPerButton; ++i) {
-                const QString target = QStringLiteral("\\ORVAN\\%1\\nastroj%2%3.exe")
-                                           .arg(module.toUpper())
-                                           .arg(b)
-                                           .arg(i);
-                text += "[Menu" + QByteArray::number(b) + QByteArray::number(i) +
-                        "]\r\nExe=" + cp1250(target) +
-                        "\r\nNaz=" + cp1250(QStringLiteral("Nástroj č. %1").arg(i)) + "\r\n\r\n";
-                if (!programBytes.isEmpty() &&
-                    !writeFile(root + QString(target).replace(QLatin1Char('\\'), QLatin1Char('/')),
-                               programBytes))
-                    return false;
-            }
-        }
-        if (!writeFile(root + QStringLiteral("/ORVAN/orvan-") + module + QStringLiteral(".ini"),
-                       text))
-            return false;
-    }
-    return true;
-}
-
 struct Launcher {
     Launcher(const QString &root, const menu::platform::IconReader &iconReader)
     {
@@ -233,9 +175,11 @@ struct Launcher {
     ButtonGrid *grid = nullptr;
 };
 
-// What a refresh gives the grid, with fixed texts and targets whose pictures need no file.
+// What a refresh gives the grid, with fixed texts and targets whose pictures need no file:
+// every button with its details, one picture for all.
 std::vector<menu::core::MenuButton> fixedMenu()
 {
+    const QImage picture = menu::gui::templatePicture(menu::gui::TemplatePicture::ProgramGeneric);
     std::vector<menu::core::MenuButton> buttons;
     for (int n = 1; n <= kButtons; ++n) {
         menu::core::MenuButton button;
@@ -243,7 +187,9 @@ std::vector<menu::core::MenuButton> fixedMenu()
         button.name = QStringLiteral("Účtovníctvo Tav 1");
         button.second = QStringLiteral("podvojné, škôlky");
         button.target = QStringLiteral("/ORVAN/TAV/program1.exe");
+        button.detailed = true;
         button.exists = true;
+        button.icon = picture;
         button.version = {menu::core::VersionResult::Found, QStringLiteral("2.0.1.15")};
         for (int i = 1; i <= kEntriesPerButton; ++i) {
             menu::core::MenuEntry entry;
@@ -251,6 +197,7 @@ std::vector<menu::core::MenuButton> fixedMenu()
             entry.name = QStringLiteral("Nástroj č. 1");
             entry.target = QStringLiteral("/ORVAN/TAV/nastroj11.exe");
             entry.exists = true;
+            entry.icon = picture;
             entry.picture = menu::core::EntryPicture::ProgramIcon;
             button.entries.push_back(entry);
         }
@@ -259,7 +206,8 @@ std::vector<menu::core::MenuButton> fixedMenu()
     return buttons;
 }
 
-// The time of one build into an empty grid, laid out and with its posted events delivered.
+// The time of one build into an empty grid, laid out, its details filled in and its posted
+// events delivered.
 template <typename Build> double timed(ButtonGrid &grid, Build &&build)
 {
     grid.rebuild({});
@@ -267,6 +215,8 @@ template <typename Build> double timed(ButtonGrid &grid, Build &&build)
     QElapsedTimer timer;
     timer.start();
     build();
+    while (grid.filling())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::sendPostedEvents();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
@@ -335,8 +285,9 @@ void print(const char *name, const Result &result)
     std::printf("menu_build, %s: %d buttons, %d submenu entries%s\n", name, result.buttons,
                 result.entries, result.boxes > 0 ? " (MESSAGE BOXES SHOWN)" : "");
     std::printf("  floor (fixed widgets)      %8.1f ms\n", result.floor);
-    std::printf("  first build after a start  %8.1f ms (%.0f module file reads)\n", result.real,
-                result.fileReads);
+    std::printf(
+        "  first build after a start  %8.1f ms (%.0f files read through the profile store)\n",
+        result.real, result.fileReads);
     std::printf("  refresh                    %8.1f ms\n", result.again);
     std::printf("  ratio, first build         %8.2f\n", result.real / result.floor);
     std::printf("  ratio, refresh             %8.2f\n", result.again / result.floor);

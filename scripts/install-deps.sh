@@ -12,6 +12,7 @@ packages=(
   zip unzip
   xvfb xauth x11-utils xdotool imagemagick twm xfonts-base
   xdg-utils libglib2.0-bin wine wine64
+  libfuse3-dev fuse3
   fonts-dejavu-core fonts-dejavu-extra fonts-wine
   python3
 )

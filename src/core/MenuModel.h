@@ -3,13 +3,16 @@
 // window and menu-doctor build it with the same code, so they never disagree.
 #pragma once
 
+#include "core/DetailCache.h"
 #include "core/ModuleFiles.h"
 #include "core/VersionInfo.h"
 #include "platform/Executables.h"
 
+#include <QImage>
 #include <QString>
-
 #include <array>
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -38,28 +41,45 @@ struct EntryKey {
 enum class EntryPicture { ProgramIcon, Pdf, Chm, Url, Bat, None };
 EntryPicture entryPictureFor(const QString &path);
 
+// The details of buttons and entries come from their target files and arrive after the
+// captions: until then a button or entry is "not detailed" and shown neutral.
 struct MenuEntry {
     EntryKey key;
-    QString name;   // Naz: the entry's caption
-    QString target; // full local path
+    QString name;       // Naz: the entry's caption
+    QString configured; // Exe as written in the module file
+    QString target;     // full local path (once detailed)
     bool exists = false;
     EntryPicture picture = EntryPicture::None;
+    QImage icon; // a program's own icon; null when it has none or it was not asked for
 };
 
 struct MenuButton {
     EntryKey key;
     QString name;   // Naz: the first caption line
     QString second; // Dop: the second caption line
-    QString target; // full local path
+    QString configured;     // Exe as written in the module file
+    QString target;         // full local path (once detailed)
+    bool detailed = false;  // target, existence, version and icons are known
+    bool fromCache = false; // ... as the last start found them, not yet checked
     bool exists = false;
+    QImage icon; // the program's own icon; null when it has none or it was not asked for
     // The program's version: FileVersion, or for the Team Viewer entry its ProductVersion.
     VersionText version;
     std::vector<MenuEntry> entries;
 
-    // The four caption lines (CR between): name, second line, version line, empty.
+    // The four caption lines (CR between): name, second line, version line, empty. Before the
+    // details the version line is empty.
     QString caption() const;
     // A program that vanished between the two looks is shown, but cannot be started.
     bool startable() const { return exists && version.result != VersionResult::NoFile; }
+};
+
+// Where the details of a build come from and go to.
+struct DetailSources {
+    const platform::IconReader *icons = nullptr; // none: no icons are read
+    const DetailCache *known = nullptr;          // what the last start learnt: reused where the
+                                                 // target's size and time are unchanged
+    DetailCache *learnt = nullptr;               // what this build learns
 };
 
 class MenuModel {
@@ -67,16 +87,35 @@ class MenuModel {
     MenuModel(const platform::ProfileStore &profiles, const platform::VersionReader &versions,
               QString drivePrefix);
 
-    // Every button of the seventeen modules in order, read anew from the files.
+    // Every button of the seventeen modules in order, read anew from the files, detailed
+    // (without icons).
     std::vector<MenuButton> read() const;
+    // The buttons and their entries as the module files name them, without their details:
+    // the module files are read side by side, each once.
+    std::vector<MenuButton> readCaptions() const;
+    // Looks at the targets: the button's own (with its version, and its icon when icons are
+    // given) or one entry's (entry from 1). Each is one unit of work for a pool.
+    void detailButton(MenuButton &button, const DetailSources &sources = {}) const;
+    void detailEntry(MenuEntry &entry, const DetailSources &sources = {}) const;
+    // Details every button and entry with a pool of workers; the items not yet begun when
+    // cancel is set are left as they are. done(i) runs on a worker once button i is detailed.
+    void detailAll(std::vector<MenuButton> &buttons, const DetailSources &sources,
+                   const std::atomic<bool> *cancel = nullptr,
+                   const std::function<void(std::size_t)> &done = {}) const;
+    // Details, without looking at any file, the buttons whose every target the cache knows;
+    // they are marked as from the cache. Returns how many.
+    std::size_t detailFromCache(std::vector<MenuButton> &buttons, const DetailCache &cache) const;
     // The entry a click names, read anew: nothing when its section is gone.
     std::optional<ModuleEntry> entry(const EntryKey &key) const;
 
     QString drivePrefix() const { return modules_.drivePrefix(); }
 
   private:
-    MenuButton button(const QString &module, int number, const ModuleEntry &entry,
-                      const std::vector<ModuleEntry> &submenu) const;
+    std::vector<MenuButton> moduleButtons(const QString &module) const;
+    // The target of a configured path with what is known of it: from the cache when its size
+    // and time are unchanged, else read (version only when asked for).
+    DetailCache::Target target(const QString &configured, std::optional<bool> product, bool icon,
+                               const DetailSources &sources) const;
 
     ModuleFiles modules_;
     const platform::VersionReader &versions_;

@@ -50,6 +50,9 @@ ButtonGrid::ButtonGrid(const platform::IconReader &icons, widgets::MessageBoxes 
     QAction *none = noEntries_->addAction(QStringLiteral("(žiadna ponuka)"));
     none->setObjectName(QStringLiteral("noEntriesItem"));
     none->setEnabled(false);
+    QPixmap blank(platform::kLargeIconSize, platform::kLargeIconSize);
+    blank.fill(Qt::transparent);
+    neutral_ = QIcon(blank);
 }
 
 ModuleButton *ButtonGrid::button(int n) const
@@ -60,12 +63,15 @@ ModuleButton *ButtonGrid::button(int n) const
 void ButtonGrid::rebuild(const std::vector<core::MenuButton> &buttons)
 {
     CursorWaitScope wait;
+    delete fill_; // cancelled; what it had not delivered is dropped with it
+    fill_ = nullptr;
     removeButtons();
+    pictures_.clear();
+    menu_ = buttons;
     columns_ = core::buttonColumnsFor(width());
     rows_ = core::buttonRowsFor(height());
     for (const core::MenuButton &menuButton : buttons)
         addButton(++count_, menuButton);
-    pictures_.clear();
     // One entry is not a menu yet: the notice stays behind a single button. The first build
     // decides it; a refresh leaves it as it was.
     if (!noticeDecided_) {
@@ -93,12 +99,13 @@ void ButtonGrid::addButton(int number, const core::MenuButton &entry)
     connect(button, &QToolButton::clicked, this,
             [this, button] { guarded(this, [&] { Q_EMIT launchRequested(button->key()); }); });
     try {
-        button->setCaption(entry.caption());
-        button->setEnabled(entry.startable());
-        if (!entry.exists)
-            button->setIcon(templateIcon(TemplatePicture::MissingProgram));
-        else if (entry.startable())
-            button->setIcon(programPicture(entry.target));
+        if (entry.detailed) {
+            showDetails(button, entry);
+        } else {
+            // A click reads its entry anew, so it works before the details are known.
+            button->setCaption(entry.caption());
+            button->setIcon(neutral_);
+        }
         button->setSubmenu(submenuOf(button, entry));
         button->show();
     } catch (...) {
@@ -117,8 +124,10 @@ QMenu *ButtonGrid::submenuOf(ModuleButton *owner, const core::MenuButton &button
         try {
             QAction *item = submenu->addAction(entry.name);
             item->setData(entry.key.text());
-            item->setIcon(entryPicture(entry));
-            item->setEnabled(entry.exists && entry.picture != core::EntryPicture::None);
+            if (button.detailed) {
+                item->setIcon(entryPicture(entry));
+                item->setEnabled(entry.exists && entry.picture != core::EntryPicture::None);
+            }
             const core::EntryKey key = entry.key;
             connect(item, &QAction::triggered, this,
                     [this, key] { guarded(this, [&] { Q_EMIT launchRequested(key); }); });
@@ -131,13 +140,76 @@ QMenu *ButtonGrid::submenuOf(ModuleButton *owner, const core::MenuButton &button
     return submenu;
 }
 
-QIcon ButtonGrid::programPicture(const QString &path)
+void ButtonGrid::fill(const core::MenuModel &model, const QString &cacheFile)
+{
+    delete fill_;
+    fill_ = new core::MenuFill(model, &icons_, cacheFile, this);
+    connect(fill_, &core::MenuFill::buttonDetailed, this,
+            [this](int index, const core::MenuButton &button) {
+                guarded(this, [&] { detailArrived(index, button); });
+            });
+    connect(fill_, &core::MenuFill::finished, this, &ButtonGrid::filled);
+    core::DetailCache known = core::DetailCache::load(cacheFile);
+    if (!known.empty() && model.detailFromCache(menu_, known) > 0) {
+        for (std::size_t i = 0; i < menu_.size(); ++i) {
+            if (menu_[i].fromCache)
+                detailArrived(static_cast<int>(i), menu_[i]);
+        }
+    }
+    fill_->start(menu_, std::move(known));
+}
+
+void ButtonGrid::stopFill()
+{
+    delete fill_;
+    fill_ = nullptr;
+}
+
+void ButtonGrid::detailArrived(int index, const core::MenuButton &detailed)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= menu_.size())
+        return;
+    menu_[static_cast<std::size_t>(index)] = detailed;
+    ModuleButton *shown = button(index + 1);
+    if (shown == nullptr)
+        return; // its creation failed; its cell stays empty
+    showDetails(shown, detailed);
+    if (QMenu *submenu = shown->submenu(); submenu != nullptr && submenu != noEntries_)
+        showEntryDetails(submenu, detailed);
+}
+
+void ButtonGrid::showEntryDetails(QMenu *submenu, const core::MenuButton &button)
+{
+    // The items made (all, or those before a failure), matched by their keys. What the cache
+    // says is missing may be there again: until checked, the items stay clickable.
+    for (QAction *item : submenu->actions()) {
+        for (const core::MenuEntry &entry : button.entries) {
+            if (item->data().toString() == entry.key.text()) {
+                item->setIcon(entryPicture(entry));
+                item->setEnabled(button.fromCache ||
+                                 (entry.exists && entry.picture != core::EntryPicture::None));
+                break;
+            }
+        }
+    }
+}
+
+void ButtonGrid::showDetails(ModuleButton *shown, const core::MenuButton &entry)
+{
+    shown->setCaption(entry.caption());
+    // The cache never keeps a program from being started: only the check does.
+    shown->setEnabled(entry.startable() || entry.fromCache);
+    if (!entry.exists)
+        shown->setIcon(templateIcon(TemplatePicture::MissingProgram));
+    else if (entry.startable())
+        shown->setIcon(programPicture(entry.icon));
+}
+
+QIcon ButtonGrid::programPicture(const QImage &own)
 {
     // A program without an icon of its own shows the generic picture, decoded once.
     static const QImage generic = templatePicture(TemplatePicture::ProgramGeneric);
-    QImage icon = icons_.largeIcon(path);
-    if (icon.isNull())
-        icon = generic;
+    const QImage icon = own.isNull() ? generic : own;
     auto found = pictures_.find(icon.cacheKey());
     if (found == pictures_.end())
         found = pictures_.insert(icon.cacheKey(), QIcon(QPixmap::fromImage(icon)));
@@ -149,7 +221,7 @@ QIcon ButtonGrid::entryPicture(const core::MenuEntry &entry)
     if (!entry.exists)
         return templateIcon(TemplatePicture::MissingEntry);
     if (entry.picture == core::EntryPicture::ProgramIcon)
-        return programPicture(entry.target);
+        return programPicture(entry.icon);
     if (entry.picture == core::EntryPicture::None)
         return {};
     return templateIcon(pictureOfKind(entry.picture));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/LauncherSettings.h"
+#include "core/MenuFill.h"
 #include "core/MenuModel.h"
 #include "platform/Executables.h"
 #include "widgets/MessageBoxes.h"
@@ -11,7 +12,6 @@
 #include <QFrame>
 #include <QHash>
 #include <QIcon>
-
 #include <vector>
 
 class QMenu;
@@ -22,12 +22,23 @@ class ModuleButton;
 
 class ButtonGrid : public QFrame {
     Q_OBJECT
+    Q_PROPERTY(bool filling READ filling)
   public:
     ButtonGrid(const platform::IconReader &icons, widgets::MessageBoxes &boxes,
                QWidget *parent = nullptr);
 
-    // Replaces every button by the buttons of the menu and lays them out.
+    // Replaces every button by the buttons of the menu and lays them out; a fill still running
+    // is cancelled. Buttons without their details wait in a neutral state: captioned, clickable,
+    // a blank picture of the icon's size, no version line.
     void rebuild(const std::vector<core::MenuButton> &buttons);
+    // Details the buttons in the background; each button is completed in place, in order.
+    // What the cache file kept is shown at once and checked in the background.
+    void fill(const core::MenuModel &model, const QString &cacheFile = {});
+    bool filling() const { return fill_ != nullptr && fill_->running(); }
+    // Cancels the fill and waits for its workers; the buttons stay as they are.
+    void stopFill();
+    // The menu as shown: with the details that have arrived.
+    const std::vector<core::MenuButton> &menu() const { return menu_; }
     void setArrangement(core::ButtonArrangement arrangement);
     core::ButtonArrangement arrangement() const { return arrangement_; }
 
@@ -42,6 +53,8 @@ class ButtonGrid : public QFrame {
   Q_SIGNALS:
     // A button or a submenu entry was clicked.
     void launchRequested(const core::EntryKey &key);
+    // Every button has its details.
+    void filled();
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -50,10 +63,13 @@ class ButtonGrid : public QFrame {
   private:
     void removeButtons();
     void addButton(int number, const core::MenuButton &button);
+    void showDetails(ModuleButton *shown, const core::MenuButton &button);
+    void showEntryDetails(QMenu *submenu, const core::MenuButton &button);
+    void detailArrived(int index, const core::MenuButton &button);
     QMenu *submenuOf(ModuleButton *owner, const core::MenuButton &button);
     void arrange();
     void relayout();
-    QIcon programPicture(const QString &path);
+    QIcon programPicture(const QImage &icon);
     QIcon entryPicture(const core::MenuEntry &entry);
 
     const platform::IconReader &icons_;
@@ -66,8 +82,11 @@ class ButtonGrid : public QFrame {
     QString notice_;
     bool noticeDecided_ = false;
     QMenu *noEntries_ = nullptr; // the submenu of buttons without entries
-    // The pictures made during one build, by the key of the icon image they show: buttons and
-    // entries that share an icon share its picture.
+    QIcon neutral_;              // a button's picture until its details arrive
+    std::vector<core::MenuButton> menu_;
+    core::MenuFill *fill_ = nullptr;
+    // The pictures made during one build and its fill, by the key of the icon image they
+    // show: buttons and entries that share an icon share its picture.
     QHash<qint64, QIcon> pictures_;
 };
 

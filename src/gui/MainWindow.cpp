@@ -81,7 +81,12 @@ MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes
     applyPlacement();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The fill's workers use the model, which goes before the grid does.
+    if (grid_ != nullptr)
+        grid_->stopFill();
+}
 
 void MainWindow::createComponents()
 {
@@ -224,7 +229,7 @@ void MainWindow::readSettings()
     context.executablePath = services_.executablePath;
     context.launcherVersion = launcherVersion_;
     context.launcherDate = launcherDate_;
-    context.teamViewer = [this] { return teamViewer_; };
+    context.teamViewer = [this] { return teamViewer(); };
     context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
     commands_ = new UpdateCommands(std::move(context), this);
     connect(commands_, &UpdateCommands::installerStarted, this, &QWidget::close);
@@ -304,14 +309,26 @@ void MainWindow::firstShow()
     commands_->offerAtStart();
 }
 
+InstalledProgram MainWindow::teamViewer()
+{
+    if (const core::MenuButton *button = core::teamViewerButton(grid_->menu())) {
+        core::MenuButton now = *button;
+        // Asked for before the fill came to it: looked at now.
+        if (!button->detailed)
+            model_->detailButton(now);
+        teamViewer_ = {now.target, now.version.text};
+    }
+    return teamViewer_;
+}
+
 void MainWindow::rebuildButtons()
 {
-    buttons_ = model_->read();
     // A menu read without the Team Viewer entry keeps the program last found, so that its
     // update still knows where it goes.
-    if (const core::MenuButton *button = core::teamViewerButton(buttons_))
-        teamViewer_ = {button->target, button->version.text};
-    grid_->rebuild(buttons_);
+    (void)teamViewer();
+    // The captions first; the targets' details follow in the background.
+    grid_->rebuild(model_->readCaptions());
+    grid_->fill(*model_, core::DetailCache::fileIn(services_.cacheDir));
 }
 
 void MainWindow::refresh()

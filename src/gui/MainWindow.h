@@ -75,6 +75,8 @@ class MainWindow : public QWidget {
     void fitStatusPanels();
     std::array<QString, core::kStatusPanels> statusTexts() const;
     CloseSave::Values closeValues() const;
+    // The Team Viewer entry of the menu shown, or the one last found when it has none.
+    InstalledProgram teamViewer();
 
     platform::Services services_;
     widgets::MessageBoxes &boxes_;
@@ -94,8 +96,7 @@ class MainWindow : public QWidget {
     std::unique_ptr<core::SettingsSaver> saver_; // gone before the settings its rounds write
     std::unique_ptr<CloseSave> closeSave_;
     std::unique_ptr<core::MenuModel> model_;
-    std::vector<core::MenuButton> buttons_; // the menu as last read
-    InstalledProgram teamViewer_;           // the Team Viewer entry as last found
+    InstalledProgram teamViewer_; // the Team Viewer entry as last found
     core::UpdateChecker *checker_ = nullptr;
     UpdateCommands *commands_ = nullptr;
 

@@ -93,6 +93,7 @@ class RegionalSettings; // Regional.h
 // The services the launcher is given. Pointers are not owned; they outlive their users.
 struct Services {
     QString executablePath; // full path of the running launcher
+    QString cacheDir;       // the user's own cache directory; empty: nothing is kept there
     ProfileStore *profiles = nullptr;
     Clock *clock = nullptr;
     Screen *screen = nullptr;

@@ -1,12 +1,15 @@
 // What both sides of the seam share of their system services.
 #include "platform/System.h"
 
+#include "platform/UserCache.h"
+
 namespace menu::platform {
 
 Services SystemServices::services(const QString &executablePath) const
 {
     Services s;
     s.executablePath = executablePath;
+    s.cacheDir = userCacheDirectory();
     s.profiles = profiles.get();
     s.clock = clock.get();
     s.screen = screen.get();

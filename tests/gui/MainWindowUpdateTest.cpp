@@ -466,7 +466,9 @@ TEST_F(MainWindowUpdateTest, TeamViewerIsReplacedInPlaceAndTheMenuRefreshed)
     showQuietly(window);
     auto *grid = child<menu::gui::ButtonGrid>(window, "buttonGrid");
     ASSERT_EQ(grid->buttonCount(), 2);
+    // Once the details have arrived.
     const auto teamViewerCaption = [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !grid->filling(); }, 30000));
         return child<menu::gui::ModuleButton>(*grid, "moduleButton2")->caption();
     };
     EXPECT_EQ(teamViewerCaption(), QStringLiteral("Team Viewer - ORVAN\r\rverzia nezistená\r"));

@@ -44,6 +44,9 @@ class ModuleButtonsTest : public ::testing::Test {
     {
         auto window = std::make_unique<MainWindow>(services, boxes);
         window->show();
+        // The buttons as they are once their details have arrived.
+        const auto *grid = window->findChild<ButtonGrid *>(QStringLiteral("buttonGrid"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !grid->filling(); }, 30'000));
         return window;
     }
 
