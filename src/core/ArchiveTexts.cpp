@@ -100,4 +100,34 @@ QString entryDataNotRead(const QString &name, const QString &why)
     return entry(name, " z archívu sa nepodarilo prečítať (") + why + QStringLiteral(") !");
 }
 
+QString archiveStillOpen()
+{
+    return QStringLiteral("Archív je práve otvorený !");
+}
+
+QString unpackingStillOpen()
+{
+    return QStringLiteral("Dekomprimácia je práve otvorená !");
+}
+
+QString unpackFailed()
+{
+    return QStringLiteral("Chyba pri dekomprimácii !");
+}
+
+QString installerMissing()
+{
+    return QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !");
+}
+
+QString unpacking()
+{
+    return QStringLiteral("Dekomprimácia súborov ...");
+}
+
+QString unpacked()
+{
+    return QStringLiteral("Dekomprimácia súborov úspešná ...");
+}
+
 } // namespace menu::core::texts

@@ -471,34 +471,4 @@ QString unpackNote(const QString &text)
     return QStringLiteral("Prerušenie ! ") + text;
 }
 
-QString archiveStillOpen()
-{
-    return QStringLiteral("Archív je práve otvorený !");
-}
-
-QString unpackingStillOpen()
-{
-    return QStringLiteral("Dekomprimácia je práve otvorená !");
-}
-
-QString unpackFailed()
-{
-    return QStringLiteral("Chyba pri dekomprimácii !");
-}
-
-QString installerMissing()
-{
-    return QStringLiteral("Rozpakovaný súbor setup.exe nenájdený !");
-}
-
-QString unpacking()
-{
-    return QStringLiteral("Dekomprimácia súborov ...");
-}
-
-QString unpacked()
-{
-    return QStringLiteral("Dekomprimácia súborov úspešná ...");
-}
-
 } // namespace menu::core::texts

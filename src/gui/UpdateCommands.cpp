@@ -134,7 +134,13 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart,
         return;
     }
     std::optional<platform::PrivateDir> packageDir = dialog.takePackageDir();
-    const QString archive = dialog.localFile();
+    startInstaller(dialog.localFile(), packageDir, setup.announced.version);
+}
+
+void UpdateCommands::startInstaller(const QString &archive,
+                                    std::optional<platform::PrivateDir> &packageDir,
+                                    const QString &version)
+{
     const platform::OwnerWindow owner = context_.window != nullptr ? context_.window->winId() : 0;
     if (const auto notice = core::startInstaller(
             *context_.shell, core::installerPathOf(archive),
@@ -144,7 +150,7 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart,
         // Its process did not come up: a policy may forbid programs in the temporary folder.
         // The launcher stays, and the package goes with its private directory.
         context_.boxes->tell(context_.window, *notice);
-        rememberFailure(setup.announced.version);
+        rememberFailure(version);
         return;
     }
     // The installer runs from the package's private directory after the launcher has closed,

@@ -5,6 +5,7 @@
 
 #include "core/LauncherSettings.h"
 #include "platform/Internet.h"
+#include "platform/PrivateDir.h"
 #include "platform/Shell.h"
 #include "core/Notice.h"
 #include "widgets/MessageBoxes.h"
@@ -72,6 +73,10 @@ class UpdateCommands : public QObject {
     std::optional<core::Announcement> offerable() const;
     void run(UpdateTarget target, bool instantStart,
              const std::optional<core::Announcement> &offered = std::nullopt);
+    // Starts the unpacked package's installer, which waits for this launcher to end; told and
+    // remembered when its process does not come up.
+    void startInstaller(const QString &archive, std::optional<platform::PrivateDir> &packageDir,
+                        const QString &version);
     // A version whose installer failed is not offered at start again; the commands still
     // fetch it on request.
     bool failedBefore(const QString &version) const;

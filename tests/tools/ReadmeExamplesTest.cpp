@@ -75,8 +75,7 @@ cp build/demo/ORVAN/TEA/TeamViewerQS.exe "$files/"
 { printf '[TEA]\r\nAktCis=15.51.5\r\n'
   build/demo-build/menu-doctor announce "$files/TeamViewerQS.exe" | sed 's/$/\r/'
 } > build/demo-server/ORVANWIN/orvan_akt.ini
-minisign -S -s build/demo-key/demo.key -m build/demo-server/ORVANWIN/orvan_akt.ini \
-  -t "orvan_akt.ini 15.51.5" >/dev/null
+minisign -S -s build/demo-key/demo.key -m build/demo-server/ORVANWIN/orvan_akt.ini >/dev/null
 set +e
 trap 'kill $(jobs -p) 2>/dev/null' EXIT
 )";
