@@ -63,7 +63,16 @@ class CountingBoxes final : public menu::widgets::MessageBoxes {
 
 class NoShell final : public menu::platform::Shell {
   public:
-    menu::platform::ShellResult open(const QString &, const QString &) override { return {}; }
+    menu::platform::ShellResult open(const QString &, const QString &,
+                                     menu::platform::OwnerWindow) override
+    {
+        return {};
+    }
+    menu::platform::ShellResult start(const QString &, const QStringList &, const QString &,
+                                      menu::platform::OwnerWindow) override
+    {
+        return {};
+    }
 };
 
 class Offline final : public menu::platform::InternetState {
