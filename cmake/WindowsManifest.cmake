@@ -19,8 +19,9 @@ add_custom_command(
   COMMENT "Compiling menu.exe's manifest"
   VERBATIM)
 add_custom_target(menu_manifest DEPENDS ${_menu_manifest_object})
-# menu_next (cmake/Demo.cmake, read before this file) is the launcher of the demo's update.
-foreach(_target menu menu_next)
+# menu_next (cmake/Demo.cmake, read before this file) is the launcher of the demo's update;
+# menu-unsigned-for-tests is the launcher the test suites start.
+foreach(_target menu menu_next menu-unsigned-for-tests)
   if(TARGET ${_target})
     target_sources(${_target} PRIVATE ${_menu_manifest_object})
     add_dependencies(${_target} menu_manifest)
