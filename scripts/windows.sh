@@ -257,12 +257,11 @@ run_suites() {
 }
 
 compare_doctor() {
-  if [ ! -x build/default/menu-doctor ] || [ ! -d build/default/demo-package/ORVAN ]; then
-    say "building the Linux menu-doctor and demo package to compare with"
-    run_logged build/default-configure.log cmake --preset default
-    run_logged build/default-build.log cmake --build --preset default -j "$menu_win_jobs" \
-      --target menu-doctor demo_package
-  fi
+  # Always brought up to date: an older build directory would compare another program.
+  say "building the Linux menu-doctor and demo package to compare with"
+  run_logged build/default-configure.log cmake --preset default
+  run_logged build/default-build.log cmake --build --preset default -j "$menu_win_jobs" \
+    --target menu-doctor demo_package
   say "comparing menu-doctor.exe with the Linux menu-doctor"
   MENU_WINDOWS_CACHE=$menu_win_cache scripts/windows/wine-run.sh --with-display \
     scripts/windows/compare-doctor.sh build/default/menu-doctor \
