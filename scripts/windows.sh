@@ -17,8 +17,8 @@
 # 6. builds menu.exe, menu-doctor.exe and the formats, platform and core suites with the
 #    `windows` preset, deploys the programs with their DLLs into build/windows/deploy and runs
 #    the suites under Wine (ctest, one Xvfb with twm for all);
-# 7. compares menu-doctor.exe with the Linux menu-doctor (build/default, built here when
-#    missing) on the same inputs: scripts/windows/compare-doctor.sh;
+# 7. compares menu-doctor.exe with the Linux menu-doctor (build/default, brought up to
+#    date here) on the same inputs: scripts/windows/compare-doctor.sh;
 # 8. runs menu.exe itself from D:\ORVAN\MENU\ under Wine, builds the Windows update package
 #    (setup.exe, the next menu.exe and its DLLs, signed and announced) and updates the launcher
 #    with it: scripts/windows/launcher.sh.
