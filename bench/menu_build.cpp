@@ -14,6 +14,7 @@
 // and the decoded icons stay with the process: a real start makes each of them once per folder
 // or distinct icon, not once per button or entry, so the first round costs hardly more.
 #include "LargePackage.h"
+#include "QuietServices.h"
 #include "core/MenuModel.h"
 #include "formats/TextCodec.h"
 #include "gui/ButtonGrid.h"
@@ -56,29 +57,13 @@ using bench::writeFile;
 using bench::writePackage;
 constexpr int kButtons = 17 * kButtonsPerModule;
 constexpr int kRounds = 7;
+using bench::CountingBoxes;
+using bench::FixedClock;
+using bench::LargeScreen;
+using bench::NoShell;
+using bench::Offline;
+
 constexpr std::chrono::nanoseconds kNeverSettled = std::chrono::hours(24 * 365 * 100);
-
-class FixedClock final : public menu::platform::Clock {
-  public:
-    QDateTime now() const override { return QDateTime(QDate(2024, 3, 15), QTime(9, 30)); }
-};
-
-class LargeScreen final : public menu::platform::Screen {
-  public:
-    menu::platform::ScreenLimits limits() const override { return {1920, 1080}; }
-};
-
-// A build shows no box; one that does has gone wrong, and the run says so.
-class CountingBoxes final : public menu::widgets::MessageBoxes {
-  public:
-    menu::widgets::BoxAnswer show(QWidget *, menu::widgets::BoxKind, const QString &) override
-    {
-        ++shown;
-        return menu::widgets::BoxAnswer::Ok;
-    }
-    void showFault(QWidget *, const QString &, const QString &) override { ++shown; }
-    int shown = 0;
-};
 
 // The system's store, which can be made to forget what it read: the first build after a start
 // reads every module file once.
@@ -116,26 +101,6 @@ class RestartableStore final : public menu::platform::ProfileStore {
     std::unique_ptr<menu::platform::ProfileFiles> store_ =
         std::make_unique<menu::platform::ProfileFiles>();
     std::size_t reads_ = 0;
-};
-
-class NoShell final : public menu::platform::Shell {
-  public:
-    menu::platform::ShellResult open(const QString &, const QString &,
-                                     menu::platform::OwnerWindow) override
-    {
-        return {};
-    }
-    menu::platform::ShellResult start(const QString &, const QStringList &, const QString &,
-                                      menu::platform::OwnerWindow) override
-    {
-        return {};
-    }
-};
-
-// No update check goes out while the benchmark runs.
-class Offline final : public menu::platform::InternetState {
-  public:
-    menu::Result<bool> connected() const override { return false; }
 };
 
 // The floor's one picture, whatever the file.

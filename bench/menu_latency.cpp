@@ -15,6 +15,7 @@
 //                 requests that had to wait for each other before the window showed.
 // A start whose filling is not complete by the deadline is reported as such.
 #include "LargePackage.h"
+#include "QuietServices.h"
 #include "gui/ButtonGrid.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
@@ -39,46 +40,12 @@
 namespace {
 
 using menu::test::LatencyMount;
+using bench::CountingBoxes;
+using bench::FixedClock;
+using bench::LargeScreen;
+using bench::NoShell;
+using bench::Offline;
 
-class FixedClock final : public menu::platform::Clock {
-  public:
-    QDateTime now() const override { return QDateTime(QDate(2024, 3, 15), QTime(9, 30)); }
-};
-
-class LargeScreen final : public menu::platform::Screen {
-  public:
-    menu::platform::ScreenLimits limits() const override { return {1920, 1080}; }
-};
-
-class CountingBoxes final : public menu::widgets::MessageBoxes {
-  public:
-    menu::widgets::BoxAnswer show(QWidget *, menu::widgets::BoxKind, const QString &) override
-    {
-        ++shown;
-        return menu::widgets::BoxAnswer::Ok;
-    }
-    void showFault(QWidget *, const QString &, const QString &) override { ++shown; }
-    int shown = 0;
-};
-
-class NoShell final : public menu::platform::Shell {
-  public:
-    menu::platform::ShellResult open(const QString &, const QString &,
-                                     menu::platform::OwnerWindow) override
-    {
-        return {};
-    }
-    menu::platform::ShellResult start(const QString &, const QStringList &, const QString &,
-                                      menu::platform::OwnerWindow) override
-    {
-        return {};
-    }
-};
-
-class Offline final : public menu::platform::InternetState {
-  public:
-    menu::Result<bool> connected() const override { return false; }
-};
 
 struct Options {
     int modules = 17;
