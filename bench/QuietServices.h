@@ -6,7 +6,7 @@
 #include "platform/Internet.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -24,12 +24,12 @@ class LargeScreen final : public menu::platform::Screen {
 };
 
 // A build shows no box; one that does has gone wrong, and the run says so.
-class CountingBoxes final : public menu::widgets::MessageBoxes {
+class CountingBoxes final : public menu::gui::MessageBoxes {
   public:
-    menu::widgets::BoxAnswer show(QWidget *, menu::widgets::BoxKind, const QString &) override
+    menu::core::BoxAnswer show(QWidget *, menu::core::BoxKind, const QString &) override
     {
         ++shown;
-        return menu::widgets::BoxAnswer::Ok;
+        return menu::core::BoxAnswer::Ok;
     }
     void showFault(QWidget *, const QString &, const QString &) override { ++shown; }
     int shown = 0;

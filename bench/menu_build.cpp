@@ -26,7 +26,7 @@
 #include "platform/ProfileFiles.h"
 #include "platform/ProgramFiles.h"
 #include "platform/Shell.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>

@@ -24,7 +24,7 @@
 #include "platform/ProgramFiles.h"
 #include "platform/Shell.h"
 #include "support/LatencyMount.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

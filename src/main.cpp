@@ -5,8 +5,7 @@
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "platform/System.h"
-#include "widgets/QtMessageBoxes.h"
-#include "widgets/TypedEdit.h"
+#include "gui/QtMessageBoxes.h"
 
 #include <QDir>
 
@@ -26,7 +25,7 @@ int main(int argc, char **argv)
 #endif
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
-    menu::widgets::QtMessageBoxes boxes;
+    menu::gui::QtMessageBoxes boxes;
 
     using Claim = menu::platform::SingleInstance::Claim;
     menu::gui::MainWindow *shown = nullptr; // the window, once there is one
@@ -54,8 +53,6 @@ int main(int argc, char **argv)
     const std::unique_ptr<menu::platform::SystemServices> system =
         menu::platform::makeSystemServices();
     menu::gui::setFaultBoxes(&boxes);
-    menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
-    menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
     menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
     if (!window.installationAccepted())

@@ -39,7 +39,7 @@ TemplatePicture pictureOfKind(core::EntryPicture kind)
 
 } // namespace
 
-ButtonGrid::ButtonGrid(const platform::IconReader &icons, widgets::MessageBoxes &boxes,
+ButtonGrid::ButtonGrid(const platform::IconReader &icons, MessageBoxes &boxes,
                        QWidget *parent)
     : QFrame(parent), icons_(icons), boxes_(boxes)
 {

@@ -7,7 +7,7 @@
 #include "core/MenuFill.h"
 #include "core/MenuModel.h"
 #include "platform/Executables.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QFrame>
 #include <QHash>
@@ -24,7 +24,7 @@ class ButtonGrid : public QFrame {
     Q_OBJECT
     Q_PROPERTY(bool filling READ filling)
   public:
-    ButtonGrid(const platform::IconReader &icons, widgets::MessageBoxes &boxes,
+    ButtonGrid(const platform::IconReader &icons, MessageBoxes &boxes,
                QWidget *parent = nullptr);
 
     // Replaces every button by the buttons of the menu and lays them out; a fill still running
@@ -73,7 +73,7 @@ class ButtonGrid : public QFrame {
     QIcon entryPicture(const core::MenuEntry &entry);
 
     const platform::IconReader &icons_;
-    widgets::MessageBoxes &boxes_;
+    MessageBoxes &boxes_;
     core::ButtonArrangement arrangement_ = core::ButtonArrangement::Rows;
     int count_ = 0;
     int columns_ = 0;

@@ -16,7 +16,7 @@
 namespace menu::gui {
 
 CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
-                                         widgets::MessageBoxes &boxes, QWidget *parent)
+                                         MessageBoxes &boxes, QWidget *parent)
     : QDialog(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings), boxes_(boxes)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/LauncherSettings.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ class CheckSettingsDialog : public QDialog {
     Q_OBJECT
   public:
     // Reads and writes through settings; a failed save is shown in a box.
-    CheckSettingsDialog(core::LauncherSettings &settings, widgets::MessageBoxes &boxes,
+    CheckSettingsDialog(core::LauncherSettings &settings, MessageBoxes &boxes,
                         QWidget *parent = nullptr);
 
     // Every attempt to close (either button, Esc, the close box) goes through here; the result
@@ -38,7 +38,7 @@ class CheckSettingsDialog : public QDialog {
     Status save();
 
     core::LauncherSettings &settings_;
-    widgets::MessageBoxes &boxes_;
+    MessageBoxes &boxes_;
     Closing closing_ = Closing::None;
     QPushButton *save_ = nullptr;
     QPushButton *exit_ = nullptr;

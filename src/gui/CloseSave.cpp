@@ -5,7 +5,7 @@
 namespace menu::gui {
 
 CloseSave::CloseSave(core::LauncherSettings &settings, core::SettingsSaver &saver,
-                     widgets::MessageBoxes &boxes, QWidget &window)
+                     MessageBoxes &boxes, QWidget &window)
     : settings_(settings), saver_(saver), boxes_(boxes), window_(window)
 {
 }

@@ -7,7 +7,7 @@
 
 #include "core/LauncherSettings.h"
 #include "core/SettingsSaver.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QRect>
 #include <QWidget>
@@ -28,7 +28,7 @@ class CloseSave {
     };
 
     CloseSave(core::LauncherSettings &settings, core::SettingsSaver &saver,
-              widgets::MessageBoxes &boxes, QWidget &window);
+              MessageBoxes &boxes, QWidget &window);
 
     // Whether a close may go on now: true when saved, false when the save failed (the user has
     // been told). While the round waits the close is refused, and the window is closed again
@@ -43,7 +43,7 @@ class CloseSave {
 
     core::LauncherSettings &settings_;
     core::SettingsSaver &saver_;
-    widgets::MessageBoxes &boxes_;
+    MessageBoxes &boxes_;
     QWidget &window_;
     std::optional<Values> refused_; // what the last failed save tried to write
     bool waiting_ = false;          // a close waits for another writer

@@ -1,25 +1,25 @@
 #include "gui/ErrorBoundary.h"
 
 #include "core/Texts.h"
-#include "widgets/QtMessageBoxes.h"
+#include "gui/QtMessageBoxes.h"
 
 #include <QCursor>
 
 namespace menu::gui {
 
 namespace {
-widgets::MessageBoxes *faultBoxes = nullptr;
+MessageBoxes *faultBoxes = nullptr;
 } // namespace
 
-void setFaultBoxes(widgets::MessageBoxes *boxes)
+void setFaultBoxes(MessageBoxes *boxes)
 {
     faultBoxes = boxes;
 }
 
 void reportFault(QWidget *owner, const QString &text)
 {
-    static widgets::QtMessageBoxes fallback;
-    widgets::MessageBoxes &boxes = faultBoxes != nullptr ? *faultBoxes : fallback;
+    static QtMessageBoxes fallback;
+    MessageBoxes &boxes = faultBoxes != nullptr ? *faultBoxes : fallback;
     boxes.showFault(owner, core::texts::appTitle(), core::texts::faultMessage(text));
 }
 

@@ -4,7 +4,7 @@
 // library might.
 #pragma once
 
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 
@@ -14,7 +14,7 @@
 namespace menu::gui {
 
 // The boxes the handler shows its errors in (the application's, or a test's recorder).
-void setFaultBoxes(widgets::MessageBoxes *boxes);
+void setFaultBoxes(MessageBoxes *boxes);
 void reportFault(QWidget *owner, const QString &text);
 void reportCurrentException(QWidget *owner);
 

@@ -2,7 +2,7 @@
 
 #include "core/DesktopShortcut.h"
 #include "core/Launch.h"
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
 #include "core/PackagePaths.h"
 #include "core/StatusBar.h"
 #include "core/Texts.h"
@@ -48,7 +48,7 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption,
 
 } // namespace
 
-MainWindow::MainWindow(const platform::Services &services, widgets::MessageBoxes &boxes,
+MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes,
                        QWidget *parent)
     : QWidget(parent), services_(services), boxes_(boxes)
 {
@@ -401,8 +401,8 @@ void MainWindow::createShortcut()
 
 void MainWindow::showNotice(const core::LabelNotice &notice)
 {
-    infoLabel_->setText(core::messageLines(notice.text));
-    infoLabel_->setToolTip(core::messageLines(notice.hint));
+    infoLabel_->setText(formats::messageLines(notice.text));
+    infoLabel_->setToolTip(formats::messageLines(notice.hint));
     QPalette colours = infoLabel_->palette();
     colours.setColor(QPalette::WindowText,
                      notice.red ? QColor(Qt::red) : palette().color(QPalette::WindowText));

@@ -11,7 +11,7 @@
 #include "gui/CloseSave.h"
 #include "gui/UpdateCommands.h"
 #include "platform/Services.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QWidget>
 #include <array>
@@ -36,7 +36,7 @@ class UpdateCommands;
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    MainWindow(const platform::Services &services, widgets::MessageBoxes &boxes,
+    MainWindow(const platform::Services &services, MessageBoxes &boxes,
                QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -79,7 +79,7 @@ class MainWindow : public QWidget {
     InstalledProgram teamViewer();
 
     platform::Services services_;
-    widgets::MessageBoxes &boxes_;
+    MessageBoxes &boxes_;
     bool installationAccepted_ = false;
     bool shown_ = false;
     bool placementPending_ = false;

@@ -1,6 +1,6 @@
 #include "gui/ModuleButton.h"
 
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -19,7 +19,7 @@ void ModuleButton::setCaption(const QString &caption)
 {
     caption_ = caption;
     // The caption ends in a line break, which leaves an empty last line under the version.
-    setText(core::messageLines(caption));
+    setText(formats::messageLines(caption));
 }
 
 void ModuleButton::contextMenuEvent(QContextMenuEvent *event)

@@ -1,6 +1,6 @@
 #include "gui/StatusBarPanels.h"
 
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
 
 #include <QHelpEvent>
 #include <QPainter>
@@ -102,7 +102,7 @@ bool StatusBarPanels::event(QEvent *event)
     // The tool-tip joins its lines with CR as Windows does.
     if (event->type() == QEvent::ToolTip && !toolTip().isEmpty()) {
         auto *help = static_cast<QHelpEvent *>(event);
-        QToolTip::showText(help->globalPos(), core::messageLines(toolTip()), this);
+        QToolTip::showText(help->globalPos(), formats::messageLines(toolTip()), this);
         return true;
     }
     return QWidget::event(event);

@@ -8,7 +8,7 @@
 #include "platform/PrivateDir.h"
 #include "platform/Shell.h"
 #include "core/Notice.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QObject>
 #include <QTimer>
@@ -39,7 +39,7 @@ class UpdateCommands : public QObject {
   public:
     struct Context {
         QWidget *window = nullptr; // the dialog's place and the boxes' owner
-        widgets::MessageBoxes *boxes = nullptr;
+        MessageBoxes *boxes = nullptr;
         const platform::InternetState *internet = nullptr;
         platform::Shell *shell = nullptr;
         core::UpdateChecker *checker = nullptr; // holds its check back while the offer stands

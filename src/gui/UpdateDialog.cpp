@@ -35,7 +35,7 @@ bool isMouseButton(QEvent::Type type)
 
 } // namespace
 
-UpdateDialog::UpdateDialog(Setup setup, widgets::MessageBoxes &boxes, QWidget *centreOver)
+UpdateDialog::UpdateDialog(Setup setup, MessageBoxes &boxes, QWidget *centreOver)
     : QDialog(nullptr), setup_(std::move(setup)), boxes_(boxes), centreOver_(centreOver)
 {
     setObjectName(QStringLiteral("updateDialog"));
@@ -47,6 +47,8 @@ UpdateDialog::UpdateDialog(Setup setup, widgets::MessageBoxes &boxes, QWidget *c
     face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     setPalette(face);
     form_ = std::make_unique<UpdateDialogForm>(this);
+    for (widgets::TypedEdit *field : {form_->installed, form_->announced, form_->note})
+        field->setErrorBox(&boxes_);
     setFixedSize(form_->width, UpdateDialogForm::kHeight);
     form_->gauge->hide();
     form_->sizeLabel->hide();

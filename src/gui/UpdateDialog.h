@@ -11,7 +11,7 @@
 #include "core/Notice.h"
 #include "gui/UpdateCommands.h"
 #include "platform/PrivateDir.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QDialog>
 #include <functional>
@@ -41,7 +41,7 @@ class UpdateDialog : public QDialog {
     };
 
     // The dialog has no owner; it is placed centred over centreOver when that is given.
-    UpdateDialog(Setup setup, widgets::MessageBoxes &boxes, QWidget *centreOver = nullptr);
+    UpdateDialog(Setup setup, MessageBoxes &boxes, QWidget *centreOver = nullptr);
     ~UpdateDialog() override;
 
     // The file was downloaded (and, for the launcher, unpacked with its installer).
@@ -86,7 +86,7 @@ class UpdateDialog : public QDialog {
     void setNote(const QString &text, bool red);
 
     Setup setup_;
-    widgets::MessageBoxes &boxes_;
+    MessageBoxes &boxes_;
     QWidget *centreOver_ = nullptr;
     std::unique_ptr<UpdateDialogForm> form_;
     core::BackgroundJob job_;

@@ -1,5 +1,5 @@
 // menu-doctor ini: reads and writes profile strings exactly as the launcher does with menu.ini.
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
 #include "core/Texts.h"
 #include "tools/Doctor.h"
 
@@ -22,7 +22,7 @@ int runIni(const QStringList &args)
             return 0;
         Failure failure = written.failure();
         failure.path = QFileInfo(args[1]).absoluteFilePath();
-        err(core::messageLines(core::texts::settingsNotWritten(failure)) + QLatin1Char('\n'));
+        err(formats::messageLines(core::texts::settingsNotWritten(failure)) + QLatin1Char('\n'));
         return 1;
     }
     return usage(QStringLiteral("ini"));

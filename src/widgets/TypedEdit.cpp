@@ -3,7 +3,6 @@
 #include "widgets/TypedEdit.h"
 
 #include "widgets/DateUtil.h"
-#include "widgets/QtMessageBoxes.h"
 
 #include <QKeyEvent>
 #include <QStyle>
@@ -11,16 +10,13 @@
 namespace menu::widgets {
 
 namespace {
-// What a control uses before the application has set the user's settings: the office's Slovak
-// formats and today's local date. The system's own settings are the application's to choose.
+// What a control uses when its form gives it no settings: the office's Slovak formats and today's
+// local date. The system's own settings are the application's to choose.
 class SlovakRegionalSettings final : public platform::RegionalSettings {
 public:
     platform::RegionalFormats formats() const override { return platform::slovakFormats(); }
     QDate today() const override { return QDate::currentDate(); }
 };
-
-platform::RegionalSettings *defaultRegional = nullptr;
-MessageBoxes *defaultBoxes = nullptr;
 
 platform::RegionalSettings &fallbackRegional()
 {
@@ -28,20 +24,10 @@ platform::RegionalSettings &fallbackRegional()
     return settings;
 }
 
-platform::RegionalSettings &sharedRegional()
-{
-    return defaultRegional ? *defaultRegional : fallbackRegional();
-}
-
 // Set while a control checks its text on leaving: the focus moves back and forth then, and no
 // other control may start its own check because of that.
 bool exitInProgress = false;
 } // namespace
-
-QString numberCharacters(const QString &text)
-{
-    return numberCharacters(text, sharedRegional().formats());
-}
 
 TypedEdit::TypedEdit(QWidget *parent) : QLineEdit(parent)
 {
@@ -51,19 +37,9 @@ TypedEdit::TypedEdit(QWidget *parent) : QLineEdit(parent)
 
 TypedEdit::~TypedEdit() = default;
 
-void TypedEdit::setDefaultRegionalSettings(platform::RegionalSettings *settings)
-{
-    defaultRegional = settings;
-}
-
-void TypedEdit::setDefaultMessageBoxes(MessageBoxes *boxes)
-{
-    defaultBoxes = boxes;
-}
-
 platform::RegionalSettings &TypedEdit::regional() const
 {
-    return regional_ ? *regional_ : sharedRegional();
+    return regional_ ? *regional_ : fallbackRegional();
 }
 
 platform::RegionalFormats TypedEdit::regionalFormats() const
@@ -262,12 +238,10 @@ bool TypedEdit::checkOnLeaving()
 
 void TypedEdit::showError(const QString &text)
 {
-    if (MessageBoxes *boxes = boxes_ ? boxes_ : defaultBoxes) {
-        boxes->show(this, BoxKind::Error, text);
-        return;
-    }
-    QtMessageBoxes plain;
-    plain.show(window(), BoxKind::Error, text);
+    if (errorBox_ != nullptr)
+        errorBox_->showError(this, text);
+    else
+        showPlainErrorBox(window(), QStringLiteral("Chyba"), text);
 }
 
 // --- keys --------------------------------------------------------------------------------

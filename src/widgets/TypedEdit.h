@@ -17,13 +17,12 @@
 // emitted: Enter either moves on like Tab or selects the text.
 //
 // Regional settings (separators, formats, currency symbol, today's date) and the error box are
-// services: the application sets process-wide defaults once at start
-// (setDefaultRegionalSettings, setDefaultMessageBoxes); a control may be given its own.
+// services that the form gives each control.
 #pragma once
 
 #include "platform/Regional.h"
 #include "widgets/EditValue.h"
-#include "widgets/MessageBoxes.h"
+#include "widgets/ErrorBox.h"
 
 #include <QColor>
 #include <QDate>
@@ -61,14 +60,11 @@ public:
     explicit TypedEdit(QWidget *parent = nullptr);
     ~TypedEdit() override;
 
-    // Services used by every control that has none of its own. Not owned; they must outlive the
-    // controls. Without regional settings the Slovak formats and today's local date are used
-    // (the application sets the user's own); without message boxes a plain error box titled
-    // "Chyba" with an "OK" button is shown.
-    static void setDefaultRegionalSettings(platform::RegionalSettings *settings);
-    static void setDefaultMessageBoxes(MessageBoxes *boxes);
+    // The control's services. Not owned; they must outlive the control. Without regional
+    // settings the Slovak formats and today's local date are used; without an error box a plain
+    // one titled "Chyba" with an "OK" button is shown.
     void setRegionalSettings(platform::RegionalSettings *settings) { regional_ = settings; }
-    void setMessageBoxes(MessageBoxes *boxes) { boxes_ = boxes; }
+    void setErrorBox(ErrorBox *box) { errorBox_ = box; }
 
     // Background while the control has the focus; money green (192, 220, 192) by default.
     QColor focusColor() const { return focusColor_; }
@@ -196,12 +192,8 @@ private:
     bool mouseInside_ = false;
 
     platform::RegionalSettings *regional_ = nullptr;
-    MessageBoxes *boxes_ = nullptr;
+    ErrorBox *errorBox_ = nullptr;
 };
-
-// text reduced to the characters a typed number may hold, with the default regional settings
-// (see setDefaultRegionalSettings); "0" when nothing is left.
-QString numberCharacters(const QString &text);
 
 } // namespace menu::widgets
 

@@ -16,7 +16,7 @@ ALLOWED = {
     "formats": {"formats"},
     "platform": {"formats", "platform"},
     "core": {"formats", "platform", "core"},
-    "widgets": {"formats", "platform", "core", "widgets"},
+    "widgets": {"formats", "platform", "widgets"},  # reusable controls: nothing of the launcher
     "gui": {"formats", "platform", "core", "widgets", "gui"},
     "tools": {"formats", "platform", "core", "widgets", "tools"},
 }

@@ -8,7 +8,7 @@
 #include "platform/ProgramFiles.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QDir>
 #include <deque>
@@ -27,7 +27,7 @@ struct RecordedBox {
 };
 
 // Records every box and answers confirmations as scripted (No when nothing is scripted).
-class RecordingBoxes final : public widgets::MessageBoxes {
+class RecordingBoxes final : public gui::MessageBoxes {
   public:
     BoxAnswer show(QWidget *, BoxKind kind, const QString &text) override
     {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "widgets/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
-namespace menu::widgets {
+namespace menu::gui {
 
 // Modal Qt message boxes with the Slovak titles and button captions.
 class QtMessageBoxes final : public MessageBoxes {
@@ -14,4 +14,4 @@ public:
 // The title of a box of the given kind: "Chyba", "Upozornenie", "Informácia", "Potvrdenie".
 QString boxTitle(BoxKind kind);
 
-} // namespace menu::widgets
+} // namespace menu::gui

@@ -1,6 +1,6 @@
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
 
-namespace menu::core {
+namespace menu::formats {
 
 QString messageLines(const QString &text)
 {
@@ -18,4 +18,4 @@ QString messageLines(const QString &text)
     return lines;
 }
 
-} // namespace menu::core
+} // namespace menu::formats

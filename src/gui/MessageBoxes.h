@@ -3,17 +3,18 @@
 #pragma once
 
 #include "core/Notice.h"
+#include "widgets/ErrorBox.h"
 
 #include <QString>
 
 class QWidget;
 
-namespace menu::widgets {
+namespace menu::gui {
 
 using core::BoxAnswer;
 using core::BoxKind;
 
-class MessageBoxes {
+class MessageBoxes : public widgets::ErrorBox {
   public:
     virtual ~MessageBoxes() = default;
     // Error, warning and information boxes have OK only; a confirmation has Yes and No.
@@ -22,6 +23,7 @@ class MessageBoxes {
     virtual void showFault(QWidget *owner, const QString &title, const QString &text) = 0;
 
     void tell(QWidget *owner, const core::Notice &notice) { show(owner, notice.kind, notice.text); }
+    void showError(QWidget *owner, const QString &text) override { show(owner, BoxKind::Error, text); }
 };
 
-} // namespace menu::widgets
+} // namespace menu::gui

@@ -1,6 +1,6 @@
 // The boxes as the user sees them: their lines, titles and buttons.
 #include "core/Texts.h"
-#include "widgets/QtMessageBoxes.h"
+#include "gui/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -34,7 +34,7 @@ Shown showAndRead(BoxKind kind, const QString &text)
             shown.buttons.append(button->text());
         box->defaultButton()->click();
     });
-    menu::widgets::QtMessageBoxes().show(nullptr, kind, text);
+    menu::gui::QtMessageBoxes().show(nullptr, kind, text);
     return shown;
 }
 

@@ -1,11 +1,12 @@
-#include "widgets/QtMessageBoxes.h"
+#include "gui/QtMessageBoxes.h"
 
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
+#include "widgets/ErrorBox.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace menu::widgets {
+namespace menu::gui {
 
 QString boxTitle(BoxKind kind)
 {
@@ -42,7 +43,7 @@ QMessageBox::Icon boxIcon(BoxKind kind)
 
 BoxAnswer QtMessageBoxes::show(QWidget *owner, BoxKind kind, const QString &text)
 {
-    QMessageBox box(boxIcon(kind), boxTitle(kind), core::messageLines(text), QMessageBox::NoButton, owner);
+    QMessageBox box(boxIcon(kind), boxTitle(kind), formats::messageLines(text), QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     if (kind == BoxKind::Confirmation) {
         QPushButton *yes = box.addButton(QStringLiteral("&Áno"), QMessageBox::YesRole);
@@ -61,12 +62,7 @@ BoxAnswer QtMessageBoxes::show(QWidget *owner, BoxKind kind, const QString &text
 
 void QtMessageBoxes::showFault(QWidget *owner, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, title, core::messageLines(text), QMessageBox::NoButton, owner);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
+    widgets::showPlainErrorBox(owner, title, text);
 }
 
-} // namespace menu::widgets
+} // namespace menu::gui

@@ -1,5 +1,5 @@
 // Line breaks of message texts: each CR LF, lone CR and lone LF is one break.
-#include "core/MessageLines.h"
+#include "formats/MessageLines.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ TEST(MessageLines, EachKindOfBreakIsOneLine)
         {"\n\r", "\n\n"},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(menu::core::messageLines(QString::fromLatin1(c.text)),
+        EXPECT_EQ(menu::formats::messageLines(QString::fromLatin1(c.text)),
                   QString::fromLatin1(c.shown))
             << QByteArray(c.text).toPercentEncoding().constData();
     }
