@@ -1,6 +1,6 @@
 // The launcher: one instance per user, the main window, the event loop.
 #include "core/PackagePaths.h"
-#include "core/Texts.h"
+#include "core/UserTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"

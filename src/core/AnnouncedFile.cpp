@@ -1,6 +1,7 @@
 #include "core/AnnouncedFile.h"
 
-#include "core/Texts.h"
+#include "core/InstallTexts.h"
+#include "core/TrustTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/VersionInfo.h"
 

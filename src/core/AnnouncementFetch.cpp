@@ -1,6 +1,6 @@
 #include "core/AnnouncementFetch.h"
 
-#include "core/Texts.h"
+#include "core/TrustTexts.h"
 
 namespace menu::core {
 

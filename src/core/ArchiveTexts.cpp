@@ -1,5 +1,5 @@
 // The catalogue's texts of reading ZIP archives (declared in Texts.h).
-#include "core/Texts.h"
+#include "core/ArchiveTexts.h"
 
 namespace menu::core::texts {
 

@@ -1,6 +1,6 @@
 #include "core/BodyCheck.h"
 
-#include "core/Texts.h"
+#include "core/DownloadTexts.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 #include "core/Download.h"
 
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "platform/AtomicFile.h"
 
 #include <QStringList>

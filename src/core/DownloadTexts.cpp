@@ -1,5 +1,5 @@
 // The texts of downloads that refuse what they should not take.
-#include "core/Texts.h"
+#include "core/DownloadTexts.h"
 
 namespace menu::core::texts {
 

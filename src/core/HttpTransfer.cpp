@@ -1,7 +1,9 @@
 // fetchInto: one GET on libcurl under the download's rules.
 #include "core/BodyCheck.h"
 #include "core/Download.h"
+#include "core/DownloadTexts.h"
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "core/TransferWatch.h"
 
 #include <QByteArray>

@@ -1,4 +1,5 @@
 // The catalogue's texts of installing a downloaded file (declared in Texts.h).
+#include "core/InstallTexts.h"
 #include "core/Texts.h"
 #include "platform/Files.h"
 

@@ -4,6 +4,8 @@
 #include "core/Download.h"
 
 #include "core/Texts.h"
+#include "core/TrustTexts.h"
+#include "core/UpdateTexts.h"
 
 #include <curl/curl.h>
 

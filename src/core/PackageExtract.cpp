@@ -1,5 +1,7 @@
 #include "core/PackageExtract.h"
 
+#include "core/ArchiveTexts.h"
+#include "core/InstallTexts.h"
 #include "core/Texts.h"
 #include "platform/Files.h"
 #include "platform/UnpackDir.h"

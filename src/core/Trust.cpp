@@ -1,6 +1,5 @@
 #include "core/Trust.h"
 
-#include "core/Texts.h"
 #include "platform/Files.h"
 
 #include <QByteArray>

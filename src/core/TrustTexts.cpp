@@ -1,5 +1,5 @@
 // The texts of signed update information and of checked files (see Texts.h).
-#include "core/Texts.h"
+#include "core/TrustTexts.h"
 
 #include <QDateTime>
 

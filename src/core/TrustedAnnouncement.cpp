@@ -1,7 +1,7 @@
 #include "core/TrustedAnnouncement.h"
 
 #include "core/AnnouncementFetch.h"
-#include "core/Texts.h"
+#include "core/TrustTexts.h"
 #include "core/Trust.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"

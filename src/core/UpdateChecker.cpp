@@ -1,6 +1,8 @@
 #include "core/UpdateChecker.h"
 
 #include "core/Texts.h"
+#include "core/TrustTexts.h"
+#include "core/UpdateTexts.h"
 #include "core/UpdateAddress.h"
 #include "core/VersionInfo.h"
 

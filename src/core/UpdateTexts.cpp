@@ -1,4 +1,5 @@
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 
 #include "platform/Files.h"
 

@@ -1,5 +1,6 @@
 #include "core/ZipReader.h"
 
+#include "core/ArchiveTexts.h"
 #include "core/Texts.h"
 #include "formats/TextCodec.h"
 #include "platform/Files.h"

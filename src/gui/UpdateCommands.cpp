@@ -6,6 +6,7 @@
 #include "core/Launch.h"
 #include "core/PackageExtract.h"
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "core/UpdateChecker.h"
 #include "core/UpdateOffer.h"
 #include "core/VersionInfo.h"

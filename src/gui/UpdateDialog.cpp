@@ -2,7 +2,10 @@
 
 #include "core/AnnouncedFile.h"
 #include "core/PackageExtract.h"
+#include "core/ArchiveTexts.h"
+#include "core/InstallTexts.h"
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateOffer.h"

@@ -5,7 +5,6 @@
 #include "core/AnnouncedFile.h"
 #include "core/AnnouncementFetch.h"
 #include "core/Download.h"
-#include "core/Texts.h"
 #include "core/Trust.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateCheck.h"

@@ -1,6 +1,5 @@
 // menu-doctor modules DIR: the menu the launcher would build from DIR/ORVAN.
 #include "core/MenuModel.h"
-#include "core/Texts.h"
 #include "tools/Doctor.h"
 
 #include <QDir>

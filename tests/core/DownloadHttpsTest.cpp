@@ -1,7 +1,7 @@
 // Downloads over HTTPS from a local server whose certificate the test makes: the certificate is
 // verified, and a failed check is a clear error after which nothing else is tried.
 #include "core/Download.h"
-#include "core/Texts.h"
+#include "core/DownloadTexts.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 #include "support/TlsTestServer.h"

@@ -3,7 +3,9 @@
 // refusal leaves the existing file as it was and nothing beside it. Limits are short here, so
 // that a refusal by time comes in a fraction of a second.
 #include "core/Download.h"
+#include "core/DownloadTexts.h"
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 // Downloads into a local file from a real HTTP server on 127.0.0.1.
 #include "core/Download.h"
 
-#include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 

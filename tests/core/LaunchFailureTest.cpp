@@ -1,6 +1,5 @@
 // Starts that fail on this system, with the real shell: what the user is told.
 #include "core/Launch.h"
-#include "core/Texts.h"
 #include "platform/posix/PosixShell.h"
 #include "support/Environment.h"
 #include "support/TempDir.h"

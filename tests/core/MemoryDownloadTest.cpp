@@ -3,6 +3,8 @@
 #include "core/Download.h"
 
 #include "core/Texts.h"
+#include "core/TrustTexts.h"
+#include "core/UpdateTexts.h"
 #include "support/ScriptedHttpServer.h"
 
 #include <chrono>

@@ -3,7 +3,8 @@
 // real minisign program. A refused document stores nothing and says why in the label.
 #include "core/AnnouncementFetch.h"
 #include "core/LauncherSettings.h"
-#include "core/Texts.h"
+#include "core/TrustTexts.h"
+#include "core/UpdateTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateChecker.h"
 #include "formats/Minisign.h"

@@ -1,6 +1,8 @@
 // The rules of the text catalogue: which text for which case, where the CRs go, and what is
 // put together from the parts a caller passes. Texts that are only restated are not tested.
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
+#include "core/UserTexts.h"
 #include "platform/Files.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "core/UpdateCheck.h"
 
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "core/VersionInfo.h"
 #include "support/ScriptedHttpServer.h"
 

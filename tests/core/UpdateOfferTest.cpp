@@ -1,6 +1,6 @@
 #include "core/UpdateOffer.h"
 
-#include "core/Texts.h"
+#include "core/UpdateTexts.h"
 
 #include <gtest/gtest.h>
 

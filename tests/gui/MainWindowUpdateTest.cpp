@@ -3,6 +3,7 @@
 #include "UpdateTestSupport.h"
 #include "WindowTestSupport.h"
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateChecker.h"
 #include "core/VersionInfo.h"

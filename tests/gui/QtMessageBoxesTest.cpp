@@ -1,5 +1,5 @@
 // The boxes as the user sees them: their lines, titles and buttons.
-#include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "gui/QtMessageBoxes.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "UpdateTestSupport.h"
 #include "WindowTestSupport.h"
-#include "core/Texts.h"
+#include "core/TrustTexts.h"
 #include "gui/ErrorBoundary.h"
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"

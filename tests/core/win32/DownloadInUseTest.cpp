@@ -2,6 +2,7 @@
 // told in Slovak that the program is in use, and the program stays.
 #include "core/Download.h"
 #include "core/Texts.h"
+#include "core/UpdateTexts.h"
 #include "platform/Files.h"
 #include "platform/win32/WinError.h"
 #include "support/ScriptedHttpServer.h"
