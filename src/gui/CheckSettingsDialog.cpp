@@ -105,7 +105,7 @@ void CheckSettingsDialog::showEvent(QShowEvent *event)
 
 void CheckSettingsDialog::readChoice()
 {
-    if (settings_.read(QStringLiteral("OPTIONS"), QStringLiteral("LicKon")) == QLatin1String("2"))
+    if (settings_.checkFrequency() == core::kCheckNever)
         never_->setChecked(true);
     else
         everyStart_->setChecked(true);

@@ -1,5 +1,6 @@
 // The settings dialog of the background update check: check at every start of the program,
-// or never. The choice is stored as OPTIONS/LicKon in menu.ini ("0" or "2").
+// or never. The choice is stored as OPTIONS/LicKon in menu.ini ("0" or "2") and read as the check
+// reads it (LauncherSettings::checkFrequency).
 #pragma once
 
 #include "core/LauncherSettings.h"

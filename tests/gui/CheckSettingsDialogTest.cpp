@@ -116,6 +116,8 @@ TEST_F(CheckSettingsDialogTest, OpensWithTheStoredChoiceAndSaveDisabled)
         {QStringLiteral("2"), true},  {QStringLiteral("0"), false},  {QString(), false},
         {QStringLiteral("1"), false}, {QStringLiteral("22"), false}, {QStringLiteral("x"), false},
         {std::nullopt, false},
+        // As the check itself reads it: the low byte of a whole number.
+        {QStringLiteral("258"), true},
     };
     for (const auto &[stored, isNever] : cases) {
         QFile::remove(ini());
