@@ -115,10 +115,14 @@ std::vector<MenuButton> MenuModel::moduleButtons(const QString &module) const
         if (const QString found = modules_.filePath(module); found != exact)
             bytes = platform::readWholeFile(found, formats::kProfileFileMax);
     }
-    std::vector<MenuButton> buttons;
     if (!bytes)
-        return buttons; // a missing module file contributes no buttons
-    const formats::ProfileIndex text(*bytes);
+        return {}; // a missing module file contributes no buttons
+    return configuredButtons(formats::ProfileIndex(*bytes), module);
+}
+
+std::vector<MenuButton> configuredButtons(const formats::ProfileIndex &text, const QString &module)
+{
+    std::vector<MenuButton> buttons;
     const auto value = [&](const QString &section, const QString &key) {
         return text.lookup(section, key);
     };

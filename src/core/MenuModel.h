@@ -121,6 +121,11 @@ class MenuModel {
     const platform::VersionReader &versions_;
 };
 
+// The buttons of one module file, from its text read once: Menu1 ... Menu9, ending at the first
+// section whose Exe is missing or empty; a button's entries Menu<b>1 ... Menu<b>9, ending at the
+// first section without an Exe key (an empty Exe is an entry, told as undefined when started).
+std::vector<MenuButton> configuredButtons(const formats::ProfileIndex &text, const QString &module);
+
 // The Team Viewer program as the menu found it (the button Srv2); nothing without one.
 const MenuButton *teamViewerButton(const std::vector<MenuButton> &buttons);
 

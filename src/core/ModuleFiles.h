@@ -20,13 +20,8 @@ struct ModuleEntry {
     bool exeGiven = false; // Exe is not empty
 };
 
-// One module file as a single read found it: its buttons and each button's submenu entries.
-struct ModuleMenu {
-    std::vector<ModuleEntry> buttons;
-    std::vector<std::vector<ModuleEntry>> submenus; // one per button, in the same order
-};
-
-// The module files of the package in <drive>/ORVAN.
+// The module files of the package in <drive>/ORVAN: one entry as a click finds it again. Which
+// sections make buttons and entries is configuredButtons' (MenuModel.h).
 class ModuleFiles {
   public:
     ModuleFiles(const platform::ProfileStore &store, QString drivePrefix);
@@ -37,20 +32,9 @@ class ModuleFiles {
     // Found only when the module file exists and the section has the key Exe (even empty).
     std::optional<ModuleEntry> entry(const QString &code, const QString &section) const;
 
-    // The buttons of a module: Menu1, Menu2, ... up to Menu9, ending at the first section whose
-    // Exe is missing or empty. Empty for a missing module file.
-    std::vector<ModuleEntry> buttons(const QString &code) const;
-    // The submenu entries of button b (1..9): Menu<b>1 ... Menu<b>9, ending at the first
-    // section without an Exe key; a present but empty Exe is an entry (target: drive prefix).
-    std::vector<ModuleEntry> submenuEntries(const QString &code, int button) const;
-    // Both from one read of the file, so that a file changed meanwhile cannot mix two states.
-    ModuleMenu menu(const QString &code) const;
-
   private:
     using Snapshot = std::shared_ptr<const formats::ProfileIndex>;
     std::optional<ModuleEntry> entryIn(const Snapshot &file, const QString &section) const;
-    std::vector<ModuleEntry> buttonsIn(const Snapshot &file) const;
-    std::vector<ModuleEntry> submenuIn(const Snapshot &file, int button) const;
 
     const platform::ProfileStore &store_;
     QString drivePrefix_;

@@ -41,12 +41,6 @@ inline void put32(QByteArray &bytes, std::uint32_t value)
     put16(bytes, static_cast<std::uint16_t>(value >> 16));
 }
 
-inline void put64(QByteArray &bytes, std::uint64_t value)
-{
-    put32(bytes, static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
-    put32(bytes, static_cast<std::uint32_t>(value >> 32));
-}
-
 // Overwrites the four bytes at at, which the caller checked are there.
 inline void set32(QByteArray &bytes, qsizetype at, std::uint32_t value)
 {

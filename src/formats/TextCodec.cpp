@@ -128,13 +128,6 @@ QByteArray encodeCodePage(CodePage page, QStringView text, char replacement)
     return bytes;
 }
 
-bool fitsCodePage(CodePage page, QStringView text)
-{
-    const Reverse &reverse = reverseOf(page);
-    return std::all_of(text.begin(), text.end(),
-                       [&](QChar ch) { return byteOf(reverse, ch.unicode()).has_value(); });
-}
-
 bool isValidUtf8(const char *bytes, qsizetype size)
 {
     const auto *p = reinterpret_cast<const std::uint8_t *>(bytes);

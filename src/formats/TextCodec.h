@@ -25,7 +25,6 @@ std::optional<QByteArray> encodeCodePage(CodePage page, QStringView text);
 // The bytes of text, with replacement for each character the code page lacks (as the system's
 // own conversion writes '?').
 QByteArray encodeCodePage(CodePage page, QStringView text, char replacement);
-bool fitsCodePage(CodePage page, QStringView text);
 
 // True when bytes are well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool isValidUtf8(const char *bytes, qsizetype size);

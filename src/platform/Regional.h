@@ -53,8 +53,6 @@ public:
     }
     RegionalFormats formats() const override { return formats_; }
     QDate today() const override { return today_; }
-    void setToday(QDate today) { today_ = today; }
-    void setFormats(RegionalFormats formats) { formats_ = std::move(formats); }
 
 private:
     RegionalFormats formats_;

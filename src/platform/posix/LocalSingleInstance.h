@@ -23,8 +23,6 @@ public:
     Failure claimFailure() const override { return failure_; }
     void listen(std::function<void()> onRaise) override;
 
-    QString socketPath() const { return socketPath_; }
-
 private:
     bool heldElsewhere() const;
 
