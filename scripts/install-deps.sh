@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev libzip-dev zlib1g-dev libsodium-dev minisign
   libgtest-dev googletest
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
   zip unzip
   xvfb xauth x11-utils xdotool imagemagick twm xfonts-base

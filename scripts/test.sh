@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine, builds the launcher and runs every test: the ordinary build,
+# Sets up a fresh Debian machine, builds the launcher and runs every test: the style checks
+# (clang-format, clang-tidy), the ordinary build,
 # the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the background work under
 # ThreadSanitizer, and a short bounded run of each fuzzer.
 set -euo pipefail
@@ -10,6 +11,7 @@ scripts/install-deps.sh
 jobs=$(nproc)
 cmake --preset default
 cmake --build --preset default -j "$jobs"
+scripts/check-style.sh build/default
 ctest --preset default -j "$jobs"
 
 cmake --preset asan
