@@ -92,10 +92,10 @@ std::optional<DetailCache::Target> DetailCache::find(const QString &configured) 
     return *found;
 }
 
-void DetailCache::put(const QString &configured, Target target)
+void DetailCache::put(const QString &configured, const Target &target)
 {
     const std::lock_guard lock(mutex_);
-    targets_.insert(configured, std::move(target));
+    targets_.insert(configured, target);
 }
 
 QByteArray DetailCache::serialized() const
@@ -161,7 +161,7 @@ DetailCache DetailCache::parse(const QByteArray &bytes)
         t.version.result = static_cast<VersionResult>(result);
         if (icon >= 0)
             t.icon = icons[icon];
-        cache.targets_.insert(configured, std::move(t));
+        cache.targets_.insert(configured, t);
     }
     if (!in.atEnd())
         return {};

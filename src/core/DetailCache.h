@@ -43,7 +43,7 @@ class DetailCache {
     // What was kept for the configured path (drive prefix + Exe as written).
     std::optional<Target> find(const QString &configured) const;
     // Safe from several workers at once.
-    void put(const QString &configured, Target target);
+    void put(const QString &configured, const Target &target);
 
     QByteArray serialized() const;
     static DetailCache parse(const QByteArray &bytes);

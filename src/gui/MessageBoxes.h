@@ -16,7 +16,6 @@ using core::BoxKind;
 
 class MessageBoxes : public widgets::ErrorBox {
   public:
-    virtual ~MessageBoxes() = default;
     // Error, warning and information boxes have OK only; a confirmation has Yes and No.
     virtual BoxAnswer show(QWidget *owner, BoxKind kind, const QString &text) = 0;
     // The box of the general error handler: error icon, OK, the given title.

@@ -77,6 +77,7 @@ ShellResult spawnDetached(const QString &program, const QStringList &args,
     for (const QString &arg : args)
         encoded.push_back(QFile::encodeName(arg));
     std::vector<char *> argv;
+    argv.reserve(encoded.size() + 1);
     for (QByteArray &word : encoded)
         argv.push_back(word.data());
     argv.push_back(nullptr);
