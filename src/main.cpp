@@ -24,6 +24,10 @@ int main(int argc, char **argv)
     policy.allowUnsigned = true;
     menu::core::setTrustPolicy(std::move(policy));
 #endif
+    // Set by an installer that failed and started this launcher again; not passed on further.
+    const bool installFailed =
+        menu::platform::takeInheritedEnvironment(QStringLiteral("ORVAN_INSTALL_FAILED")) ==
+        QLatin1String("1");
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
     menu::widgets::QtMessageBoxes boxes;
@@ -57,7 +61,9 @@ int main(int argc, char **argv)
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
-    menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
+    menu::platform::Services services = system->services(QCoreApplication::applicationFilePath());
+    services.installFailed = installFailed;
+    menu::gui::MainWindow window(services, boxes);
     if (!window.installationAccepted())
         return 0;
     shown = &window;
