@@ -10,24 +10,33 @@
 
 #include <QDir>
 
-int main(int argc, char **argv)
+namespace {
+
+// The environment, before the application starts its threads: the package's installer,
+// started without arguments, learns from ORVAN_MENU which launcher to replace and whose process
+// to wait for; an installer that failed and started this launcher again says so in
+// ORVAN_INSTALL_FAILED, which goes no further. True when it did.
+bool prepareEnvironment()
 {
-    // The package's installer, started without arguments, learns from it which launcher to
-    // replace and whose process to wait for. Set before the application starts its threads.
     menu::platform::setInheritedEnvironment(
         QStringLiteral("ORVAN_MENU"),
         QDir::toNativeSeparators(menu::core::starterPathOf(
             QDir::fromNativeSeparators(menu::platform::runningProgramPath()))));
+    return menu::platform::takeInheritedEnvironment(QStringLiteral("ORVAN_INSTALL_FAILED")) ==
+           QLatin1String("1");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool installFailed = prepareEnvironment();
 #ifdef MENU_UNSIGNED_TEST_LAUNCHER
     // The test suites' copy: configured as a build with MENU_ALLOW_UNSIGNED_UPDATES is.
     menu::core::TrustPolicy policy = menu::core::compiledTrustPolicy();
     policy.allowUnsigned = true;
     menu::core::setTrustPolicy(std::move(policy));
 #endif
-    // Set by an installer that failed and started this launcher again; not passed on further.
-    const bool installFailed =
-        menu::platform::takeInheritedEnvironment(QStringLiteral("ORVAN_INSTALL_FAILED")) ==
-        QLatin1String("1");
     menu::gui::MenuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("menu"));
     menu::widgets::QtMessageBoxes boxes;
