@@ -9,14 +9,27 @@
 
 #include <QDir>
 
-int main(int argc, char **argv)
+namespace {
+
+// The environment, before the application starts its threads: the package's installer,
+// started without arguments, learns from ORVAN_MENU which launcher to replace and whose process
+// to wait for; an installer that failed and started this launcher again says so in
+// ORVAN_INSTALL_FAILED, which goes no further. True when it did.
+bool prepareEnvironment()
 {
-    // The package's installer, started without arguments, learns from it which launcher to
-    // replace and whose process to wait for. Set before the application starts its threads.
     menu::platform::setInheritedEnvironment(
         QStringLiteral("ORVAN_MENU"),
         QDir::toNativeSeparators(menu::core::starterPathOf(
             QDir::fromNativeSeparators(menu::platform::runningProgramPath()))));
+    return menu::platform::takeInheritedEnvironment(QStringLiteral("ORVAN_INSTALL_FAILED")) ==
+           QLatin1String("1");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool installFailed = prepareEnvironment();
 #ifdef MENU_UNSIGNED_TEST_LAUNCHER
     // The test suites' copy: configured as a build with MENU_ALLOW_UNSIGNED_UPDATES is.
     menu::core::TrustPolicy policy = menu::core::compiledTrustPolicy();
@@ -54,7 +67,9 @@ int main(int argc, char **argv)
         menu::platform::makeSystemServices();
     menu::gui::setFaultBoxes(&boxes);
 
-    menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
+    menu::platform::Services services = system->services(QCoreApplication::applicationFilePath());
+    services.installFailed = installFailed;
+    menu::gui::MainWindow window(services, boxes);
     if (!window.installationAccepted())
         return 0;
     shown = &window;

@@ -231,6 +231,7 @@ void MainWindow::readSettings()
     context.launcherDate = launcherDate_;
     context.teamViewer = [this] { return teamViewer(); };
     context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
+    context.installFailed = services_.installFailed;
     commands_ = new UpdateCommands(std::move(context), this);
     connect(commands_, &UpdateCommands::installerStarted, this, &QWidget::close);
     connect(commands_, &UpdateCommands::teamViewerReplaced, this, &MainWindow::refresh);

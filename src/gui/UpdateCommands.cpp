@@ -171,10 +171,8 @@ std::optional<QString> UpdateCommands::switchedVersion() const
 
 void UpdateCommands::noteFailedInstallation()
 {
-    // Set by an installer that failed and started this launcher again; not passed on further.
-    if (qEnvironmentVariable("ORVAN_INSTALL_FAILED") != QLatin1String("1"))
+    if (!context_.installFailed)
         return;
-    qunsetenv("ORVAN_INSTALL_FAILED");
     rememberFailure(context_.checker->launcherAnnouncement().version);
 }
 

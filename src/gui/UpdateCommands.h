@@ -51,6 +51,7 @@ class UpdateCommands : public QObject {
         QString launcherDate;
         std::function<InstalledProgram()> teamViewer;
         std::function<QString()> lastCheckText; // as the status bar shows it
+        bool installFailed = false; // started again by an installer that failed
     };
 
     explicit UpdateCommands(Context context, QObject *parent = nullptr);

@@ -105,6 +105,9 @@ struct Services {
     const RegionalSettings *regional = nullptr;
     // How long a write of menu.ini waits for another seat or user, off the window's thread.
     std::chrono::milliseconds settingsLockWait = kSettingsLockWait;
+    // Started again by its installer after a failed installation (told in the environment,
+    // which main reads and clears before any thread starts).
+    bool installFailed = false;
 };
 
 } // namespace menu::platform

@@ -44,6 +44,10 @@ std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate);
 // before the application object exists: the environment is not safe to change once other
 // threads (Qt's among them) may read it.
 void setInheritedEnvironment(const QString &name, const QString &value);
+// The value of name in this process's environment, which is then removed from it, so that the
+// programs it starts do not inherit it; empty when it was not set. Call it, too, before the
+// application object exists.
+QString takeInheritedEnvironment(const QString &name);
 // The running program's own file, known before any application object exists (native
 // separators); empty when the system does not tell.
 QString runningProgramPath();

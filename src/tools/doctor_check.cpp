@@ -6,6 +6,7 @@
 #include "core/AnnouncementFetch.h"
 #include "core/Download.h"
 #include "core/Trust.h"
+#include "core/TrustedAnnouncement.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateCheck.h"
 #include "tools/Doctor.h"
@@ -81,8 +82,15 @@ void printValues(const char *section, const core::Announcement &announced, bool 
 }
 
 // Prints what the launcher would make of HOST's document; its announcements when accepted.
+// Without keys, given or compiled in, a build that may not update unsigned asks nothing, as
+// the launcher does not.
 std::optional<core::UpdateInfo> checkHost(const QString &host, const Keys &keys)
 {
+    if (keys.empty() && !core::trustPolicy().allowUnsigned) {
+        out(QStringLiteral("accepted: false\n"));
+        printError(core::texts::updatesNeedKeys());
+        return std::nullopt;
+    }
     qputenv("ORVAN_UPDATE_HOST", host.toUtf8());
     const core::FetchedAnnouncement fetched = core::fetchAnnouncement(core::updateInfoUrl(), keys);
     if (fetched.arrived) {

@@ -167,33 +167,6 @@ TEST(WriteNewFile, NeverReplacesAnythingAndLeavesNothingOnFailure)
 
 // What another user planted is not taken at its word: a link of theirs (also one on the way
 // from a link of ours) is replaced rather than written through, and their file gives no mode.
-// A writer killed between its new file and the rename leaves that file; the next write removes
-// such leftovers of this file once they are old, and nothing else.
-TEST(AtomicFile, OldLeftoversOfKilledWritesGoAtTheNextWrite)
-{
-    TempDir dir;
-    const QDateTime old = QDateTime::currentDateTime().addSecs(-2 * 3600);
-    const auto aged = [&](const char *name) {
-        QFile file(dir.write(QString::fromLatin1(name), "half"));
-        EXPECT_TRUE(file.open(QIODevice::ReadWrite));
-        EXPECT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
-    };
-    aged(".m.ini.1x9k2a.tmp");
-    aged(".m.ini.ABC.tmp");      // not this launcher's naming
-    aged(".other.ini.1x9k.tmp"); // another file's
-    aged(".m.ini..tmp");
-    dir.write(QStringLiteral(".m.ini.7fresh.tmp"), "at work");
-    ASSERT_TRUE(QFile::link(dir.file(QStringLiteral(".m.ini.ABC.tmp")),
-                            dir.file(QStringLiteral(".m.ini.2link.tmp"))));
-    ASSERT_TRUE(
-        menu::platform::replaceFileContent(dir.file(QStringLiteral("m.ini")), "new", {}).ok());
-    EXPECT_EQ(hiddenEntries(dir),
-              (QStringList{QStringLiteral(".m.ini..tmp"), QStringLiteral(".m.ini.2link.tmp"),
-                           QStringLiteral(".m.ini.7fresh.tmp"), QStringLiteral(".m.ini.ABC.tmp"),
-                           QStringLiteral(".other.ini.1x9k.tmp")}));
-    EXPECT_EQ(dir.read(QStringLiteral("m.ini")), "new");
-}
-
 TEST(AtomicFile, AnotherUsersLinksAndModesAreNotTrusted)
 {
     if (::geteuid() != 0)

@@ -77,8 +77,10 @@ TEST_F(DoctorCheckTest, CheckSaysWhatTheLauncherWouldMakeOfTheDocument)
         QString output;
     };
     const Case cases[] = {
-        {"no keys", nullptr, {}, 0,
-         "signature: not required\n" + values + "accepted: true\n"},
+        // The test build has no keys and may not update unsigned: the launcher would ask
+        // nothing, so neither does check.
+        {"no keys", "a", {}, 1,
+         "accepted: false\nerror: " + menu::core::texts::updatesNeedKeys() + "\n"},
         {"good", "a", {"--public-key", keyA_}, 0,
          "signature: good " + idA_ + "\n" + values + "accepted: true\n"},
         {"either of two keys", "a", {"--public-key", keyB_, "--public-key", keyA_}, 0,
@@ -108,8 +110,9 @@ TEST_F(DoctorCheckTest, CheckSaysWhatTheLauncherWouldMakeOfTheDocument)
     EXPECT_FALSE(escaped.out.contains(QChar(27)));
     EXPECT_FALSE(escaped.out.contains(QChar(7)));
 
-    const DoctorRun down = runDoctor(
-        {"check", QStringLiteral("127.0.0.1:%1").arg(menu::test::refusingPort())});
+    const DoctorRun down =
+        runDoctor({"check", QStringLiteral("127.0.0.1:%1").arg(menu::test::refusingPort()),
+                   "--public-key", keyA_});
     EXPECT_EQ(down.status, 1);
     EXPECT_EQ(down.out, QStringLiteral("accepted: false\nerror: Server nenájdený (500)!\n"));
     EXPECT_EQ(doctor({"check", "--public-key", "RWQnot-a-key"}).status, 2);
@@ -157,6 +160,13 @@ TEST_F(DoctorCheckTest, FetchDownloadsTheAnnouncedFileAndVerifiesIt)
     const DoctorRun refused = doctor({"fetch", "TEA", file("other.exe"), "--public-key", keyA_});
     EXPECT_EQ(refused.status, 1);
     EXPECT_FALSE(refused.out.contains(QStringLiteral("verified:")));
+    EXPECT_FALSE(QFile::exists(file("other.exe")));
+    // Without keys the test build fetches nothing at all.
+    const int asked = server_.connections();
+    const DoctorRun keyless = doctor({"fetch", "TEA", file("other.exe")});
+    EXPECT_EQ(keyless.status, 1);
+    EXPECT_EQ(keyless.out, "accepted: false\nerror: " + menu::core::texts::updatesNeedKeys() + "\n");
+    EXPECT_EQ(server_.connections(), asked);
     EXPECT_FALSE(QFile::exists(file("other.exe")));
     EXPECT_EQ(doctor({"fetch", "OTHER", file("x")}).status, 2);
 }

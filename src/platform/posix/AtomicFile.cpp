@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/LeftoverTemporaries.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <QFile>
@@ -16,9 +17,6 @@
 namespace menu::platform {
 
 namespace {
-
-// A writer finishes in seconds; one whose leftover is an hour old was killed.
-constexpr time_t kStaleTemporarySeconds = 3600;
 
 QByteArray directoryOf(const QByteArray &path)
 {
@@ -65,23 +63,6 @@ QByteArray linkTarget(const QByteArray &path)
     return QByteArray(target);
 }
 
-// A new content left beside its file by a writer that was killed: named as begin names it,
-// "." + name + "." + base-36 number + ".tmp".
-bool isOurTemporary(const QByteArray &entry, const QByteArray &name)
-{
-    const QByteArray head = '.' + name + '.';
-    if (!entry.startsWith(head) || !entry.endsWith(".tmp"))
-        return false;
-    const QByteArray number = entry.mid(head.size(), entry.size() - head.size() - 4);
-    if (number.isEmpty() || number.size() > 13)
-        return false;
-    for (const char c : number) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
-            return false;
-    }
-    return true;
-}
-
 // Removes this user's leftovers of earlier writes of name in dir, old enough that no writer
 // can still be at work on them. Links and anything but regular files stay.
 void removeStaleTemporaries(const QByteArray &dir, const QByteArray &name)
@@ -92,11 +73,11 @@ void removeStaleTemporaries(const QByteArray &dir, const QByteArray &name)
     DIR *listing = ::fdopendir(::dup(dirFd.get()));
     if (listing == nullptr)
         return;
-    const time_t bound = ::time(nullptr) - kStaleTemporarySeconds;
+    const time_t bound = ::time(nullptr) - kLeftoverTemporaryAge.count();
+    const QString shownName = QFile::decodeName(name);
     while (const dirent *entry = ::readdir(listing)) {
-        const QByteArray entryName(entry->d_name);
         struct stat info {};
-        if (!isOurTemporary(entryName, name) ||
+        if (!isLeftoverTemporary(QFile::decodeName(entry->d_name), shownName, Qt::CaseSensitive) ||
             ::fstatat(dirFd.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_mtime < bound)

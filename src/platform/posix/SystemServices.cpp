@@ -47,6 +47,17 @@ void setInheritedEnvironment(const QString &name, const QString &value)
     ::setenv(name.toLocal8Bit().constData(), QFile::encodeName(value).constData(), 1);
 }
 
+QString takeInheritedEnvironment(const QString &name)
+{
+    const QByteArray key = name.toLocal8Bit();
+    const char *value = std::getenv(key.constData());
+    if (value == nullptr)
+        return {};
+    const QString taken = QFile::decodeName(value);
+    ::unsetenv(key.constData());
+    return taken;
+}
+
 QString runningProgramPath()
 {
     const QString path = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));

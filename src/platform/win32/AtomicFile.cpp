@@ -1,6 +1,9 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/LeftoverTemporaries.h"
 #include "platform/win32/FileTimes.h"
+#include "platform/win32/Ownership.h"
+#include "platform/win32/RemoveTree.h"
 #include "platform/win32/SetAside.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinError.h"
@@ -19,10 +22,15 @@ using win32::wide;
 namespace {
 
 // The file a link (a symbolic link or a junction on the way) at path names; path itself when
-// it is none, or a dangling one, which is then replaced like a missing file.
+// it is none, or a dangling one, which is then replaced like a missing file. Only this user's
+// and the administrators' links are followed: anyone else's (one planted in a shared folder)
+// is replaced like a file, never written through.
 QString linkTarget(const QString &path)
 {
     if (!win32::isReparsePoint(win32::attributesOf(path)))
+        return path;
+    if (const win32::Owner owner = win32::ownerOf(path);
+        owner != win32::Owner::User && owner != win32::Owner::Administration)
         return path;
     const UniqueHandle file(::CreateFileW(wide(path).c_str(), 0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -65,6 +73,33 @@ bool moveIntoGap(const QString &from, const QString &target)
         }
     }
     return false;
+}
+
+// Removes this user's leftovers of earlier writes of target beside it, old enough that no
+// writer can still be at work on them. Links, folders and anyone else's stay.
+void removeLeftovers(const QString &target)
+{
+    const QString path = QDir::fromNativeSeparators(target);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString dir = slash < 0 ? QStringLiteral(".") : path.left(slash);
+    const QString name = path.mid(slash + 1);
+    const Result<QStringList> names = directoryEntries(dir);
+    if (!names.ok())
+        return;
+    const std::int64_t bound =
+        stampClockNs() - std::int64_t{kLeftoverTemporaryAge.count()} * 1000000000;
+    for (const QString &entry : *names) {
+        if (!isLeftoverTemporary(entry, name, Qt::CaseInsensitive))
+            continue;
+        const QString leftover = dir + u'/' + entry;
+        const UniqueHandle file = win32::openForRemoval(leftover);
+        const std::optional<FileStamp> stamp =
+            file.valid() ? win32::stampOf(file.get()) : std::nullopt;
+        const auto attributes = static_cast<DWORD>(stamp ? stamp->mode : INVALID_FILE_ATTRIBUTES);
+        if (stamp && !win32::isFolder(attributes) && !win32::isReparsePoint(attributes) &&
+            stamp->modifiedNs < bound && win32::ownerOf(file.get()) == win32::Owner::User)
+            win32::removeOpened(file.get(), leftover);
+    }
 }
 
 } // namespace
@@ -135,6 +170,7 @@ Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &optio
         native->temporary.clear();
         return failureOf(error, target);
     }
+    removeLeftovers(native->target);
     return AtomicFile(std::move(native));
 }
 

@@ -1,6 +1,8 @@
 #include "platform/PrivateDir.h"
 
 #include "platform/win32/FileTimes.h"
+#include "platform/win32/Ownership.h"
+#include "platform/win32/RemoveTree.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinError.h"
 
@@ -20,7 +22,6 @@ using win32::wide;
 namespace {
 
 constexpr qsizetype kRandomChars = 6;
-constexpr int kMaxDepth = 128;
 
 // The security descriptor of a private directory: a protected list (nothing inherited from the
 // shared parent) that gives its owner, and what the owner creates inside, full access.
@@ -41,54 +42,30 @@ struct PrivateSecurity {
     SECURITY_ATTRIBUTES *get() { return descriptor == nullptr ? nullptr : &attributes; }
 };
 
-// The volume and index of the directory at path itself, never of what a link names.
-std::optional<std::pair<std::uint64_t, std::uint64_t>> identityOf(const QString &path)
+// The private directory at path as it is now, opened for removal: nothing when it is gone,
+// a link, or not a folder.
+struct Opened {
+    UniqueHandle entry;
+    FileStamp stamp;
+};
+std::optional<Opened> openFolder(const QString &path)
 {
-    const UniqueHandle dir(::CreateFileW(
-        wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!dir.valid())
+    Opened opened{win32::openForRemoval(path), {}};
+    if (!opened.entry.valid())
         return std::nullopt;
-    const std::optional<FileStamp> stamp = win32::stampOf(dir.get());
-    if (!stamp || win32::isReparsePoint(static_cast<DWORD>(stamp->mode)))
+    const std::optional<FileStamp> stamp = win32::stampOf(opened.entry.get());
+    if (!stamp || !win32::isFolder(static_cast<DWORD>(stamp->mode)) ||
+        win32::isReparsePoint(static_cast<DWORD>(stamp->mode)))
         return std::nullopt;
-    return std::pair{stamp->device, stamp->inode};
+    opened.stamp = *stamp;
+    return opened;
 }
 
-// Removes everything below dir; a link (symbolic link or junction) is removed itself, never
-// entered. Goes on after a failure and returns the first one's Windows error, or 0.
-DWORD removeContents(const QString &dir, int depth)
+// Made by this user and closed to everybody but this user, the system and the administrators:
+// a volume that keeps no access lists (or drops the one asked for) is no place for it.
+bool privateEnough(HANDLE folder)
 {
-    if (depth > kMaxDepth)
-        return ERROR_CANT_RESOLVE_FILENAME;
-    WIN32_FIND_DATAW found{};
-    const win32::UniqueFind search(::FindFirstFileExW(wide(dir + QStringLiteral("/*")).c_str(),
-                                                      FindExInfoBasic, &found,
-                                                      FindExSearchNameMatch, nullptr, 0));
-    if (!search.valid())
-        return ::GetLastError();
-    DWORD first = 0;
-    const auto note = [&first](BOOL done) {
-        if (!done && first == 0)
-            first = ::GetLastError();
-    };
-    do {
-        const QString name = QString::fromWCharArray(found.cFileName);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
-            continue;
-        const QString path = dir + u'/' + name;
-        const std::wstring native = wide(path);
-        const DWORD attributes = found.dwFileAttributes;
-        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
-            ::SetFileAttributesW(native.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-        if (win32::isFolder(attributes) && !win32::isReparsePoint(attributes)) {
-            if (const DWORD error = removeContents(path, depth + 1); error != 0 && first == 0)
-                first = error;
-        }
-        note(win32::isFolder(attributes) ? ::RemoveDirectoryW(native.c_str())
-                                         : ::DeleteFileW(native.c_str()));
-    } while (::FindNextFileW(search.get(), &found));
-    return first;
+    return win32::ownerOf(folder) == win32::Owner::User && win32::onlyOwnersAllowed(folder);
 }
 
 } // namespace
@@ -141,15 +118,19 @@ Result<PrivateDir> PrivateDir::create(const QString &parent, const QString &pref
                 continue;
             return lastFailure(parent);
         }
-        const auto identity = identityOf(path);
-        if (!identity) {
+        std::optional<Opened> made = openFolder(path);
+        if (!made) {
             const Failure failure = lastFailure(path);
             ::RemoveDirectoryW(wide(path).c_str());
             return failure;
         }
+        if (!privateEnough(made->entry.get())) {
+            win32::removeOpened(made->entry.get(), path);
+            return Failure::errnoValue(EPERM, path);
+        }
         auto native = std::make_unique<Native>();
-        native->volume = identity->first;
-        native->index = identity->second;
+        native->volume = made->stamp.device;
+        native->index = made->stamp.inode;
         return PrivateDir(std::move(native), path);
     }
     return failureOf(ERROR_ALREADY_EXISTS, parent);
@@ -165,20 +146,18 @@ Status PrivateDir::remove()
 {
     if (native_ == nullptr || native_->removed)
         return {};
-    const auto identity = identityOf(path_);
-    if (!identity) {
+    const std::optional<Opened> opened = openFolder(path_);
+    if (!opened) {
         if (!exists(path_)) {
             native_->removed = true;
             return {};
         }
         return Failure::errnoValue(ENOTDIR, path_);
     }
-    if (identity->first != native_->volume || identity->second != native_->index)
+    if (opened->stamp.device != native_->volume || opened->stamp.inode != native_->index)
         return Failure::errnoValue(EPERM, path_); // not the one made
-    if (const DWORD error = removeContents(path_, 0); error != 0)
+    if (const DWORD error = win32::removeOpened(opened->entry.get(), path_); error != 0)
         return failureOf(error, path_);
-    if (!::RemoveDirectoryW(wide(path_).c_str()))
-        return lastFailure(path_);
     native_->removed = true;
     return {};
 }
@@ -195,12 +174,12 @@ int removeStalePrivateDirs(const QString &parent, const QString &prefix,
         if (!name.startsWith(prefix, Qt::CaseInsensitive) || name.size() != prefix.size() + kRandomChars)
             continue;
         const QString path = QDir::fromNativeSeparators(parent) + u'/' + name;
-        const DWORD attributes = win32::attributesOf(path);
-        const std::optional<FileStamp> stamp = fileStamp(path);
-        if (!win32::isFolder(attributes) || win32::isReparsePoint(attributes) || !stamp ||
-            stamp->modifiedNs > before)
+        // Only this user's own: another user's folder (or a link) under a shared parent stays.
+        const std::optional<Opened> opened = openFolder(path);
+        if (!opened || opened->stamp.modifiedNs > before ||
+            win32::ownerOf(opened->entry.get()) != win32::Owner::User)
             continue;
-        if (removeContents(path, 0) == 0 && ::RemoveDirectoryW(wide(path).c_str()))
+        if (win32::removeOpened(opened->entry.get(), path) == 0)
             ++removed;
     }
     return removed;

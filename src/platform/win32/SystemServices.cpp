@@ -10,6 +10,7 @@
 #include "platform/win32/ShellDesktopFolders.h"
 #include "platform/win32/Win32Shell.h"
 
+#include <cstdlib>
 #include <string>
 #include <windows.h>
 #include <shobjidl.h>
@@ -52,6 +53,21 @@ void setInheritedEnvironment(const QString &name, const QString &value)
     // The wide block: the C runtime's narrow copy would pass a path through the ANSI code page.
     ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t *>(name.utf16()),
                               reinterpret_cast<const wchar_t *>(value.utf16()));
+}
+
+QString takeInheritedEnvironment(const QString &name)
+{
+    const auto *key = reinterpret_cast<const wchar_t *>(name.utf16());
+    const DWORD needed = ::GetEnvironmentVariableW(key, nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::wstring value(needed, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(key, value.data(), needed);
+    // Gone from the C runtime's copy too, which Qt reads, and from the block children inherit.
+    ::_wputenv_s(key, L"");
+    ::SetEnvironmentVariableW(key, nullptr);
+    return length < needed ? QString::fromWCharArray(value.data(), static_cast<qsizetype>(length))
+                           : QString();
 }
 
 QString runningProgramPath()
