@@ -7,6 +7,7 @@ namespace menu::core {
 namespace {
 
 constexpr long kProxyWantsCredentials = 407;
+constexpr long kUnauthorized = 401;
 
 // Whether the proxy's address carries a name (and password) before its host.
 bool hasCredentials(const QString &proxy)
@@ -63,8 +64,10 @@ std::optional<DownloadResult> proxyFailure(CURL *handle, CURLcode result)
     long response = 0;
     curl_easy_getinfo(handle, CURLINFO_HTTP_CONNECTCODE, &connect);
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response);
-    // Only a proxy asks with 407, whether it answers a tunnel or a plain request.
-    if (connect == kProxyWantsCredentials || response == kProxyWantsCredentials)
+    // Only a proxy asks with 407, whether it answers a tunnel or a plain request; some answer
+    // a tunnel's wrong credentials with 401.
+    if (connect == kProxyWantsCredentials || connect == kUnauthorized ||
+        response == kProxyWantsCredentials)
         return failure(texts::proxyWantsCredentials(),
                        texts::proxyWantsCredentialsHint(
                            reasonOf(result, kProxyWantsCredentials)));

@@ -53,9 +53,9 @@ using EnvironmentReader = std::function<QString(const char *name)>;
 // Nothing when no variable names a proxy for the address's scheme.
 std::optional<ProxyChoice> environmentProxyFor(const QString &url, const EnvironmentReader &env);
 
-// libcurl's no_proxy rule: "*" alone matches every host; otherwise a comma-separated list of
-// names, each matching itself and the names below it (a leading or trailing dot ignored), and
-// of IP addresses, each with an optional "/bits" network prefix.
+// libcurl's no_proxy rule: "*" alone matches every host; otherwise a list (separated by commas
+// or blanks) of names, each matching itself and the names below it (a leading or trailing dot
+// ignored), and of IP addresses, each with an optional "/bits" network prefix.
 bool noProxyMatches(const QString &host, const QString &noProxy);
 
 // The proxy that the Internet settings' proxy server value names for scheme: one "host:port"

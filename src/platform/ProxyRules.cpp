@@ -112,7 +112,8 @@ bool noProxyMatches(const QString &host, const QString &noProxy)
     if (!address && name.endsWith(u'.'))
         name.chop(1);
     for (qsizetype i = 0; i < noProxy.size();) {
-        while (i < noProxy.size() && isBlank(noProxy.at(i)))
+        // Blanks and commas both separate entries, however many.
+        while (i < noProxy.size() && (isBlank(noProxy.at(i)) || noProxy.at(i) == u','))
             ++i;
         const qsizetype start = i;
         while (i < noProxy.size() && !isBlank(noProxy.at(i)) && noProxy.at(i) != u',')
@@ -120,13 +121,6 @@ bool noProxyMatches(const QString &host, const QString &noProxy)
         const QString token = noProxy.mid(start, i - start);
         if (!token.isEmpty() && (address ? ipv4Matches(*address, token) : nameMatches(name, token)))
             return true;
-        while (i < noProxy.size() && isBlank(noProxy.at(i)))
-            ++i;
-        // libcurl reads on only past a comma: "a b" is the entry "a" alone.
-        if (i >= noProxy.size() || noProxy.at(i) != u',')
-            break;
-        while (i < noProxy.size() && noProxy.at(i) == u',')
-            ++i;
     }
     return false;
 }
