@@ -90,8 +90,9 @@ check() {
     die "$name: menu-doctor.exe download failed: $out"
   cmp -s "$work/got.zip" "$work/www/ORVANWIN/orvan.zip" || die "$name: the file differs"
   if [ "$through" = yes ]; then
-    grep -qF "GET http://$server$path HTTP/1.0" "$work/tinyproxy.log" && [ "$(requests)" -gt "$before" ] ||
+    if ! grep -qF "GET http://$server$path HTTP/1.0" "$work/tinyproxy.log" || [ "$(requests)" -le "$before" ]; then
       die "$name: the download did not go through the proxy"
+    fi
   else
     [ "$(requests)" -eq "$before" ] || die "$name: the download went through the proxy"
   fi
