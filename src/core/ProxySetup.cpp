@@ -69,11 +69,9 @@ std::optional<DownloadResult> proxyFailure(CURL *handle, CURLcode result)
     if (connect == kProxyWantsCredentials || connect == kUnauthorized ||
         response == kProxyWantsCredentials)
         return failure(texts::proxyWantsCredentials(),
-                       texts::proxyWantsCredentialsHint(
-                           reasonOf(result, kProxyWantsCredentials)));
+                       texts::proxyWantsCredentialsHint(reasonOf(result, kProxyWantsCredentials)));
     if (connect >= 300 || result == CURLE_COULDNT_RESOLVE_PROXY)
-        return failure(texts::proxyRefused(),
-                       texts::proxyRefusedHint(reasonOf(result, connect)));
+        return failure(texts::proxyRefused(), texts::proxyRefusedHint(reasonOf(result, connect)));
     return std::nullopt;
 }
 

@@ -9,7 +9,6 @@
 
 #include <QByteArray>
 #include <curl/curl.h>
-
 #include <optional>
 
 namespace menu::core {

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 #include <optional>
 

@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
-
 #include <cstdint>
 
 namespace menu::platform {
@@ -184,9 +183,8 @@ bool systemBypassMatches(const QString &host, const QString &bypassList)
         if (const qsizetype scheme = pattern.indexOf(u"://"); scheme >= 0)
             pattern = pattern.mid(scheme + 3);
         const QRegularExpression wildcard(
-            QRegularExpression::anchoredPattern(
-                QRegularExpression::escape(pattern).replace(QStringLiteral("\\*"),
-                                                            QStringLiteral(".*"))),
+            QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern).replace(
+                QStringLiteral("\\*"), QStringLiteral(".*"))),
             QRegularExpression::CaseInsensitiveOption);
         if (wildcard.match(host).hasMatch())
             return true;

@@ -34,8 +34,9 @@ int proxy(const QStringList &args)
         out(QStringLiteral("credentials: %1\n")
                 .arg(choice.proxy != platform::withoutPassword(choice.proxy)
                          ? QStringLiteral("from the proxy's address")
-                     : choice.logonCredentials ? QStringLiteral("the user's logon (Negotiate, NTLM)")
-                                               : QStringLiteral("none")));
+                     : choice.logonCredentials
+                         ? QStringLiteral("the user's logon (Negotiate, NTLM)")
+                         : QStringLiteral("none")));
     return 0;
 }
 

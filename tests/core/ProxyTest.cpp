@@ -1,9 +1,10 @@
 // Transfers behind a proxy: the environment's choice is libcurl's own and the one that
 // menu-doctor reports, a real proxy (tinyproxy) carries the announcement and the files, and a
 // proxy that refuses or asks for credentials has its own text.
+#include "platform/Proxy.h"
+
 #include "core/Download.h"
 #include "core/Texts.h"
-#include "platform/Proxy.h"
 #include "support/Environment.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
@@ -12,7 +13,6 @@
 
 #include <QUrl>
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <utility>
 #include <vector>
@@ -62,22 +62,36 @@ TEST(Proxy, TheEnvironmentsChoiceIsLibcurlsAndTheReportedOne)
         {"https_proxy is not for http", {{"https_proxy", p}}, byNumber, false},
         {"all_proxy", {{"all_proxy", p}}, byNumber, true},
         {"ALL_PROXY", {{"ALL_PROXY", p}}, byNumber, true},
-        {"an address without a scheme is http", {{"http_proxy", p}},
-         QStringLiteral("127.0.0.1:%1/x").arg(server.port()), true},
-        {"no_proxy with the address", {{"http_proxy", p}, {"no_proxy", "127.0.0.1"}}, byNumber,
+        {"an address without a scheme is http",
+         {{"http_proxy", p}},
+         QStringLiteral("127.0.0.1:%1/x").arg(server.port()),
+         true},
+        {"no_proxy with the address",
+         {{"http_proxy", p}, {"no_proxy", "127.0.0.1"}},
+         byNumber,
          false},
         {"NO_PROXY", {{"all_proxy", p}, {"NO_PROXY", "127.0.0.1"}}, byNumber, false},
         {"no_proxy *", {{"http_proxy", p}, {"no_proxy", "*"}}, byNumber, false},
-        {"no_proxy with the network", {{"http_proxy", p}, {"no_proxy", "127.0.0.0/8"}}, byNumber,
+        {"no_proxy with the network",
+         {{"http_proxy", p}, {"no_proxy", "127.0.0.0/8"}},
+         byNumber,
          false},
-        {"no_proxy with another network", {{"http_proxy", p}, {"no_proxy", "10.0.0.0/8"}},
-         byNumber, true},
-        {"no_proxy list", {{"http_proxy", p}, {"no_proxy", "intranet, 127.0.0.1"}}, byNumber,
+        {"no_proxy with another network",
+         {{"http_proxy", p}, {"no_proxy", "10.0.0.0/8"}},
+         byNumber,
+         true},
+        {"no_proxy list",
+         {{"http_proxy", p}, {"no_proxy", "intranet, 127.0.0.1"}},
+         byNumber,
          false},
         {"no_proxy separated by blanks",
-         {{"http_proxy", p}, {"no_proxy", "intranet 127.0.0.1"}}, byNumber, false},
+         {{"http_proxy", p}, {"no_proxy", "intranet 127.0.0.1"}},
+         byNumber,
+         false},
         {"no_proxy with the name", {{"http_proxy", p}, {"no_proxy", ".localhost."}}, byName, false},
-        {"no_proxy with a longer name", {{"http_proxy", p}, {"no_proxy", "a.localhost"}}, byName,
+        {"no_proxy with a longer name",
+         {{"http_proxy", p}, {"no_proxy", "a.localhost"}},
+         byName,
          true},
     };
     for (const Case &c : cases) {
@@ -106,7 +120,8 @@ TEST(Proxy, ARealProxyCarriesTheAnnouncementAndTheFiles)
                                      "HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\nsecured");
     ASSERT_TRUE(secure.ok()) << secure.problem().toStdString();
     const Environment clean(noProxyVariables());
-    const Environment set({{"http_proxy", tiny.address(true)}, {"https_proxy", tiny.address(true)}});
+    const Environment set(
+        {{"http_proxy", tiny.address(true)}, {"https_proxy", tiny.address(true)}});
 
     const QString check = server.address(QStringLiteral("/ORVANWIN/orvan_akt.ini"));
     const auto announcement = menu::core::downloadToMemory(check, 1000);
@@ -114,7 +129,8 @@ TEST(Proxy, ARealProxyCarriesTheAnnouncementAndTheFiles)
     EXPECT_EQ(announcement.body, kAnnouncement);
 
     const QString target = dir.file(QStringLiteral("orvan.zip"));
-    const auto file = menu::core::download(server.address(QStringLiteral("/FILES/orvan.zip")), target);
+    const auto file =
+        menu::core::download(server.address(QStringLiteral("/FILES/orvan.zip")), target);
     ASSERT_TRUE(file.ok) << file.hint.toStdString();
     EXPECT_EQ(dir.read(QStringLiteral("orvan.zip")), kAnnouncement);
 

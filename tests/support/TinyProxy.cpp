@@ -42,8 +42,9 @@ TinyProxy::TinyProxy(const Options &options) : options_(options)
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral("tinyproxy"), {QStringLiteral("-d"), QStringLiteral("-c"), file});
     if (!process_.waitForStarted(10000)) {
-        problem_ = QStringLiteral("tinyproxy does not start (scripts/install-deps.sh installs it): ") +
-                   process_.errorString();
+        problem_ =
+            QStringLiteral("tinyproxy does not start (scripts/install-deps.sh installs it): ") +
+            process_.errorString();
         return;
     }
     // Ready once it accepts a connection; bounded, in case it ends on a fault of its own.
@@ -78,7 +79,8 @@ QString TinyProxy::address(bool withCredentials) const
 
 QStringList TinyProxy::requests() const
 {
-    static const QRegularExpression request(QStringLiteral("Request \\(file descriptor \\d+\\): (.*)$"));
+    static const QRegularExpression request(
+        QStringLiteral("Request \\(file descriptor \\d+\\): (.*)$"));
     QStringList found;
     const QString log = QString::fromUtf8(dir_.read(QStringLiteral("tinyproxy.log")));
     for (const QString &line : log.split(u'\n')) {

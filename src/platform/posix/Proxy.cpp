@@ -7,9 +7,8 @@ namespace menu::platform {
 
 ProxyChoice proxyFor(const QString &url)
 {
-    const auto fromEnvironment = environmentProxyFor(url, [](const char *name) {
-        return QString::fromLocal8Bit(qgetenv(name));
-    });
+    const auto fromEnvironment = environmentProxyFor(
+        url, [](const char *name) { return QString::fromLocal8Bit(qgetenv(name)); });
     if (fromEnvironment)
         return *fromEnvironment;
     ProxyChoice direct;

@@ -6,11 +6,9 @@
 
 #include <QRegularExpression>
 #include <QStringList>
-
+#include <string>
 #include <windows.h>
 #include <winhttp.h>
-
-#include <string>
 
 namespace menu::platform {
 
@@ -121,9 +119,9 @@ std::optional<ProxyChoice> automaticProxy(const QString &url, const UserSettings
     const GlobalText proxy(info.lpszProxy);
     const GlobalText bypass(info.lpszProxyBypass);
     if (info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && !proxy.value().isEmpty())
-        return systemChoice(firstProxyOf(proxy.value()),
-                            QStringLiteral("systémové nastavenia: %1 určuje proxy pre %2")
-                                .arg(how, parts.host));
+        return systemChoice(
+            firstProxyOf(proxy.value()),
+            QStringLiteral("systémové nastavenia: %1 určuje proxy pre %2").arg(how, parts.host));
     return systemChoice({}, QStringLiteral("systémové nastavenia: %1 určuje priame spojenie s %2")
                                 .arg(how, parts.host));
 }
@@ -133,12 +131,13 @@ ProxyChoice fixedProxy(const QString &url, const UserSettings &settings, const Q
     const UrlParts parts = urlParts(url);
     const QString server = systemProxyServerFor(settings.proxyServer, parts.scheme);
     if (server.isEmpty())
-        return systemChoice({}, before + QStringLiteral("systémové nastavenia neurčujú proxy pre %1")
-                                            .arg(parts.scheme));
+        return systemChoice(
+            {}, before +
+                    QStringLiteral("systémové nastavenia neurčujú proxy pre %1").arg(parts.scheme));
     if (systemBypassMatches(parts.host, settings.bypass))
         return systemChoice({}, before + QStringLiteral("systémové nastavenia: %1 je vo výnimkách "
                                                         "proxy servera (%2)")
-                                            .arg(parts.host, settings.bypass));
+                                             .arg(parts.host, settings.bypass));
     return systemChoice(server.contains(u"://") ? server : QStringLiteral("http://") + server,
                         before + QStringLiteral("systémové nastavenia: pevný proxy server"));
 }
@@ -148,9 +147,8 @@ ProxyChoice fixedProxy(const QString &url, const UserSettings &settings, const Q
 ProxyChoice proxyFor(const QString &url)
 {
     // Windows' names of variables have no case: libcurl's getenv finds HTTP_PROXY too.
-    const auto fromEnvironment = environmentProxyFor(url, [](const char *name) {
-        return qEnvironmentVariable(name);
-    });
+    const auto fromEnvironment =
+        environmentProxyFor(url, [](const char *name) { return qEnvironmentVariable(name); });
     if (fromEnvironment)
         return *fromEnvironment;
     DWORD error = 0;
