@@ -7,7 +7,8 @@
 #
 # A real tinyproxy and the demo's update server listen on 127.0.0.1. Checked: a fixed proxy
 # carries `download` and `proxy` names it; its exception list and the loopback rule send the
-# same address straight; a configuration script (PAC) is run by WinHTTP and its answer taken.
+# same address straight; a configuration script (PAC) is run by WinHTTP and its answer taken;
+# http_proxy, when set, comes first.
 # Works on a copy of the tests' Wine prefix. Needs the cache that scripts/windows.sh fills.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -110,4 +111,9 @@ mkdir -p "$work/www/direct" && cp "$work/www/ORVANWIN/orvan.zip" "$work/www/dire
 settings 5 '' '' "http://$server/proxy.pac"
 check "configuration script" /ORVANWIN/orvan.zip "$proxy_line" yes
 check "configuration script, direct" /direct/orvan.zip "proxy: none (direct)" no
+settings 1 '' '' ''
+check "no proxy" /ORVANWIN/orvan.zip "proxy: none (direct)" no
+# The variables set for the user come before the settings (a Basic proxy's credentials).
+http_proxy="http://127.0.0.1:$proxy_port" check "the variable before the settings" \
+  /ORVANWIN/orvan.zip "$proxy_line" yes
 say "proxy checks passed"

@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <chrono>
+#include <mutex>
 #include <string>
 #include <windows.h>
 #include <winhttp.h>
@@ -142,15 +144,38 @@ ProxyChoice fixedProxy(const QString &url, const UserSettings &settings, const Q
                         before + QStringLiteral("systémové nastavenia: pevný proxy server"));
 }
 
+// Most offices have no WPAD server, and looking for one takes time on every transfer: a failed
+// detection is believed for a while, as Windows' own proxy service does.
+constexpr auto kDetectionFailureKept = std::chrono::minutes(5);
+std::mutex detectionMutex;
+std::optional<std::chrono::steady_clock::time_point> detectionFailedAt;
+
+bool detectionFailed()
+{
+    const std::lock_guard lock(detectionMutex);
+    return detectionFailedAt &&
+           std::chrono::steady_clock::now() - *detectionFailedAt < kDetectionFailureKept;
+}
+
+void rememberDetectionFailed()
+{
+    const std::lock_guard lock(detectionMutex);
+    detectionFailedAt = std::chrono::steady_clock::now();
+}
+
 } // namespace
 
 ProxyChoice proxyFor(const QString &url)
 {
     // Windows' names of variables have no case: libcurl's getenv finds HTTP_PROXY too.
-    const auto fromEnvironment =
+    auto fromEnvironment =
         environmentProxyFor(url, [](const char *name) { return qEnvironmentVariable(name); });
-    if (fromEnvironment)
+    if (fromEnvironment) {
+        // A proxy named without credentials gets the logon's, as one of the settings does.
+        fromEnvironment->logonCredentials =
+            !fromEnvironment->proxy.isEmpty() && !fromEnvironment->proxy.contains(u'@');
         return *fromEnvironment;
+    }
     DWORD error = 0;
     const auto settings = readUserSettings(&error);
     if (!settings)
@@ -158,10 +183,15 @@ ProxyChoice proxyFor(const QString &url)
                                                "(WinHTTP chyba %1)")
                                     .arg(error));
     QString before;
-    if (settings->autoDetect || !settings->autoConfigUrl.isEmpty()) {
+    const bool detectionFailedLately = settings->autoConfigUrl.isEmpty() && detectionFailed();
+    if (settings->autoDetect && detectionFailedLately) {
+        before = QStringLiteral("automatické zisťovanie (WPAD) nedávno zlyhalo; ");
+    } else if (settings->autoDetect || !settings->autoConfigUrl.isEmpty()) {
         QString failure;
         if (auto found = automaticProxy(url, *settings, &failure))
             return *found;
+        if (settings->autoConfigUrl.isEmpty())
+            rememberDetectionFailed();
         before = failure + QStringLiteral("; ");
     }
     return fixedProxy(url, *settings, before);
