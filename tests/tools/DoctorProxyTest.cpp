@@ -1,16 +1,11 @@
-// menu-doctor behind a proxy: "proxy" tells support staff which proxy an address takes and
-// why, and "download" goes through it.
+// menu-doctor proxy tells support staff which proxy an address takes and why.
 #include "support/Doctor.h"
-#include "support/ScriptedHttpServer.h"
-#include "support/TempDir.h"
-#include "support/TinyProxy.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using menu::test::runDoctor;
-using menu::test::ScriptedHttpServer;
 
 QProcessEnvironment withProxy(const QString &proxy, const QString &noProxy)
 {
@@ -58,20 +53,6 @@ TEST(DoctorProxy, SaysWhichProxyAnAddressTakesAndWhy)
         EXPECT_EQ(run.out, c.out);
     }
     EXPECT_EQ(runDoctor({QStringLiteral("proxy")}).status, 2);
-}
-
-TEST(DoctorProxy, DownloadGoesThroughTheProxy)
-{
-    menu::test::TinyProxy tiny;
-    ASSERT_TRUE(tiny.ok()) << tiny.problem().toStdString();
-    ScriptedHttpServer server;
-    server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "data"));
-    menu::test::TempDir dir;
-    const QString address = server.address(QStringLiteral("/ORVANWIN/orvan_akt.ini"));
-    const auto run = runDoctor({QStringLiteral("download"), address, dir.file(QStringLiteral("f"))},
-                               withProxy(tiny.address(), {}));
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(tiny.requests(), QStringList(QStringLiteral("GET http://%1 HTTP/1.0").arg(address)));
 }
 
 } // namespace
