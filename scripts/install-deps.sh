@@ -15,6 +15,7 @@ packages=(
   libfuse3-dev fuse3
   fonts-dejavu-core fonts-dejavu-extra fonts-wine
   python3
+  tinyproxy # a real proxy for the transfer tests
 )
 
 missing=()

@@ -18,7 +18,8 @@
 #    `windows` preset, deploys the programs with their DLLs into build/windows/deploy and runs
 #    the suites under Wine (ctest, one Xvfb with twm for all);
 # 7. compares menu-doctor.exe with the Linux menu-doctor (build/default, brought up to
-#    date here) on the same inputs: scripts/windows/compare-doctor.sh;
+#    date here) on the same inputs: scripts/windows/compare-doctor.sh, and runs it behind
+#    tinyproxy as the user's Internet settings name it: scripts/windows/proxy-checks.sh;
 # 8. runs menu.exe itself from D:\ORVAN\MENU\ under Wine, builds the Windows update package
 #    (setup.exe, the next menu.exe and its DLLs, signed and announced) and updates the launcher
 #    with it: scripts/windows/launcher.sh.
@@ -46,6 +47,7 @@ packages=(
   xvfb xauth twm minisign
   osslsigncode openssl # Authenticode signatures of the package's programs
   zip locales python3 imagemagick # the test fixtures and compare-doctor.sh
+  tinyproxy # the proxy of proxy-checks.sh
 )
 # Wine with what it recommends: fonts, the X11 extensions its display driver loads, GnuTLS
 # behind its Schannel.
@@ -270,6 +272,15 @@ compare_doctor() {
   tail -n 1 build/windows/compare-doctor.log >&2
 }
 
+# menu-doctor.exe behind tinyproxy, as the user's Internet settings name it.
+run_proxy_checks() {
+  say "menu-doctor.exe behind a proxy under Wine"
+  MENU_WINDOWS_CACHE=$menu_win_cache scripts/windows/proxy-checks.sh build/windows/deploy/menu-doctor.exe \
+    >build/windows/proxy-checks.log 2>&1 ||
+    { tail -n 20 build/windows/proxy-checks.log >&2; die "menu-doctor.exe failed behind a proxy; the whole log is build/windows/proxy-checks.log"; }
+  tail -n 1 build/windows/proxy-checks.log >&2
+}
+
 # menu.exe itself under Wine, with the update package and setup.exe: scripts/windows/launcher.sh.
 run_launcher() {
   say "menu.exe under Wine: process checks, scenes and the self-update"
@@ -294,6 +305,7 @@ main() {
   build_windows
   run_suites
   compare_doctor
+  run_proxy_checks
   run_launcher
   say "done in $((SECONDS - start)) s; cache: $menu_win_cache"
 }

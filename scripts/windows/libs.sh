@@ -27,12 +27,15 @@ pc_append() {
 }
 
 # HTTP and HTTPS only; TLS through Windows' own Schannel, so no OpenSSL to ship or update.
+# SSPI stated (it follows Schannel by default): a proxy's request for credentials is answered
+# with the user's logon through Negotiate or NTLM.
 build_curl() {
   lib_cmake "$1" "$2" "$3" -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DENABLE_UNIX_SOCKETS=OFF \
     -DCURL_ENABLE_SSL=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBPSL=OFF \
     -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBSSH=OFF -DCURL_USE_GSSAPI=OFF -DUSE_LIBIDN2=OFF \
-    -DUSE_WIN32_IDN=OFF -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DCURL_ZLIB=OFF
+    -DUSE_WIN32_IDN=OFF -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DCURL_ZLIB=OFF \
+    -DCURL_WINDOWS_SSPI=ON
   pc_append "$2/lib/pkgconfig/libcurl.pc" Cflags -DCURL_STATICLIB
 }
 

@@ -35,5 +35,11 @@ QString certificateRejected();
 QString certificateRejectedHint(const QString &reason);
 QString secureConnectionFailed();
 QString secureConnectionFailedHint(const QString &reason);
+// The proxy between the launcher and the server refused the request, or asks for credentials
+// that it did not get or did not accept: the label's text and the detail with libcurl's words.
+QString proxyRefused();
+QString proxyRefusedHint(const QString &reason);
+QString proxyWantsCredentials();
+QString proxyWantsCredentialsHint(const QString &reason);
 
 } // namespace menu::core::texts

@@ -2,6 +2,7 @@
 #include "core/BodyCheck.h"
 #include "core/Download.h"
 #include "core/DownloadTexts.h"
+#include "core/ProxySetup.h"
 #include "core/Texts.h"
 #include "core/UpdateTexts.h"
 #include "core/TransferWatch.h"
@@ -114,8 +115,8 @@ void learnLength(DownloadProgress &progress, const QString &line)
         progress.total = static_cast<std::int32_t>(length);
 }
 
-// One request: HTTP/1.0, the launcher's user agent, no proxy (not even one from the
-// environment), no redirection, certificates verified, and the limits of DownloadOptions.
+// One request: HTTP/1.0, the launcher's user agent, the system's proxy, no redirection,
+// certificates verified, and the limits of DownloadOptions.
 class Transfer {
   public:
     Transfer(BodySink &sink, const DownloadOptions &options)
@@ -189,7 +190,7 @@ void Transfer::configure(CURL *h, const QByteArray &url)
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    useProxy(h, url);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     // Stated although they are libcurl's defaults: an update comes only from the server the
@@ -285,6 +286,8 @@ DownloadResult Transfer::verdict(CURLcode result)
         return {false, true, texts::downloadCancelled(), {}, false};
     if (stopped_)
         return *stopped_;
+    if (auto refusal = proxyFailure(curl_, result))
+        return *refusal;
     const long code = status();
     if (code == 0) {
         if (isCertificateError(result))

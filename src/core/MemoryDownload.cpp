@@ -1,7 +1,8 @@
 // Small documents (the update announcement and its signature) fetched into memory. The request
-// is the one the file downloads send: HTTP/1.0, the launcher's user agent, no proxy, no
-// redirection.
+// is the one the file downloads send: HTTP/1.0, the launcher's user agent, the system's
+// proxy, no redirection.
 #include "core/Download.h"
+#include "core/ProxySetup.h"
 
 #include "core/Texts.h"
 #include "core/TrustTexts.h"
@@ -76,7 +77,7 @@ void MemoryTransfer::configure(const QByteArray &url)
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    useProxy(h, url);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, waitMs);
@@ -217,6 +218,8 @@ MemoryDownload MemoryTransfer::run(const QString &url)
     if (cancelled_) {
         out.result.cancelled = true;
         out.result.text = texts::downloadCancelled();
+    } else if (auto refusal = proxyFailure(easy_, result)) {
+        out.result = *refusal;
     } else if (code != 200) {
         // No answer at all is told as the file downloads tell it.
         const QString text = texts::httpResult(static_cast<std::int32_t>(code == 0 ? 500 : code));

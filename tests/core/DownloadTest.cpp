@@ -2,6 +2,7 @@
 #include "core/Download.h"
 
 #include "core/UpdateTexts.h"
+#include "support/Environment.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
@@ -176,18 +177,16 @@ TEST_P(DownloadTest, AReplacedFileKeepsItsPermissionsAndALinkKeepsPointingAtIt)
     EXPECT_EQ(filesInDir().size(), 2);
 }
 
-TEST_P(DownloadTest, AcceptsTheHttpSchemeAndIgnoresProxySettings)
+TEST_P(DownloadTest, AcceptsTheHttpSchemeAndGoesStraightWhereNoProxySaysSo)
 {
-    // A proxy from the environment would refuse the connection.
-    const QByteArray proxy = "http://127.0.0.1:" + QByteArray::number(menu::test::refusingPort());
-    qputenv("http_proxy", proxy);
-    qputenv("HTTP_PROXY", proxy);
+    // The environment's proxy would refuse the connection, but no_proxy names the server.
+    const QString proxy = "http://127.0.0.1:" + QString::number(menu::test::refusingPort());
+    const menu::test::Environment env(
+        {{"http_proxy", proxy}, {"all_proxy", proxy}, {"no_proxy", QStringLiteral("127.0.0.1")}});
     server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "body"));
     const DownloadResult outcome =
         download(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
                  dir.file(QStringLiteral("f")));
-    qunsetenv("http_proxy");
-    qunsetenv("HTTP_PROXY");
     EXPECT_TRUE(outcome.ok) << outcome.text.toStdString();
     EXPECT_EQ(dir.read(QStringLiteral("f")), QByteArray("body"));
 }

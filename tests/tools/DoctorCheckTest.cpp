@@ -6,6 +6,7 @@
 #include "support/MinisignTool.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/TinyProxy.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -169,6 +170,28 @@ TEST_F(DoctorCheckTest, FetchDownloadsTheAnnouncedFileAndVerifiesIt)
     EXPECT_EQ(server_.connections(), asked);
     EXPECT_FALSE(QFile::exists(file("other.exe")));
     EXPECT_EQ(doctor({"fetch", "OTHER", file("x")}).status, 2);
+}
+
+// The check and the download of the announced file go through the user's proxy, whose log
+// shows each request; the server sees only the proxy.
+TEST_F(DoctorCheckTest, CheckAndFetchGoThroughTheProxy)
+{
+    menu::test::TinyProxy tiny;
+    ASSERT_TRUE(tiny.ok()) << tiny.problem().toStdString();
+    publish("AktFil=TeamViewerQS.exe\r\nAktLen=19\r\nAktSha256=" + kProgramSha.toLatin1() + "\r\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
+                             "NO_PROXY"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("http_proxy"), tiny.address());
+    const DoctorRun run = runDoctor({"fetch", server_.address(QString()), "TEA",
+                                     file("TeamViewerQS.exe"), "--public-key", keyA_},
+                                    env);
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    const QString at = QStringLiteral("GET http://") + server_.address(QStringLiteral("/ORVANWIN/"));
+    EXPECT_EQ(tiny.requests(), QStringList({at + "orvan_akt.ini HTTP/1.0",
+                                            at + "orvan_akt.ini.minisig HTTP/1.0",
+                                            at + "FILES/TeamViewerQS.exe HTTP/1.0"}));
 }
 
 TEST_F(DoctorCheckTest, AnnounceGivesTheLinesOfEachFile)
