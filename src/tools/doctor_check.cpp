@@ -6,6 +6,7 @@
 #include "core/AnnouncementFetch.h"
 #include "core/Download.h"
 #include "core/Trust.h"
+#include "core/TrustTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateCheck.h"

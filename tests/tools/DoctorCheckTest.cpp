@@ -1,6 +1,7 @@
 // menu-doctor check, fetch and announce against a real HTTP server on 127.0.0.1, with keys and
 // signatures made by the real minisign program. The test build has no compiled-in keys.
 #include "core/InstallTexts.h"
+#include "core/TrustTexts.h"
 #include "formats/Minisign.h"
 #include "support/Doctor.h"
 #include "support/MinisignTool.h"
