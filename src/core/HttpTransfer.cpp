@@ -133,7 +133,8 @@ class Transfer {
     static int onConnected(void *self, char *, char *, int, int);
     static int onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
-    void configure(CURL *h, const QByteArray &url);
+    // Everything set on the handle before the transfer, in one place.
+    void configureHandle(CURL *h, const QByteArray &url);
     CURLcode perform(CURLM *multi, CURL *easy);
     bool keepsGoing();
     bool arrived(size_t length, const QString *headerLine);
@@ -172,7 +173,7 @@ DownloadResult Transfer::run(const QString &address)
     if (!handle || !multi)
         return critical(texts::httpNotReady());
     curl_ = handle.get();
-    configure(handle.get(), requestUrl(address));
+    configureHandle(handle.get(), requestUrl(address));
     const CURLcode result = perform(multi.get(), handle.get());
     DownloadResult outcome = verdict(result);
     curl_ = nullptr;
@@ -181,7 +182,7 @@ DownloadResult Transfer::run(const QString &address)
     return outcome;
 }
 
-void Transfer::configure(CURL *h, const QByteArray &url)
+void Transfer::configureHandle(CURL *h, const QByteArray &url)
 {
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");

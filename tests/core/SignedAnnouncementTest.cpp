@@ -11,6 +11,7 @@
 #include "support/MinisignTool.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/TlsTestServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -229,6 +230,44 @@ TEST_F(SignedAnnouncementTest, AForgedAnnouncementDoesNotStick)
     EXPECT_EQ(notice.text, texts::newerVersionNotice().text);
 }
 
+// Over HTTPS the document and its signature come only from a server whose certificate an
+// authority the launcher trusts has issued; another is refused as untrusted, before a request.
+TEST_F(SignedAnnouncementTest, OverHttpsOnlyATrustedCertificateIsBelieved)
+{
+    const auto whole = [](const QByteArray &body) {
+        return "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+               "\r\n\r\n" + body;
+    };
+    menu::test::TempDir certificates;
+    menu::test::TlsTestServer server(certificates.path(), QStringLiteral("IP:127.0.0.1"),
+                                     "HTTP/1.0 404 Not Found\r\n\r\n");
+    if (!server.ok())
+        GTEST_SKIP() << server.problem().toStdString();
+    server.answer(kDocumentPath, whole(kDocument));
+    server.answer(kSignaturePath, whole(sign(kDocument)));
+    const std::vector<MinisignKey> keys{*a_};
+    for (const bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted ? "trusted" : "untrusted");
+        DownloadOptions options;
+        if (trusted)
+            options.certificateAuthorities = server.certificateFile();
+        const int before = server.requests();
+        const FetchedAnnouncement fetched =
+            fetchAnnouncement(server.address(QString::fromLatin1(kDocumentPath)), keys, options);
+        EXPECT_EQ(fetched.accepted, trusted) << fetched.hint.toStdString();
+        EXPECT_EQ(server.requests() - before, trusted ? 2 : 0);
+        if (trusted) {
+            EXPECT_EQ(fetched.document, kDocument);
+            EXPECT_EQ(fetched.signature, SignatureState::Good);
+            continue;
+        }
+        EXPECT_FALSE(fetched.arrived);
+        EXPECT_EQ(fetched.text, texts::certificateRejected());
+        EXPECT_TRUE(fetched.hint.startsWith(texts::certificateRejectedHint(QString())));
+        EXPECT_GT(fetched.hint.size(), texts::certificateRejectedHint(QString()).size());
+    }
+}
+
 TEST_F(SignedAnnouncementTest, DocumentAboveOneMegabyteIsRefusedUnread)
 {
     const QByteArray large = kDocument + QByteArray(kAnnouncementMax, ';');
@@ -238,8 +277,8 @@ TEST_F(SignedAnnouncementTest, DocumentAboveOneMegabyteIsRefusedUnread)
                        announced ? ok(large)
                                  : ScriptedHttpServer::response("HTTP/1.0 200 OK", "", large));
         const LabelNotice notice = check({});
-        EXPECT_EQ(notice.text, QStringLiteral("UPOZORNENIE !\rKritická chyba pri sťahovaní!"));
-        EXPECT_TRUE(notice.hint.contains(QStringLiteral("1048576"))) << notice.hint.toStdString();
+        EXPECT_TRUE(notice.text.startsWith(QStringLiteral("UPOZORNENIE !\r")));
+        EXPECT_TRUE(notice.text.contains(QStringLiteral("1048576"))) << notice.text.toStdString();
         EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
     }
 }
