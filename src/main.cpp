@@ -2,6 +2,7 @@
 #include "core/PackagePaths.h"
 #include "core/Texts.h"
 #include "core/TrustedAnnouncement.h"
+#include "core/UpdateAddress.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
 #include "platform/System.h"
@@ -9,6 +10,21 @@
 #include "widgets/TypedEdit.h"
 
 #include <QDir>
+
+namespace {
+
+// The system's services for this launcher, and where it looks for updates: the compiled-in
+// address, on the host ORVAN_UPDATE_HOST names when set (the demo and the tests of the whole
+// program point the launcher at a local server so).
+menu::platform::Services launcherServices(const menu::platform::SystemServices &system)
+{
+    menu::platform::Services services = system.services(QCoreApplication::applicationFilePath());
+    services.updateAddress = menu::core::withUpdateHost(menu::core::compiledUpdateAddress(),
+                                                        qEnvironmentVariable("ORVAN_UPDATE_HOST"));
+    return services;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -57,7 +73,7 @@ int main(int argc, char **argv)
     menu::widgets::TypedEdit::setDefaultRegionalSettings(system->regional.get());
     menu::widgets::TypedEdit::setDefaultMessageBoxes(&boxes);
 
-    menu::gui::MainWindow window(system->services(QCoreApplication::applicationFilePath()), boxes);
+    menu::gui::MainWindow window(launcherServices(*system), boxes);
     if (!window.installationAccepted())
         return 0;
     shown = &window;

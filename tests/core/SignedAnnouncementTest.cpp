@@ -12,6 +12,7 @@
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 #include "support/TlsTestServer.h"
+#include "support/UpdateServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,7 +75,6 @@ class SignedAnnouncementTest : public ::testing::Test {
     {
         if (!a_ || !b_)
             GTEST_SKIP() << "no minisign program (scripts/install-deps.sh installs it)";
-        qputenv("ORVAN_UPDATE_HOST", server_.address(QString()).toUtf8());
         // The last good announcement, which a refused document leaves as it is.
         ASSERT_TRUE(settings_
                         .saveAnnouncements({QStringLiteral("1.1.0.6"), QStringLiteral("01.12.2026"),
@@ -82,7 +82,6 @@ class SignedAnnouncementTest : public ::testing::Test {
                                            {})
                         .ok());
     }
-    void TearDown() override { qunsetenv("ORVAN_UPDATE_HOST"); }
 
     // Signed at the time given (seconds since 1970), as minisign writes it by default.
     QByteArray sign(const QByteArray &message, const QString &key = QStringLiteral("a"),
@@ -103,8 +102,10 @@ class SignedAnnouncementTest : public ::testing::Test {
     LabelNotice check(std::vector<MinisignKey> keys, const QString &running = "1.1.0.7",
                       bool allowUnsigned = true)
     {
-        checker_.emplace(UpdateChecker::Context{settings_, internet_, clock_, nullptr, running,
-                                                trust(std::move(keys), allowUnsigned)});
+        UpdateChecker::Context context{settings_, internet_, clock_, nullptr, running,
+                                       menu::test::updateAddressOn(server_)};
+        context.trust = trust(std::move(keys), allowUnsigned);
+        checker_.emplace(std::move(context));
         LabelNotice last{QStringLiteral("(none)"), {}, false};
         const QMetaObject::Connection told =
             QObject::connect(&*checker_, &UpdateChecker::noticeChanged,

@@ -19,6 +19,7 @@
 #include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/UpdateServer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -126,7 +127,7 @@ TEST_F(MainWindowUpdateTest, LauncherUpdateFromTheOfferToTheInstaller)
     server.answer(ScriptedHttpServer::response(
         "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(package.size()) + "\r\n",
         package));
-    const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+    services.updateAddress = menu::test::updateAddressOn(server);
     ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
     menu::platform::PosixShell realShell;
     menu::test::RecordingShell recorder;
@@ -182,7 +183,7 @@ TEST_F(MainWindowUpdateTest, AnInstallerThatDoesNotStartKeepsTheLauncherAndEndsT
     server.answer(ScriptedHttpServer::response(
         "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(package.size()) + "\r\n",
         package));
-    const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+    services.updateAddress = menu::test::updateAddressOn(server);
     ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" + menu::test::announcementOf(package));
     shell.result = 5;
     shell.reason = menu::Failure::errnoValue(EACCES, QStringLiteral("setup.exe"));
@@ -271,7 +272,7 @@ TEST_F(MainWindowUpdateTest, PackageSwappedAfterItsAnnouncementIsRefused)
         server.answer(ScriptedHttpServer::response(
             "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(c.served.size()) + "\r\n",
             c.served));
-        const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+        services.updateAddress = menu::test::updateAddressOn(server);
         ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n" +
             menu::test::announcementOf(announced));
         boxes.boxes.clear();
@@ -351,7 +352,7 @@ TEST_F(MainWindowUpdateTest, UpdateCommandsWaitForARunningCheckAndNeedTheInterne
 {
     ScriptedHttpServer silent;
     silent.answer({{}, true}); // accepts and never answers
-    const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(silent.port()));
+    services.updateAddress = menu::test::updateAddressOn(silent);
     {
         MainWindow window(services, boxes);
         window.show();
@@ -460,7 +461,7 @@ TEST_F(MainWindowUpdateTest, TeamViewerIsReplacedInPlaceAndTheMenuRefreshed)
     server.answer(ScriptedHttpServer::response(
         "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(update.size()) + "\r\n",
         update));
-    const ScopedEnv host("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
+    services.updateAddress = menu::test::updateAddressOn(server);
 
     MainWindow window(services, boxes);
     showQuietly(window);
