@@ -22,6 +22,7 @@ DownloadResult refused(const QString &text, bool tooLarge = false)
     DownloadResult result;
     result.text = text;
     result.tooLarge = tooLarge;
+    result.kind = FailureKind::Other;
     return result;
 }
 

@@ -119,6 +119,7 @@ DownloadResult download(const QString &url, const QString &target, const Downloa
     DownloadResult result = fetchInto(url, body, options);
     if (result.ok && !body.commit()) {
         result.ok = false;
+        result.kind = FailureKind::Other;
         result.text = texts::downloadCritical();
         result.hint = texts::downloadCriticalHint(body.error());
         result.targetInUse = body.inUse();

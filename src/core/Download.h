@@ -35,6 +35,21 @@ struct DownloadProgress {
 // own state instead of raising.
 using ProgressCallback = std::function<void(const DownloadProgress &)>;
 
+// What a failed download met, told apart for callers and menu-doctor (each has its own text).
+enum class FailureKind {
+    None,
+    Cancelled,
+    NameNotResolved,      // the server's name has no address
+    ServerUnreachable,    // the connection was refused, or no answer came in time
+    ProxyRefused,         // the proxy could not be reached or refused the connection
+    ProxyCredentials,     // the proxy wants credentials (407)
+    CertificateUntrusted, // the server's TLS certificate was checked and not trusted
+    SecureConnection,     // no TLS connection came about
+    HttpStatus,           // an answer with a status other than 200
+    Cut,                  // the answer began and ended early, went quiet, or was too slow
+    Other,                // the body broke a rule, the file could not be written, ...
+};
+
 struct DownloadResult {
     bool ok = false;
     bool cancelled = false;
@@ -45,6 +60,7 @@ struct DownloadResult {
     // The file arrived whole but could not take the target's place: a program uses the target
     // (on this computer or another) in a way that allows no replacement. The hint says so.
     bool targetInUse = false;
+    FailureKind kind = FailureKind::None;
 };
 
 // The most a package or program download may bring. The largest files the launcher fetches are

@@ -89,7 +89,10 @@ QString certificateRejected()
 
 QString certificateRejectedHint(const QString &reason)
 {
-    return certificateRejected() + QStringLiteral("\r\r") + reason;
+    return certificateRejected() +
+           QStringLiteral("\r\rAk sieť vašej organizácie kontroluje zabezpečené spojenia "
+                          "(inšpekcia TLS), správca siete musí povoliť server aktualizácií.\r\r") +
+           reason;
 }
 
 QString secureConnectionFailed()
@@ -100,6 +103,46 @@ QString secureConnectionFailed()
 QString secureConnectionFailedHint(const QString &reason)
 {
     return secureConnectionFailed() + QStringLiteral("\r\r") + reason;
+}
+
+QString nameNotResolved(const QString &host)
+{
+    return QStringLiteral("Názov servera %1 sa nepodarilo nájsť (DNS)!").arg(shortened(host));
+}
+
+QString nameNotResolvedHint(const QString &host, const QString &reason)
+{
+    return nameNotResolved(host) +
+           QStringLiteral("\r\rSkontrolujte pripojenie k sieti a jej nastavenie DNS.\r\r") + reason;
+}
+
+QString serverUnreachableHint(const QString &reason)
+{
+    return httpResult(500) +
+           QStringLiteral("\r\rServer spojenie odmietol alebo v čase neodpovedal.\r\r") + reason;
+}
+
+QString proxyRefused()
+{
+    return QStringLiteral("Proxy server odmietol spojenie!");
+}
+
+QString proxyRefusedHint(const QString &reason)
+{
+    return proxyRefused() + QStringLiteral("\r\r") + reason;
+}
+
+QString proxyCredentials()
+{
+    return QStringLiteral("Proxy server vyžaduje prihlásenie (407)!");
+}
+
+QString proxyCredentialsHint(const QString &reason)
+{
+    return proxyCredentials() +
+           QStringLiteral("\r\rProxy server neprijal prihlásenie používateľa; obráťte sa na "
+                          "správcu siete.\r\r") +
+           reason;
 }
 
 } // namespace menu::core::texts

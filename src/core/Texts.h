@@ -209,6 +209,15 @@ QString certificateRejected();
 QString certificateRejectedHint(const QString &reason);
 QString secureConnectionFailed();
 QString secureConnectionFailedHint(const QString &reason);
+// A transfer that got no answer, by its cause; each hint ends with libcurl's words. A server
+// that cannot be reached keeps the launcher's old "Server nenájdený (500)!".
+QString nameNotResolved(const QString &host);
+QString nameNotResolvedHint(const QString &host, const QString &reason);
+QString serverUnreachableHint(const QString &reason);
+QString proxyRefused();
+QString proxyRefusedHint(const QString &reason);
+QString proxyCredentials();
+QString proxyCredentialsHint(const QString &reason);
 
 // ---- Installing a downloaded file: its announcement, its private directory, the bounds of
 // unpacking, and stopping a download ----

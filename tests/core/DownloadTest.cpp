@@ -2,6 +2,7 @@
 #include "core/Download.h"
 
 #include "core/Texts.h"
+#include "core/TransferFailure.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 
@@ -302,15 +303,69 @@ TEST_P(DownloadTest, EveryFailureKeepsTheExistingFile)
     }
 }
 
-TEST_P(DownloadTest, RefusedConnectionIsResult500)
+// Each cause of a failure has its own text; where nothing answered, the hint ends with
+// libcurl's words after the launcher's.
+TEST_P(DownloadTest, EachKindOfFailureHasItsOwnText)
 {
-    const QString target = existingTarget();
-    const DownloadResult outcome =
-        download(QStringLiteral("127.0.0.1:%1/x").arg(menu::test::refusingPort()), target);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.text, QStringLiteral("Server nenájdený (500)!"));
-    EXPECT_EQ(outcome.hint, QString());
-    EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
+    using menu::core::FailureKind;
+    const QString refused = QStringLiteral("127.0.0.1:%1/x").arg(menu::test::refusingPort());
+    const QString unnamed = QStringLiteral("update.orvan.invalid/ORVANWIN/orvan_akt.ini");
+    server.answer(ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", "gone"));
+    const struct {
+        const char *name;
+        QString address;
+        FailureKind kind;
+        QString text;
+        QString hintStart; // empty: no hint
+    } cases[] = {
+        {"name not resolved", unnamed, FailureKind::NameNotResolved,
+         texts::nameNotResolved(QStringLiteral("update.orvan.invalid")),
+         texts::nameNotResolvedHint(QStringLiteral("update.orvan.invalid"), QString())},
+        {"connection refused", refused, FailureKind::ServerUnreachable,
+         QStringLiteral("Server nenájdený (500)!"), texts::serverUnreachableHint(QString())},
+        {"status 404", server.address(QStringLiteral("/x")), FailureKind::HttpStatus,
+         QStringLiteral("Stiahnutie neúspešné (404)!"), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString target = existingTarget();
+        const DownloadResult outcome = download(c.address, target, 10s);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.kind, c.kind);
+        EXPECT_EQ(outcome.text, c.text);
+        EXPECT_TRUE(outcome.hint.startsWith(c.hintStart)) << outcome.hint.toStdString();
+        // libcurl's words follow the launcher's.
+        EXPECT_EQ(outcome.hint.size() > c.hintStart.size(), !c.hintStart.isEmpty());
+        EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
+    }
+}
+
+// What a proxy answers instead of the server, which a test without a proxy cannot provoke.
+TEST(TransferFailure, AProxysRefusalIsItsOwn)
+{
+    using menu::core::FailureKind;
+    using menu::core::NoAnswer;
+    const struct {
+        NoAnswer answer;
+        FailureKind kind;
+        QString text;
+    } cases[] = {
+        {{CURLE_OK, 407, 0, true, {}, {}}, FailureKind::ProxyCredentials, texts::proxyCredentials()},
+        {{CURLE_RECV_ERROR, 0, 407, true, {}, {}}, FailureKind::ProxyCredentials,
+         texts::proxyCredentials()},
+        {{CURLE_RECV_ERROR, 0, 403, true, {}, {}}, FailureKind::ProxyRefused, texts::proxyRefused()},
+        {{CURLE_COULDNT_CONNECT, 0, 0, true, {}, {}}, FailureKind::ProxyRefused,
+         texts::proxyRefused()},
+        {{CURLE_COULDNT_RESOLVE_PROXY, 0, 0, true, {}, {}}, FailureKind::ProxyRefused,
+         texts::proxyRefused()},
+        {{CURLE_COULDNT_CONNECT, 0, 0, false, {}, {}}, FailureKind::ServerUnreachable,
+         texts::httpResult(500)},
+    };
+    for (const auto &c : cases) {
+        const DownloadResult result = menu::core::failureOf(c.answer);
+        EXPECT_EQ(result.kind, c.kind) << c.answer.result;
+        EXPECT_EQ(result.text, c.text) << c.answer.result;
+    }
 }
 
 TEST_P(DownloadTest, SilentServerEndsInResult500AfterTheWaitLimit)
