@@ -1,0 +1,19 @@
+// Texts that C libraries (libcurl) write as bytes. On Windows libcurl turns the system's error
+// messages (Schannel's among them, in the system's language) into bytes with the C library's
+// wcstombs, in the code page of its locale; elsewhere they are UTF-8.
+#pragma once
+
+#include <QString>
+
+namespace menu::platform {
+
+// Sets the C library's character conversions to the system's code page (Windows: its ANSI code
+// page; elsewhere nothing), so that such messages keep their letters. Called once, before a
+// library first writes one.
+void prepareLibraryTexts();
+
+// A library's text as a string: UTF-8 when it is valid UTF-8, else (Windows) the code page
+// prepareLibraryTexts chose.
+QString libraryText(const char *text);
+
+} // namespace menu::platform
