@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Fails on a format difference in the C++ sources (.clang-format) or a clang-tidy finding in
-# src/ (.clang-tidy). Needs a configured build for its compile commands (default:
-# build/default).
+# Fails on a clang-tidy finding in src/ (.clang-tidy) and, with --format, on a format difference
+# in the C++ sources (.clang-format). Needs a configured build for its compile commands
+# (default: build/default).
+#
+#   scripts/check-style.sh [--format] [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+format=0
+if [ "${1:-}" = "--format" ]; then
+  format=1
+  shift
+fi
 build=${1:-build/default}
 
-mapfile -t sources < <(git ls-files '*.cpp' '*.h' '*.c')
-clang-format --dry-run --Werror "${sources[@]}"
-echo "format: no difference"
+if [ "$format" = 1 ]; then
+  mapfile -t sources < <(git ls-files '*.cpp' '*.h' '*.c')
+  clang-format --dry-run --Werror "${sources[@]}"
+  echo "format: no difference"
+fi
 
 # Only the files this build compiles (the Windows side is checked by its own compiler).
 run-clang-tidy -p "$build" -j "$(nproc)" -quiet "$PWD/src/" > "$build/clang-tidy.log" 2>&1 || {

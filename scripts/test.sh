@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine, builds the launcher and runs every test: the style checks
-# (clang-format, clang-tidy), the ordinary build,
+# Sets up a fresh Debian machine, builds the launcher and runs every test: clang-tidy's checks,
+# the ordinary build,
 # the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the background work under
 # ThreadSanitizer, and a short bounded run of each fuzzer.
 set -euo pipefail
