@@ -5,6 +5,7 @@
 #include "core/UpdateAddress.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
+#include "platform/LibraryText.h"
 #include "platform/System.h"
 #include "gui/QtMessageBoxes.h"
 
@@ -18,6 +19,7 @@ namespace {
 // ORVAN_INSTALL_FAILED, which goes no further. True when it did.
 bool prepareEnvironment()
 {
+    menu::platform::prepareLibraryTexts();
     menu::platform::setInheritedEnvironment(
         QStringLiteral("ORVAN_MENU"),
         QDir::toNativeSeparators(menu::core::starterPathOf(

@@ -40,13 +40,11 @@ struct CurlMultiDeleter {
 using CurlMultiHandle = std::unique_ptr<CURLM, CurlMultiDeleter>;
 
 // libcurl's global state must be set up once before the first handle, and not concurrently
-// with other threads creating handles: a function-local static gives both.
+// with other threads creating handles: a function-local static gives both. (The C library's
+// locale for its texts is set by the program's start, before any thread: see LibraryText.h.)
 bool curlReady()
 {
-    static const bool ready = [] {
-        platform::prepareLibraryTexts();
-        return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    }();
+    static const bool ready = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
     return ready;
 }
 

@@ -97,8 +97,8 @@ std::uint8_t checkFrequencyFrom(const QString &text)
     return static_cast<std::uint8_t>(static_cast<unsigned>(parseWholeNumber(text)) & 0xFFu);
 }
 
-LauncherSettings::LauncherSettings(platform::ProfileStore &store, QString programDir)
-    : store_(store), path_(std::move(programDir) + QStringLiteral("menu.ini"))
+LauncherSettings::LauncherSettings(platform::ProfileStore &store, const QString &programDir)
+    : store_(store), path_(programDir + QStringLiteral("menu.ini"))
 {
 }
 

@@ -66,7 +66,7 @@ class LauncherSettings {
   public:
     static inline const platform::LockWait kFullWait{platform::kSettingsLockWait, {}};
 
-    LauncherSettings(platform::ProfileStore &store, QString programDir);
+    LauncherSettings(platform::ProfileStore &store, const QString &programDir);
 
     QString path() const { return path_; }
 
