@@ -4,13 +4,10 @@
 #include "core/DownloadTexts.h"
 #include "core/ProxySetup.h"
 #include "core/Texts.h"
-#include "core/TransferFailure.h"
 #include "core/UpdateTexts.h"
 #include "core/TransferWatch.h"
-#include "platform/LibraryText.h"
 
 #include <QByteArray>
-#include <QUrl>
 #include <algorithm>
 #include <chrono>
 #include <curl/curl.h>
@@ -40,11 +37,10 @@ struct CurlMultiDeleter {
 using CurlMultiHandle = std::unique_ptr<CURLM, CurlMultiDeleter>;
 
 // libcurl's global state must be set up once before the first handle, and not concurrently
-// with other threads creating handles: a function-local static gives both. (The C library's
-// locale for its texts is set by the program's start, before any thread: see LibraryText.h.)
+// with other threads creating handles: a function-local static gives both.
 bool curlReady()
 {
-    static const bool ready = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     return ready;
 }
 
@@ -78,18 +74,22 @@ QString secondsText(long long ms)
     return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(double(ms) / 1000.0);
 }
 
-DownloadResult withText(FailureKind kind, const QString &text, const QString &hint = {})
+DownloadResult critical(const QString &detail)
 {
-    DownloadResult result;
-    result.kind = kind;
-    result.text = text;
-    result.hint = hint;
-    return result;
+    return {false, false, texts::downloadCritical(), texts::downloadCriticalHint(detail), false};
 }
 
-DownloadResult critical(const QString &detail, FailureKind kind = FailureKind::Other)
+DownloadResult withText(const QString &text, const QString &hint = {})
 {
-    return withText(kind, texts::downloadCritical(), texts::downloadCriticalHint(detail));
+    return {false, false, text, hint, false};
+}
+
+// The certificate was checked and not trusted: its issuer unknown, its name another, ...
+bool isCertificateError(CURLcode code)
+{
+    return code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE ||
+           code == CURLE_SSL_ISSUER_ERROR || code == CURLE_SSL_PINNEDPUBKEYNOTMATCH ||
+           code == CURLE_SSL_INVALIDCERTSTATUS;
 }
 
 // The body's progress for the gauge: counts every block, learns the length from its line.
@@ -136,8 +136,7 @@ class Transfer {
     static int onConnected(void *self, char *, char *, int, int);
     static int onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
-    // Everything set on the handle before the transfer, in one place.
-    void configureHandle(CURL *h, const QByteArray &url);
+    void configure(CURL *h, const QByteArray &url);
     CURLcode perform(CURLM *multi, CURL *easy);
     bool keepsGoing();
     bool arrived(size_t length, const QString *headerLine);
@@ -146,8 +145,7 @@ class Transfer {
     long status() const;
     DownloadResult verdict(CURLcode result);
     DownloadResult incomplete(CURLcode result) const;
-    DownloadResult noAnswer(CURLcode result, long code) const;
-    QString curlReason(CURLcode result) const { return core::curlReason(errorBuffer_, result); }
+    QString curlReason(CURLcode result) const;
 
     BodySink &sink_;
     const DownloadOptions &options_;
@@ -162,8 +160,6 @@ class Transfer {
     bool connected_ = false;
     bool stalled_ = false;
     bool cancelled_ = false;
-    bool viaProxy_ = false; // the handle was given a proxy
-    QByteArray url_;
     Clock::time_point lastActivity_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
@@ -179,8 +175,7 @@ DownloadResult Transfer::run(const QString &address)
     if (!handle || !multi)
         return critical(texts::httpNotReady());
     curl_ = handle.get();
-    url_ = requestUrl(address);
-    configureHandle(handle.get(), url_);
+    configure(handle.get(), requestUrl(address));
     const CURLcode result = perform(multi.get(), handle.get());
     DownloadResult outcome = verdict(result);
     curl_ = nullptr;
@@ -189,23 +184,19 @@ DownloadResult Transfer::run(const QString &address)
     return outcome;
 }
 
-void Transfer::configureHandle(CURL *h, const QByteArray &url)
+void Transfer::configure(CURL *h, const QByteArray &url)
 {
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-    viaProxy_ = useProxy(h, url);
+    useProxy(h, url);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     // Stated although they are libcurl's defaults: an update comes only from the server the
     // certificate names.
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    // Windows: a revocation server that an office firewall blocks does not fail the transfer,
-    // a revoked certificate still does (other TLS libraries ignore the flag). The real trust
-    // is the announcement's signature.
-    curl_easy_setopt(h, CURLOPT_SSL_OPTIONS, long{CURLSSLOPT_REVOKE_BEST_EFFORT});
     if (!options_.certificateAuthorities.isEmpty())
         curl_easy_setopt(h, CURLOPT_CAINFO, options_.certificateAuthorities.toLocal8Bit().data());
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.waitLimit.count()));
@@ -264,13 +255,10 @@ bool Transfer::keepsGoing()
     case TransferWatch::Verdict::Going:
         return true;
     case TransferWatch::Verdict::TooSlow:
-        return stop(critical(texts::transferTooSlow(watch_.lastWindowBytes(),
-                                                    secondsText(watch_.lastWindow().count()),
-                                                    watch_.minRate()),
-                             FailureKind::Cut));
+        return stop(critical(texts::transferTooSlow(
+            watch_.lastWindowBytes(), secondsText(watch_.lastWindow().count()), watch_.minRate())));
     case TransferWatch::Verdict::TooLong:
-        return stop(critical(texts::transferTooLong(secondsText(watch_.allowed().count())),
-                             FailureKind::Cut));
+        return stop(critical(texts::transferTooLong(secondsText(watch_.allowed().count()))));
     }
     return true;
 }
@@ -294,24 +282,27 @@ long Transfer::status() const
 // response at all, a status other than 200, a body cut short, the checks of the body.
 DownloadResult Transfer::verdict(CURLcode result)
 {
-    if (cancelled_) {
-        DownloadResult outcome = withText(FailureKind::Cancelled, texts::downloadCancelled());
-        outcome.cancelled = true;
-        return outcome;
-    }
+    if (cancelled_)
+        return {false, true, texts::downloadCancelled(), {}, false};
     if (stopped_)
         return *stopped_;
+    if (auto refusal = proxyFailure(curl_, result))
+        return *refusal;
     const long code = status();
-    // A proxy's 407 is no answer of the server's.
-    if (code == 0 || code == 407)
-        return noAnswer(result, code);
+    if (code == 0) {
+        if (isCertificateError(result))
+            return withText(texts::certificateRejected(),
+                            texts::certificateRejectedHint(curlReason(result)));
+        if (result == CURLE_SSL_CONNECT_ERROR)
+            return withText(texts::secureConnectionFailed(),
+                            texts::secureConnectionFailedHint(curlReason(result)));
+        return withText(texts::httpResult(500));
+    }
     if (code != 200) {
         if (code >= 100 && code <= 299)
-            return withText(FailureKind::HttpStatus,
-                            texts::statusNotAFile(static_cast<std::int32_t>(code)));
-        return withText(FailureKind::HttpStatus,
-                        texts::httpResult(static_cast<std::int32_t>(
-                            std::min<long>(code, std::numeric_limits<std::int32_t>::max()))));
+            return withText(texts::statusNotAFile(static_cast<std::int32_t>(code)));
+        return withText(texts::httpResult(static_cast<std::int32_t>(
+            std::min<long>(code, std::numeric_limits<std::int32_t>::max()))));
     }
     if (result != CURLE_OK)
         return incomplete(result);
@@ -322,39 +313,25 @@ DownloadResult Transfer::verdict(CURLcode result)
     return ok;
 }
 
-DownloadResult Transfer::noAnswer(CURLcode result, long code) const
+QString Transfer::curlReason(CURLcode result) const
 {
-    NoAnswer answer;
-    answer.result = result;
-    answer.status = code;
-    curl_easy_getinfo(curl_, CURLINFO_HTTP_CONNECTCODE, &answer.connectStatus);
-    answer.viaProxy = viaProxy_;
-    answer.host = QUrl(QString::fromLatin1(url_)).host();
-    // A connection on which the request went out and nothing came back in time.
-    answer.reason = stalled_ ? texts::serverSilent(secondsText(options_.waitLimit.count()))
-                             : curlReason(result);
-    return failureOf(answer);
+    return errorBuffer_[0] != '\0' ? QString::fromUtf8(errorBuffer_)
+                                   : QString::fromUtf8(curl_easy_strerror(result));
 }
 
 DownloadResult Transfer::incomplete(CURLcode result) const
 {
     if (stalled_)
-        return critical(texts::serverSilent(secondsText(options_.waitLimit.count())),
-                        FailureKind::Cut);
+        return critical(texts::serverSilent(secondsText(options_.waitLimit.count())));
     curl_off_t received = 0;
     curl_off_t announced = -1;
     curl_easy_getinfo(curl_, CURLINFO_SIZE_DOWNLOAD_T, &received);
     curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
     if (result == CURLE_PARTIAL_FILE && announced >= 0)
-        return critical(texts::connectionEndedEarly(received, announced), FailureKind::Cut);
+        return critical(texts::connectionEndedEarly(received, announced));
     if (result == CURLE_PARTIAL_FILE)
-        return critical(texts::connectionEndedEarly(curlReason(result)), FailureKind::Cut);
-    // A connection reset or broken in the body is cut too; what libcurl refuses in the answer
-    // (an unreadable length, ...) is not.
-    const bool cut = result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
-                     result == CURLE_OPERATION_TIMEDOUT;
-    return critical(texts::transferFailed(curlReason(result)),
-                    cut ? FailureKind::Cut : FailureKind::Other);
+        return critical(texts::connectionEndedEarly(curlReason(result)));
+    return critical(texts::transferFailed(curlReason(result)));
 }
 
 // Every block read, header or body, before it is taken apart: counted, reported, and for a

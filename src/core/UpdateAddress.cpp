@@ -1,10 +1,12 @@
 #include "core/UpdateAddress.h"
 
+#include <QtGlobal>
+
 namespace menu::core {
 
-QString withUpdateHost(const QString &address, const QString &newHost)
+QString withUpdateHost(const QString &address)
 {
-    QString host = newHost.trimmed();
+    QString host = qEnvironmentVariable("ORVAN_UPDATE_HOST").trimmed();
     while (host.endsWith(QLatin1Char('/')))
         host.chop(1);
     if (host.isEmpty())
@@ -25,14 +27,14 @@ QString compiledUpdateAddress()
     return QString::fromUtf8(MENU_UPDATE_ADDRESS);
 }
 
-QString updateInfoUrl(const QString &updateAddress)
+QString updateInfoUrl()
 {
-    return updateAddress + QStringLiteral("/orvan_akt.ini");
+    return withUpdateHost(compiledUpdateAddress() + QStringLiteral("/orvan_akt.ini"));
 }
 
-QString packageFilesUrl(const QString &updateAddress)
+QString packageFilesUrl()
 {
-    return updateAddress + QStringLiteral("/FILES/");
+    return withUpdateHost(compiledUpdateAddress() + QStringLiteral("/FILES/"));
 }
 
 } // namespace menu::core

@@ -27,9 +27,7 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     outcome.hint = test.hint;
     if (!outcome.connected)
         return outcome;
-    DownloadOptions options;
-    options.cancel = cancel;
-    const FetchedAnnouncement fetched = fetchAnnouncement(url, keys, options);
+    const FetchedAnnouncement fetched = fetchAnnouncement(url, keys, cancel);
     outcome.accepted = fetched.accepted;
     outcome.cancelled = fetched.cancelled;
     outcome.text = fetched.text;

@@ -12,7 +12,6 @@
 #include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
-#include "support/UpdateServer.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -48,13 +47,14 @@ class UpdateCheckTest : public ::testing::Test {
         services.internet = &internet;
         services.regional = &regional;
         menu::gui::setFaultBoxes(&boxes);
-        services.updateAddress = menu::test::updateAddressOn(server);
+        qputenv("ORVAN_UPDATE_HOST", server.address(QString()).toUtf8());
         serveDocument(kDocument.toUtf8());
     }
     ~UpdateCheckTest() override
     {
         // Whatever a test left running ends before the server and the files go.
         window.reset();
+        qunsetenv("ORVAN_UPDATE_HOST");
         menu::gui::setFaultBoxes(nullptr);
     }
 
