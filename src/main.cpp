@@ -2,8 +2,10 @@
 #include "core/PackagePaths.h"
 #include "core/UserTexts.h"
 #include "core/TrustedAnnouncement.h"
+#include "core/UpdateAddress.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/MainWindow.h"
+#include "platform/LibraryText.h"
 #include "platform/System.h"
 #include "gui/QtMessageBoxes.h"
 
@@ -17,12 +19,26 @@ namespace {
 // ORVAN_INSTALL_FAILED, which goes no further. True when it did.
 bool prepareEnvironment()
 {
+    menu::platform::prepareLibraryTexts();
     menu::platform::setInheritedEnvironment(
         QStringLiteral("ORVAN_MENU"),
         QDir::toNativeSeparators(menu::core::starterPathOf(
             QDir::fromNativeSeparators(menu::platform::runningProgramPath()))));
     return menu::platform::takeInheritedEnvironment(QStringLiteral("ORVAN_INSTALL_FAILED")) ==
            QLatin1String("1");
+}
+
+// The system's services for this launcher, and where it looks for updates: the compiled-in
+// address, on the host ORVAN_UPDATE_HOST names when set (the demo and the tests of the whole
+// program point the launcher at a local server so).
+menu::platform::Services launcherServices(const menu::platform::SystemServices &system,
+                                          bool installFailed)
+{
+    menu::platform::Services services = system.services(QCoreApplication::applicationFilePath());
+    services.updateAddress = menu::core::withUpdateHost(menu::core::compiledUpdateAddress(),
+                                                        qEnvironmentVariable("ORVAN_UPDATE_HOST"));
+    services.installFailed = installFailed;
+    return services;
 }
 
 } // namespace
@@ -67,9 +83,7 @@ int main(int argc, char **argv)
         menu::platform::makeSystemServices();
     menu::gui::setFaultBoxes(&boxes);
 
-    menu::platform::Services services = system->services(QCoreApplication::applicationFilePath());
-    services.installFailed = installFailed;
-    menu::gui::MainWindow window(services, boxes);
+    menu::gui::MainWindow window(launcherServices(*system, installFailed), boxes);
     if (!window.installationAccepted())
         return 0;
     shown = &window;

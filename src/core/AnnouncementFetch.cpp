@@ -17,7 +17,7 @@ void judge(FetchedAnnouncement &fetched, const MemoryDownload &signature, const 
            std::span<const formats::MinisignKey> keys)
 {
     // A signature too long to be one is a bad one, not a missing one.
-    if (!signature.result.ok && !signature.tooLarge) {
+    if (!signature.result.ok && !signature.result.tooLarge) {
         const QString why = signature.result.hint.isEmpty() ? signature.result.text
                                                             : signature.result.hint;
         refuse(fetched, SignatureState::Missing, texts::signatureMissing(),
@@ -49,11 +49,8 @@ void judge(FetchedAnnouncement &fetched, const MemoryDownload &signature, const 
 
 FetchedAnnouncement fetchAnnouncement(const QString &url,
                                       std::span<const formats::MinisignKey> keys,
-                                      CancelToken *cancel, std::chrono::milliseconds waitLimit)
+                                      const DownloadOptions &options)
 {
-    DownloadOptions options;
-    options.cancel = cancel;
-    options.waitLimit = waitLimit;
     FetchedAnnouncement fetched;
     MemoryDownload document = downloadToMemory(url, kAnnouncementMax, options);
     fetched.cancelled = document.result.cancelled;

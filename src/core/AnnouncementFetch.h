@@ -11,7 +11,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <chrono>
 #include <span>
 
 namespace menu::core {
@@ -44,9 +43,9 @@ struct FetchedAnnouncement {
 };
 
 // Fetches the document at url and, when keys are given, url + ".minisig", and judges them.
+// options carry the transfer's cancel, wait limit and authorities; the sizes are the documents'.
 FetchedAnnouncement fetchAnnouncement(const QString &url,
                                       std::span<const formats::MinisignKey> keys,
-                                      CancelToken *cancel = nullptr,
-                                      std::chrono::milliseconds waitLimit = DownloadOptions{}.waitLimit);
+                                      const DownloadOptions &options = {});
 
 } // namespace menu::core

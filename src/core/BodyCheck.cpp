@@ -22,6 +22,7 @@ DownloadResult refused(const QString &text, bool tooLarge = false)
     DownloadResult result;
     result.text = text;
     result.tooLarge = tooLarge;
+    result.kind = FailureKind::Other;
     return result;
 }
 
@@ -29,7 +30,8 @@ DownloadResult refused(const QString &text, bool tooLarge = false)
 
 BodyCheck::BodyCheck(const DownloadOptions &options)
     : maxBytes_(options.maxBytes), expectedLength_(options.expectedLength),
-      expectedSha256_(options.expectedSha256.trimmed().toLower())
+      expectedSha256_(options.expectedSha256.trimmed().toLower()),
+      emptyAllowed_(options.emptyBodyAllowed)
 {
 }
 
@@ -68,7 +70,7 @@ std::optional<DownloadResult> BodyCheck::add(const char *data, qint64 length)
 
 std::optional<DownloadResult> BodyCheck::verdict()
 {
-    if (received_ == 0)
+    if (received_ == 0 && !emptyAllowed_)
         return refused(texts::emptyFile());
     if (expectedLength_ && received_ != *expectedLength_)
         return refused(texts::fileLengthWrong(received_, *expectedLength_));

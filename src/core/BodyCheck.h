@@ -33,6 +33,7 @@ class BodyCheck {
     qint64 maxBytes_;
     std::optional<qint64> expectedLength_;
     QString expectedSha256_; // lower case
+    bool emptyAllowed_;
     QCryptographicHash hash_{QCryptographicHash::Sha256};
     qint64 received_ = 0;
 };

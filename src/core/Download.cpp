@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -76,7 +77,42 @@ class BodyFile final : public BodySink {
     bool inUse_ = false;
 };
 
+// A document's body, kept in memory; the transfer holds it to its length.
+class BodyBuffer final : public BodySink {
+  public:
+    bool write(const char *data, qint64 length) override
+    {
+        bytes_.append(data, static_cast<qsizetype>(length));
+        return true;
+    }
+    QString error() const override { return {}; }
+    QByteArray take() { return std::move(bytes_); }
+
+  private:
+    QByteArray bytes_;
+};
+
+// The slowest average pace a whole document may arrive at: today's announcement of a few hundred
+// bytes takes no time at all, the largest allowed (1 MB) a minute over a slow line.
+constexpr qint64 kDocumentBytesPerSecond = 16 * 1024;
+
 } // namespace
+
+MemoryDownload downloadToMemory(const QString &url, qint64 maxBytes, const DownloadOptions &options)
+{
+    DownloadOptions document = options;
+    document.maxBytes = maxBytes;
+    document.emptyBodyAllowed = true;
+    document.deadline = std::min(
+        options.deadline,
+        options.waitLimit + std::chrono::milliseconds(maxBytes * 1000 / kDocumentBytesPerSecond));
+    BodyBuffer body;
+    MemoryDownload fetched;
+    fetched.result = fetchInto(url, body, document);
+    if (fetched.result.ok)
+        fetched.body = body.take();
+    return fetched;
+}
 
 DownloadResult download(const QString &url, const QString &target, const DownloadOptions &options)
 {
@@ -84,6 +120,7 @@ DownloadResult download(const QString &url, const QString &target, const Downloa
     DownloadResult result = fetchInto(url, body, options);
     if (result.ok && !body.commit()) {
         result.ok = false;
+        result.kind = FailureKind::Other;
         result.text = texts::downloadCritical();
         result.hint = texts::downloadCriticalHint(body.error());
         result.targetInUse = body.inUse();

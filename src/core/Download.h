@@ -35,6 +35,21 @@ struct DownloadProgress {
 // own state instead of raising.
 using ProgressCallback = std::function<void(const DownloadProgress &)>;
 
+// What a failed download met, told apart for callers and menu-doctor (each has its own text).
+enum class FailureKind {
+    None,
+    Cancelled,
+    NameNotResolved,      // the server's name has no address
+    ServerUnreachable,    // the connection was refused, or no answer came in time
+    ProxyRefused,         // the proxy could not be reached or refused the connection
+    ProxyCredentials,     // the proxy wants credentials (407)
+    CertificateUntrusted, // the server's TLS certificate was checked and not trusted
+    SecureConnection,     // no TLS connection came about
+    HttpStatus,           // an answer with a status other than 200
+    Cut,                  // the answer began and ended early, went quiet, or was too slow
+    Other,                // the body broke a rule, the file could not be written, ...
+};
+
 struct DownloadResult {
     bool ok = false;
     bool cancelled = false;
@@ -45,6 +60,7 @@ struct DownloadResult {
     // The file arrived whole but could not take the target's place: a program uses the target
     // (on this computer or another) in a way that allows no replacement. The hint says so.
     bool targetInUse = false;
+    FailureKind kind = FailureKind::None;
 };
 
 // The most a package or program download may bring. The largest files the launcher fetches are
@@ -78,6 +94,8 @@ struct DownloadOptions {
     // 36 hours). A body without a length is bounded by deadline alone. Cancel ends it at once.
     std::chrono::milliseconds deadline{600000};
     qint64 plannedRate = 64 * 1024;
+    // An empty body is a whole one (for documents, where it announces nothing).
+    bool emptyBodyAllowed = false;
     // A PEM file of the authorities an HTTPS server's certificate must come from, instead of
     // the system's (an authority of the vendor's own, and the tests'); empty: the system's.
     QString certificateAuthorities;
@@ -125,15 +143,13 @@ qint64 contentLengthOf(const QString &line);
 struct MemoryDownload {
     DownloadResult result;
     QByteArray body;
-    bool tooLarge = false; // it was, or was announced to be, longer than allowed
 };
 
-// Fetches url (as download does) into memory, for documents that are read at once: no file is
-// made. Only a 200 response whose body arrived whole succeeds. A body longer than maxBytes ends
-// the transfer (at once when its announced length says so). Besides options.waitLimit on each
-// wait, the whole transfer may last options.waitLimit plus the time maxBytes take at 16 KB/s,
-// so that a server sending a byte now and then still ends in bounded time. options.progress is
-// not called; options.cancel stops the transfer at once.
+// Fetches url into memory, for documents that are read at once: no file is made. It is the
+// same transfer as download's, with its rules and texts, under two differences: the body may be
+// at most maxBytes long (result.tooLarge tells a longer one), and an empty body is a document.
+// The whole transfer may last at most options.waitLimit plus the time maxBytes take at 16 KB/s
+// (or options.deadline, when that is shorter).
 MemoryDownload downloadToMemory(const QString &url, qint64 maxBytes,
                                 const DownloadOptions &options = {});
 

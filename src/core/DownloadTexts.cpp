@@ -1,5 +1,6 @@
 // The texts of downloads that refuse what they should not take.
 #include "core/DownloadTexts.h"
+#include "core/UpdateTexts.h"
 
 namespace menu::core::texts {
 
@@ -89,7 +90,10 @@ QString certificateRejected()
 
 QString certificateRejectedHint(const QString &reason)
 {
-    return certificateRejected() + QStringLiteral("\r\r") + reason;
+    return certificateRejected() +
+           QStringLiteral("\r\rAk sieť vašej organizácie kontroluje zabezpečené spojenia "
+                          "(inšpekcia TLS), správca siete musí povoliť server aktualizácií.\r\r") +
+           reason;
 }
 
 QString secureConnectionFailed()
@@ -100,6 +104,23 @@ QString secureConnectionFailed()
 QString secureConnectionFailedHint(const QString &reason)
 {
     return secureConnectionFailed() + QStringLiteral("\r\r") + reason;
+}
+
+QString nameNotResolved(const QString &host)
+{
+    return QStringLiteral("Názov servera %1 sa nepodarilo nájsť (DNS)!").arg(shortened(host));
+}
+
+QString nameNotResolvedHint(const QString &host, const QString &reason)
+{
+    return nameNotResolved(host) +
+           QStringLiteral("\r\rSkontrolujte pripojenie k sieti a jej nastavenie DNS.\r\r") + reason;
+}
+
+QString serverUnreachableHint(const QString &reason)
+{
+    return httpResult(500) +
+           QStringLiteral("\r\rServer spojenie odmietol alebo v čase neodpovedal.\r\r") + reason;
 }
 
 QString proxyRefused()

@@ -35,6 +35,11 @@ QString certificateRejected();
 QString certificateRejectedHint(const QString &reason);
 QString secureConnectionFailed();
 QString secureConnectionFailedHint(const QString &reason);
+// A transfer that got no answer, by its cause; each hint ends with libcurl's words. A server
+// that cannot be reached keeps the launcher's old "Server nenájdený (500)!".
+QString nameNotResolved(const QString &host);
+QString nameNotResolvedHint(const QString &host, const QString &reason);
+QString serverUnreachableHint(const QString &reason);
 // The proxy between the launcher and the server refused the request, or asks for credentials
 // that it did not get or did not accept: the label's text and the detail with libcurl's words.
 QString proxyRefused();

@@ -4,10 +4,13 @@
 #include "core/DownloadTexts.h"
 #include "core/ProxySetup.h"
 #include "core/Texts.h"
+#include "core/TransferFailure.h"
 #include "core/UpdateTexts.h"
 #include "core/TransferWatch.h"
+#include "platform/LibraryText.h"
 
 #include <QByteArray>
+#include <QUrl>
 #include <algorithm>
 #include <chrono>
 #include <curl/curl.h>
@@ -37,10 +40,11 @@ struct CurlMultiDeleter {
 using CurlMultiHandle = std::unique_ptr<CURLM, CurlMultiDeleter>;
 
 // libcurl's global state must be set up once before the first handle, and not concurrently
-// with other threads creating handles: a function-local static gives both.
+// with other threads creating handles: a function-local static gives both. (The C library's
+// locale for its texts is set by the program's start, before any thread: see LibraryText.h.)
 bool curlReady()
 {
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    static const bool ready = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
     return ready;
 }
 
@@ -74,22 +78,18 @@ QString secondsText(long long ms)
     return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(double(ms) / 1000.0);
 }
 
-DownloadResult critical(const QString &detail)
+DownloadResult withText(FailureKind kind, const QString &text, const QString &hint = {})
 {
-    return {false, false, texts::downloadCritical(), texts::downloadCriticalHint(detail), false};
+    DownloadResult result;
+    result.kind = kind;
+    result.text = text;
+    result.hint = hint;
+    return result;
 }
 
-DownloadResult withText(const QString &text, const QString &hint = {})
+DownloadResult critical(const QString &detail, FailureKind kind = FailureKind::Other)
 {
-    return {false, false, text, hint, false};
-}
-
-// The certificate was checked and not trusted: its issuer unknown, its name another, ...
-bool isCertificateError(CURLcode code)
-{
-    return code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE ||
-           code == CURLE_SSL_ISSUER_ERROR || code == CURLE_SSL_PINNEDPUBKEYNOTMATCH ||
-           code == CURLE_SSL_INVALIDCERTSTATUS;
+    return withText(kind, texts::downloadCritical(), texts::downloadCriticalHint(detail));
 }
 
 // The body's progress for the gauge: counts every block, learns the length from its line.
@@ -136,7 +136,8 @@ class Transfer {
     static int onConnected(void *self, char *, char *, int, int);
     static int onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
-    void configure(CURL *h, const QByteArray &url);
+    // Everything set on the handle before the transfer, in one place.
+    void configureHandle(CURL *h, const QByteArray &url);
     CURLcode perform(CURLM *multi, CURL *easy);
     bool keepsGoing();
     bool arrived(size_t length, const QString *headerLine);
@@ -145,7 +146,8 @@ class Transfer {
     long status() const;
     DownloadResult verdict(CURLcode result);
     DownloadResult incomplete(CURLcode result) const;
-    QString curlReason(CURLcode result) const;
+    DownloadResult noAnswer(CURLcode result, long code) const;
+    QString curlReason(CURLcode result) const { return core::curlReason(errorBuffer_, result); }
 
     BodySink &sink_;
     const DownloadOptions &options_;
@@ -160,6 +162,8 @@ class Transfer {
     bool connected_ = false;
     bool stalled_ = false;
     bool cancelled_ = false;
+    bool viaProxy_ = false; // the handle was given a proxy
+    QByteArray url_;
     Clock::time_point lastActivity_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
@@ -175,7 +179,8 @@ DownloadResult Transfer::run(const QString &address)
     if (!handle || !multi)
         return critical(texts::httpNotReady());
     curl_ = handle.get();
-    configure(handle.get(), requestUrl(address));
+    url_ = requestUrl(address);
+    configureHandle(handle.get(), url_);
     const CURLcode result = perform(multi.get(), handle.get());
     DownloadResult outcome = verdict(result);
     curl_ = nullptr;
@@ -184,19 +189,23 @@ DownloadResult Transfer::run(const QString &address)
     return outcome;
 }
 
-void Transfer::configure(CURL *h, const QByteArray &url)
+void Transfer::configureHandle(CURL *h, const QByteArray &url)
 {
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-    useProxy(h, url);
+    viaProxy_ = useProxy(h, url);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     // Stated although they are libcurl's defaults: an update comes only from the server the
     // certificate names.
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Windows: a revocation server that an office firewall blocks does not fail the transfer,
+    // a revoked certificate still does (other TLS libraries ignore the flag). The real trust
+    // is the announcement's signature.
+    curl_easy_setopt(h, CURLOPT_SSL_OPTIONS, long{CURLSSLOPT_REVOKE_BEST_EFFORT});
     if (!options_.certificateAuthorities.isEmpty())
         curl_easy_setopt(h, CURLOPT_CAINFO, options_.certificateAuthorities.toLocal8Bit().data());
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.waitLimit.count()));
@@ -255,10 +264,13 @@ bool Transfer::keepsGoing()
     case TransferWatch::Verdict::Going:
         return true;
     case TransferWatch::Verdict::TooSlow:
-        return stop(critical(texts::transferTooSlow(
-            watch_.lastWindowBytes(), secondsText(watch_.lastWindow().count()), watch_.minRate())));
+        return stop(critical(texts::transferTooSlow(watch_.lastWindowBytes(),
+                                                    secondsText(watch_.lastWindow().count()),
+                                                    watch_.minRate()),
+                             FailureKind::Cut));
     case TransferWatch::Verdict::TooLong:
-        return stop(critical(texts::transferTooLong(secondsText(watch_.allowed().count()))));
+        return stop(critical(texts::transferTooLong(secondsText(watch_.allowed().count())),
+                             FailureKind::Cut));
     }
     return true;
 }
@@ -282,27 +294,24 @@ long Transfer::status() const
 // response at all, a status other than 200, a body cut short, the checks of the body.
 DownloadResult Transfer::verdict(CURLcode result)
 {
-    if (cancelled_)
-        return {false, true, texts::downloadCancelled(), {}, false};
+    if (cancelled_) {
+        DownloadResult outcome = withText(FailureKind::Cancelled, texts::downloadCancelled());
+        outcome.cancelled = true;
+        return outcome;
+    }
     if (stopped_)
         return *stopped_;
-    if (auto refusal = proxyFailure(curl_, result))
-        return *refusal;
     const long code = status();
-    if (code == 0) {
-        if (isCertificateError(result))
-            return withText(texts::certificateRejected(),
-                            texts::certificateRejectedHint(curlReason(result)));
-        if (result == CURLE_SSL_CONNECT_ERROR)
-            return withText(texts::secureConnectionFailed(),
-                            texts::secureConnectionFailedHint(curlReason(result)));
-        return withText(texts::httpResult(500));
-    }
+    // A proxy's 407 is no answer of the server's.
+    if (code == 0 || code == 407)
+        return noAnswer(result, code);
     if (code != 200) {
         if (code >= 100 && code <= 299)
-            return withText(texts::statusNotAFile(static_cast<std::int32_t>(code)));
-        return withText(texts::httpResult(static_cast<std::int32_t>(
-            std::min<long>(code, std::numeric_limits<std::int32_t>::max()))));
+            return withText(FailureKind::HttpStatus,
+                            texts::statusNotAFile(static_cast<std::int32_t>(code)));
+        return withText(FailureKind::HttpStatus,
+                        texts::httpResult(static_cast<std::int32_t>(
+                            std::min<long>(code, std::numeric_limits<std::int32_t>::max()))));
     }
     if (result != CURLE_OK)
         return incomplete(result);
@@ -313,25 +322,39 @@ DownloadResult Transfer::verdict(CURLcode result)
     return ok;
 }
 
-QString Transfer::curlReason(CURLcode result) const
+DownloadResult Transfer::noAnswer(CURLcode result, long code) const
 {
-    return errorBuffer_[0] != '\0' ? QString::fromUtf8(errorBuffer_)
-                                   : QString::fromUtf8(curl_easy_strerror(result));
+    NoAnswer answer;
+    answer.result = result;
+    answer.status = code;
+    curl_easy_getinfo(curl_, CURLINFO_HTTP_CONNECTCODE, &answer.connectStatus);
+    answer.viaProxy = viaProxy_;
+    answer.host = QUrl(QString::fromLatin1(url_)).host();
+    // A connection on which the request went out and nothing came back in time.
+    answer.reason = stalled_ ? texts::serverSilent(secondsText(options_.waitLimit.count()))
+                             : curlReason(result);
+    return failureOf(answer);
 }
 
 DownloadResult Transfer::incomplete(CURLcode result) const
 {
     if (stalled_)
-        return critical(texts::serverSilent(secondsText(options_.waitLimit.count())));
+        return critical(texts::serverSilent(secondsText(options_.waitLimit.count())),
+                        FailureKind::Cut);
     curl_off_t received = 0;
     curl_off_t announced = -1;
     curl_easy_getinfo(curl_, CURLINFO_SIZE_DOWNLOAD_T, &received);
     curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
     if (result == CURLE_PARTIAL_FILE && announced >= 0)
-        return critical(texts::connectionEndedEarly(received, announced));
+        return critical(texts::connectionEndedEarly(received, announced), FailureKind::Cut);
     if (result == CURLE_PARTIAL_FILE)
-        return critical(texts::connectionEndedEarly(curlReason(result)));
-    return critical(texts::transferFailed(curlReason(result)));
+        return critical(texts::connectionEndedEarly(curlReason(result)), FailureKind::Cut);
+    // A connection reset or broken in the body is cut too; what libcurl refuses in the answer
+    // (an unreadable length, ...) is not.
+    const bool cut = result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
+                     result == CURLE_OPERATION_TIMEDOUT;
+    return critical(texts::transferFailed(curlReason(result)),
+                    cut ? FailureKind::Cut : FailureKind::Other);
 }
 
 // Every block read, header or body, before it is taken apart: counted, reported, and for a

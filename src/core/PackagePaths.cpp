@@ -63,7 +63,7 @@ std::optional<QString> drivePrefixOf(const QString &executablePath, PathRules ru
     return executablePath.left(at);
 }
 
-QString packagePath(const QString &drivePrefix, const QString &windowsPath)
+QString packagePath(const QString &drivePrefix, const QString &windowsPath, std::int64_t nowNs)
 {
     QString rest = windowsPath;
     rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -85,7 +85,7 @@ QString packagePath(const QString &drivePrefix, const QString &windowsPath)
             path += part;
             parentExists = platform::exists(path);
         } else {
-            const std::optional<QString> actual = platform::entryWithoutCase(parent, part);
+            const std::optional<QString> actual = platform::entryWithoutCase(parent, part, nowNs);
             path += actual.value_or(part);
             parentExists = actual.has_value();
         }

@@ -2,7 +2,11 @@
 // launcher in <drive>\ORVAN\MENU\; here the directory that holds ORVAN plays the drive.
 #pragma once
 
+#include "platform/Files.h"
+
 #include <QString>
+
+#include <cstdint>
 
 #include <optional>
 
@@ -43,7 +47,9 @@ inline bool installationAccepted(const QString &executablePath,
 // The local path of a package path written Windows-style below the drive
 // ("\ORVAN\TAV\tav.exe"): backslashes become separators, and where the exact path does not
 // exist each component is matched without case, as files copied from Windows keep any case.
-QString packagePath(const QString &drivePrefix, const QString &windowsPath);
+// nowNs is the time on the clock that stamps files (see platform::entryWithoutCase).
+QString packagePath(const QString &drivePrefix, const QString &windowsPath,
+                    std::int64_t nowNs = platform::stampClockNs());
 
 // The package directory as shown to the user: on Windows the drive + "/ORVAN"; here the
 // directory as the executable's path names it ("/srv/Orvan" when that is its case). Empty when

@@ -4,12 +4,10 @@
 // internet the same way.
 #pragma once
 
-#include "core/Download.h"
 #include "platform/Proxy.h"
 
 #include <QByteArray>
 #include <curl/curl.h>
-#include <optional>
 
 namespace menu::core {
 
@@ -18,12 +16,7 @@ namespace menu::core {
 // beside it; no proxy is no proxy. Credentials in the proxy's address answer any kind of
 // request for them; without them, where the choice says so, the user's logon does.
 void useProxy(CURL *handle, const platform::ProxyChoice &choice);
-// The same with the system's choice for url.
-void useProxy(CURL *handle, const QByteArray &url);
-
-// When the transfer on handle ended with result because of its proxy: the proxy answered the
-// tunnel's CONNECT (or a plain request) with 407 and wants credentials, or refused the tunnel
-// or could not be reached. Nothing when the proxy was not what failed.
-std::optional<DownloadResult> proxyFailure(CURL *handle, CURLcode result);
+// The same with the system's choice for url; true when that names a proxy.
+bool useProxy(CURL *handle, const QByteArray &url);
 
 } // namespace menu::core

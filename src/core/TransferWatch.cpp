@@ -16,8 +16,7 @@ TransferWatch::TransferWatch(qint64 minRate, milliseconds window, milliseconds d
 void TransferWatch::startRate(Clock::time_point now, qint64 received)
 {
     measuring_ = minRate_ > 0;
-    windowStart_ = now;
-    windowReceived_ = received;
+    samples_.assign(1, {now, received});
 }
 
 milliseconds TransferWatch::allowed() const
@@ -32,21 +31,32 @@ TransferWatch::Verdict TransferWatch::check(Clock::time_point now, qint64 receiv
 {
     if (now - start_ > allowed())
         return Verdict::TooLong;
-    if (!measuring_ || now - windowStart_ < window_)
+    if (!measuring_)
         return Verdict::Going;
-    lastWindow_ = std::chrono::duration_cast<milliseconds>(now - windowStart_);
-    lastWindowBytes_ = received - windowReceived_;
+    if (now - samples_.back().first >= slice())
+        samples_.emplace_back(now, received);
+    // The newest point that lies a whole window back is where the window begins.
+    while (samples_.size() > 1 && now - samples_[1].first >= window_)
+        samples_.pop_front();
+    const auto &[from, count] = samples_.front();
+    if (now - from < window_)
+        return Verdict::Going;
+    lastWindow_ = std::chrono::duration_cast<milliseconds>(now - from);
+    lastWindowBytes_ = received - count;
     if (lastWindowBytes_ * 1000 < minRate_ * lastWindow_.count())
         return Verdict::TooSlow;
-    windowStart_ = now;
-    windowReceived_ = received;
     return Verdict::Going;
 }
 
 TransferWatch::Clock::time_point TransferWatch::nextCheck() const
 {
     const Clock::time_point end = start_ + allowed() + milliseconds(1);
-    return measuring_ ? std::min(end, windowStart_ + window_) : end;
+    return measuring_ ? std::min(end, samples_.back().first + slice()) : end;
+}
+
+milliseconds TransferWatch::slice() const
+{
+    return std::max(window_ / kSlices, milliseconds(1));
 }
 
 } // namespace menu::core

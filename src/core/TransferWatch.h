@@ -6,6 +6,8 @@
 #include <QtGlobal>
 
 #include <chrono>
+#include <deque>
+#include <utility>
 
 namespace menu::core {
 
@@ -25,8 +27,9 @@ class TransferWatch {
     // The rate is measured from here on (once the connection stands).
     void startRate(Clock::time_point now, qint64 received);
 
-    // received: every byte so far. A window is judged once it has passed, against the bytes
-    // its actual length should have brought.
+    // received: every byte so far. The rate is judged over the last window, sliding: once a
+    // window has been measured, every check looks back one window (and at most a slice more),
+    // so that a burst is forgotten a window later and a drip after it ends then.
     Verdict check(Clock::time_point now, qint64 received);
     // When check has something to judge next.
     Clock::time_point nextCheck() const;
@@ -38,6 +41,10 @@ class TransferWatch {
     qint64 minRate() const { return minRate_; }
 
   private:
+    // How finely the window slides: a window is measured over at most a sixteenth more.
+    static constexpr int kSlices = 16;
+    std::chrono::milliseconds slice() const;
+
     qint64 minRate_;
     std::chrono::milliseconds window_;
     std::chrono::milliseconds deadline_;
@@ -45,8 +52,8 @@ class TransferWatch {
     qint64 plannedRate_;
     qint64 announced_ = 0;
     bool measuring_ = false;
-    Clock::time_point windowStart_;
-    qint64 windowReceived_ = 0;
+    // The count received at points a slice apart, the oldest one window back or more.
+    std::deque<std::pair<Clock::time_point, qint64>> samples_;
     std::chrono::milliseconds lastWindow_{0};
     qint64 lastWindowBytes_ = 0;
 };

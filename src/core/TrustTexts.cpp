@@ -19,23 +19,6 @@ QString refusalHint(const QString &text, const QString &detail)
 
 } // namespace
 
-QString downloadTooLarge(qint64 limit)
-{
-    return QStringLiteral("Súbor na internete je väčší ako povolených %1 bajtov, sťahovanie sa "
-                          "prerušilo.")
-        .arg(limit);
-}
-
-QString downloadTookTooLong(const QString &reason)
-{
-    return QStringLiteral("Sťahovanie trvalo príliš dlho a prerušilo sa: %1").arg(reason);
-}
-
-QString unexpectedAnswer(long code)
-{
-    return QStringLiteral("Neočakávaná odpoveď servera (%1)!").arg(code);
-}
-
 QString signatureMissing()
 {
     return QStringLiteral("Informácie o aktualizáciách nie sú podpísané!");

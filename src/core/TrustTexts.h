@@ -11,12 +11,6 @@ namespace menu::core::texts {
 
 // ---- Signed announcements and checked files ----
 
-// A document fetched into memory was longer than the limit.
-QString downloadTooLarge(qint64 limit);
-// The whole transfer took longer than it may; reason is libcurl's.
-QString downloadTookTooLong(const QString &reason);
-// A status from 100 to 299 other than 200, where only 200 brings the document.
-QString unexpectedAnswer(long code);
 // Why the launcher refused the update information: short, for the label (the notice's first
 // line is added by failedCheckNotice); the hint adds the detail and that nothing was stored.
 QString signatureMissing();

@@ -1,12 +1,10 @@
 #include "core/UpdateAddress.h"
 
-#include <QtGlobal>
-
 namespace menu::core {
 
-QString withUpdateHost(const QString &address)
+QString withUpdateHost(const QString &address, const QString &newHost)
 {
-    QString host = qEnvironmentVariable("ORVAN_UPDATE_HOST").trimmed();
+    QString host = newHost.trimmed();
     while (host.endsWith(QLatin1Char('/')))
         host.chop(1);
     if (host.isEmpty())
@@ -27,14 +25,14 @@ QString compiledUpdateAddress()
     return QString::fromUtf8(MENU_UPDATE_ADDRESS);
 }
 
-QString updateInfoUrl()
+QString updateInfoUrl(const QString &updateAddress)
 {
-    return withUpdateHost(compiledUpdateAddress() + QStringLiteral("/orvan_akt.ini"));
+    return updateAddress + QStringLiteral("/orvan_akt.ini");
 }
 
-QString packageFilesUrl()
+QString packageFilesUrl(const QString &updateAddress)
 {
-    return withUpdateHost(compiledUpdateAddress() + QStringLiteral("/FILES/"));
+    return updateAddress + QStringLiteral("/FILES/");
 }
 
 } // namespace menu::core

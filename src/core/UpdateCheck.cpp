@@ -27,7 +27,9 @@ UpdateCheckOutcome runUpdateCheck(const platform::InternetState &internet, const
     outcome.hint = test.hint;
     if (!outcome.connected)
         return outcome;
-    const FetchedAnnouncement fetched = fetchAnnouncement(url, keys, cancel);
+    DownloadOptions options;
+    options.cancel = cancel;
+    const FetchedAnnouncement fetched = fetchAnnouncement(url, keys, options);
     outcome.accepted = fetched.accepted;
     outcome.cancelled = fetched.cancelled;
     outcome.text = fetched.text;

@@ -92,7 +92,7 @@ void UpdateChecker::fire()
         Q_EMIT noticeChanged(texts::progressNotice());
     auto outcome = std::make_shared<UpdateCheckOutcome>();
     const platform::InternetState &internet = context_.internet;
-    const QString url = updateInfoUrl();
+    const QString url = updateInfoUrl(context_.updateAddress);
     const bool started = job_.start(
         [outcome, &internet, url, keys = context_.trust.keys](BackgroundJob::Control &job) {
             *outcome = runUpdateCheck(internet, url, keys, &job.cancel());

@@ -34,6 +34,7 @@ class UpdateChecker : public QObject {
         const platform::Clock &clock;
         const platform::RegionalSettings *regional = nullptr; // the time separator
         QString launcherVersion;                              // the running launcher's
+        QString updateAddress; // where the document lies (see UpdateAddress.h)
         // Whose signature the document needs, and where the accepted one is kept.
         TrustPolicy trust = trustPolicy();
         // Stores the announcements without making the window wait for another writer; none:

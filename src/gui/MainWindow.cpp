@@ -208,8 +208,9 @@ void MainWindow::readSettings()
     grid_->setArrangement(settings_->arrangement());
     (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    core::UpdateChecker::Context checks{*settings_, *services_.internet, *services_.clock,
-                                        services_.regional, launcherVersion_};
+    core::UpdateChecker::Context checks{*settings_,         *services_.internet,
+                                        *services_.clock,    services_.regional,
+                                        launcherVersion_,    services_.updateAddress};
     checks.saver = saver_.get();
     checker_ = new core::UpdateChecker(std::move(checks), this);
     checker_->setObjectName(QStringLiteral("updateChecker"));
@@ -229,6 +230,7 @@ void MainWindow::readSettings()
     context.executablePath = services_.executablePath;
     context.launcherVersion = launcherVersion_;
     context.launcherDate = launcherDate_;
+    context.updateAddress = services_.updateAddress;
     context.teamViewer = [this] { return teamViewer(); };
     context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
     context.installFailed = services_.installFailed;

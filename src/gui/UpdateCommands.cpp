@@ -6,6 +6,7 @@
 #include "core/Launch.h"
 #include "core/PackageExtract.h"
 #include "core/Texts.h"
+#include "core/UpdateAddress.h"
 #include "core/UpdateTexts.h"
 #include "core/UpdateChecker.h"
 #include "core/UpdateOffer.h"
@@ -104,6 +105,7 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart,
     setup.target = target;
     setup.instantStart = instantStart;
     setup.lastCheckText = context_.lastCheckText();
+    setup.packageFilesUrl = core::packageFilesUrl(context_.updateAddress);
     // The dialog shows, and downloads, only what is trusted now: the kept signed announcement.
     const core::UpdateChecker *checker = context_.checker;
     setup.trusted = [checker, launcher]() -> std::optional<core::Announcement> {

@@ -49,6 +49,7 @@ class UpdateCommands : public QObject {
         QString executablePath; // this launcher
         QString launcherVersion;
         QString launcherDate;
+        QString updateAddress; // where the packages lie (see core/UpdateAddress.h)
         std::function<InstalledProgram()> teamViewer;
         std::function<QString()> lastCheckText; // as the status bar shows it
         bool installFailed = false; // started again by an installer that failed

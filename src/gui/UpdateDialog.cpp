@@ -7,7 +7,6 @@
 #include "core/Texts.h"
 #include "core/UpdateTexts.h"
 #include "core/TrustedAnnouncement.h"
-#include "core/UpdateAddress.h"
 #include "core/UpdateOffer.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/Fonts.h"
@@ -282,7 +281,7 @@ void UpdateDialog::startImport()
     f.gauge->setValue(f.gauge->minimum());
 
     auto result = std::make_shared<core::DownloadResult>();
-    const QString url = core::packageFilesUrl() + setup_.announced.file;
+    const QString url = setup_.packageFilesUrl + setup_.announced.file;
     const QString target = localFile_;
     const core::Announcement announced = setup_.announced;
     const bool started =

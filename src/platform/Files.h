@@ -67,8 +67,10 @@ Result<QStringList> directoryEntries(const QString &dir);
 // The path of an existing entry named name in dir, matched without case where the system's
 // names have case (the exact name first, else the first of the names that differ only in case
 // in code-point order); nothing when there is none. Listings of directories that have not
-// changed lately are kept, so that a menu of many targets lists each directory once.
-std::optional<QString> entryWithoutCase(const QString &dir, const QString &name);
+// changed lately (before nowNs, on the stamp clock, less kStampSettledNs) are kept, so that a
+// menu of many targets lists each directory once.
+std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
+                                        std::int64_t nowNs = stampClockNs());
 
 // Writes a new file at path with bytes, readable by everyone; never replaces anything that is
 // there (EEXIST), and a failure leaves nothing behind.

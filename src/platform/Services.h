@@ -94,6 +94,7 @@ class RegionalSettings; // Regional.h
 struct Services {
     QString executablePath; // full path of the running launcher
     QString cacheDir;       // the user's own cache directory; empty: nothing is kept there
+    QString updateAddress;  // the update server's host and path, without a trailing "/"
     ProfileStore *profiles = nullptr;
     Clock *clock = nullptr;
     Screen *screen = nullptr;

@@ -1,5 +1,5 @@
 // menu-doctor check HOST and fetch HOST ORVAN|TEA FILE: the update information as the launcher
-// takes it from HOST (which replaces the compiled-in host, as ORVAN_UPDATE_HOST does), and the
+// takes it from HOST (which replaces the compiled-in address's host), and the
 // announced file as a launcher would accept it. Exit status 0 when the launcher would accept,
 // 1 when it would refuse, 2 on a wrong command line.
 #include "core/AnnouncedFile.h"
@@ -82,18 +82,24 @@ void printValues(const char *section, const core::Announcement &announced, bool 
     line("AktSha256", announced.sha256);
 }
 
-// Prints what the launcher would make of HOST's document; its announcements when accepted.
-// Without keys, given or compiled in, a build that may not update unsigned asks nothing, as
-// the launcher does not.
-std::optional<core::UpdateInfo> checkHost(const QString &host, const Keys &keys)
+// The update address on HOST, as the launcher would use it there.
+QString addressOn(const QString &host)
+{
+    return core::withUpdateHost(core::compiledUpdateAddress(), host);
+}
+
+// Prints what the launcher would make of the document at address; its announcements when
+// accepted. Without keys, given or compiled in, a build that may not update unsigned asks
+// nothing, as the launcher does not.
+std::optional<core::UpdateInfo> checkAt(const QString &address, const Keys &keys)
 {
     if (keys.empty() && !core::trustPolicy().allowUnsigned) {
         out(QStringLiteral("accepted: false\n"));
         printError(core::texts::updatesNeedKeys());
         return std::nullopt;
     }
-    qputenv("ORVAN_UPDATE_HOST", host.toUtf8());
-    const core::FetchedAnnouncement fetched = core::fetchAnnouncement(core::updateInfoUrl(), keys);
+    const core::FetchedAnnouncement fetched =
+        core::fetchAnnouncement(core::updateInfoUrl(address), keys);
     if (fetched.arrived) {
         out(QStringLiteral("signature: ") + signatureLine(fetched) + QLatin1Char('\n'));
         const core::UpdateInfo shown = core::readUpdateInfo(fetched.document);
@@ -115,19 +121,20 @@ int check(const QStringList &arguments)
     const std::optional<Keys> keys = takeKeys(args);
     if (!keys || args.size() != 1)
         return usage(QStringLiteral("check"));
-    return checkHost(args.at(0), *keys) ? 0 : 1;
+    return checkAt(addressOn(args.at(0)), *keys) ? 0 : 1;
 }
 
 // Why the announced file was not fetched as announced; empty when it was. The download holds it
 // to the announced length and hash and leaves FILE as it was when either differs.
-QString fetchAnnounced(const core::Announcement &announced, const Keys &keys, const QString &file)
+QString fetchAnnounced(const QString &address, const core::Announcement &announced,
+                       const Keys &keys, const QString &file)
 {
     if (const std::optional<core::Notice> refusal = core::fetchRefusal(announced, !keys.empty()))
         return refusal->text;
     core::DownloadOptions options;
     core::expectAnnounced(options, announced);
     const core::DownloadResult result =
-        core::download(core::packageFilesUrl() + announced.file, file, options);
+        core::download(core::packageFilesUrl(address) + announced.file, file, options);
     if (!result.ok)
         return result.hint.isEmpty() ? result.text : result.hint;
     return {};
@@ -140,11 +147,13 @@ int fetch(const QStringList &arguments)
     if (!keys || args.size() != 3 ||
         (args.at(1) != QLatin1String("ORVAN") && args.at(1) != QLatin1String("TEA")))
         return usage(QStringLiteral("fetch"));
-    const std::optional<core::UpdateInfo> info = checkHost(args.at(0), *keys);
+    const QString address = addressOn(args.at(0));
+    const std::optional<core::UpdateInfo> info = checkAt(address, *keys);
     if (!info)
         return 1;
     const bool launcher = args.at(1) == QLatin1String("ORVAN");
-    const QString why = fetchAnnounced(launcher ? info->launcher : info->teamViewer, *keys, args.at(2));
+    const QString why = fetchAnnounced(address, launcher ? info->launcher : info->teamViewer,
+                                     *keys, args.at(2));
     out(QStringLiteral("verified: ") +
         (why.isEmpty() ? QStringLiteral("true") : QStringLiteral("false")) + QLatin1Char('\n'));
     if (!why.isEmpty())

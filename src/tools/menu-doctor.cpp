@@ -1,5 +1,6 @@
 // menu-doctor shows what the launcher would see, without a window.
 #include "core/TrustedAnnouncement.h"
+#include "platform/LibraryText.h"
 #include "tools/Doctor.h"
 
 #include <QCoreApplication>
@@ -99,6 +100,7 @@ int printBuild()
 
 int main(int argc, char **argv)
 {
+    menu::platform::prepareLibraryTexts(); // before any thread
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())

@@ -53,6 +53,7 @@ TEST(DownloadHttps, OnlyACertificateOfATrustedAuthorityForTheHostIsAccepted)
         EXPECT_EQ(server.requests(), c.accepted ? 1 : 0);
         if (c.accepted)
             continue;
+        EXPECT_EQ(outcome.kind, menu::core::FailureKind::CertificateUntrusted);
         EXPECT_EQ(outcome.text, texts::certificateRejected());
         EXPECT_TRUE(outcome.hint.startsWith(texts::certificateRejectedHint(QString())))
             << outcome.hint.toStdString();

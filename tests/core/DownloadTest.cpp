@@ -1,6 +1,8 @@
 // Downloads into a local file from a real HTTP server on 127.0.0.1.
 #include "core/Download.h"
 
+#include "core/DownloadTexts.h"
+#include "core/TransferFailure.h"
 #include "core/UpdateTexts.h"
 #include "support/Environment.h"
 #include "support/ScriptedHttpServer.h"
@@ -106,22 +108,40 @@ struct Recorder {
     }
 };
 
-// With and without what the update dialog passes: a progress callback and a cancel token
-// (which changes how the transfer waits).
-enum class Entry { Plain, Observed };
+// The two sinks of the one transfer share the cases where they behave alike: into a file, with
+// and without what the update dialog passes (a progress callback and a cancel token, which
+// changes how the transfer waits), and into memory.
+enum class Family { File, Observed, Memory };
 
-class DownloadTest : public ::testing::TestWithParam<Entry> {
+class DownloadTest : public ::testing::TestWithParam<Family> {
   protected:
-    DownloadResult download(const QString &address, const QString &target,
-                            std::chrono::milliseconds waitLimit = DownloadOptions().waitLimit)
+    // What arrived: the target's content after a file download, the body in memory.
+    struct Fetched {
+        DownloadResult result;
+        QByteArray body;
+    };
+
+    Fetched fetch(const QString &address, const QString &target,
+                  std::chrono::milliseconds waitLimit = DownloadOptions().waitLimit)
     {
         DownloadOptions options;
         options.waitLimit = waitLimit;
-        if (GetParam() == Entry::Observed) {
+        if (GetParam() == Family::Memory) {
+            auto fetched = menu::core::downloadToMemory(address, 1024 * 1024, options);
+            return {fetched.result, fetched.body};
+        }
+        if (GetParam() == Family::Observed) {
             options.progress = recorder.callback();
             options.cancel = &cancel;
         }
-        return menu::core::download(address, target, options);
+        DownloadResult result = menu::core::download(address, target, options);
+        QFile file(target);
+        return {result, result.ok && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()};
+    }
+    DownloadResult download(const QString &address, const QString &target,
+                            std::chrono::milliseconds waitLimit = DownloadOptions().waitLimit)
+    {
+        return fetch(address, target, waitLimit).result;
     }
 
     // The target with old content, to see that a failure leaves it alone.
@@ -135,21 +155,38 @@ class DownloadTest : public ::testing::TestWithParam<Entry> {
     CancelToken cancel;
 };
 
-INSTANTIATE_TEST_SUITE_P(BothEntries, DownloadTest,
-                         ::testing::Values(Entry::Plain, Entry::Observed), [](const auto &param) {
-                             return param.param == Entry::Plain ? "Plain" : "Observed";
-                         });
+// What only a file has: a target to replace, its permissions and links.
+class DownloadFileTest : public DownloadTest {};
+
+std::string familyName(const ::testing::TestParamInfo<Family> &info)
+{
+    switch (info.param) {
+    case Family::File:
+        return "Plain";
+    case Family::Observed:
+        return "Observed";
+    case Family::Memory:
+        break;
+    }
+    return "Memory";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSinks, DownloadTest,
+                         ::testing::Values(Family::File, Family::Observed, Family::Memory),
+                         familyName);
+INSTANTIATE_TEST_SUITE_P(BothEntries, DownloadFileTest,
+                         ::testing::Values(Family::File, Family::Observed), familyName);
 
 TEST_P(DownloadTest, Status200ReplacesTheFileWithTheBody)
 {
     server.answer(
         ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 11\r\n", "hello world"));
     const QString target = existingTarget();
-    const DownloadResult outcome = download(server.address(QStringLiteral("/ORVANWIN/akt.ini")), target);
-    EXPECT_TRUE(outcome.ok);
-    EXPECT_EQ(outcome.text, QString());
-    EXPECT_EQ(outcome.hint, QString());
-    EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("hello world"));
+    const Fetched fetched = fetch(server.address(QStringLiteral("/ORVANWIN/akt.ini")), target);
+    EXPECT_TRUE(fetched.result.ok);
+    EXPECT_EQ(fetched.result.text, QString());
+    EXPECT_EQ(fetched.result.hint, QString());
+    EXPECT_EQ(fetched.body, QByteArray("hello world"));
     EXPECT_EQ(filesInDir(), QStringList{QStringLiteral("target.bin")}); // no temporary left
 
     const QByteArray request = server.lastRequest();
@@ -157,7 +194,7 @@ TEST_P(DownloadTest, Status200ReplacesTheFileWithTheBody)
     EXPECT_TRUE(request.contains("\r\nUser-Agent: Mozilla/4.0 (compatible; ORVAN)\r\n"));
 }
 
-TEST_P(DownloadTest, AReplacedFileKeepsItsPermissionsAndALinkKeepsPointingAtIt)
+TEST_P(DownloadFileTest, AReplacedFileKeepsItsPermissionsAndALinkKeepsPointingAtIt)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "POSIX links and mode bits: QFile::link makes a shortcut file on Windows";
@@ -184,11 +221,11 @@ TEST_P(DownloadTest, AcceptsTheHttpSchemeAndGoesStraightWhereNoProxySaysSo)
     const menu::test::Environment env(
         {{"http_proxy", proxy}, {"all_proxy", proxy}, {"no_proxy", QStringLiteral("127.0.0.1")}});
     server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "body"));
-    const DownloadResult outcome =
-        download(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
-                 dir.file(QStringLiteral("f")));
-    EXPECT_TRUE(outcome.ok) << outcome.text.toStdString();
-    EXPECT_EQ(dir.read(QStringLiteral("f")), QByteArray("body"));
+    const Fetched outcome =
+        fetch(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
+              dir.file(QStringLiteral("f")));
+    EXPECT_TRUE(outcome.result.ok) << outcome.result.text.toStdString();
+    EXPECT_EQ(outcome.body, QByteArray("body"));
 }
 
 TEST_P(DownloadTest, EncodesBlanksOfTheAddress)
@@ -266,15 +303,69 @@ TEST_P(DownloadTest, EveryFailureKeepsTheExistingFile)
     }
 }
 
-TEST_P(DownloadTest, RefusedConnectionIsResult500)
+// Each cause of a failure has its own text; where nothing answered, the hint ends with
+// libcurl's words after the launcher's.
+TEST_P(DownloadTest, EachKindOfFailureHasItsOwnText)
 {
-    const QString target = existingTarget();
-    const DownloadResult outcome =
-        download(QStringLiteral("127.0.0.1:%1/x").arg(menu::test::refusingPort()), target);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.text, QStringLiteral("Server nenájdený (500)!"));
-    EXPECT_EQ(outcome.hint, QString());
-    EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
+    using menu::core::FailureKind;
+    const QString refused = QStringLiteral("127.0.0.1:%1/x").arg(menu::test::refusingPort());
+    const QString unnamed = QStringLiteral("update.orvan.invalid/ORVANWIN/orvan_akt.ini");
+    server.answer(ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", "gone"));
+    const struct {
+        const char *name;
+        QString address;
+        FailureKind kind;
+        QString text;
+        QString hintStart; // empty: no hint
+    } cases[] = {
+        {"name not resolved", unnamed, FailureKind::NameNotResolved,
+         texts::nameNotResolved(QStringLiteral("update.orvan.invalid")),
+         texts::nameNotResolvedHint(QStringLiteral("update.orvan.invalid"), QString())},
+        {"connection refused", refused, FailureKind::ServerUnreachable,
+         QStringLiteral("Server nenájdený (500)!"), texts::serverUnreachableHint(QString())},
+        {"status 404", server.address(QStringLiteral("/x")), FailureKind::HttpStatus,
+         QStringLiteral("Stiahnutie neúspešné (404)!"), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString target = existingTarget();
+        const DownloadResult outcome = download(c.address, target, 10s);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.kind, c.kind);
+        EXPECT_EQ(outcome.text, c.text);
+        EXPECT_TRUE(outcome.hint.startsWith(c.hintStart)) << outcome.hint.toStdString();
+        // libcurl's words follow the launcher's.
+        EXPECT_EQ(outcome.hint.size() > c.hintStart.size(), !c.hintStart.isEmpty());
+        EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
+    }
+}
+
+// What a proxy answers instead of the server, which a test without a proxy cannot provoke.
+TEST(TransferFailure, AProxysRefusalIsItsOwn)
+{
+    using menu::core::FailureKind;
+    using menu::core::NoAnswer;
+    const struct {
+        NoAnswer answer;
+        FailureKind kind;
+        QString text;
+    } cases[] = {
+        {{CURLE_OK, 407, 0, true, {}, {}}, FailureKind::ProxyCredentials, texts::proxyWantsCredentials()},
+        {{CURLE_RECV_ERROR, 0, 407, true, {}, {}}, FailureKind::ProxyCredentials,
+         texts::proxyWantsCredentials()},
+        {{CURLE_RECV_ERROR, 0, 403, true, {}, {}}, FailureKind::ProxyRefused, texts::proxyRefused()},
+        {{CURLE_COULDNT_CONNECT, 0, 0, true, {}, {}}, FailureKind::ProxyRefused,
+         texts::proxyRefused()},
+        {{CURLE_COULDNT_RESOLVE_PROXY, 0, 0, true, {}, {}}, FailureKind::ProxyRefused,
+         texts::proxyRefused()},
+        {{CURLE_COULDNT_CONNECT, 0, 0, false, {}, {}}, FailureKind::ServerUnreachable,
+         texts::httpResult(500)},
+    };
+    for (const auto &c : cases) {
+        const DownloadResult result = menu::core::failureOf(c.answer);
+        EXPECT_EQ(result.kind, c.kind) << c.answer.result;
+        EXPECT_EQ(result.text, c.text) << c.answer.result;
+    }
 }
 
 TEST_P(DownloadTest, SilentServerEndsInResult500AfterTheWaitLimit)
@@ -306,7 +397,7 @@ TEST_P(DownloadTest, ServerFallingSilentInTheBodyIsACriticalError)
     EXPECT_EQ(filesInDir(), QStringList{QStringLiteral("target.bin")});
 }
 
-TEST_P(DownloadTest, TargetInAMissingDirectoryIsACriticalErrorWithTheSystemsReason)
+TEST_P(DownloadFileTest, TargetInAMissingDirectoryIsACriticalErrorWithTheSystemsReason)
 {
     server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "", "data"));
     const QString target = dir.file(QStringLiteral("missing/target.bin"));
@@ -325,13 +416,12 @@ TEST_P(DownloadTest, ChunkedBodyArrivesWhole)
         ScriptedHttpServer::byteByByte("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                        "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n",
                                        1ms));
-    const QString target = existingTarget();
-    const DownloadResult outcome = download(server.address(QStringLiteral("/c")), target);
-    EXPECT_TRUE(outcome.ok) << outcome.hint.toStdString();
-    EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("hello world"));
+    const Fetched outcome = fetch(server.address(QStringLiteral("/c")), existingTarget());
+    EXPECT_TRUE(outcome.result.ok) << outcome.result.hint.toStdString();
+    EXPECT_EQ(outcome.body, QByteArray("hello world"));
 }
 
-TEST_P(DownloadTest, TargetThatCannotBeReplacedIsACriticalError)
+TEST_P(DownloadFileTest, TargetThatCannotBeReplacedIsACriticalError)
 {
     // A directory with something in it stands where the file should go.
     dir.write(QStringLiteral("target.bin/keep"), "kept");

@@ -3,6 +3,7 @@
 // real minisign program. A refused document stores nothing and says why in the label.
 #include "core/AnnouncedFile.h"
 #include "core/AnnouncementFetch.h"
+#include "core/DownloadTexts.h"
 #include "core/LauncherSettings.h"
 #include "core/TrustTexts.h"
 #include "core/UpdateTexts.h"
@@ -13,6 +14,8 @@
 #include "support/MinisignTool.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/TlsTestServer.h"
+#include "support/UpdateServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,7 +81,6 @@ class SignedAnnouncementTest : public ::testing::Test {
     {
         if (signs() && (!a_ || !b_))
             GTEST_SKIP() << "no minisign program (scripts/install-deps.sh installs it)";
-        qputenv("ORVAN_UPDATE_HOST", server_.address(QString()).toUtf8());
         // The last good announcement, which a refused document leaves as it is.
         ASSERT_TRUE(settings_
                         .saveAnnouncements({QStringLiteral("1.1.0.6"), QStringLiteral("01.12.2026"),
@@ -86,7 +88,6 @@ class SignedAnnouncementTest : public ::testing::Test {
                                            {})
                         .ok());
     }
-    void TearDown() override { qunsetenv("ORVAN_UPDATE_HOST"); }
 
     // Signed at the time given (seconds since 1970), as minisign writes it by default.
     QByteArray sign(const QByteArray &message, const QString &key = QStringLiteral("a"),
@@ -107,8 +108,10 @@ class SignedAnnouncementTest : public ::testing::Test {
     LabelNotice check(std::vector<MinisignKey> keys, const QString &running = "1.1.0.7",
                       bool allowUnsigned = true)
     {
-        checker_.emplace(UpdateChecker::Context{settings_, internet_, clock_, nullptr, running,
-                                                trust(std::move(keys), allowUnsigned)});
+        UpdateChecker::Context context{settings_, internet_, clock_, nullptr, running,
+                                       menu::test::updateAddressOn(server_)};
+        context.trust = trust(std::move(keys), allowUnsigned);
+        checker_.emplace(std::move(context));
         LabelNotice last{QStringLiteral("(none)"), {}, false};
         const QMetaObject::Connection told =
             QObject::connect(&*checker_, &UpdateChecker::noticeChanged,
@@ -234,6 +237,44 @@ TEST_F(SignedAnnouncementTest, AForgedAnnouncementDoesNotStick)
     EXPECT_EQ(notice.text, texts::newerVersionNotice().text);
 }
 
+// Over HTTPS the document and its signature come only from a server whose certificate an
+// authority the launcher trusts has issued; another is refused as untrusted, before a request.
+TEST_F(SignedAnnouncementTest, OverHttpsOnlyATrustedCertificateIsBelieved)
+{
+    const auto whole = [](const QByteArray &body) {
+        return "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+               "\r\n\r\n" + body;
+    };
+    menu::test::TempDir certificates;
+    menu::test::TlsTestServer server(certificates.path(), QStringLiteral("IP:127.0.0.1"),
+                                     "HTTP/1.0 404 Not Found\r\n\r\n");
+    if (!server.ok())
+        GTEST_SKIP() << server.problem().toStdString();
+    server.answer(kDocumentPath, whole(kDocument));
+    server.answer(kSignaturePath, whole(sign(kDocument)));
+    const std::vector<MinisignKey> keys{*a_};
+    for (const bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted ? "trusted" : "untrusted");
+        DownloadOptions options;
+        if (trusted)
+            options.certificateAuthorities = server.certificateFile();
+        const int before = server.requests();
+        const FetchedAnnouncement fetched =
+            fetchAnnouncement(server.address(QString::fromLatin1(kDocumentPath)), keys, options);
+        EXPECT_EQ(fetched.accepted, trusted) << fetched.hint.toStdString();
+        EXPECT_EQ(server.requests() - before, trusted ? 2 : 0);
+        if (trusted) {
+            EXPECT_EQ(fetched.document, kDocument);
+            EXPECT_EQ(fetched.signature, SignatureState::Good);
+            continue;
+        }
+        EXPECT_FALSE(fetched.arrived);
+        EXPECT_EQ(fetched.text, texts::certificateRejected());
+        EXPECT_TRUE(fetched.hint.startsWith(texts::certificateRejectedHint(QString())));
+        EXPECT_GT(fetched.hint.size(), texts::certificateRejectedHint(QString()).size());
+    }
+}
+
 TEST_F(SignedAnnouncementTest, DocumentAboveOneMegabyteIsRefusedUnread)
 {
     const QByteArray large = kDocument + QByteArray(kAnnouncementMax, ';');
@@ -243,8 +284,8 @@ TEST_F(SignedAnnouncementTest, DocumentAboveOneMegabyteIsRefusedUnread)
                        announced ? ok(large)
                                  : ScriptedHttpServer::response("HTTP/1.0 200 OK", "", large));
         const LabelNotice notice = check({});
-        EXPECT_EQ(notice.text, QStringLiteral("UPOZORNENIE !\rKritická chyba pri sťahovaní!"));
-        EXPECT_TRUE(notice.hint.contains(QStringLiteral("1048576"))) << notice.hint.toStdString();
+        EXPECT_TRUE(notice.text.startsWith(QStringLiteral("UPOZORNENIE !\r")));
+        EXPECT_TRUE(notice.text.contains(QStringLiteral("1048576"))) << notice.text.toStdString();
         EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
     }
 }

@@ -4,6 +4,7 @@
 // other. The other user is "nobody", reached with setpriv, which needs the administrator.
 #include "UpdateTestSupport.h"
 #include "gui/ErrorBoundary.h"
+#include "core/UpdateAddress.h"
 #include "gui/MainWindow.h"
 #include "platform/ProfileFiles.h"
 #include "platform/posix/PosixShell.h"
@@ -65,6 +66,9 @@ class LauncherUpdate {
         services = menu::test::installedLauncher(install.path(), store, clock, screen, shell);
         QFile::link(QStringLiteral(MENU_PATH), services.executablePath);
         services.internet = &internet;
+        // The second user's process learns the server as the program's start would.
+        services.updateAddress = menu::core::withUpdateHost(
+            menu::core::compiledUpdateAddress(), qEnvironmentVariable("ORVAN_UPDATE_HOST"));
         menu::gui::setFaultBoxes(&boxes);
     }
     ~LauncherUpdate() { menu::gui::setFaultBoxes(nullptr); }

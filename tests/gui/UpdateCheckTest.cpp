@@ -12,6 +12,7 @@
 #include "support/PeFixtures.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/UpdateServer.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -47,14 +48,13 @@ class UpdateCheckTest : public ::testing::Test {
         services.internet = &internet;
         services.regional = &regional;
         menu::gui::setFaultBoxes(&boxes);
-        qputenv("ORVAN_UPDATE_HOST", server.address(QString()).toUtf8());
+        services.updateAddress = menu::test::updateAddressOn(server);
         serveDocument(kDocument.toUtf8());
     }
     ~UpdateCheckTest() override
     {
         // Whatever a test left running ends before the server and the files go.
         window.reset();
-        qunsetenv("ORVAN_UPDATE_HOST");
         menu::gui::setFaultBoxes(nullptr);
     }
 

@@ -9,6 +9,7 @@
 #include "support/FakeServices.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/UpdateServer.h"
 #include "support/ZipTestArchives.h"
 
 #include <QFile>
@@ -39,18 +40,6 @@ bool isRed(const QWidget *widget, QPalette::ColorRole role)
 {
     return widget->palette().color(role) == QColor(Qt::red);
 }
-
-// Points the package address at a local server for the life of the object.
-class UpdateHost {
-  public:
-    explicit UpdateHost(const ScriptedHttpServer &server)
-    {
-        qputenv("ORVAN_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.port()));
-    }
-    ~UpdateHost() { qunsetenv("ORVAN_UPDATE_HOST"); }
-    UpdateHost(const UpdateHost &) = delete;
-    UpdateHost &operator=(const UpdateHost &) = delete;
-};
 
 // The dialog's controls by their names.
 struct Controls {
@@ -104,6 +93,12 @@ class UpdateDialogTest : public ::testing::Test {
     UpdateDialogTest() { menu::gui::setFaultBoxes(&boxes); }
     ~UpdateDialogTest() override { menu::gui::setFaultBoxes(nullptr); }
 
+    // The dialogs made from now on fetch from server.
+    void serveFrom(const ScriptedHttpServer &server)
+    {
+        packageFiles_ = menu::core::packageFilesUrl(menu::test::updateAddressOn(server));
+    }
+
     // prg: "O" for the launcher's package, "T" for Team Viewer.
     static UpdateDialog::Setup setup(const char *prg, const char *installed,
                                      const char *installedDate, const char *announced,
@@ -123,6 +118,7 @@ class UpdateDialogTest : public ::testing::Test {
     {
         s.localFile = dir.file(QLatin1String(localFile));
         s.temporaryDir = dir.path();
+        s.packageFilesUrl = packageFiles_;
         auto d = std::make_unique<UpdateDialog>(std::move(s), boxes);
         d->show();
         return d;
@@ -136,6 +132,7 @@ class UpdateDialogTest : public ::testing::Test {
 
     menu::test::TempDir dir;
     menu::test::RecordingBoxes boxes;
+    QString packageFiles_;
 };
 
 struct ShownRow {
@@ -245,7 +242,7 @@ TEST_F(UpdateDialogTest, AnnouncementsWithoutAFileAreNotDownloaded)
     for (const auto &row : cases) {
         SCOPED_TRACE(row.version);
         ScriptedHttpServer server;
-        const UpdateHost host(server);
+        serveFrom(server);
         boxes.boxes.clear();
         // Case B (the installed version unreadable) lets the button try it.
         UpdateDialog::Setup s = setup(row.prg, "", "", row.version, "");
@@ -287,7 +284,7 @@ TEST_F(UpdateDialogTest, DownloadsOnlyTheTrustedLaterReleaseItShows)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedHttpServer server;
-        const UpdateHost host(server);
+        serveFrom(server);
         boxes.boxes.clear();
         UpdateDialog::Setup s = setup(c.prg, c.installed, "", c.announced, "");
         menu::core::Announcement trusted = s.announced;
@@ -312,7 +309,7 @@ TEST_F(UpdateDialogTest, DownloadsOnlyTheTrustedLaterReleaseItShows)
 TEST_F(UpdateDialogTest, FailedDownloadShowsItsTextAndASecondClickStartsAgain)
 {
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     server.answer(ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "Content-Length: 9\r\n",
                                                "not found"));
     auto d = dialog(setup("T", "15.2.2756", "", "15.4.6.0", ""), "tv.exe");
@@ -354,7 +351,7 @@ TEST_F(UpdateDialogTest, FailedDownloadShowsItsTextAndASecondClickStartsAgain)
 TEST_F(UpdateDialogTest, NegativeSizeEndsTheDownloadAsCriticalError)
 {
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: -5\r\n",
                                                QByteArray(3000, 'x')));
     auto d = dialog(setup("T", "15.2.2756", "", "15.4.6.0", ""), "tv.exe");
@@ -367,7 +364,7 @@ TEST_F(UpdateDialogTest, NegativeSizeEndsTheDownloadAsCriticalError)
 TEST_F(UpdateDialogTest, InstantStartRunsOnceAndLeavesTheButtonToTheUser)
 {
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     server.answer(ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "", ""));
     UpdateDialog::Setup s = setup("O", "1.1.0.7", "04.12.2023", "1.1.0.8", "10.01.2024");
     s.instantStart = true;
@@ -412,7 +409,7 @@ TEST_F(UpdateDialogTest, InstantStartWithAShortAnnouncementShowsOneBox)
 TEST_F(UpdateDialogTest, InstantStartClosesTheDialogAfterItsDownload)
 {
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     const QByteArray body(2000, 'y');
     server.answer(
         ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 2000\r\n", body));
@@ -429,7 +426,7 @@ TEST_F(UpdateDialogTest, InstantStartClosesTheDialogAfterItsDownload)
 TEST_F(UpdateDialogTest, GaugeMovesWhileTheFileArrives)
 {
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     const QByteArray body(200000, 'z');
     // The server holds back the rest long enough for the test to look at the dialog.
     ScriptedHttpServer::Script script;
@@ -481,7 +478,7 @@ TEST_F(UpdateDialogTest, StoppingADownloadLeavesTheOldFiles)
     for (const char *prg : {"T", "O"}) {
         SCOPED_TRACE(prg);
         ScriptedHttpServer server;
-        const UpdateHost host(server);
+        serveFrom(server);
         // Half the file, then the server holds the connection without a word.
         server.answer(
             {{{"HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n" + QByteArray(100000, 'n'), {}}},
@@ -511,7 +508,7 @@ TEST_F(UpdateDialogTest, StoppingADownloadLeavesTheOldFiles)
 TEST_F(UpdateDialogTest, AnEndingSessionStopsADownloadWithoutAsking)
 {
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     server.answer(
         {{{"HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n" + QByteArray(100000, 'n'), {}}},
          true});
@@ -542,7 +539,7 @@ TEST_F(UpdateDialogTest, FullDiskWhileUnpackingLeavesNothing)
     ASSERT_LT(package.size(), 64 * 1024);
     ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("package.zip"))));
     ScriptedHttpServer server;
-    const UpdateHost host(server);
+    serveFrom(server);
     server.answer(ScriptedHttpServer::response(
         "HTTP/1.1 200 OK", "Content-Length: " + QByteArray::number(package.size()) + "\r\n",
         package));

@@ -74,6 +74,21 @@ QString TlsTestServer::address(const QString &path) const
     return QStringLiteral("https://127.0.0.1:%1").arg(port_) + path;
 }
 
+void TlsTestServer::answer(const QByteArray &path, const QByteArray &response)
+{
+    const std::lock_guard lock(mutex_);
+    byPath_[path] = response;
+}
+
+QByteArray TlsTestServer::responseTo(const QByteArray &request, const QByteArray &otherwise) const
+{
+    // "GET <path> HTTP/1.0"
+    const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
+    const std::lock_guard lock(mutex_);
+    const auto found = byPath_.find(path);
+    return found != byPath_.end() ? found->second : otherwise;
+}
+
 // On the server's thread.
 void TlsTestServer::listen(const QByteArray &response)
 {
@@ -99,7 +114,7 @@ void TlsTestServer::listen(const QByteArray &response)
                         return;
                     socket->setProperty("answered", true);
                     ++requests_;
-                    socket->write(response);
+                    socket->write(responseTo(request, response));
                     socket->disconnectFromHost();
                 });
             }

@@ -8,7 +8,9 @@
 #include <QThread>
 
 #include <atomic>
+#include <map>
 #include <memory>
+#include <mutex>
 
 namespace menu::test {
 
@@ -26,6 +28,10 @@ class TlsTestServer {
     const QString &problem() const { return problem_; }
     // The certificate, which is its own authority (PEM).
     const QString &certificateFile() const { return certificate_; }
+    // The answer to following requests for path ("/ORVANWIN/orvan_akt.ini"), ahead of the
+    // response every other request gets.
+    void answer(const QByteArray &path, const QByteArray &response);
+
     // "https://127.0.0.1:<port>" + path.
     QString address(const QString &path) const;
 
@@ -35,6 +41,7 @@ class TlsTestServer {
 
   private:
     void listen(const QByteArray &response);
+    QByteArray responseTo(const QByteArray &request, const QByteArray &otherwise) const;
 
     QString certificate_;
     QString key_;
@@ -42,6 +49,8 @@ class TlsTestServer {
     unsigned short port_ = 0;
     std::atomic<int> handshakes_{0};
     std::atomic<int> requests_{0};
+    mutable std::mutex mutex_;
+    std::map<QByteArray, QByteArray> byPath_;
     QThread thread_;
     std::unique_ptr<QObject> context_; // lives on thread_; the server is its child
 };

@@ -1,5 +1,6 @@
 // Tests of the rules run without windows, but queued signals (a background job's progress and
 // end) need an application object on the main thread whose event loop delivers them.
+#include "platform/LibraryText.h"
 #include "support/TestTrust.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    menu::platform::prepareLibraryTexts(); // as the programs do, before any thread
     QCoreApplication app(argc, argv);
     menu::test::trustUnsignedUpdates();
     ::testing::InitGoogleTest(&argc, argv);

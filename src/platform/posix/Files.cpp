@@ -66,7 +66,7 @@ struct Listing {
 std::mutex listingsMutex;
 QHash<QString, std::shared_ptr<const Listing>> listings; // by directory path
 
-std::shared_ptr<const Listing> listingOf(const QString &dir)
+std::shared_ptr<const Listing> listingOf(const QString &dir, std::int64_t listedAt)
 {
     const auto stamp = fileStamp(dir);
     if (!stamp)
@@ -74,7 +74,6 @@ std::shared_ptr<const Listing> listingOf(const QString &dir)
     const std::lock_guard lock(listingsMutex);
     if (const auto known = listings.value(dir); known && known->stamp == *stamp)
         return known;
-    const std::int64_t listedAt = stampClockNs();
     const Result<QStringList> names = directoryEntries(dir);
     if (!names.ok()) {
         listings.remove(dir);
@@ -195,10 +194,11 @@ Result<QStringList> directoryEntries(const QString &dir)
     return names;
 }
 
-std::optional<QString> entryWithoutCase(const QString &dir, const QString &name)
+std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
+                                        std::int64_t nowNs)
 {
     const QString exact = dir.endsWith(QLatin1Char('/')) ? dir + name : dir + u'/' + name;
-    const auto listing = listingOf(dir.isEmpty() ? QStringLiteral("/") : dir);
+    const auto listing = listingOf(dir.isEmpty() ? QStringLiteral("/") : dir, nowNs);
     if (!listing) // not listable, perhaps still searchable
         return exists(exact) ? std::optional(name) : std::nullopt;
     const auto found = listing->byFolded.constFind(name.toCaseFolded());

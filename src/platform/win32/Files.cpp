@@ -166,7 +166,8 @@ Result<QStringList> directoryEntries(const QString &dir)
 // Names on Windows file systems are case-blind by nature: the system finds the entry whatever
 // the case it is asked in. How the name is stored is read from the folder's listing, since a
 // search for one name may answer in the case of the question (as Wine's does).
-std::optional<QString> entryWithoutCase(const QString &dir, const QString &name)
+std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
+                                        std::int64_t)
 {
     if (name.isEmpty() || hasWildcards(name))
         return std::nullopt;

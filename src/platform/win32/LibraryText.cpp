@@ -1,0 +1,25 @@
+#include "platform/LibraryText.h"
+
+#include <QStringDecoder>
+
+namespace menu::platform {
+
+void prepareLibraryTexts()
+{
+    // Nothing: with the C library's character conversions set to the system's code page
+    // (setlocale LC_CTYPE ""), menu.exe crashed in Qt's core under a Slovak locale as soon as
+    // the update check ran. libcurl's system messages keep only the letters the "C" locale
+    // converts, and libraryText reads what there is.
+}
+
+QString libraryText(const char *text)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(QByteArrayView(text));
+    if (!utf8.hasError())
+        return decoded;
+    // Whatever the C library converted, read as the ANSI code page (Qt's local 8-bit here).
+    return QString::fromLocal8Bit(text);
+}
+
+} // namespace menu::platform
