@@ -11,6 +11,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 #include <functional>
 #include <optional>
 
@@ -56,6 +58,11 @@ std::optional<ProxyChoice> environmentProxyFor(const QString &url, const Environ
 // or blanks) of names, each matching itself and the names below it (a leading or trailing dot
 // ignored), and of IP addresses, each with an optional "/bits" network prefix.
 bool noProxyMatches(const QString &host, const QString &noProxy);
+
+// The items of a list in the Internet settings, separated by any of separators or blanks.
+// (No regular expression: the lists are read on download workers, and a thread that used one
+// crashed in Qt's core at its end under MinGW, in the freeing of a thread-local JIT stack.)
+QStringList settingsList(const QString &text, QStringView separators);
 
 // The proxy that the Internet settings' proxy server value names for scheme: one "host:port"
 // for every scheme, or "http=host:port;https=host:port"; empty when none serves the scheme.

@@ -2,10 +2,10 @@
 // the Windows Internet settings, which are plain text and are tested on either system.
 #include "platform/Proxy.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 #include <cstdint>
+#include <utility>
 
 namespace menu::platform {
 
@@ -88,6 +88,33 @@ bool isLoopback(const QString &host)
     return address && (*address >> 24) == 127;
 }
 
+// Whether text matches pattern, in which * stands for any run of characters, without case.
+bool wildcardMatches(QStringView pattern, QStringView text)
+{
+    qsizetype p = 0;
+    qsizetype t = 0;
+    qsizetype star = -1; // the last * seen, and where in text its run ends so far
+    qsizetype starText = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern.at(p) == u'*') {
+            star = p++;
+            starText = t;
+        } else if (p < pattern.size() &&
+                   pattern.at(p).toCaseFolded() == text.at(t).toCaseFolded()) {
+            ++p;
+            ++t;
+        } else if (star >= 0) {
+            p = star + 1;
+            t = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern.at(p) == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
 } // namespace
 
 UrlParts urlParts(const QString &url)
@@ -153,10 +180,26 @@ std::optional<ProxyChoice> environmentProxyFor(const QString &url, const Environ
     return choice;
 }
 
+QStringList settingsList(const QString &text, QStringView separators)
+{
+    QStringList items;
+    QString item;
+    for (const QChar c : text) {
+        if (c.isSpace() || separators.contains(c)) {
+            if (!item.isEmpty())
+                items.append(std::exchange(item, QString()));
+        } else {
+            item.append(c);
+        }
+    }
+    if (!item.isEmpty())
+        items.append(item);
+    return items;
+}
+
 QString systemProxyServerFor(const QString &proxyServer, const QString &scheme)
 {
-    const QStringList entries =
-        proxyServer.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+    const QStringList entries = settingsList(proxyServer, u";");
     for (const QString &entry : entries) {
         const qsizetype equals = entry.indexOf(u'=');
         if (equals < 0)
@@ -169,8 +212,7 @@ QString systemProxyServerFor(const QString &proxyServer, const QString &scheme)
 
 bool systemBypassMatches(const QString &host, const QString &bypassList)
 {
-    const QStringList patterns =
-        bypassList.split(QRegularExpression(QStringLiteral("[;,\\s]+")), Qt::SkipEmptyParts);
+    const QStringList patterns = settingsList(bypassList, u";,");
     if (!patterns.contains(QStringLiteral("<-loopback>"), Qt::CaseInsensitive) && isLoopback(host))
         return true;
     for (QString pattern : patterns) {
@@ -182,11 +224,7 @@ bool systemBypassMatches(const QString &host, const QString &bypassList)
         // A scheme in front of the pattern is the settings' own; the host is what it names.
         if (const qsizetype scheme = pattern.indexOf(u"://"); scheme >= 0)
             pattern = pattern.mid(scheme + 3);
-        const QRegularExpression wildcard(
-            QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern).replace(
-                QStringLiteral("\\*"), QStringLiteral(".*"))),
-            QRegularExpression::CaseInsensitiveOption);
-        if (wildcard.match(host).hasMatch())
+        if (wildcardMatches(pattern, host))
             return true;
     }
     return false;

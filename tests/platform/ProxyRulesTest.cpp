@@ -91,6 +91,9 @@ TEST(ProxyRules, TheSystemsBypassList)
         {"localhost", "*.firma.sk", true},
         {"127.0.0.1", "<-loopback>", false},
         {"a+b.example", "a+b.*", true},
+        {"a.b.firma.sk", "*.*.firma.sk", true},
+        {"srv.firma.sk.evil", "*.firma.sk", false},
+        {"srv.firma.sk", "x,srv*sk", true},
     };
     for (const Case &c : cases)
         EXPECT_EQ(systemBypassMatches(q(c.host), q(c.list)), c.bypassed) << c.host << " " << c.list;

@@ -4,7 +4,6 @@
 
 #include "platform/win32/UniqueHandle.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <chrono>
 #include <mutex>
@@ -64,8 +63,7 @@ std::optional<UserSettings> readUserSettings(DWORD *error)
 // with its scheme "https=host:port"), as libcurl takes it.
 QString firstProxyOf(const QString &list)
 {
-    const QStringList entries =
-        list.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+    const QStringList entries = settingsList(list, u";");
     if (entries.isEmpty())
         return {};
     QString entry = entries.first();
