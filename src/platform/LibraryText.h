@@ -7,9 +7,10 @@
 
 namespace menu::platform {
 
-// Prepares the C library's character conversions for such messages. Called once by a program's
-// start, before any other thread runs. It does nothing on either system today: on Windows the
-// system's code page crashed Qt's core under a Slovak locale (see the Windows side).
+// Sets the C library's character conversions to the system's code page (Windows: its ANSI code
+// page; elsewhere nothing), so that such messages keep their letters. Called once by a program's
+// start, before any other thread runs: the C library's setlocale races with every thread that
+// converts characters meanwhile.
 void prepareLibraryTexts();
 
 // A library's text as a string: UTF-8 when it is valid UTF-8, else (Windows) the code page

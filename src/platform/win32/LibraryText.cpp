@@ -2,14 +2,14 @@
 
 #include <QStringDecoder>
 
+#include <clocale>
+
 namespace menu::platform {
 
 void prepareLibraryTexts()
 {
-    // Nothing: with the C library's character conversions set to the system's code page
-    // (setlocale LC_CTYPE ""), menu.exe crashed in Qt's core under a Slovak locale as soon as
-    // the update check ran. libcurl's system messages keep only the letters the "C" locale
-    // converts, and libraryText reads what there is.
+    // Only the conversions of characters: numbers and times keep the C library's own format.
+    std::setlocale(LC_CTYPE, "");
 }
 
 QString libraryText(const char *text)
@@ -18,7 +18,7 @@ QString libraryText(const char *text)
     const QString decoded = utf8.decode(QByteArrayView(text));
     if (!utf8.hasError())
         return decoded;
-    // Whatever the C library converted, read as the ANSI code page (Qt's local 8-bit here).
+    // The locale "" chose the ANSI code page, which is what Qt's local 8-bit is on Windows.
     return QString::fromLocal8Bit(text);
 }
 
