@@ -234,7 +234,8 @@ int main(int argc, char **argv)
 
     const qint64 idle = peakRss();
     const auto start = std::chrono::steady_clock::now();
-    const menu::core::DownloadResult result = menu::core::download(server.address(), target, options);
+    const menu::core::DownloadResult result =
+        menu::core::download(server.address(), target, options);
     const auto took = std::chrono::steady_clock::now() - start;
     const qint64 peak = peakRss();
     if (!result.ok || QFile(target).size() != size) {

@@ -39,13 +39,12 @@
 
 namespace {
 
-using menu::test::LatencyMount;
 using bench::CountingBoxes;
 using bench::FixedClock;
 using bench::LargeScreen;
 using bench::NoShell;
 using bench::Offline;
-
+using menu::test::LatencyMount;
 
 struct Options {
     int modules = 17;

@@ -20,8 +20,8 @@ void check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     // The first line is a format pattern, the rest the typed text.
-    const QString all = QString::fromUtf8(reinterpret_cast<const char *>(data),
-                                          static_cast<qsizetype>(size));
+    const QString all =
+        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const qsizetype newline = all.indexOf(QLatin1Char('\n'));
     const QString pattern = newline < 0 ? QString() : all.left(newline).left(200);
     const QString text = newline < 0 ? all : all.mid(newline + 1);
@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const ValueType type : {ValueType::Integer, ValueType::Decimal, ValueType::Currency}) {
         const EditText usual = normaliseEditText(text, type, defaultEditMask(type), sk, today);
         if (usual.valid) {
-            const EditText again = normaliseEditText(usual.text, type, defaultEditMask(type), sk,
-                                                     today);
+            const EditText again =
+                normaliseEditText(usual.text, type, defaultEditMask(type), sk, today);
             check(again.valid && again.text == usual.text);
         }
         (void)normaliseEditText(text, type, pattern, sk, today);

@@ -11,7 +11,7 @@ scripts/install-deps.sh
 jobs=$(nproc)
 cmake --preset default
 cmake --build --preset default -j "$jobs"
-scripts/check-style.sh build/default
+scripts/check-style.sh --format build/default
 ctest --preset default -j "$jobs"
 
 cmake --preset asan

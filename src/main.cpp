@@ -87,11 +87,10 @@ int main(int argc, char **argv)
     if (!window.installationAccepted())
         return 0;
     shown = &window;
-    const std::unique_ptr<QObject> termination =
-        menu::platform::watchTermination([&window] {
-            window.terminate();
-            QCoreApplication::exit(0); // every loop, also a dialog's that did not end yet
-        });
+    const std::unique_ptr<QObject> termination = menu::platform::watchTermination([&window] {
+        window.terminate();
+        QCoreApplication::exit(0); // every loop, also a dialog's that did not end yet
+    });
 
     window.show();
     return QApplication::exec();

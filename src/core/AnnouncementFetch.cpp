@@ -18,8 +18,8 @@ void judge(FetchedAnnouncement &fetched, const MemoryDownload &signature, const 
 {
     // A signature too long to be one is a bad one, not a missing one.
     if (!signature.result.ok && !signature.result.tooLarge) {
-        const QString why = signature.result.hint.isEmpty() ? signature.result.text
-                                                            : signature.result.hint;
+        const QString why =
+            signature.result.hint.isEmpty() ? signature.result.text : signature.result.hint;
         refuse(fetched, SignatureState::Missing, texts::signatureMissing(),
                texts::signatureMissingHint(name, why));
         return;

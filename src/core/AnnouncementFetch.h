@@ -32,7 +32,7 @@ struct FetchedAnnouncement {
     bool cancelled = false;
     QByteArray document;
     SignatureState signature = SignatureState::NotRequired;
-    QString keyId; // the signing key's id, whenever the signature could be read
+    QString keyId;            // the signing key's id, whenever the signature could be read
     QByteArray signatureFile; // as fetched, kept with the document once accepted
     qint64 signedAt = 0;      // the time of signing of an accepted signature (seconds since 1970)
     // Arrived and, where keys are trusted, signed well by one of them with a time of signing.

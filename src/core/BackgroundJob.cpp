@@ -77,8 +77,7 @@ void BackgroundJob::cancel()
 bool BackgroundJob::wait(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
-    return !worker_.joinable() ||
-           endedChanged_.wait_for(lock, timeout, [this] { return ended_; });
+    return !worker_.joinable() || endedChanged_.wait_for(lock, timeout, [this] { return ended_; });
 }
 
 void BackgroundJob::join()

@@ -31,8 +31,7 @@ Status writeAll(platform::ProfileStore &store, const QString &path,
 
 } // namespace
 
-Announcement announcementFrom(const std::function<QString(const char *key)> &value,
-                              bool withDate)
+Announcement announcementFrom(const std::function<QString(const char *key)> &value, bool withDate)
 {
     Announcement announced;
     announced.version = value("AktCis");
@@ -149,28 +148,27 @@ Announcement LauncherSettings::teamViewerAnnouncement() const
 Status LauncherSettings::saveArrangement(ButtonArrangement arrangement,
                                          const platform::LockWait &wait)
 {
-    return writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)}},
-                    wait);
+    return writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)}}, wait);
 }
 
 Status LauncherSettings::saveAtClose(const QRect &outer, bool maximized,
                                      ButtonArrangement arrangement, std::uint8_t checkFrequency,
                                      const QString &lastCheck, const platform::LockWait &wait)
 {
-    return writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)},
-                            {kOptions, "Left", QString::number(outer.left())},
-                            {kOptions, "Width", QString::number(outer.width())},
-                            {kOptions, "Top", QString::number(outer.top())},
-                            {kOptions, "Height", QString::number(outer.height())},
-                            {kOptions, "WindowState", maximized ? QStringLiteral("1")
-                                                                : QStringLiteral("0")},
-                            {kOptions, "LicKon", QString::number(checkFrequency)},
-                            {kOptions, "LicKonLast", lastCheck}},
-                    wait);
+    return writeAll(
+        store_, path_,
+        {{kOptions, "ButtonsView", arrangementText(arrangement)},
+         {kOptions, "Left", QString::number(outer.left())},
+         {kOptions, "Width", QString::number(outer.width())},
+         {kOptions, "Top", QString::number(outer.top())},
+         {kOptions, "Height", QString::number(outer.height())},
+         {kOptions, "WindowState", maximized ? QStringLiteral("1") : QStringLiteral("0")},
+         {kOptions, "LicKon", QString::number(checkFrequency)},
+         {kOptions, "LicKonLast", lastCheck}},
+        wait);
 }
 
-Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency,
-                                            const platform::LockWait &wait)
+Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency, const platform::LockWait &wait)
 {
     return writeAll(store_, path_, {{kOptions, "LicKon", QString::number(frequency)}}, wait);
 }
@@ -182,15 +180,16 @@ Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
     const auto length = [](const Announcement &a) {
         return a.length ? QString::number(*a.length) : QString();
     };
-    return writeAll(store_, path_, {{kLauncher, "AktCis", launcher.version},
-                            {kLauncher, "AktDat", launcher.date},
-                            {kLauncher, "AktFil", launcher.file},
-                            {kLauncher, "AktLen", length(launcher)},
-                            {kLauncher, "AktSha256", launcher.sha256},
-                            {kTeamViewer, "AktCis", teamViewer.version},
-                            {kTeamViewer, "AktFil", teamViewer.file},
-                            {kTeamViewer, "AktLen", length(teamViewer)},
-                            {kTeamViewer, "AktSha256", teamViewer.sha256}},
+    return writeAll(store_, path_,
+                    {{kLauncher, "AktCis", launcher.version},
+                     {kLauncher, "AktDat", launcher.date},
+                     {kLauncher, "AktFil", launcher.file},
+                     {kLauncher, "AktLen", length(launcher)},
+                     {kLauncher, "AktSha256", launcher.sha256},
+                     {kTeamViewer, "AktCis", teamViewer.version},
+                     {kTeamViewer, "AktFil", teamViewer.file},
+                     {kTeamViewer, "AktLen", length(teamViewer)},
+                     {kTeamViewer, "AktSha256", teamViewer.sha256}},
                     wait);
 }
 

@@ -46,8 +46,7 @@ struct Announcement {
 
 // An announcement from its values by key name (AktCis, AktDat, AktFil, AktLen, AktSha256);
 // AktDat only withDate. A length that is no whole number of bytes is no length.
-Announcement announcementFrom(const std::function<QString(const char *key)> &value,
-                              bool withDate);
+Announcement announcementFrom(const std::function<QString(const char *key)> &value, bool withDate);
 
 // A whole number as the settings store it; missing or unparsable text gives fallback.
 int parseWholeNumber(const QString &text, int fallback = 0);

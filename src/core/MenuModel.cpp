@@ -108,8 +108,8 @@ std::vector<MenuButton> MenuModel::moduleButtons(const QString &module) const
 {
     // The whole file once: one build asks it for hundreds of values. By the name the package
     // writes first; only when that is not there, a search without case (which lists the folder).
-    const QString exact = modules_.drivePrefix() + QStringLiteral("/ORVAN/orvan-") + module +
-                          QStringLiteral(".ini");
+    const QString exact =
+        modules_.drivePrefix() + QStringLiteral("/ORVAN/orvan-") + module + QStringLiteral(".ini");
     Result<QByteArray> bytes = platform::readWholeFile(exact, formats::kProfileFileMax);
     if (!bytes) {
         if (const QString found = modules_.filePath(module); found != exact)

@@ -55,8 +55,8 @@ struct MenuEntry {
 
 struct MenuButton {
     EntryKey key;
-    QString name;   // Naz: the first caption line
-    QString second; // Dop: the second caption line
+    QString name;           // Naz: the first caption line
+    QString second;         // Dop: the second caption line
     QString configured;     // Exe as written in the module file
     QString target;         // full local path (once detailed)
     bool detailed = false;  // target, existence, version and icons are known

@@ -13,10 +13,10 @@ namespace menu::core {
 
 // One configured entry of a module file.
 struct ModuleEntry {
-    QString section; // "Menu1" ... "Menu99"
-    QString name;    // Naz
-    QString extra;   // Dop
-    QString target;  // full local path of Exe (drive prefix applied)
+    QString section;       // "Menu1" ... "Menu99"
+    QString name;          // Naz
+    QString extra;         // Dop
+    QString target;        // full local path of Exe (drive prefix applied)
     bool exeGiven = false; // Exe is not empty
 };
 

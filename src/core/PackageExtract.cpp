@@ -306,8 +306,7 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
     result.corrupted = extracted.corrupted;
     if (!extracted.ok) {
         result.errorText = extracted.error;
-        return fail(DecompOutcome::ExtractionFailed, result.errorText,
-                    texts::unpackFailed());
+        return fail(DecompOutcome::ExtractionFailed, result.errorText, texts::unpackFailed());
     }
 
     result.note = texts::unpacked();
@@ -316,8 +315,8 @@ DecompResult unpackPackage(const QString &archivePath, ZipReader &reader,
     const QString installer = installerPathOf(archivePath);
     if (!extracted.written.contains(installer.mid(result.unpackDir.size() + 1)) ||
         !platform::isFile(installer))
-        return fail(DecompOutcome::InstallerMissing,
-                    texts::installerMissing(), texts::installerMissing());
+        return fail(DecompOutcome::InstallerMissing, texts::installerMissing(),
+                    texts::installerMissing());
     result.outcome = DecompOutcome::Unpacked;
     return result;
 }

@@ -49,7 +49,8 @@ std::optional<QString> switchedVersion(const QString &executablePath)
 
 std::optional<QString> drivePrefixOf(const QString &executablePath, PathRules rules)
 {
-    const QString dir = programDirOf(QString(executablePath).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    const QString dir =
+        programDirOf(QString(executablePath).replace(QLatin1Char('\\'), QLatin1Char('/')));
     if (rules == PathRules::Windows) {
         const bool drive = dir.size() > 2 && dir[0].isLetter() && dir[0].unicode() < 0x80 &&
                            dir[1] == QLatin1Char(':');

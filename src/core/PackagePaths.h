@@ -38,8 +38,7 @@ std::optional<QString> drivePrefixOf(const QString &executablePath,
                                      PathRules rules = kNativePathRules);
 
 // True when the executable runs from <drive>/ORVAN/MENU/ or below, as it must.
-inline bool installationAccepted(const QString &executablePath,
-                                 PathRules rules = kNativePathRules)
+inline bool installationAccepted(const QString &executablePath, PathRules rules = kNativePathRules)
 {
     return drivePrefixOf(executablePath, rules).has_value();
 }

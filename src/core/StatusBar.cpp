@@ -4,8 +4,8 @@
 
 namespace menu::core {
 
-std::array<int, kStatusPanels - 1> statusPanelWidths(const std::array<QString, kStatusPanels> &texts,
-                                                     int barWidth)
+std::array<int, kStatusPanels - 1>
+statusPanelWidths(const std::array<QString, kStatusPanels> &texts, int barWidth)
 {
     qsizetype sum = 0;
     for (const QString &text : texts)

@@ -288,8 +288,7 @@ QString installerNotStarted(const platform::ShellResult &result)
     const QString why = result.code == 5 && !result.reason
                             ? QStringLiteral("Spustenie bolo zrušené.")
                             : launchWhy(result);
-    return QStringLiteral("Inštalácia novej verzie sa nespustila.") + kCr + kCr + why + kCr +
-           kCr +
+    return QStringLiteral("Inštalácia novej verzie sa nespustila.") + kCr + kCr + why + kCr + kCr +
            QStringLiteral("Program ORVAN-Základná ponuka zostáva spustený a túto verziu pri "
                           "štarte znova neponúkne. Ak počítač nepovoľuje spúšťať programy "
                           "z dočasného adresára, obráťte sa na správcu počítača.");

@@ -38,14 +38,15 @@ Result<FileDigest> digestOf(const QString &path)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QByteArray block(1 << 20, Qt::Uninitialized);
     for (std::uint64_t offset = 0; offset < file->size();) {
-        const auto length = static_cast<std::size_t>(
-            std::min<std::uint64_t>(file->size() - offset, static_cast<std::uint64_t>(block.size())));
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(
+            file->size() - offset, static_cast<std::uint64_t>(block.size())));
         if (!file->readAt(offset, block.data(), length))
             return Failure::of(std::errc::io_error, path);
         hash.addData(QByteArrayView(block.constData(), static_cast<qsizetype>(length)));
         offset += length;
     }
-    return FileDigest{static_cast<qint64>(file->size()), QString::fromLatin1(hash.result().toHex())};
+    return FileDigest{static_cast<qint64>(file->size()),
+                      QString::fromLatin1(hash.result().toHex())};
 }
 
 } // namespace menu::core

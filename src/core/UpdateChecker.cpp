@@ -183,8 +183,8 @@ void UpdateChecker::store(const UpdateInfo &info)
         return;
     }
     // Another seat holding menu.ini must not hold the window: the label waits instead.
-    if (const auto now = context_.saver->save(std::move(round),
-                                              [this](const Status &saved) { stored(saved); }))
+    if (const auto now =
+            context_.saver->save(std::move(round), [this](const Status &saved) { stored(saved); }))
         stored(*now);
 }
 

@@ -37,7 +37,6 @@ QString zipReason(int code)
     }
 }
 
-
 QString openErrorText(const QString &what, int code)
 {
     switch (code) {
@@ -69,7 +68,8 @@ struct FileSource {
             source->offset = 0;
             return 0;
         case ZIP_SOURCE_READ: {
-            const zip_uint64_t left = source->file.size() - std::min(source->offset, source->file.size());
+            const zip_uint64_t left =
+                source->file.size() - std::min(source->offset, source->file.size());
             const zip_uint64_t piece = std::min(length, left);
             if (piece > 0 && !source->file.readAt(source->offset, static_cast<char *>(data),
                                                   static_cast<std::size_t>(piece))) {
@@ -105,10 +105,9 @@ struct FileSource {
             delete source;
             return 0;
         case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
-                                                  ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                                  ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, -1);
+            return zip_source_make_command_bitmap(
+                ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, -1);
         default:
             zip_error_set(&source->error, ZIP_ER_OPNOTSUPP, 0);
             return -1;

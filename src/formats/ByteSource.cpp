@@ -1,6 +1,5 @@
 #include "formats/ByteSource.h"
 
-
 namespace menu::formats {
 
 std::optional<QByteArray> MemoryByteSource::read(std::uint64_t offset, std::size_t length) const

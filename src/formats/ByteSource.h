@@ -13,7 +13,7 @@
 namespace menu::formats {
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
     // Exactly length bytes from offset, or nothing when they are not all there.
@@ -21,12 +21,12 @@ public:
 };
 
 class MemoryByteSource final : public ByteSource {
-public:
+  public:
     explicit MemoryByteSource(QByteArray bytes) : bytes_(std::move(bytes)) {}
     std::uint64_t size() const override { return static_cast<std::uint64_t>(bytes_.size()); }
     std::optional<QByteArray> read(std::uint64_t offset, std::size_t length) const override;
 
-private:
+  private:
     QByteArray bytes_;
 };
 

@@ -30,7 +30,6 @@ struct SectionHeader {
     std::uint64_t size;
 };
 
-
 // Where the section headers lie, from the file header.
 struct Table {
     Layout layout{};

@@ -75,9 +75,9 @@ std::optional<std::uint64_t> PeFile::fileOffset(std::uint32_t rva, std::uint32_t
             continue;
         const std::uint64_t into = rva - section.virtualAddress;
         // Memory beyond the file data of a section is zero-filled and has no file bytes.
-        const std::uint32_t extent =
-            section.virtualSize != 0 ? std::min(section.virtualSize, section.rawSize)
-                                     : section.rawSize;
+        const std::uint32_t extent = section.virtualSize != 0
+                                         ? std::min(section.virtualSize, section.rawSize)
+                                         : section.rawSize;
         if (into >= std::max(section.virtualSize, section.rawSize))
             continue;
         if (into + length > extent)

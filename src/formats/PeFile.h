@@ -20,7 +20,7 @@ inline constexpr std::uint16_t kResourceTypeVersion = 16;
 inline constexpr std::uint32_t kMaxResourceBytes = 4u * 1024u * 1024u;
 
 class PeFile {
-public:
+  public:
     // Checks the headers; nothing when the source is not a PE32 or PE32+ image.
     static std::optional<PeFile> open(const ByteSource &source);
 
@@ -33,7 +33,7 @@ public:
     std::optional<QByteArray> resource(std::uint16_t type, std::optional<std::uint16_t> id,
                                        std::uint32_t maxBytes = kMaxResourceBytes) const;
 
-private:
+  private:
     struct Section {
         std::uint32_t virtualAddress;
         std::uint32_t virtualSize;

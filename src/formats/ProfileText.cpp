@@ -332,7 +332,8 @@ ProfileEdit spliced(const QByteArray &bytes, const Units &units, qsizetype byteF
     if (units.wide())
         return {
             splice(bytes, byteFrom, byteTo, encodeWide(text, units.encoding == Encoding::Utf16Be)),
-            {}, false};
+            {},
+            false};
     if (units.encoding == Encoding::Utf8 && !units.ascii)
         return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}, false};
 
@@ -347,14 +348,15 @@ ProfileEdit spliced(const QByteArray &bytes, const Units &units, qsizetype byteF
         return {splice(bytes, byteFrom, byteTo, text.toUtf8()), {}, false};
     }
     if (!eightBit)
-        return failed(bytes, QStringLiteral("the text does not fit the file's Windows-1250 "
-                                            "encoding"),
+        return failed(bytes,
+                      QStringLiteral("the text does not fit the file's Windows-1250 "
+                                     "encoding"),
                       true);
     QByteArray result = splice(bytes, byteFrom, byteTo, *eightBit);
     if (!isAscii(result.constData(), result.size()) && isValidUtf8(result))
-        return failed(
-            bytes, QStringLiteral("the file would then read as UTF-8 and change its other text"),
-            true);
+        return failed(bytes,
+                      QStringLiteral("the file would then read as UTF-8 and change its other text"),
+                      true);
     return {result, {}, false};
 }
 

@@ -62,7 +62,6 @@ std::optional<QString> desktopOfLine(const QByteArray &line, const QString &home
     return withoutTrailingSlashes(QString::fromUtf8(value));
 }
 
-
 } // namespace
 
 QString withoutTrailingSlashes(QString path)

@@ -39,8 +39,7 @@ TemplatePicture pictureOfKind(core::EntryPicture kind)
 
 } // namespace
 
-ButtonGrid::ButtonGrid(const platform::IconReader &icons, MessageBoxes &boxes,
-                       QWidget *parent)
+ButtonGrid::ButtonGrid(const platform::IconReader &icons, MessageBoxes &boxes, QWidget *parent)
     : QFrame(parent), icons_(icons), boxes_(boxes)
 {
     setObjectName(QStringLiteral("buttonGrid"));

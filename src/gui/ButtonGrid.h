@@ -24,8 +24,7 @@ class ButtonGrid : public QFrame {
     Q_OBJECT
     Q_PROPERTY(bool filling READ filling)
   public:
-    ButtonGrid(const platform::IconReader &icons, MessageBoxes &boxes,
-               QWidget *parent = nullptr);
+    ButtonGrid(const platform::IconReader &icons, MessageBoxes &boxes, QWidget *parent = nullptr);
 
     // Replaces every button by the buttons of the menu and lays them out; a fill still running
     // is cancelled. Buttons without their details wait in a neutral state: captioned, clickable,

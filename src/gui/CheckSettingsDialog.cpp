@@ -15,8 +15,8 @@
 
 namespace menu::gui {
 
-CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings,
-                                         MessageBoxes &boxes, QWidget *parent)
+CheckSettingsDialog::CheckSettingsDialog(core::LauncherSettings &settings, MessageBoxes &boxes,
+                                         QWidget *parent)
     : QDialog(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings), boxes_(boxes)
@@ -87,7 +87,6 @@ void CheckSettingsDialog::createButtons()
     // The frame's colour is for the line only.
     for (QPushButton *button : {save_, exit_})
         button->setPalette(palette());
-
 }
 
 void CheckSettingsDialog::showEvent(QShowEvent *event)

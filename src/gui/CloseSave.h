@@ -27,8 +27,8 @@ class CloseSave {
         bool operator==(const Values &) const = default;
     };
 
-    CloseSave(core::LauncherSettings &settings, core::SettingsSaver &saver,
-              MessageBoxes &boxes, QWidget &window);
+    CloseSave(core::LauncherSettings &settings, core::SettingsSaver &saver, MessageBoxes &boxes,
+              QWidget &window);
 
     // Whether a close may go on now: true when saved, false when the save failed (the user has
     // been told). While the round waits the close is refused, and the window is closed again

@@ -32,7 +32,7 @@ template <class Body> bool guarded(QWidget *owner, Body &&body)
 
 // The last line of defence: errors that escape an event handler anyway.
 class MenuApplication : public QApplication {
-public:
+  public:
     MenuApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };
@@ -43,7 +43,7 @@ void CursorWait(bool on);
 
 // CursorWait on for a scope, off when it ends however it ends.
 class CursorWaitScope {
-public:
+  public:
     CursorWaitScope() { CursorWait(true); }
     ~CursorWaitScope() { CursorWait(false); }
     CursorWaitScope(const CursorWaitScope &) = delete;

@@ -48,8 +48,7 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption,
 
 } // namespace
 
-MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes,
-                       QWidget *parent)
+MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes, QWidget *parent)
     : QWidget(parent), services_(services), boxes_(boxes)
 {
     setObjectName(QStringLiteral("mainWindow"));
@@ -72,8 +71,8 @@ MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes,
     settings_ = std::make_unique<core::LauncherSettings>(*services_.profiles, programDir_);
     saver_ = std::make_unique<core::SettingsSaver>(services_.settingsLockWait);
     closeSave_ = std::make_unique<CloseSave>(*settings_, *saver_, boxes_, *this);
-    model_ = std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions,
-                                               drivePrefix_);
+    model_ =
+        std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions, drivePrefix_);
     createComponents();
     readSettings();
     updateStatusBar(false);
@@ -145,9 +144,8 @@ void MainWindow::createComponents()
 
     createContextMenu();
     for (QWidget *area : std::initializer_list<QWidget *>{grid_, infoPanel}) {
-        connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint &at) {
-            contextMenu_->popup(area->mapToGlobal(at));
-        });
+        connect(area, &QWidget::customContextMenuRequested, this,
+                [this, area](const QPoint &at) { contextMenu_->popup(area->mapToGlobal(at)); });
     }
 }
 
@@ -157,7 +155,8 @@ void MainWindow::createContextMenu()
     contextMenu_->setObjectName(QStringLiteral("contextMenu"));
     QAction *refreshItem = addItem(contextMenu_, "refreshAction", QStringLiteral("&Obnoviť"),
                                    QStyle::SP_BrowserReload);
-    connect(refreshItem, &QAction::triggered, this, [this] { guarded(this, [this] { refresh(); }); });
+    connect(refreshItem, &QAction::triggered, this,
+            [this] { guarded(this, [this] { refresh(); }); });
 
     QMenu *arrangement = contextMenu_->addMenu(QStringLiteral("&Umiestnenie tlačidiel ..."));
     arrangement->setObjectName(QStringLiteral("arrangementMenu"));
@@ -170,9 +169,8 @@ void MainWindow::createContextMenu()
         group->addAction(radio);
     }
     rows_->setChecked(true);
-    connect(rows_, &QAction::triggered, this, [this] {
-        guarded(this, [this] { setArrangement(core::ButtonArrangement::Rows); });
-    });
+    connect(rows_, &QAction::triggered, this,
+            [this] { guarded(this, [this] { setArrangement(core::ButtonArrangement::Rows); }); });
     connect(columns_, &QAction::triggered, this, [this] {
         guarded(this, [this] { setArrangement(core::ButtonArrangement::Columns); });
     });
@@ -195,12 +193,10 @@ void MainWindow::createContextMenu()
     QAction *launcher =
         addItem(contextMenu_, "launcherUpdateAction",
                 QStringLiteral("Aktualizácia &ORVAN-Základná ponuka"), QStyle::SP_ArrowDown);
-    connect(teamViewer, &QAction::triggered, this, [this] {
-        guarded(this, [this] { commands_->command(UpdateTarget::TeamViewer); });
-    });
-    connect(launcher, &QAction::triggered, this, [this] {
-        guarded(this, [this] { commands_->command(UpdateTarget::Launcher); });
-    });
+    connect(teamViewer, &QAction::triggered, this,
+            [this] { guarded(this, [this] { commands_->command(UpdateTarget::TeamViewer); }); });
+    connect(launcher, &QAction::triggered, this,
+            [this] { guarded(this, [this] { commands_->command(UpdateTarget::Launcher); }); });
 }
 
 void MainWindow::readSettings()
@@ -208,9 +204,9 @@ void MainWindow::readSettings()
     grid_->setArrangement(settings_->arrangement());
     (grid_->arrangement() == core::ButtonArrangement::Rows ? rows_ : columns_)->setChecked(true);
 
-    core::UpdateChecker::Context checks{*settings_,         *services_.internet,
-                                        *services_.clock,    services_.regional,
-                                        launcherVersion_,    services_.updateAddress};
+    core::UpdateChecker::Context checks{*settings_,       *services_.internet,
+                                        *services_.clock, services_.regional,
+                                        launcherVersion_, services_.updateAddress};
     checks.saver = saver_.get();
     checker_ = new core::UpdateChecker(std::move(checks), this);
     checker_->setObjectName(QStringLiteral("updateChecker"));
@@ -395,8 +391,7 @@ void MainWindow::createShortcut()
 {
     const auto notice = core::createDesktopShortcut(
         *services_.desktops, drivePrefix_, [this](const QString &question) {
-            return boxes_.show(this, core::BoxKind::Confirmation, question) ==
-                   core::BoxAnswer::Yes;
+            return boxes_.show(this, core::BoxKind::Confirmation, question) == core::BoxAnswer::Yes;
         });
     if (notice)
         boxes_.tell(this, *notice);
@@ -456,8 +451,8 @@ void MainWindow::updateStatusBar(bool onlyLastCheck)
 {
     if (!onlyLastCheck) {
         statusBar_->setPanelText(0, core::texts::statusVersion(launcherVersion_, launcherDate_));
-        statusBar_->setPanelText(2, core::texts::statusPackage(
-                                        core::packageDirOf(services_.executablePath)));
+        statusBar_->setPanelText(
+            2, core::texts::statusPackage(core::packageDirOf(services_.executablePath)));
         statusBar_->setPanelText(3, core::texts::statusCopyright());
     }
     statusBar_->setPanelText(

@@ -36,8 +36,7 @@ class UpdateCommands;
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    MainWindow(const platform::Services &services, MessageBoxes &boxes,
-               QWidget *parent = nullptr);
+    MainWindow(const platform::Services &services, MessageBoxes &boxes, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // False when the launcher does not run from its installation directory: the error box has

@@ -22,7 +22,10 @@ class MessageBoxes : public widgets::ErrorBox {
     virtual void showFault(QWidget *owner, const QString &title, const QString &text) = 0;
 
     void tell(QWidget *owner, const core::Notice &notice) { show(owner, notice.kind, notice.text); }
-    void showError(QWidget *owner, const QString &text) override { show(owner, BoxKind::Error, text); }
+    void showError(QWidget *owner, const QString &text) override
+    {
+        show(owner, BoxKind::Error, text);
+    }
 };
 
 } // namespace menu::gui

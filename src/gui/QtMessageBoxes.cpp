@@ -43,7 +43,8 @@ QMessageBox::Icon boxIcon(BoxKind kind)
 
 BoxAnswer QtMessageBoxes::show(QWidget *owner, BoxKind kind, const QString &text)
 {
-    QMessageBox box(boxIcon(kind), boxTitle(kind), formats::messageLines(text), QMessageBox::NoButton, owner);
+    QMessageBox box(boxIcon(kind), boxTitle(kind), formats::messageLines(text),
+                    QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     if (kind == BoxKind::Confirmation) {
         QPushButton *yes = box.addButton(QStringLiteral("&Áno"), QMessageBox::YesRole);

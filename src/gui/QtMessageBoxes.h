@@ -6,7 +6,7 @@ namespace menu::gui {
 
 // Modal Qt message boxes with the Slovak titles and button captions.
 class QtMessageBoxes final : public MessageBoxes {
-public:
+  public:
     BoxAnswer show(QWidget *owner, BoxKind kind, const QString &text) override;
     void showFault(QWidget *owner, const QString &title, const QString &text) override;
 };

@@ -10,7 +10,7 @@ namespace menu::gui {
 
 class StatusBarPanels : public QWidget {
     Q_OBJECT
-public:
+  public:
     StatusBarPanels(int panels, QWidget *parent = nullptr);
 
     int panelCount() const { return static_cast<int>(texts_.size()); }
@@ -31,7 +31,7 @@ public:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
 
-private:
+  private:
     std::vector<QString> texts_;
     std::vector<int> widths_;
     Layout layoutRule_;

@@ -51,8 +51,7 @@ void UpdateCommands::offerAtStart()
     noteFailedInstallation();
     // Only the signed announcement kept in the user's storage is offered, never menu.ini's.
     const std::optional<core::Announcement> announced = offerable();
-    if (!announced || failedBefore(announced->version) ||
-        switchedVersion() == announced->version)
+    if (!announced || failedBefore(announced->version) || switchedVersion() == announced->version)
         return;
     // The background check waits for the answer: while the question stands the update
     // commands must not meet a running check, and a Yes needs none.

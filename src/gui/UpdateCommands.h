@@ -19,7 +19,7 @@
 namespace menu::core {
 class LauncherSettings;
 class UpdateChecker;
-}
+} // namespace menu::core
 
 namespace menu::gui {
 
@@ -42,17 +42,17 @@ class UpdateCommands : public QObject {
         MessageBoxes *boxes = nullptr;
         const platform::InternetState *internet = nullptr;
         platform::Shell *shell = nullptr;
-        core::UpdateChecker *checker = nullptr; // holds its check back while the offer stands
+        core::UpdateChecker *checker = nullptr;     // holds its check back while the offer stands
         core::LauncherSettings *settings = nullptr; // remembers a version whose install failed
         QString programDir;
-        QString launcherPath; // what the installer replaces and starts afterwards
+        QString launcherPath;   // what the installer replaces and starts afterwards
         QString executablePath; // this launcher
         QString launcherVersion;
         QString launcherDate;
         QString updateAddress; // where the packages lie (see core/UpdateAddress.h)
         std::function<InstalledProgram()> teamViewer;
         std::function<QString()> lastCheckText; // as the status bar shows it
-        bool installFailed = false; // started again by an installer that failed
+        bool installFailed = false;             // started again by an installer that failed
     };
 
     explicit UpdateCommands(Context context, QObject *parent = nullptr);

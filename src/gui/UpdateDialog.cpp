@@ -57,10 +57,9 @@ UpdateDialog::UpdateDialog(Setup setup, MessageBoxes &boxes, QWidget *centreOver
     connect(form_->import, &QPushButton::clicked, this,
             [this] { guarded(this, [this] { startImport(); }); });
     connect(form_->close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(&job_, &core::BackgroundJob::progressed, this,
-            [this](qint64 received, qint64 total) {
-                guarded(this, [&] { showProgress(received, total); });
-            });
+    connect(&job_, &core::BackgroundJob::progressed, this, [this](qint64 received, qint64 total) {
+        guarded(this, [&] { showProgress(received, total); });
+    });
     connect(&job_, &core::BackgroundJob::finished, this,
             [this](bool cancelled) { guarded(this, [&] { downloadEnded(cancelled); }); });
 }
@@ -100,8 +99,8 @@ void UpdateDialog::fill()
 
     f.installed->setText(core::texts::shownVersion(setup_.installedVersion, setup_.installedDate));
     const core::UpdateCase updateCase =
-        core::updateCaseFor(setup_.installedVersion, setup_.installedDate,
-                            setup_.announced.version, setup_.announced.date);
+        core::updateCaseFor(setup_.installedVersion, setup_.installedDate, setup_.announced.version,
+                            setup_.announced.date);
     if (updateCase != core::UpdateCase::A)
         f.announced->setText(
             core::texts::shownVersion(setup_.announced.version, setup_.announced.date));
@@ -354,8 +353,8 @@ void UpdateDialog::showProgress(qint64 received, qint64 total)
         f.gauge->setMaximum(static_cast<int>(std::max<qint64>(total, 1)));
         f.setSizeText(core::texts::fileSize(total));
     }
-    f.gauge->setValue(static_cast<int>(
-        std::clamp<qint64>(received, f.gauge->minimum(), f.gauge->maximum())));
+    f.gauge->setValue(
+        static_cast<int>(std::clamp<qint64>(received, f.gauge->minimum(), f.gauge->maximum())));
 }
 
 void UpdateDialog::downloadEnded(bool)

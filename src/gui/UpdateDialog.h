@@ -32,9 +32,9 @@ class UpdateDialog : public QDialog {
         QString installedVersion;
         QString installedDate;
         core::Announcement announced;
-        QString localFile;     // Team Viewer: the installed program, which the download replaces
-        QString temporaryDir;  // the launcher: where each try makes its private directory
-        QString lastCheckText; // the status line's text until the dialog works
+        QString localFile;       // Team Viewer: the installed program, which the download replaces
+        QString temporaryDir;    // the launcher: where each try makes its private directory
+        QString lastCheckText;   // the status line's text until the dialog works
         QString packageFilesUrl; // the file's address is this followed by its name
         // The announcement a download may follow now (checked again before each try); the
         // download starts only when it is the one shown. Unset: the shown one is taken.

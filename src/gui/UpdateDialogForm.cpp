@@ -200,8 +200,8 @@ void UpdateDialogForm::createImages(QWidget *panel)
     launcherImage->setObjectName(QStringLiteral("launcherImage"));
     launcherImage->setGeometry(110 - 35, 0, 35, 21);
     launcherImage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    launcherImage->setPixmap(updatePicture("ImageOrvan").scaled(35, 21, Qt::KeepAspectRatio,
-                                                                Qt::SmoothTransformation));
+    launcherImage->setPixmap(
+        updatePicture("ImageOrvan").scaled(35, 21, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     launcherImage->hide();
 }
 

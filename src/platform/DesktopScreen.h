@@ -6,7 +6,7 @@ namespace menu::platform {
 
 // The available area of the primary screen: the desktop less panels and docks.
 class DesktopScreen final : public Screen {
-public:
+  public:
     ScreenLimits limits() const override;
 };
 

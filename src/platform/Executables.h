@@ -23,13 +23,13 @@ struct VersionBlock {
 };
 
 class VersionReader {
-public:
+  public:
     virtual ~VersionReader() = default;
     virtual VersionBlock load(const QString &path) const = 0;
 };
 
 class IconReader {
-public:
+  public:
     virtual ~IconReader() = default;
     // The first icon of the file as a kLargeIconSize square, 32-bit with alpha; a null image
     // when the file has no usable icon.

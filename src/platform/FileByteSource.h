@@ -14,7 +14,7 @@ namespace menu::platform {
 // headers and directories in many small pieces that mostly lie close together, so pieces are
 // fetched in whole pages and the last few pages are kept; larger pieces are read directly.
 class FileByteSource final : public formats::ByteSource {
-public:
+  public:
     // Nothing when the path is not a regular file that can be opened for reading.
     static std::unique_ptr<FileByteSource> open(const QString &path);
     FileByteSource(const FileByteSource &) = delete;
@@ -28,7 +28,7 @@ public:
     static constexpr std::uint64_t kPageSize = 4096;
     static constexpr std::size_t kPagesKept = 4;
 
-private:
+  private:
     struct Page {
         std::uint64_t index = 0;
         std::uint64_t lastUse = 0; // 0: empty

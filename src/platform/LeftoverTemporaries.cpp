@@ -8,7 +8,8 @@ bool isLeftoverTemporary(const QString &entry, const QString &name, Qt::CaseSens
     const QLatin1String tail(".tmp");
     if (!entry.startsWith(head, names) || !entry.endsWith(tail, names))
         return false;
-    const QStringView number = QStringView(entry).mid(head.size(), entry.size() - head.size() - tail.size());
+    const QStringView number =
+        QStringView(entry).mid(head.size(), entry.size() - head.size() - tail.size());
     // 13 base-36 digits hold any 64-bit number.
     if (number.isEmpty() || number.size() > 13)
         return false;

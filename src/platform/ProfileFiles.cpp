@@ -105,7 +105,8 @@ Status ProfileFiles::writeValues(const QString &file, const QList<Value> &values
 Status ProfileFiles::writeHolding(const QString &file, const QList<Value> &values)
 {
     Result<QByteArray> content = readWholeFile(file, formats::kProfileFileMax);
-    const bool missing = !content.ok() && content.failure().is(std::errc::no_such_file_or_directory);
+    const bool missing =
+        !content.ok() && content.failure().is(std::errc::no_such_file_or_directory);
     // A file that exists but cannot be read is never replaced by one holding only the new key.
     if (!content.ok() && !missing)
         return content.failure();

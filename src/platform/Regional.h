@@ -38,7 +38,7 @@ QChar dateSeparatorOf(const QString &format);
 RegionalFormats slovakFormats();
 
 class RegionalSettings {
-public:
+  public:
     virtual ~RegionalSettings() = default;
     virtual RegionalFormats formats() const = 0;
     virtual QDate today() const = 0; // local date
@@ -46,7 +46,7 @@ public:
 
 // Fixed settings and a fixed day: for tests, and wherever the values are already known.
 class FixedRegionalSettings : public RegionalSettings {
-public:
+  public:
     FixedRegionalSettings(RegionalFormats formats, QDate today)
         : formats_(std::move(formats)), today_(today)
     {
@@ -54,7 +54,7 @@ public:
     RegionalFormats formats() const override { return formats_; }
     QDate today() const override { return today_; }
 
-private:
+  private:
     RegionalFormats formats_;
     QDate today_;
 };
@@ -63,12 +63,12 @@ private:
 // taken from clock when one is given, else from the system's local time. Implemented once per
 // system (posix/).
 class SystemRegionalSettings : public RegionalSettings {
-public:
+  public:
     explicit SystemRegionalSettings(const Clock *clock = nullptr) : clock_(clock) {}
     RegionalFormats formats() const override;
     QDate today() const override;
 
-private:
+  private:
     const Clock *clock_;
 };
 

@@ -5,7 +5,7 @@
 namespace menu::platform {
 
 class SystemClock final : public Clock {
-public:
+  public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 

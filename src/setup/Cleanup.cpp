@@ -75,10 +75,9 @@ void cleanUp(const Layout &layout)
     os::listFolder(layout.menu, entries);
     const std::string launcher = os::kLauncherName;
     for (const os::Entry &entry : entries) {
-        if (entry.kind == os::Kind::File &&
-            (startsWith(entry.name, launcher + ".old-") ||
-             startsWith(entry.name, launcher + ".new-") ||
-             startsWith(entry.name, "setup.lock.stale-")))
+        if (entry.kind == os::Kind::File && (startsWith(entry.name, launcher + ".old-") ||
+                                             startsWith(entry.name, launcher + ".new-") ||
+                                             startsWith(entry.name, "setup.lock.stale-")))
             os::removeFile(join(layout.menu, entry.name));
     }
     if (current)

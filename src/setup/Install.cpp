@@ -17,7 +17,8 @@ struct Package {
 int listPackage(const std::string &source, const std::string &relative, Package &package)
 {
     std::vector<os::Entry> entries;
-    if (const int error = os::listFolder(relative.empty() ? source : join(source, relative), entries))
+    if (const int error =
+            os::listFolder(relative.empty() ? source : join(source, relative), entries))
         return error;
     for (const os::Entry &entry : entries) {
         const std::string path = relative.empty() ? entry.name : join(relative, entry.name);
@@ -71,11 +72,10 @@ std::optional<InstallFailure> writeVersion(const std::string &source, const Pack
 std::optional<InstallFailure> placeStarter(const std::string &source, const Layout &layout)
 {
     const std::string installer = join(source, os::kInstallerName);
-    if (os::kindOf(layout.starter()) == os::Kind::File &&
-        sameContents(installer, layout.starter()))
+    if (os::kindOf(layout.starter()) == os::Kind::File && sameContents(installer, layout.starter()))
         return std::nullopt;
-    const std::string suffix = std::to_string(os::processId()) + "-" +
-                               std::to_string(os::secondsNow());
+    const std::string suffix =
+        std::to_string(os::processId()) + "-" + std::to_string(os::secondsNow());
     const std::string next = layout.starter() + ".new-" + suffix;
     if (const int error = os::copyFlushed(installer, next))
         return InstallFailure{os::kLauncherName, error, true, {}};
@@ -142,8 +142,8 @@ std::optional<InstallFailure> install(const std::string &source, const Layout &l
     }
     installed.name = freeName(layout, version);
     progress.show(copyingText(installed.name));
-    const std::string part = layout.version(installed.name) + ".part-" +
-                             std::to_string(os::processId());
+    const std::string part =
+        layout.version(installed.name) + ".part-" + std::to_string(os::processId());
     std::optional<InstallFailure> failure = writeVersion(source, package, part);
     if (!failure) {
         if (const int error = os::renameNew(part, layout.version(installed.name)))

@@ -15,8 +15,8 @@ namespace menu::setup {
 struct InstallFailure {
     std::string file; // relative to the package, or a name in MENU
     int error = 0;
-    bool switched = false;          // the new version is current all the same
-    std::vector<std::string> left;  // what could not be removed again
+    bool switched = false;         // the new version is current all the same
+    std::vector<std::string> left; // what could not be removed again
 };
 
 struct Installed {

@@ -22,7 +22,8 @@ std::optional<Holder> holderFrom(const std::string &text)
         start = end + 1;
     }
     const auto isNumber = [](const std::string &t) {
-        return !t.empty() && t.size() < 19 && t.find_first_not_of("0123456789") == std::string::npos;
+        return !t.empty() && t.size() < 19 &&
+               t.find_first_not_of("0123456789") == std::string::npos;
     };
     if (!isNumber(lines[2]) || !isNumber(lines[3]))
         return std::nullopt;

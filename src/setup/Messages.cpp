@@ -42,8 +42,8 @@ std::string notEndedText()
 
 std::string busyText(const std::string &holder)
 {
-    return "Inštaláciu programu " + kProgram + " už vykonáva " + holder +
-           ".\r\nPôvodný program " + kProgram + " zostáva; skúste to neskôr.";
+    return "Inštaláciu programu " + kProgram + " už vykonáva " + holder + ".\r\nPôvodný program " +
+           kProgram + " zostáva; skúste to neskôr.";
 }
 
 std::string waitingText(const std::string &holder)
@@ -64,16 +64,18 @@ std::string switchingText(const std::string &version)
 std::string installFailedText(const std::string &file, int error,
                               const std::vector<std::string> &left)
 {
-    return "Inštalácia sa nepodarila: " + because(file, error) + "\r\nPôvodný program " +
-           kProgram + " zostáva." + leftText(left);
+    return "Inštalácia sa nepodarila: " + because(file, error) + "\r\nPôvodný program " + kProgram +
+           " zostáva." + leftText(left);
 }
 
 std::string starterNotReplacedText(const std::string &version, int error,
                                    const std::vector<std::string> &left)
 {
     return "Verzia " + version + " je nainštalovaná, ale spúšťač " +
-           because(os::kLauncherName, error) + " sa nepodarilo nahradiť; ikona ORVAN spúšťa "
-           "doterajší program." + leftText(left);
+           because(os::kLauncherName, error) +
+           " sa nepodarilo nahradiť; ikona ORVAN spúšťa "
+           "doterajší program." +
+           leftText(left);
 }
 
 std::string startFailedText(const std::string &program, int error)
@@ -83,8 +85,10 @@ std::string startFailedText(const std::string &program, int error)
 
 std::string noVersionText(const std::string &pointer)
 {
-    return "Program " + kProgram + " sa nepodarilo spustiť: nie je nainštalovaná žiadna úplná "
-           "verzia (" + pointer + ").";
+    return "Program " + kProgram +
+           " sa nepodarilo spustiť: nie je nainštalovaná žiadna úplná "
+           "verzia (" +
+           pointer + ").";
 }
 
 } // namespace menu::setup

@@ -9,8 +9,8 @@ namespace menu::setup {
 std::string commandLineText();
 std::string noTargetText();
 std::string notEndedText();
-std::string busyText(const std::string &holder);       // another installation runs
-std::string waitingText(const std::string &holder);    // the progress while it runs
+std::string busyText(const std::string &holder);    // another installation runs
+std::string waitingText(const std::string &holder); // the progress while it runs
 std::string copyingText(const std::string &version);
 std::string switchingText(const std::string &version);
 // file: the name that failed; left: what could not be removed again.

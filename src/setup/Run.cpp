@@ -43,7 +43,8 @@ struct CommandLine {
 // A decimal number of at most nine digits; nothing for any other text.
 std::optional<unsigned> number(const std::string &text)
 {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     return static_cast<unsigned>(std::stoul(text));
 }
@@ -158,4 +159,3 @@ int run()
 }
 
 } // namespace menu::setup
-

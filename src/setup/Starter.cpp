@@ -12,7 +12,8 @@ namespace {
 unsigned waitBudget()
 {
     const std::string text = os::environment("ORVAN_SETUP_WAIT_MS");
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return 120'000;
     return static_cast<unsigned>(std::stoul(text));
 }
@@ -53,7 +54,8 @@ int runStarter(const Layout &layout)
         return 1;
     }
     const std::string program = layout.launcherOf(*current);
-    if (const int error = os::startProgram(program, os::arguments(), layout.version(*current), true)) {
+    if (const int error =
+            os::startProgram(program, os::arguments(), layout.version(*current), true)) {
         os::reportError(startFailedText(program, error));
         return 1;
     }

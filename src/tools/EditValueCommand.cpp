@@ -35,8 +35,8 @@ int run(const QStringList &args)
     if (!type)
         return usage(kName);
     const platform::RegionalSettings &settings = *system().regional;
-    const widgets::EditText result = widgets::normaliseEditText(
-        args[2], *type, args[1], settings.formats(), settings.today());
+    const widgets::EditText result =
+        widgets::normaliseEditText(args[2], *type, args[1], settings.formats(), settings.today());
     out(result.text + QLatin1Char('\n'));
     if (!result.valid) {
         err(result.errorMessage + QLatin1Char('\n'));

@@ -22,8 +22,7 @@ int run(const QStringList &args)
     return 0;
 }
 
-const Registration registration{
-    {QStringLiteral("regional"), QStringLiteral("regional"), run}};
+const Registration registration{{QStringLiteral("regional"), QStringLiteral("regional"), run}};
 } // namespace
 
 } // namespace menu::doctor

@@ -31,9 +31,9 @@ int announce(const QStringList &args)
     return status;
 }
 
-const Registration registration{
-    {QStringLiteral("announce"), QStringLiteral("announce FILE...   (AktFil, AktLen, AktSha256)"),
-     announce}};
+const Registration registration{{QStringLiteral("announce"),
+                                 QStringLiteral("announce FILE...   (AktFil, AktLen, AktSha256)"),
+                                 announce}};
 
 } // namespace
 

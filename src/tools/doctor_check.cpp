@@ -72,7 +72,8 @@ void printValues(const char *section, const core::Announcement &announced, bool 
 {
     const auto line = [section](const char *key, const QString &value) {
         if (!value.isEmpty())
-            out(QStringLiteral("%1 %2=%3\n").arg(QLatin1String(section), QLatin1String(key), value));
+            out(QStringLiteral("%1 %2=%3\n")
+                    .arg(QLatin1String(section), QLatin1String(key), value));
     };
     line("AktCis", announced.version);
     if (withDate)
@@ -152,8 +153,8 @@ int fetch(const QStringList &arguments)
     if (!info)
         return 1;
     const bool launcher = args.at(1) == QLatin1String("ORVAN");
-    const QString why = fetchAnnounced(address, launcher ? info->launcher : info->teamViewer,
-                                     *keys, args.at(2));
+    const QString why =
+        fetchAnnounced(address, launcher ? info->launcher : info->teamViewer, *keys, args.at(2));
     out(QStringLiteral("verified: ") +
         (why.isEmpty() ? QStringLiteral("true") : QStringLiteral("false")) + QLatin1Char('\n'));
     if (!why.isEmpty())

@@ -213,8 +213,8 @@ QString formatDate(QDate date, const QString &format)
         else if (c == QLatin1Char('M'))
             result += padded(date.month(), run >= 2 ? 2 : 1);
         else if (c == QLatin1Char('y'))
-            result += run >= 3 ? padded(date.year(), 4)
-                               : padded(date.year() % 100, run == 2 ? 2 : 1);
+            result +=
+                run >= 3 ? padded(date.year(), 4) : padded(date.year() % 100, run == 2 ? 2 : 1);
         else
             result += format.mid(i, run);
         i += run;

@@ -145,7 +145,7 @@ void fitDigits(DecimalDigits &digits, const PatternPlaces &places)
 
 // Writes fitted digits into the pieces of a pattern, one piece after the other.
 class PatternWriter {
-public:
+  public:
     PatternWriter(const DecimalDigits &digits, const PatternPlaces &places, bool negative,
                   QChar decimalSeparator)
         : digits_(digits), places_(places), signWritten_(!negative),
@@ -175,7 +175,7 @@ public:
 
     QString result() const { return result_; }
 
-private:
+  private:
     void writeIntegerPlace()
     {
         // Place j of k shows digit j - k of the integer counted from its end; the first place

@@ -9,8 +9,8 @@ namespace menu::widgets {
 
 void showPlainErrorBox(QWidget *owner, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, title, formats::messageLines(text), QMessageBox::NoButton,
-                    owner);
+    QMessageBox box(QMessageBox::Critical, title, formats::messageLines(text),
+                    QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);

@@ -9,7 +9,7 @@ class QWidget;
 namespace menu::widgets {
 
 class ErrorBox {
-public:
+  public:
     virtual ~ErrorBox() = default;
     virtual void showError(QWidget *owner, const QString &text) = 0;
 };

@@ -13,7 +13,7 @@ namespace {
 // What a control uses when its form gives it no settings: the office's Slovak formats and today's
 // local date. The system's own settings are the application's to choose.
 class SlovakRegionalSettings final : public platform::RegionalSettings {
-public:
+  public:
     platform::RegionalFormats formats() const override { return platform::slovakFormats(); }
     QDate today() const override { return QDate::currentDate(); }
 };
@@ -148,8 +148,7 @@ void TypedEdit::setAsDecimal(double value)
 
 QDate TypedEdit::asDate() const
 {
-    return readDate(text(), regional().formats(), regional().today())
-        .value_or(QDate(1899, 12, 30));
+    return readDate(text(), regional().formats(), regional().today()).value_or(QDate(1899, 12, 30));
 }
 
 void TypedEdit::setAsDate(QDate value)
@@ -182,8 +181,7 @@ void TypedEdit::focusInEvent(QFocusEvent *event)
 void TypedEdit::focusOutEvent(QFocusEvent *event)
 {
     // Switching to another window or opening a popup is no leaving.
-    if (event->reason() == Qt::ActiveWindowFocusReason ||
-        event->reason() == Qt::PopupFocusReason) {
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
         QLineEdit::focusOutEvent(event);
         return;
     }

@@ -52,7 +52,7 @@ class TypedEdit : public QLineEdit {
     Q_PROPERTY(QColor color READ color WRITE setColor)
     Q_PROPERTY(bool autoSelect READ autoSelect WRITE setAutoSelect)
 
-public:
+  public:
     // Called on leaving a control whose text is valid for its type: the message to show when
     // the text is refused after all, nothing when it is accepted.
     using Validator = std::function<std::optional<QString>(const QString &text)>;
@@ -124,17 +124,17 @@ public:
     // True while the inner button is drawn pressed.
     bool isButtonPressed() const { return buttonPressed_; }
 
-public Q_SLOTS:
+  public Q_SLOTS:
     // Every text put into the control is normalised and validated for its value type (isValid,
     // errorMessage) and then shown; nothing is reported to the user until the focus leaves.
     // Hides QLineEdit::setText: call it on a TypedEdit, not through a QLineEdit pointer.
     void setText(const QString &text);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The inner button was clicked, or Alt+Down pressed while there is one.
     void buttonClicked();
 
-protected:
+  protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -148,7 +148,7 @@ protected:
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
 
-private:
+  private:
     enum class Shade { Designed, Focus, Error };
     void applyShade(Shade shade);
 

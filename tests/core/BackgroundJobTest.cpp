@@ -41,7 +41,8 @@ class Observer {
     explicit Observer(BackgroundJob &job)
     {
         QObject::connect(&job, &BackgroundJob::progressed, [this](qint64 done, qint64 total) {
-            progress.push_back({done, total, QThread::currentThread() == QCoreApplication::instance()->thread()});
+            progress.push_back(
+                {done, total, QThread::currentThread() == QCoreApplication::instance()->thread()});
             if (onProgress)
                 onProgress(done, total);
         });
@@ -183,15 +184,17 @@ TEST(BackgroundJob, CancelStopsARunningDownloadAtOnce)
             options.progress = [&control](const menu::core::DownloadProgress &progress) {
                 control.progress(progress.received, progress.total);
             };
-            *result = menu::core::download(server.address(QStringLiteral("/pkg.zip")), target,
-                                           options);
+            *result =
+                menu::core::download(server.address(QStringLiteral("/pkg.zip")), target, options);
         }));
         // Running: the request has reached the server, and what it sent has arrived.
         const qint64 sent = c.script.steps.empty() ? 0 : c.script.steps.front().bytes.size();
-        ASSERT_TRUE(QTest::qWaitFor([&] {
-            return !server.lastRequest().isEmpty() &&
-                   (sent == 0 || (!seen.progress.empty() && seen.progress.back().done == sent));
-        }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return !server.lastRequest().isEmpty() &&
+                       (sent == 0 || (!seen.progress.empty() && seen.progress.back().done == sent));
+            },
+            30000));
         EXPECT_TRUE(job.running());
 
         QElapsedTimer timer;

@@ -62,7 +62,7 @@ std::vector<Box> runCommand(const menu::platform::DesktopFolders &desktops, cons
 
 // Desktops at fixed folders; links are written as on this system.
 class FixedDesktops : public menu::platform::DesktopFolders {
-public:
+  public:
     FixedDesktops(QString shared, QString own) : shared_(std::move(shared)), own_(std::move(own)) {}
     QString folder(DesktopKind kind) const override
     {
@@ -78,7 +78,7 @@ public:
         return system_.createShortcut(folder, shortcut);
     }
 
-private:
+  private:
     QString shared_;
     QString own_;
     menu::platform::XdgDesktopFolders system_;
@@ -143,7 +143,8 @@ QMap<QString, QString> entryValues(const QString &path)
     for (const QByteArray &line : file.readAll().split('\n')) {
         const qsizetype equals = line.indexOf('=');
         if (equals > 0)
-            values.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 1)));
+            values.insert(QString::fromUtf8(line.left(equals)),
+                          QString::fromUtf8(line.mid(equals + 1)));
     }
     return values;
 }
@@ -171,11 +172,10 @@ TEST_P(DesktopFlow, BoxesAndTheWrittenShortcut)
     for (const QString &text : c.boxes) {
         if (text == QLatin1String("shared") || text == QLatin1String("own")) {
             const bool shared = text == QLatin1String("shared");
-            expected.emplace_back(BoxKind::Information,
-                                  kExists +
-                                      existingFile(shared ? sharedDir : ownDir,
-                                                   shared ? c.shared : c.own) +
-                                      QLatin1Char(')'));
+            expected.emplace_back(
+                BoxKind::Information,
+                kExists + existingFile(shared ? sharedDir : ownDir, shared ? c.shared : c.own) +
+                    QLatin1Char(')'));
         } else if (text == kQuestion) {
             expected.emplace_back(BoxKind::Confirmation, text);
         } else {
@@ -220,23 +220,48 @@ TEST_P(DesktopFlow, BoxesAndTheWrittenShortcut)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DesktopFlow,
     ::testing::Values(
-        FlowCase{"LinkOnSharedDesktop", Desk::HasLink, Desk::Empty, true, {"shared"}, Outcome::None},
-        FlowCase{"EntryOnSharedDesktop", Desk::HasEntry, Desk::Empty, true, {"shared"},
-                 Outcome::None},
+        FlowCase{
+            "LinkOnSharedDesktop", Desk::HasLink, Desk::Empty, true, {"shared"}, Outcome::None},
+        FlowCase{
+            "EntryOnSharedDesktop", Desk::HasEntry, Desk::Empty, true, {"shared"}, Outcome::None},
         FlowCase{"OnBothDesktops", Desk::HasLink, Desk::HasEntry, true, {"shared"}, Outcome::None},
         FlowCase{"LinkOnOwnDesktop", Desk::Empty, Desk::HasLink, true, {"own"}, Outcome::None},
-        FlowCase{"EntryOnOwnDesktopNoShared", Desk::Missing, Desk::HasEntry, true, {"own"},
+        FlowCase{"EntryOnOwnDesktopNoShared",
+                 Desk::Missing,
+                 Desk::HasEntry,
+                 true,
+                 {"own"},
                  Outcome::None},
         FlowCase{"AnswerNo", Desk::Empty, Desk::Empty, false, {kQuestion}, Outcome::None},
-        FlowCase{"SharedDesktopWritable", Desk::Empty, Desk::Empty, true, {kQuestion, kAllUsers},
+        FlowCase{"SharedDesktopWritable",
+                 Desk::Empty,
+                 Desk::Empty,
+                 true,
+                 {kQuestion, kAllUsers},
                  Outcome::Shared},
-        FlowCase{"SharedDesktopRefused", Desk::Unwritable, Desk::Empty, true,
-                 {kQuestion, kCurrentUser}, Outcome::Own},
-        FlowCase{"NoSharedDesktop", Desk::Missing, Desk::Empty, true, {kQuestion, kCurrentUser},
+        FlowCase{"SharedDesktopRefused",
+                 Desk::Unwritable,
+                 Desk::Empty,
+                 true,
+                 {kQuestion, kCurrentUser},
                  Outcome::Own},
-        FlowCase{"NothingWritable", Desk::Unwritable, Desk::Unwritable, true, {kQuestion, kFailed},
+        FlowCase{"NoSharedDesktop",
+                 Desk::Missing,
+                 Desk::Empty,
+                 true,
+                 {kQuestion, kCurrentUser},
+                 Outcome::Own},
+        FlowCase{"NothingWritable",
+                 Desk::Unwritable,
+                 Desk::Unwritable,
+                 true,
+                 {kQuestion, kFailed},
                  Outcome::None},
-        FlowCase{"NoDesktopAtAll", Desk::Missing, Desk::Missing, true, {kQuestion, kFailed},
+        FlowCase{"NoDesktopAtAll",
+                 Desk::Missing,
+                 Desk::Missing,
+                 true,
+                 {kQuestion, kFailed},
                  Outcome::None}),
     [](const auto &param) { return std::string(param.param.name); });
 
@@ -273,9 +298,9 @@ TEST(DesktopShortcut, TheDesktopStartsTheLauncherInItsDirectory)
         QDir().mkpath(home + QStringLiteral("/Pracovná plocha"));
         const QString prefix = tmp.path() + QString::fromUtf8(drive);
         const QString ran = tmp.file(QStringLiteral("ran.txt"));
-        const QString launcher = tmp.write(
-            prefix.mid(tmp.path().size() + 1) + QStringLiteral("/ORVAN/MENU/menu"),
-            "#!/bin/sh\npwd > '" + QFile::encodeName(ran) + "'\n");
+        const QString launcher =
+            tmp.write(prefix.mid(tmp.path().size() + 1) + QStringLiteral("/ORVAN/MENU/menu"),
+                      "#!/bin/sh\npwd > '" + QFile::encodeName(ran) + "'\n");
         QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner);
         const menu::platform::XdgDesktopFolders desktops(home, QString());
 

@@ -136,7 +136,8 @@ class DownloadTest : public ::testing::TestWithParam<Family> {
         }
         DownloadResult result = menu::core::download(address, target, options);
         QFile file(target);
-        return {result, result.ok && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()};
+        return {result,
+                result.ok && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()};
     }
     DownloadResult download(const QString &address, const QString &target,
                             std::chrono::milliseconds waitLimit = DownloadOptions().waitLimit)
@@ -147,7 +148,10 @@ class DownloadTest : public ::testing::TestWithParam<Family> {
     // The target with old content, to see that a failure leaves it alone.
     QString existingTarget() { return dir.write(QStringLiteral("target.bin"), "old content"); }
 
-    QStringList filesInDir() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    QStringList filesInDir() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    }
 
     ScriptedHttpServer server;
     menu::test::TempDir dir;
@@ -221,9 +225,8 @@ TEST_P(DownloadTest, AcceptsTheHttpSchemeAndGoesStraightWhereNoProxySaysSo)
     const menu::test::Environment env(
         {{"http_proxy", proxy}, {"all_proxy", proxy}, {"no_proxy", QStringLiteral("127.0.0.1")}});
     server.answer(ScriptedHttpServer::response("HTTP/1.0 200 OK", "", "body"));
-    const Fetched outcome =
-        fetch(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
-              dir.file(QStringLiteral("f")));
+    const Fetched outcome = fetch(QStringLiteral("http://") + server.address(QStringLiteral("/f")),
+                                  dir.file(QStringLiteral("f")));
     EXPECT_TRUE(outcome.result.ok) << outcome.result.text.toStdString();
     EXPECT_EQ(outcome.body, QByteArray("body"));
 }
@@ -268,21 +271,29 @@ TEST_P(DownloadTest, EveryFailureKeepsTheExistingFile)
         {"moved permanently",
          ScriptedHttpServer::response("HTTP/1.1 301 Moved Permanently",
                                       "Location: /elsewhere\r\nContent-Length: 5\r\n", "moved"),
-         "Súbor nenájdený (301)!", {}},
+         "Súbor nenájdený (301)!",
+         {}},
         {"found",
          ScriptedHttpServer::response("HTTP/1.0 302 Found", "Location: /elsewhere\r\n", ""),
-         "Súbor nenájdený (302)!", {}},
+         "Súbor nenájdený (302)!",
+         {}},
         {"not found",
          ScriptedHttpServer::response("HTTP/1.1 404 Not Found", "Content-Length: 9\r\n",
                                       "not found"),
-         "Stiahnutie neúspešné (404)!", {}},
+         "Stiahnutie neúspešné (404)!",
+         {}},
         {"internal error",
          ScriptedHttpServer::response("HTTP/1.0 500 Internal Server Error", "", "oops"),
-         "Server nenájdený (500)!", {}},
-        {"server error", ScriptedHttpServer::response("HTTP/1.0 503 Busy", "", "busy"),
-         "Server nenájdený (503)!", {}},
-        {"odd status", ScriptedHttpServer::response("HTTP/1.0 600 Odd", "", "odd"),
-         "Neznáma chyba (600)!", {}},
+         "Server nenájdený (500)!",
+         {}},
+        {"server error",
+         ScriptedHttpServer::response("HTTP/1.0 503 Busy", "", "busy"),
+         "Server nenájdený (503)!",
+         {}},
+        {"odd status",
+         ScriptedHttpServer::response("HTTP/1.0 600 Odd", "", "odd"),
+         "Neznáma chyba (600)!",
+         {}},
         {"cut short",
          ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 100\r\n", "only ten b"),
          "Kritická chyba pri sťahovaní!",
@@ -323,8 +334,11 @@ TEST_P(DownloadTest, EachKindOfFailureHasItsOwnText)
          texts::nameNotResolvedHint(QStringLiteral("update.orvan.invalid"), QString())},
         {"connection refused", refused, FailureKind::ServerUnreachable,
          QStringLiteral("Server nenájdený (500)!"), texts::serverUnreachableHint(QString())},
-        {"status 404", server.address(QStringLiteral("/x")), FailureKind::HttpStatus,
-         QStringLiteral("Stiahnutie neúspešné (404)!"), {}},
+        {"status 404",
+         server.address(QStringLiteral("/x")),
+         FailureKind::HttpStatus,
+         QStringLiteral("Stiahnutie neúspešné (404)!"),
+         {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -350,15 +364,23 @@ TEST(TransferFailure, AProxysRefusalIsItsOwn)
         FailureKind kind;
         QString text;
     } cases[] = {
-        {{CURLE_OK, 407, 0, true, {}, {}}, FailureKind::ProxyCredentials, texts::proxyWantsCredentials()},
-        {{CURLE_RECV_ERROR, 0, 407, true, {}, {}}, FailureKind::ProxyCredentials,
+        {{CURLE_OK, 407, 0, true, {}, {}},
+         FailureKind::ProxyCredentials,
          texts::proxyWantsCredentials()},
-        {{CURLE_RECV_ERROR, 0, 403, true, {}, {}}, FailureKind::ProxyRefused, texts::proxyRefused()},
-        {{CURLE_COULDNT_CONNECT, 0, 0, true, {}, {}}, FailureKind::ProxyRefused,
+        {{CURLE_RECV_ERROR, 0, 407, true, {}, {}},
+         FailureKind::ProxyCredentials,
+         texts::proxyWantsCredentials()},
+        {{CURLE_RECV_ERROR, 0, 403, true, {}, {}},
+         FailureKind::ProxyRefused,
          texts::proxyRefused()},
-        {{CURLE_COULDNT_RESOLVE_PROXY, 0, 0, true, {}, {}}, FailureKind::ProxyRefused,
+        {{CURLE_COULDNT_CONNECT, 0, 0, true, {}, {}},
+         FailureKind::ProxyRefused,
          texts::proxyRefused()},
-        {{CURLE_COULDNT_CONNECT, 0, 0, false, {}, {}}, FailureKind::ServerUnreachable,
+        {{CURLE_COULDNT_RESOLVE_PROXY, 0, 0, true, {}, {}},
+         FailureKind::ProxyRefused,
+         texts::proxyRefused()},
+        {{CURLE_COULDNT_CONNECT, 0, 0, false, {}, {}},
+         FailureKind::ServerUnreachable,
          texts::httpResult(500)},
     };
     for (const auto &c : cases) {
@@ -392,7 +414,8 @@ TEST_P(DownloadTest, ServerFallingSilentInTheBodyIsACriticalError)
     const DownloadResult outcome = download(server.address(QStringLiteral("/x")), target, 800ms);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.text, kCritical);
-    EXPECT_EQ(outcome.hint, texts::downloadCriticalHint(texts::serverSilent(QStringLiteral("0.8"))));
+    EXPECT_EQ(outcome.hint,
+              texts::downloadCriticalHint(texts::serverSilent(QStringLiteral("0.8"))));
     EXPECT_EQ(dir.read(QStringLiteral("target.bin")), QByteArray("old content"));
     EXPECT_EQ(filesInDir(), QStringList{QStringLiteral("target.bin")});
 }
@@ -469,9 +492,8 @@ TEST_F(DownloadProgressTest, CountsHeaderAndBodyAndLearnsTheLengthAfterItsLine)
     const QByteArray header = "HTTP/1.0 200 OK\r\nServer: scripted\r\nContent-Length: 5\r\n"
                               "X-After: 1\r\n\r\n";
     server.answer(ScriptedHttpServer::byteByByte(header + "hello", 2ms));
-    ASSERT_TRUE(download(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")),
-                         recorder)
-                    .ok);
+    ASSERT_TRUE(
+        download(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")), recorder).ok);
     EXPECT_EQ(dir.read(QStringLiteral("p")), QByteArray("hello"));
 
     const auto &calls = recorder.calls;
@@ -493,9 +515,8 @@ TEST_F(DownloadProgressTest, CountsHeaderAndBodyAndLearnsTheLengthAfterItsLine)
 TEST_F(DownloadProgressTest, LengthInOtherCaseIsNotRecognised)
 {
     server.answer(ScriptedHttpServer::response("HTTP/1.1 200 OK", "content-length: 4\r\n", "data"));
-    ASSERT_TRUE(download(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")),
-                         recorder)
-                    .ok);
+    ASSERT_TRUE(
+        download(server.address(QStringLiteral("/p")), dir.file(QStringLiteral("p")), recorder).ok);
     ASSERT_FALSE(recorder.calls.empty());
     for (const DownloadProgress &call : recorder.calls)
         EXPECT_EQ(call.total, -1);
@@ -513,8 +534,8 @@ TEST_P(DownloadTest, UnreadableLengthIsACriticalErrorAndKeepsTheFile)
         bool whole; // the hint is the whole text, else its beginning
     } cases[] = {
         {"abc", texts::downloadCriticalHint(texts::transferFailed(QString())), false},
-        {" 12abc ",
-         texts::downloadCriticalHint(texts::badContentLength(QStringLiteral("12abc"))), true},
+        {" 12abc ", texts::downloadCriticalHint(texts::badContentLength(QStringLiteral("12abc"))),
+         true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.value);
@@ -567,7 +588,8 @@ TEST_F(DownloadProgressTest, ForeignErrorOfTheCallbackPassesThrough)
     options.progress = [](const DownloadProgress &) { throw 42; };
     EXPECT_THROW(menu::core::download(server.address(QStringLiteral("/p")), target, options), int);
     EXPECT_EQ(dir.read(QStringLiteral("t")), QByteArray("old content"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("t")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("t")});
 }
 
 // A cancel before the start, and one in the middle of the body while the server has gone

@@ -61,8 +61,8 @@ TEST(LaunchFailure, RefusedRunIsToldNotSilent)
     TempDir dir;
     const QString interpreter = dir.write(QStringLiteral("interpreter"), "#!/bin/sh\n");
     ASSERT_TRUE(QFile::setPermissions(interpreter, QFile::ReadOwner | QFile::WriteOwner));
-    const QString script = executable(dir, QStringLiteral("mzdy.sh"),
-                                      "#!" + QFile::encodeName(interpreter) + "\n");
+    const QString script =
+        executable(dir, QStringLiteral("mzdy.sh"), "#!" + QFile::encodeName(interpreter) + "\n");
 
     EXPECT_EQ(launch(script),
               kHeader + QStringLiteral("Operačný systém nedovolil spustiť súbor ") + script +
@@ -109,8 +109,9 @@ TEST(LaunchFailure, DocumentWithoutAnApplication)
                                     {"XDG_CURRENT_DESKTOP", QStringLiteral("X-Orvan-Test")},
                                     {"DISPLAY", std::nullopt},
                                     {"WAYLAND_DISPLAY", std::nullopt}});
-        const QString document = dir.write(QString::fromUtf8(c.document),
-                                           c.document[0] == 'P' ? "%PDF-1.4\n%\xE2\xE3\n" : "text\n");
+        const QString document =
+            dir.write(QString::fromUtf8(c.document),
+                      c.document[0] == 'P' ? "%PDF-1.4\n%\xE2\xE3\n" : "text\n");
         EXPECT_EQ(launch(document), c.opened ? std::nullopt : std::optional(kNone));
     }
 }

@@ -29,10 +29,9 @@ class PlacementTest : public ::testing::TestWithParam<PlacementCase> {};
 TEST_P(PlacementTest, FollowsTheStoredValuesOrFallsBackToTheWholeScreen)
 {
     const PlacementCase &c = GetParam();
-    const WindowPlacement got =
-        placementFrom(QString::fromUtf8(c.left), QString::fromUtf8(c.width),
-                      QString::fromUtf8(c.top), QString::fromUtf8(c.height),
-                      QString::fromUtf8(c.state), kScreen);
+    const WindowPlacement got = placementFrom(QString::fromUtf8(c.left), QString::fromUtf8(c.width),
+                                              QString::fromUtf8(c.top), QString::fromUtf8(c.height),
+                                              QString::fromUtf8(c.state), kScreen);
     EXPECT_EQ(got.left, c.expected.left);
     EXPECT_EQ(got.top, c.expected.top);
     EXPECT_EQ(got.width, c.expected.width);
@@ -47,16 +46,26 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"Maximised", "100", "500", "50", "400", "1", {100, 50, 500, 400, true}},
         PlacementCase{"WidthMissing", "100", "", "50", "400", "0", kWhole},
         PlacementCase{"HeightBlank", "100", "500", "50", "  ", "0", kWhole},
-        PlacementCase{"MaximisedWithoutBoundsIsTheWholeScreenMaximised", "", "", "", "", "1",
+        PlacementCase{"MaximisedWithoutBoundsIsTheWholeScreenMaximised",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "1",
                       {0, 0, 1280, 1000, true}},
-        PlacementCase{"NegativeLeftIsZero", "-20", "500", "50", "400", "0", {0, 50, 500, 400, false}},
-        PlacementCase{"UnparsableLeftIsZero", "abc", "500", "50", "400", "", {0, 50, 500, 400, false}},
-        PlacementCase{"EndsExactlyAtTheScreen", "780", "500", "600", "400", "0", {780, 600, 500, 400, false}},
+        PlacementCase{
+            "NegativeLeftIsZero", "-20", "500", "50", "400", "0", {0, 50, 500, 400, false}},
+        PlacementCase{
+            "UnparsableLeftIsZero", "abc", "500", "50", "400", "", {0, 50, 500, 400, false}},
+        PlacementCase{
+            "EndsExactlyAtTheScreen", "780", "500", "600", "400", "0", {780, 600, 500, 400, false}},
         PlacementCase{"OnePixelTooWide", "781", "500", "50", "400", "0", kWhole},
         PlacementCase{"OnePixelTooHigh", "0", "500", "601", "400", "0", kWhole},
         PlacementCase{"HugeValuesDoNotWrap", "2147483647", "2147483647", "0", "10", "0", kWhole},
-        PlacementCase{"StateWithLeadingZeroIsNormal", "1", "2", "3", "4", "01", {1, 3, 2, 4, false}},
-        PlacementCase{"StateWithTrailingTextIsNormal", "1", "2", "3", "4", "1x", {1, 3, 2, 4, false}}),
+        PlacementCase{
+            "StateWithLeadingZeroIsNormal", "1", "2", "3", "4", "01", {1, 3, 2, 4, false}},
+        PlacementCase{
+            "StateWithTrailingTextIsNormal", "1", "2", "3", "4", "1x", {1, 3, 2, 4, false}}),
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST(LauncherSettings, ArrangementAndFrequencyValues)
@@ -78,7 +87,7 @@ TEST(LauncherSettings, ArrangementAndFrequencyValues)
     const struct {
         const char *text;
         int frequency;
-    } frequencies[] = {{"300", 44}, {"2", 2},  {"-1", 255}, {"x2", 0},
+    } frequencies[] = {{"300", 44}, {"2", 2},   {"-1", 255},       {"x2", 0},
                        {"", 0},     {"256", 0}, {"99999999999", 0}};
     for (const auto &c : frequencies)
         EXPECT_EQ(checkFrequencyFrom(QString::fromLatin1(c.text)), c.frequency) << c.text;
@@ -94,8 +103,8 @@ TEST(LauncherSettings, ReadAndWriteByNames)
     EXPECT_EQ(ini.path(), dir.file(QStringLiteral("menu.ini")));
 
     EXPECT_EQ(ini.read(QStringLiteral("OPTIONS"), QStringLiteral("Left")), QString());
-    EXPECT_TRUE(ini.write(QStringLiteral("OPTIONS"), QStringLiteral("Left"), QStringLiteral("10"))
-                    .ok());
+    EXPECT_TRUE(
+        ini.write(QStringLiteral("OPTIONS"), QStringLiteral("Left"), QStringLiteral("10")).ok());
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini")), QByteArray("[OPTIONS]\r\nLeft=10\r\n"));
     EXPECT_EQ(ini.read(QStringLiteral("options"), QStringLiteral("left")), QStringLiteral("10"));
     EXPECT_EQ(ini.read(QStringLiteral("OPTIONS"), QStringLiteral("Top")), QString());
@@ -163,8 +172,8 @@ TEST(LauncherSettings, WriteFailureNamesTheFileAndLeavesItAlone)
     ASSERT_FALSE(written.ok());
     EXPECT_EQ(written.failure().path, ini.path());
     EXPECT_EQ(texts::settingsNotWritten(written.failure()),
-              QStringLiteral("Unable to write to ") + menu::platform::nativePath(ini.path()) + QChar(13) +
-                  texts::reason(written.failure()));
+              QStringLiteral("Unable to write to ") + menu::platform::nativePath(ini.path()) +
+                  QChar(13) + texts::reason(written.failure()));
     EXPECT_EQ(dir.read(QStringLiteral("menu.ini/keep")), QByteArray("x"));
 }
 
@@ -208,8 +217,8 @@ TEST(LauncherSettings, AGroupOfWritesIsOneRound)
     RoundStore store;
     LauncherSettings ini(store, QStringLiteral("/p/"));
     store.fail = true;
-    const menu::Status atClose = ini.saveAtClose(QRect(0, 0, 1, 1), false,
-                                                 ButtonArrangement::Rows, 0, QString());
+    const menu::Status atClose =
+        ini.saveAtClose(QRect(0, 0, 1, 1), false, ButtonArrangement::Rows, 0, QString());
     ASSERT_FALSE(atClose.ok());
     EXPECT_TRUE(atClose.failure().is(std::errc::no_space_on_device));
     EXPECT_EQ(atClose.failure().path, QStringLiteral("/p/menu.ini"));
@@ -220,14 +229,14 @@ TEST(LauncherSettings, AGroupOfWritesIsOneRound)
         ini.saveAtClose(QRect(0, 0, 1, 1), false, ButtonArrangement::Rows, 0, QString(), once)
             .ok());
     EXPECT_TRUE(ini.saveAnnouncements({}, {}).ok());
-    const QStringList close{"ButtonsView", "Left", "Width", "Top",
-                            "Height", "WindowState", "LicKon", "LicKonLast"};
-    const QStringList announced{"AktCis", "AktDat", "AktFil", "AktLen", "AktSha256",
+    const QStringList close{"ButtonsView", "Left",        "Width",  "Top",
+                            "Height",      "WindowState", "LicKon", "LicKonLast"};
+    const QStringList announced{"AktCis", "AktDat", "AktFil", "AktLen",   "AktSha256",
                                 "AktCis", "AktFil", "AktLen", "AktSha256"};
     EXPECT_EQ(store.rounds, (QList<QStringList>{close, close, announced}));
-    EXPECT_EQ(store.waits, (QList<std::chrono::milliseconds>{
-                               menu::platform::kSettingsLockWait, std::chrono::milliseconds(0),
-                               menu::platform::kSettingsLockWait}));
+    EXPECT_EQ(store.waits, (QList<std::chrono::milliseconds>{menu::platform::kSettingsLockWait,
+                                                             std::chrono::milliseconds(0),
+                                                             menu::platform::kSettingsLockWait}));
 }
 
 } // namespace

@@ -63,11 +63,11 @@ TEST(MenuModel, PicturesByTheTargetsExtension)
         const char *path;
         EntryPicture picture;
     } cases[] = {
-        {"/a/Manual.PDF", EntryPicture::Pdf},      {"/a/tool.Exe", EntryPicture::ProgramIcon},
-        {"/a/help.chm", EntryPicture::Chm},        {"/a/web.url", EntryPicture::Url},
-        {"/a/run.BAT", EntryPicture::Bat},         {"/a/readme.txt", EntryPicture::None},
-        {"/a/exe", EntryPicture::None},            {"/a/archive.pdf.zip", EntryPicture::None},
-        {"/a.pdf/readme", EntryPicture::None},     {"/a/readme.", EntryPicture::None},
+        {"/a/Manual.PDF", EntryPicture::Pdf},  {"/a/tool.Exe", EntryPicture::ProgramIcon},
+        {"/a/help.chm", EntryPicture::Chm},    {"/a/web.url", EntryPicture::Url},
+        {"/a/run.BAT", EntryPicture::Bat},     {"/a/readme.txt", EntryPicture::None},
+        {"/a/exe", EntryPicture::None},        {"/a/archive.pdf.zip", EntryPicture::None},
+        {"/a.pdf/readme", EntryPicture::None}, {"/a/readme.", EntryPicture::None},
     };
     for (const auto &c : cases)
         EXPECT_EQ(entryPictureFor(QString::fromLatin1(c.path)), c.picture) << c.path;

@@ -173,8 +173,9 @@ TEST(PackageExtract, ZipToolNamesFollowTheUtf8Flag)
         work.write("orvan_update.zip", bytes);
         const DecompResult result = unpack(work.file("orvan_update.zip"));
         const QString expected =
-            flagged ? slovak
-                    : menu::formats::decodeCodePage(menu::formats::CodePage::Cp852, slovak.toUtf8());
+            flagged
+                ? slovak
+                : menu::formats::decodeCodePage(menu::formats::CodePage::Cp852, slovak.toUtf8());
         ASSERT_EQ(result.written, QStringList{expected}) << flagged;
         EXPECT_EQ(work.read("ORVAN-INSTAL/" + expected), "u");
         EXPECT_EQ(result.outcome, DecompOutcome::InstallerMissing);

@@ -12,7 +12,8 @@ using menu::platform::isFile;
 
 TEST(PackagePaths, DriveAndProgramDirectory)
 {
-    EXPECT_EQ(programDirOf(QStringLiteral("/srv/D/ORVAN/MENU/menu")), QStringLiteral("/srv/D/ORVAN/MENU/"));
+    EXPECT_EQ(programDirOf(QStringLiteral("/srv/D/ORVAN/MENU/menu")),
+              QStringLiteral("/srv/D/ORVAN/MENU/"));
     // A version folder belongs to its installation; only such a folder.
     const struct {
         const char *executable;
@@ -31,16 +32,21 @@ TEST(PackagePaths, DriveAndProgramDirectory)
         EXPECT_EQ(starterPathOf(QLatin1String(c.executable)), QLatin1String(c.starter));
     }
     constexpr auto onUnix = PathRules::Unix;
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/D/ORVAN/MENU/menu"), onUnix), QStringLiteral("/srv/D"));
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/d/orvan/menu/tools/menu"), onUnix), QStringLiteral("/srv/d"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/D/ORVAN/MENU/menu"), onUnix),
+              QStringLiteral("/srv/D"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/srv/d/orvan/menu/tools/menu"), onUnix),
+              QStringLiteral("/srv/d"));
     EXPECT_EQ(drivePrefixOf(QStringLiteral("/ORVAN/MENU/menu"), onUnix), QString());
     // The first such directory decides, as the drive is the first part of a Windows path.
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU/b/ORVAN/MENU/menu"), onUnix), QStringLiteral("/a"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU/b/ORVAN/MENU/menu"), onUnix),
+              QStringLiteral("/a"));
     EXPECT_FALSE(drivePrefixOf(QStringLiteral("/a/ORVAN/MENU2/menu"), onUnix).has_value());
     // Windows: the path's own drive, as Qt and the system write it.
     constexpr auto onWindows = PathRules::Windows;
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("D:/ORVAN/MENU/menu.exe"), onWindows), QStringLiteral("D:"));
-    EXPECT_EQ(drivePrefixOf(QStringLiteral("c:\\orvan\\menu\\nástroje\\menu.exe"), onWindows), QStringLiteral("c:"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("D:/ORVAN/MENU/menu.exe"), onWindows),
+              QStringLiteral("D:"));
+    EXPECT_EQ(drivePrefixOf(QStringLiteral("c:\\orvan\\menu\\nástroje\\menu.exe"), onWindows),
+              QStringLiteral("c:"));
 }
 
 TEST(PackagePaths, PackageDirectoryAsShown)
@@ -124,8 +130,10 @@ TEST(PackagePaths, NamesThatDifferOnlyInCaseGiveTheSameChoiceEachTime)
     dir.write(QStringLiteral("ORVAN/tav/b.exe"), "MZ");
     dir.write(QStringLiteral("ORVAN/tav/B.EXE"), "MZ");
     const QString drive = dir.path();
-    EXPECT_EQ(packagePath(drive, QStringLiteral("\\ORVAN\\TAV\\b.EXE")), drive + QStringLiteral("/ORVAN/tav/B.EXE"));
-    EXPECT_EQ(packagePath(drive, QStringLiteral("\\ORVAN\\TAV\\b.exe")), drive + QStringLiteral("/ORVAN/tav/b.exe"));
+    EXPECT_EQ(packagePath(drive, QStringLiteral("\\ORVAN\\TAV\\b.EXE")),
+              drive + QStringLiteral("/ORVAN/tav/B.EXE"));
+    EXPECT_EQ(packagePath(drive, QStringLiteral("\\ORVAN\\TAV\\b.exe")),
+              drive + QStringLiteral("/ORVAN/tav/b.exe"));
 }
 
 // Waits until the clock that stamps files has moved past the last change of dir, so that the
@@ -151,13 +159,15 @@ TEST(PackagePaths, AKeptListingFollowsChangesOfItsDirectory)
     const QString drive = dir.path();
     const QString windowsPath = QStringLiteral("\\ORVAN\\TAV\\tav.exe");
     // Looked up as if the directory had settled long ago: its listing is kept.
-    const std::int64_t later = menu::platform::stampClockNs() + 10 * menu::platform::kStampSettledNs;
+    const std::int64_t later =
+        menu::platform::stampClockNs() + 10 * menu::platform::kStampSettledNs;
     ASSERT_EQ(comparablePath(packagePath(drive, windowsPath, later)),
               comparablePath(drive + QStringLiteral("/ORVAN/Tav/Tav.EXE")));
 
     menu::test::TempDir scratch;
     afterTheFileClockMoved(scratch, drive + QStringLiteral("/ORVAN/Tav"));
-    ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav")).rename(QStringLiteral("Tav.EXE"), QStringLiteral("TAV.exe")));
+    ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav"))
+                    .rename(QStringLiteral("Tav.EXE"), QStringLiteral("TAV.exe")));
     EXPECT_EQ(comparablePath(packagePath(drive, windowsPath)),
               comparablePath(drive + QStringLiteral("/ORVAN/Tav/TAV.exe")));
     ASSERT_TRUE(QDir(drive + QStringLiteral("/ORVAN/Tav")).remove(QStringLiteral("TAV.exe")));

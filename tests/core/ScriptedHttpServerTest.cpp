@@ -30,9 +30,13 @@ TEST(ScriptedHttpServer, PlaysTheScriptAndStopsWhateverItWaitsFor)
         {"held open after the answer", {{{kHead, 0ms}}, true}, true, kHead},
         {"in a long pause", {{{kHead, 1h}, {"never", 0ms}}}, true, kHead},
         // Fills the sockets' buffers: the server waits for room that never comes.
-        {"an endless body", {{{kHead, 0ms}, {QByteArray(65536, 'x'), 0ms}}, false, true}, true,
+        {"an endless body",
+         {{{kHead, 0ms}, {QByteArray(65536, 'x'), 0ms}}, false, true},
+         true,
          kHead},
-        {"waiting for the request", ScriptedHttpServer::response("HTTP/1.0 200 OK", "", ""), false,
+        {"waiting for the request",
+         ScriptedHttpServer::response("HTTP/1.0 200 OK", "", ""),
+         false,
          {}},
     };
     for (const auto &c : cases) {

@@ -34,7 +34,9 @@ const QByteArray kDocumentPath = "/ORVANWIN/orvan_akt.ini";
 const QByteArray kSignaturePath = "/ORVANWIN/orvan_akt.ini.minisig";
 const QByteArray kDocument = "[ORVAN]\r\nAktCis=1.1.0.8\r\nAktDat=10.01.2027\r\n"
                              "AktFil=orvan-menu-1.1.0.8.zip\r\nAktLen=1234\r\n"
-                             "AktSha256=" + QByteArray(64, 'a') + "\r\n[TEA]\r\nAktCis=15.51.5\r\n"
+                             "AktSha256=" +
+                             QByteArray(64, 'a') +
+                             "\r\n[TEA]\r\nAktCis=15.51.5\r\n"
                              "AktFil=TeamViewerQS.exe\r\n";
 const QByteArray kForged = "[ORVAN]\r\nAktCis=9.9.9.99\r\nAktFil=evil.zip\r\n";
 
@@ -108,8 +110,8 @@ class SignedAnnouncementTest : public ::testing::Test {
     LabelNotice check(std::vector<MinisignKey> keys, const QString &running = "1.1.0.7",
                       bool allowUnsigned = true)
     {
-        UpdateChecker::Context context{settings_, internet_, clock_, nullptr, running,
-                                       menu::test::updateAddressOn(server_)};
+        UpdateChecker::Context context{settings_, internet_, clock_,
+                                       nullptr,   running,   menu::test::updateAddressOn(server_)};
         context.trust = trust(std::move(keys), allowUnsigned);
         checker_.emplace(std::move(context));
         LabelNotice last{QStringLiteral("(none)"), {}, false};
@@ -186,8 +188,7 @@ TEST_F(SignedAnnouncementTest, RefusedDocumentsStoreNothingAndTheLabelSaysWhy)
         EXPECT_EQ(notice.text, QStringLiteral("UPOZORNENIE !\r") + c.text);
         EXPECT_TRUE(notice.red);
         EXPECT_TRUE(notice.hint.startsWith(c.text + QStringLiteral("\r\r")));
-        EXPECT_TRUE(notice.hint.contains(QString::fromUtf8(c.detail)))
-            << notice.hint.toStdString();
+        EXPECT_TRUE(notice.hint.contains(QString::fromUtf8(c.detail))) << notice.hint.toStdString();
         EXPECT_EQ(stored("ORVAN", "AktCis"), QStringLiteral("1.1.0.6"));
         EXPECT_EQ(stored("ORVAN", "AktLen"), QStringLiteral("99"));
         EXPECT_EQ(checker_->launcherAnnouncement().version, QStringLiteral("1.1.0.6"));
@@ -352,10 +353,12 @@ class UnsignedAttackTest : public SignedAnnouncementTest {
 // A forged menu.ini, and a forged document in the user's storage, authorise no download.
 TEST_F(UnsignedAttackTest, AForgedMenuIniOrKeptDocumentAuthorisesNothing)
 {
-    ASSERT_TRUE(settings_.saveAnnouncements({QStringLiteral("9.9.9.99"), {},
-                                             QStringLiteral("evil.zip"), 4, QString(64, u'e')},
-                                            {})
-                    .ok());
+    ASSERT_TRUE(
+        settings_
+            .saveAnnouncements(
+                {QStringLiteral("9.9.9.99"), {}, QStringLiteral("evil.zip"), 4, QString(64, u'e')},
+                {})
+            .ok());
     const Announcement forged = settings_.launcherAnnouncement();
     EXPECT_EQ(forged.file, QStringLiteral("evil.zip"));
     EXPECT_FALSE(trustedUpdateInfo(trust({key_}), settings_));

@@ -128,7 +128,8 @@ TEST(Texts, SettingsNotWrittenNamesTheFileThenTheReasonOnTheNextLine)
 {
     const menu::Failure failure = menu::Failure::errnoValue(EACCES, QStringLiteral("/x/menu.ini"));
     const QString text = texts::settingsNotWritten(failure);
-    EXPECT_EQ(text, QStringLiteral("Unable to write to ") + shown("/x/menu.ini") + u'\r' + texts::reason(failure));
+    EXPECT_EQ(text, QStringLiteral("Unable to write to ") + shown("/x/menu.ini") + u'\r' +
+                        texts::reason(failure));
     EXPECT_EQ(texts::reason(failure), QStringLiteral("prístup bol odmietnutý"));
     // The update check's box puts its own lines above it.
     EXPECT_EQ(texts::checkSettingsNotSaved(failure),
@@ -160,10 +161,9 @@ TEST(Texts, ReasonIsSlovakWhereKnownElseTheSystemsWordsWithTheNumber)
     EXPECT_EQ(texts::reason(std::make_error_code(std::errc::no_space_on_device)),
               QStringLiteral("na disku nie je dosť miesta"));
     const std::error_code unknown(EPROTO, std::generic_category());
-    EXPECT_EQ(texts::reason(unknown),
-              QStringLiteral("chyba systému %1: %2")
-                  .arg(EPROTO)
-                  .arg(QString::fromLocal8Bit(unknown.message())));
+    EXPECT_EQ(texts::reason(unknown), QStringLiteral("chyba systému %1: %2")
+                                          .arg(EPROTO)
+                                          .arg(QString::fromLocal8Bit(unknown.message())));
     // Another category never passes for an errno value.
     const std::error_code other(ENOENT, std::system_category());
     EXPECT_TRUE(texts::reason(other).startsWith(QStringLiteral("chyba systému ")));
@@ -173,8 +173,8 @@ TEST(Texts, ReasonIsSlovakWhereKnownElseTheSystemsWordsWithTheNumber)
     EXPECT_EQ(texts::reason(windows),
               QStringLiteral("chyba systému 64: Zadaný sieťový názov už nie je k dispozícii."));
     // Words beside an errno value never replace its Slovak text.
-    const menu::Failure mapped{std::error_code(EACCES, std::generic_category()), {},
-                               QStringLiteral("Access is denied.")};
+    const menu::Failure mapped{
+        std::error_code(EACCES, std::generic_category()), {}, QStringLiteral("Access is denied.")};
     EXPECT_EQ(texts::reason(mapped), QStringLiteral("prístup bol odmietnutý"));
 }
 
@@ -212,11 +212,12 @@ TEST(Texts, DownloadFileTextsNameThePathAndTheReason)
 {
     const menu::Failure failure = menu::Failure::errnoValue(EROFS, QStringLiteral("/ignored"));
     const QString path = QStringLiteral("/d/orvan_akt.$$$");
-    for (const QString &text : {texts::downloadNotCreated(path, failure),
-                                texts::downloadNotWritten(path, failure),
-                                texts::downloadNotSaved(path, failure)}) {
+    for (const QString &text :
+         {texts::downloadNotCreated(path, failure), texts::downloadNotWritten(path, failure),
+          texts::downloadNotSaved(path, failure)}) {
         EXPECT_TRUE(text.contains(menu::platform::nativePath(path))) << text.toStdString();
-        EXPECT_TRUE(text.endsWith(QStringLiteral(": disk je iba na čítanie"))) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral(": disk je iba na čítanie")))
+            << text.toStdString();
     }
 }
 
@@ -273,9 +274,11 @@ TEST(Texts, UnpackBoxAndNoteFrameTheText)
     const menu::Failure notDir = menu::Failure::errnoValue(ENOTDIR, QStringLiteral("/t/f"));
     for (const QString &text : {texts::fileNotCreated(notDir), texts::folderNotCreated(notDir),
                                 texts::unpackDirNotOpened(notDir)})
-        EXPECT_EQ(text, QStringLiteral("Adresár ") + shown("/t/f") + QStringLiteral(" nie je adresár !"));
+        EXPECT_EQ(text,
+                  QStringLiteral("Adresár ") + shown("/t/f") + QStringLiteral(" nie je adresár !"));
     EXPECT_EQ(texts::fileNotCreated(menu::Failure::errnoValue(EISDIR, QStringLiteral("/t/d"))),
-              QStringLiteral("Súbor ") + shown("/t/d") + QStringLiteral(" nie je možné zapísať, je to adresár !"));
+              QStringLiteral("Súbor ") + shown("/t/d") +
+                  QStringLiteral(" nie je možné zapísať, je to adresár !"));
 }
 
 } // namespace

@@ -28,9 +28,9 @@ TEST(UpdateAddress, AnotherHostReplacesOnlyTheHost)
         {"http://127.0.0.1:81", "https://update.orvan.example/a.ini", "http://127.0.0.1:81/a.ini"},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(menu::core::withUpdateHost(QString::fromLatin1(c.address),
-                                             QString::fromLatin1(c.host)),
-                  QString::fromLatin1(c.expected))
+        EXPECT_EQ(
+            menu::core::withUpdateHost(QString::fromLatin1(c.address), QString::fromLatin1(c.host)),
+            QString::fromLatin1(c.expected))
             << c.host << " " << c.address;
     }
 }

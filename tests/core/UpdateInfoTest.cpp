@@ -64,8 +64,8 @@ TEST(UpdateCheckRules, DocumentIsAnsiTextUnlessItCarriesAMark)
               QStringLiteral("7"));
 
     const UpdateInfo none = readUpdateInfo("<html>Not here</html>");
-    EXPECT_EQ(none.launcher.version + none.launcher.date + none.launcher.file + none.teamViewer.version +
-                  none.teamViewer.file,
+    EXPECT_EQ(none.launcher.version + none.launcher.date + none.launcher.file +
+                  none.teamViewer.version + none.teamViewer.file,
               QString());
 }
 

@@ -56,11 +56,11 @@ TEST(VersionInfo, ResultCodesAndTexts)
         {text, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
         {empty, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
         {mzOnly, VersionResult::NoVersionInfo, "", VersionResult::NoVersionInfo, ""},
-        {QStringLiteral(MENU_PATH), VersionResult::Found, MENU_VERSION_TEXT,
-         VersionResult::NoValue, ""},
+        {QStringLiteral(MENU_PATH), VersionResult::Found, MENU_VERSION_TEXT, VersionResult::NoValue,
+         ""},
         {dir.path(), VersionResult::NoFile, "", VersionResult::NoFile, ""},
-        {dir.file(QStringLiteral("missing.exe")), VersionResult::NoFile, "",
-         VersionResult::NoFile, ""},
+        {dir.file(QStringLiteral("missing.exe")), VersionResult::NoFile, "", VersionResult::NoFile,
+         ""},
     };
 #ifndef _WIN32
     // Files that are no regular files must not hang the reader.
@@ -174,7 +174,7 @@ TEST(VersionInfo, ReadsOnlyThePiecesItNeedsOfALargeProgram)
     const auto block = menu::formats::findVersionBlock(*source);
     ASSERT_TRUE(block);
     EXPECT_EQ(menu::formats::versionValue(*block, QStringLiteral("041B04E2"),
-                                       QStringLiteral("FileVersion")),
+                                          QStringLiteral("FileVersion")),
               QStringLiteral("2.0.1.15"));
     EXPECT_LT(source->bytesRead(), 64u * 1024u);
 
@@ -193,7 +193,7 @@ TEST(VersionInfo, TruncatedProgramsHaveNoVersionInformation)
         if (block) {
             // Only a cut behind the version resource may still find it, and then intact.
             EXPECT_EQ(menu::formats::versionValue(*block, QStringLiteral("041B04E2"),
-                                               QStringLiteral("FileDatum")),
+                                                  QStringLiteral("FileDatum")),
                       QStringLiteral("04.12.2023"))
                 << length;
         }
@@ -256,8 +256,8 @@ TEST(VersionInfo, DamagedProgramsHaveNoVersionInformation)
         if (damage.at >= 0) {
             set32(pe, damage.at, damage.value);
         } else {
-            const qsizetype block = qsizetype{get32(pe, rsrc + 20)} - get32(pe, rsrc + 12) +
-                                    get32(pe, dataEntry);
+            const qsizetype block =
+                qsizetype{get32(pe, rsrc + 20)} - get32(pe, rsrc + 12) + get32(pe, dataEntry);
             ASSERT_EQ(get16(pe, block + 6), 'V'); // "VS_VERSION_INFO"
             set32(pe, block, 0);
         }
@@ -323,17 +323,17 @@ TEST(VersionInfo, ValuesOfHandMadeBlocks)
                            QStringLiteral("041b04e2"), key),
               QStringLiteral("1.2"));
     // The text ends at its zero even where the stated length says more.
-    EXPECT_EQ(versionValue(block(node(key, utf16("3.4") + QByteArray(2, '\0') + utf16("x"), true,
-                                      {}, 40)),
-                           table, key),
+    EXPECT_EQ(versionValue(
+                  block(node(key, utf16("3.4") + QByteArray(2, '\0') + utf16("x"), true, {}, 40)),
+                  table, key),
               QStringLiteral("3.4"));
     // A value without its zero ends with its node.
     EXPECT_EQ(versionValue(block(node(key, utf16("5.6"), true)), table, key),
               QStringLiteral("5.6"));
     // Diacritics come through.
-    EXPECT_EQ(versionValue(block(node(key, utf16(QStringLiteral("verzia č. 7")), true)), table,
-                           key),
-              QStringLiteral("verzia č. 7"));
+    EXPECT_EQ(
+        versionValue(block(node(key, utf16(QStringLiteral("verzia č. 7")), true)), table, key),
+        QStringLiteral("verzia č. 7"));
 
     // Damaged blocks: a child longer than its parent, a child of length zero.
     const QByteArray good = block(node(key, utf16("1.0"), true));
@@ -352,10 +352,13 @@ TEST(VersionInfo, ValuesOfHandMadeBlocks)
 // An ELF32 file holding one section called name.
 QByteArray elf32With(const QByteArray &name, const QByteArray &data)
 {
-    const QByteArray names = QByteArray(1, '\0') + name + QByteArray(1, '\0') + ".shstrtab" +
-                             QByteArray(1, '\0');
+    const QByteArray names =
+        QByteArray(1, '\0') + name + QByteArray(1, '\0') + ".shstrtab" + QByteArray(1, '\0');
     QByteArray file(52, '\0');
-    file.replace(0, 7, QByteArray("\x7F" "ELF\x01\x01\x01", 7));
+    file.replace(0, 7,
+                 QByteArray("\x7F"
+                            "ELF\x01\x01\x01",
+                            7));
     const qsizetype dataAt = file.size();
     file.append(data);
     const qsizetype namesAt = file.size();
@@ -388,7 +391,8 @@ TEST(VersionInfo, ElfFilesOfBothWordSizes)
 #endif
     const auto menu = menu::platform::FileByteSource::open(QStringLiteral(MENU_PATH));
     ASSERT_TRUE(menu);
-    const auto section = menu::formats::elfSection(*menu, menu::formats::kVersionSectionName, 0xFFFF);
+    const auto section =
+        menu::formats::elfSection(*menu, menu::formats::kVersionSectionName, 0xFFFF);
     ASSERT_TRUE(section);
     EXPECT_LT(menu->bytesRead(), 64u * 1024u);
 
@@ -396,7 +400,7 @@ TEST(VersionInfo, ElfFilesOfBothWordSizes)
     const auto block = menu::formats::findVersionBlock(elf32);
     ASSERT_TRUE(block);
     EXPECT_EQ(menu::formats::versionValue(*block, QStringLiteral("041B04E2"),
-                                       QStringLiteral("FileVersion")),
+                                          QStringLiteral("FileVersion")),
               QStringLiteral(MENU_VERSION_TEXT));
 
     const menu::formats::MemoryByteSource otherName(elf32With(".orvan_other", *section));

@@ -32,8 +32,9 @@ TEST(DesktopEntry, QuotesTheProgramAndEscapesEachValue)
         {"/n\nl/m", " /lead", "Exec=\"/n\\nl/m\"", "Path=\\s/lead"},
     };
     for (const auto &c : cases) {
-        const auto entry = desktopEntryEncode({QStringLiteral("ORVAN"), QString::fromUtf8(c.program),
-                                               QString::fromUtf8(c.dir), QStringLiteral("x.png")});
+        const auto entry =
+            desktopEntryEncode({QStringLiteral("ORVAN"), QString::fromUtf8(c.program),
+                                QString::fromUtf8(c.dir), QStringLiteral("x.png")});
         ASSERT_TRUE(entry.ok()) << c.program;
         const QList<QByteArray> lines = entry->split('\n');
         EXPECT_TRUE(lines.contains(QByteArray(c.exec))) << entry->toStdString();

@@ -113,8 +113,12 @@ class CheckSettingsDialogTest : public ::testing::Test {
 TEST_F(CheckSettingsDialogTest, OpensWithTheStoredChoiceAndSaveDisabled)
 {
     const std::pair<std::optional<QString>, bool> cases[] = {
-        {QStringLiteral("2"), true},  {QStringLiteral("0"), false},  {QString(), false},
-        {QStringLiteral("1"), false}, {QStringLiteral("22"), false}, {QStringLiteral("x"), false},
+        {QStringLiteral("2"), true},
+        {QStringLiteral("0"), false},
+        {QString(), false},
+        {QStringLiteral("1"), false},
+        {QStringLiteral("22"), false},
+        {QStringLiteral("x"), false},
         {std::nullopt, false},
         // As the check itself reads it: the low byte of a whole number.
         {QStringLiteral("258"), true},
@@ -264,11 +268,11 @@ TEST_F(CheckSettingsDialogTest, FailedWriteShowsTheErrorAndKeepsTheDialogOpen)
         EXPECT_TRUE(dialog.isVisible());
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
-        EXPECT_EQ(boxes.boxes[0].text,
-                  QStringLiteral("POZOR! Chyba pri ukladaní údajov !\r\rUnable to write to ") +
-                      ini() + QLatin1Char('\r') +
-                      menu::core::texts::reason(
-                          std::make_error_code(std::errc::read_only_file_system)));
+        EXPECT_EQ(
+            boxes.boxes[0].text,
+            QStringLiteral("POZOR! Chyba pri ukladaní údajov !\r\rUnable to write to ") + ini() +
+                QLatin1Char('\r') +
+                menu::core::texts::reason(std::make_error_code(std::errc::read_only_file_system)));
         // A close request after the failed one is not taken for a save.
         store.failWrites = false;
         dialog.close();

@@ -149,10 +149,10 @@ class LauncherProcess : public ::testing::Test {
     }
     void save(const char *section, const char *key, const char *value)
     {
-        ASSERT_TRUE(menu::platform::ProfileFiles()
-                        .write(menuIni, QLatin1String(section), QLatin1String(key),
-                               QLatin1String(value))
-                        .ok());
+        ASSERT_TRUE(
+            menu::platform::ProfileFiles()
+                .write(menuIni, QLatin1String(section), QLatin1String(key), QLatin1String(value))
+                .ok());
     }
     // Files of a directory, without the ones the test put there.
     static QStringList filesIn(const QString &path)
@@ -253,8 +253,7 @@ TEST_F(LauncherProcess, TerminationSavesTheSettingsAndLeavesNoTemporaryFiles)
     }
     EXPECT_EQ(saved("OPTIONS", "ButtonsView"), QStringLiteral("Ver"));
     EXPECT_EQ(saved("OPTIONS", "LicKon"), QStringLiteral("2"));
-    EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
-              kMenuFiles);
+    EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))), kMenuFiles);
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
 }
 
@@ -312,8 +311,7 @@ TEST_F(LauncherProcess, TheCheckStoresWhatTheUpdateServerAnnounces)
                     .hasMatch())
         << saved("OPTIONS", "LicKonLast").toStdString();
     // The document was read in memory; nothing was left behind.
-    EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))),
-              kMenuFiles);
+    EXPECT_EQ(filesIn(dir.file(QStringLiteral("ORVAN/MENU"))), kMenuFiles);
     EXPECT_EQ(filesIn(dir.file(QStringLiteral("tmp"))), QStringList());
 }
 
@@ -329,7 +327,8 @@ TEST_F(LauncherProcess, ClosingDuringASlowCheckEndsAtOnceAndLeavesNoFiles)
         menu::test::ScriptedHttpServer::Script script;
     } cases[] = {
         {"silent", {{}, true}},
-        {"stalled", {{{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n[ORVAN]\r\n", 0ms}}, true}},
+        {"stalled",
+         {{{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n[ORVAN]\r\n", 0ms}}, true}},
     };
     const QString menuDir = dir.file(QStringLiteral("ORVAN/MENU"));
     for (const auto &c : cases) {
@@ -357,18 +356,18 @@ TEST_F(LauncherProcess, AnotherUserHoldingTheSettingsCannotFreezeTheWindow)
         QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
         GTEST_SKIP() << "acting as another user needs root, setpriv and flock";
     save("OPTIONS", "LicKon", "0"); // made with its lock file, which every user may read
-    for (const QString &path : {dir.path(), dir.file(QStringLiteral("ORVAN")),
-                                dir.file(QStringLiteral("ORVAN/MENU"))})
+    for (const QString &path :
+         {dir.path(), dir.file(QStringLiteral("ORVAN")), dir.file(QStringLiteral("ORVAN/MENU"))})
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                         QFile::ReadOther | QFile::ExeOther);
     // One process of the other user holds the lock of menu.ini itself and of its lock file.
-    QProcess &holder = start(
-        QStringLiteral("setpriv"),
-        {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-         QStringLiteral("--clear-groups"), QStringLiteral("flock"), QStringLiteral("--no-fork"),
-         menuIni, QStringLiteral("flock"), QStringLiteral("--no-fork"),
-         menuIni + QStringLiteral(".lock"), QStringLiteral("sh"), QStringLiteral("-c"),
-         QStringLiteral("echo held; exec sleep 600")});
+    QProcess &holder =
+        start(QStringLiteral("setpriv"),
+              {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+               QStringLiteral("--clear-groups"), QStringLiteral("flock"),
+               QStringLiteral("--no-fork"), menuIni, QStringLiteral("flock"),
+               QStringLiteral("--no-fork"), menuIni + QStringLiteral(".lock"), QStringLiteral("sh"),
+               QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 600")});
     ASSERT_TRUE(waitFor([&] { return holder.readAllStandardOutput().contains("held"); }))
         << holder.readAllStandardError().toStdString();
 

@@ -139,11 +139,10 @@ TEST_F(MainWindowTest, FailedSaveShowsTheFileAndTheReasonAndKeepsTheWindowOpen)
     EXPECT_TRUE(window.isVisible());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("ORVAN - Základná ponuka"));
-    EXPECT_EQ(boxes.boxes[0].text,
-              QStringLiteral("Unable to write to ") + ini() + QChar(13) +
-                  menu::core::texts::reason(
-                      std::make_error_code(std::errc::read_only_file_system)) +
-                  QLatin1Char('.'));
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Unable to write to ") + ini() + QChar(13) +
+                                       menu::core::texts::reason(
+                                           std::make_error_code(std::errc::read_only_file_system)) +
+                                       QLatin1Char('.'));
 
     // Told once: a second close with nothing changed closes without saving.
     EXPECT_TRUE(window.close());
@@ -159,7 +158,6 @@ TEST_F(MainWindowTest, FailedSaveShowsTheFileAndTheReasonAndKeepsTheWindowOpen)
     window.move(window.pos() + QPoint(10, 0));
     EXPECT_TRUE(window.close());
     EXPECT_EQ(stored("ButtonsView"), QStringLiteral("Hor"));
-
 }
 
 TEST_F(MainWindowTest, TerminationSavesWhatItCanAndGivesUpOpenDialogsWithoutABox)
@@ -212,8 +210,8 @@ TEST_F(MainWindowTest, SettingsHeldElsewhereNeitherFreezeNorKeepTheWindow)
             EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
             EXPECT_EQ(boxes.boxes[1].kind, BoxKind::Warning);
             for (const auto &box : boxes.boxes) {
-                EXPECT_EQ(box.text, menu::core::texts::settingsInUse(
-                                        menu::platform::nativePath(ini())));
+                EXPECT_EQ(box.text,
+                          menu::core::texts::settingsInUse(menu::platform::nativePath(ini())));
             }
             EXPECT_FALSE(QFileInfo::exists(ini()));
         }

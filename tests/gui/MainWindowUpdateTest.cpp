@@ -194,8 +194,8 @@ TEST_F(MainWindowUpdateTest, AnInstallerThatDoesNotStartKeepsTheLauncherAndEndsT
         MainWindow window(services, boxes);
         window.show();
         // Told, or (the fault) closed to make way for an installer that is not there.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return boxes.boxes.size() >= 2 || !window.isVisible(); }, 60000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return boxes.boxes.size() >= 2 || !window.isVisible(); }, 60000));
         ASSERT_TRUE(window.isVisible());
         ASSERT_EQ(boxes.boxes.size(), 2u);
         EXPECT_EQ(boxes.boxes[1].kind, BoxKind::Error);
@@ -250,8 +250,9 @@ TEST_F(MainWindowUpdateTest, AVersionInstalledByAnotherSeatIsToldAndNotOfferedAg
     MainWindow window(services, boxes);
     showQuietly(window);
     const auto *label = child<QLabel>(window, "updateInfoLabel");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return label->text().startsWith(QStringLiteral("Nová verzia 9.0.0.0 je nainštalovaná")); }))
-        << label->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return label->text().startsWith(QStringLiteral("Nová verzia 9.0.0.0 je nainštalovaná"));
+    })) << label->text().toStdString();
     QCoreApplication::processEvents();
     EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text.toStdString();
     EXPECT_EQ(stored("OPTIONS", "Width"), QStringLiteral("1000")); // menu.ini stays in MENU
@@ -317,14 +318,16 @@ TEST_F(MainWindowUpdateTest, AKeptPackageDirectoryGoesAtALaterStart)
         ::chmod(QFile::encodeName(dir.file(QLatin1String(name))).constData(), 0700);
     const std::time_t hoursAgo = std::time(nullptr) - 2 * 3600;
     const struct timespec times[2] = {{hoursAgo, 0}, {hoursAgo, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD,
-                          QFile::encodeName(dir.file(QStringLiteral("tmp/orvan-update-Old123")))
-                              .constData(),
-                          times, 0),
-              0);
+    ASSERT_EQ(
+        ::utimensat(
+            AT_FDCWD,
+            QFile::encodeName(dir.file(QStringLiteral("tmp/orvan-update-Old123"))).constData(),
+            times, 0),
+        0);
 
     MainWindow window(services, boxes);
-    EXPECT_EQ(packageDirs(dir.file(QStringLiteral("tmp"))), QStringList{tempFile("orvan-update-New123")});
+    EXPECT_EQ(packageDirs(dir.file(QStringLiteral("tmp"))),
+              QStringList{tempFile("orvan-update-New123")});
 }
 
 TEST_F(MainWindowUpdateTest, NoOfferForTheSameVersionAndNoUpdateOnNo)
@@ -499,9 +502,9 @@ TEST_F(MainWindowUpdateTest, TeamViewerIsReplacedInPlaceAndTheMenuRefreshed)
         EXPECT_EQ(import->text(), QStringLiteral("Stiahnuť"));
         QTest::mouseClick(import, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !d.busy(); }, 30000));
-        sawSuccess = d.succeeded() && !import->isEnabled() &&
-                     child<QLabel>(d, "noteLabel")->text() ==
-                         QStringLiteral("Súbor ÚSPEŠNE prijatý ...");
+        sawSuccess =
+            d.succeeded() && !import->isEnabled() &&
+            child<QLabel>(d, "noteLabel")->text() == QStringLiteral("Súbor ÚSPEŠNE prijatý ...");
         QTest::mouseClick(child<QPushButton>(d, "closeButton"), Qt::LeftButton);
     }));
     EXPECT_TRUE(sawSuccess);

@@ -76,7 +76,8 @@ QStringList keysOf(const MainWindow &window)
     QStringList keys;
     const ButtonGrid &grid = gridOf(window);
     for (int n = 1; n <= grid.buttonCount(); ++n) {
-        const auto *button = grid.findChild<ModuleButton *>(QStringLiteral("moduleButton%1").arg(n));
+        const auto *button =
+            grid.findChild<ModuleButton *>(QStringLiteral("moduleButton%1").arg(n));
         keys << (button != nullptr ? button->key().text() : QStringLiteral("-"));
     }
     return keys;
@@ -294,8 +295,7 @@ TEST_F(ModuleButtonsTest, EveryShellResultOfAClickGivesItsBox)
             << why.toStdString();
         EXPECT_TRUE(boxes.boxes[0].text.startsWith(
             QStringLiteral("Chyba pri spustení aplikácie Mzdy\r\r")));
-        EXPECT_EQ(boxes.boxes[1].text,
-                  launchFailed(QStringLiteral("Návod"), result));
+        EXPECT_EQ(boxes.boxes[1].text, launchFailed(QStringLiteral("Návod"), result));
     }
     EXPECT_EQ(shell.opened.size(), 2u * 44u);
 }

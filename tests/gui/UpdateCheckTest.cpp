@@ -98,9 +98,9 @@ class UpdateCheckTest : public ::testing::Test {
     // the settings' lock file, which stays by design.
     QStringList programDirFiles() const
     {
-        QStringList files = QDir(dir.file(QStringLiteral("ORVAN/MENU")))
-                                .entryList(QDir::Files | QDir::Dirs | QDir::Hidden |
-                                           QDir::NoDotAndDotDot);
+        QStringList files =
+            QDir(dir.file(QStringLiteral("ORVAN/MENU")))
+                .entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
         files.removeAll(QStringLiteral("menu.ini.lock"));
         return files;
     }
@@ -409,8 +409,7 @@ TEST_F(UpdateCheckTest, QuittingDuringACheckEndsItAtOnceAndLeavesNoFiles)
     ScriptedHttpServer::Script silent{{}, true};
     // The header and part of the body, then nothing.
     ScriptedHttpServer::Script stalled{
-        {{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(3000, 'x'), 0ms}},
-        true};
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(3000, 'x'), 0ms}}, true};
     const struct {
         const char *name;
         ScriptedHttpServer::Script script;

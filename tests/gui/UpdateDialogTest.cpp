@@ -165,8 +165,8 @@ TEST_F(UpdateDialogTest, ShowsTheComparisonOfEachCase)
     };
     for (const ShownRow &row : rows) {
         SCOPED_TRACE(row.name);
-        auto d = dialog(setup(row.prg, row.com, row.comDat, row.intCis, row.intDat),
-                        "orvan_update.zip");
+        auto d =
+            dialog(setup(row.prg, row.com, row.comDat, row.intCis, row.intDat), "orvan_update.zip");
         const Controls c(*d);
         EXPECT_EQ(c.installed->text(), QString::fromUtf8(row.fCom));
         EXPECT_EQ(c.announced->text(), QString::fromUtf8(row.fInt));

@@ -39,8 +39,8 @@ class ScopedEnv {
 };
 
 // A package as the vendor makes it: the installer, a script that leaves the file mark in its
-// directory when it runs (with "ran" and its arguments), at the top, and a further file in a folder. Empty when the zip tool
-// failed.
+// directory when it runs (with "ran" and its arguments), at the top, and a further file in a
+// folder. Empty when the zip tool failed.
 inline QByteArray packageArchive(const TempDir &dir, const QByteArray &mark = "setup-ran")
 {
     const QString pkg = QStringLiteral("pkg-") + QString::fromUtf8(mark);

@@ -24,8 +24,8 @@ VirtualDisplay::VirtualDisplay()
                        QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
                        QStringLiteral("tcp"), QStringLiteral("-noreset")});
         if (server_.waitForStarted() &&
-            QTest::qWaitFor(
-                [this] { return server_.state() != QProcess::Running || answers(); }, 10000) &&
+            QTest::qWaitFor([this] { return server_.state() != QProcess::Running || answers(); },
+                            10000) &&
             server_.state() == QProcess::Running && manage())
             return;
         stop();

@@ -37,8 +37,9 @@ mode_t usualMode()
 // Names a failed or dropped write could have left behind (every temporary starts with a dot).
 QStringList hiddenEntries(const TempDir &dir)
 {
-    return QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::AllEntries | QDir::Hidden |
-                                                                  QDir::System | QDir::NoDotAndDotDot);
+    return QDir(dir.path())
+        .entryList({QStringLiteral(".*")},
+                   QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 QString prepare(const TempDir &dir, At at)
@@ -77,7 +78,12 @@ TEST(AtomicFile, CommitPutsTheNewContentInPlaceAndDroppingLeavesTheOld)
         {"link replaced itself", At::Link, {.followLink = false}, true, "new", false, "old"},
         {"link followed", At::Link, {.followLink = true}, true, "new", true, "new"},
         {"link followed, dropped", At::Link, {.followLink = true}, false, "old", true, "old"},
-        {"dangling link replaced", At::DanglingLink, {.followLink = true}, true, "new", false,
+        {"dangling link replaced",
+         At::DanglingLink,
+         {.followLink = true},
+         true,
+         "new",
+         false,
          nullptr},
     };
     for (const AtomicCase &c : cases) {
@@ -123,8 +129,8 @@ TEST(AtomicFile, ReplacedFileKeepsItsModeOnlyWhenAsked)
         if (c.at != At::Nothing) {
             ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), c.before), 0);
         }
-        ASSERT_TRUE(menu::platform::replaceFileContent(
-                        path, "new", {.followLink = true, .keepMode = c.keepMode})
+        ASSERT_TRUE(menu::platform::replaceFileContent(path, "new",
+                                                       {.followLink = true, .keepMode = c.keepMode})
                         .ok());
         EXPECT_EQ(modeOf(path), c.after != 0 ? c.after : usualMode());
     }

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
-using menu::platform::FileByteSource;
 using menu::formats::MemoryByteSource;
+using menu::platform::FileByteSource;
 
 // Pieces served from kept pages must be the file's bytes wherever they start and end: across
 // page borders, at the short last page, after other pages pushed them out.

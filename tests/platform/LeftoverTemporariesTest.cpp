@@ -15,8 +15,9 @@ using menu::test::TempDir;
 
 QStringList hiddenEntries(const TempDir &dir)
 {
-    return QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::AllEntries | QDir::Hidden |
-                                                                  QDir::System | QDir::NoDotAndDotDot);
+    return QDir(dir.path())
+        .entryList({QStringLiteral(".*")},
+                   QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 TEST(LeftoverTemporaries, OldLeftoversOfKilledWritesGoAtTheNextWrite)

@@ -107,7 +107,8 @@ TEST(PrivateRuntimeDir, OnlyADirectoryOfThisUserAloneIsUsed)
             {{"XDG_RUNTIME_DIR",
               c.runtime == Runtime::Unset
                   ? std::nullopt
-                  : std::optional(c.runtime == Runtime::Relative ? QStringLiteral("run") : runtime)},
+                  : std::optional(c.runtime == Runtime::Relative ? QStringLiteral("run")
+                                                                 : runtime)},
              {"XDG_CACHE_HOME", std::nullopt},
              {"HOME", home}});
 

@@ -10,12 +10,12 @@ TEST(RegionalFormats, SystemDateFormatsBecomeTypedOnes)
         const char *typed;
         char separator;
     } const cases[] = {
-        {"d. M. yyyy", "d.M.yyyy", '.'},    // Slovak, as Windows 10 writes it
-        {"d.M.yyyy", "d.M.yyyy", '.'},      // Slovak, as older Windows wrote it
-        {"M/d/yyyy", "M/d/yyyy", '/'},      // United States
-        {"dd-MMM-yy", "dd-MM-yy", '-'},     // a month name is typed as its number
-        {"yyyy-MM-dd", "yyyy-MM-dd", '-'},  // ISO
-        {"'den' d.M.yyyy", "d.M.yyyy", '.'},  // quoted text is left out
+        {"d. M. yyyy", "d.M.yyyy", '.'},     // Slovak, as Windows 10 writes it
+        {"d.M.yyyy", "d.M.yyyy", '.'},       // Slovak, as older Windows wrote it
+        {"M/d/yyyy", "M/d/yyyy", '/'},       // United States
+        {"dd-MMM-yy", "dd-MM-yy", '-'},      // a month name is typed as its number
+        {"yyyy-MM-dd", "yyyy-MM-dd", '-'},   // ISO
+        {"'den' d.M.yyyy", "d.M.yyyy", '.'}, // quoted text is left out
         {"MMMM yyyy", "d.M.yyyy", '.'},      // no day: the Slovak form
     };
     for (const Case &c : cases) {

@@ -6,9 +6,9 @@
 
 #include <ostream>
 
+using menu::formats::xdgDesktopDir;
 using menu::platform::DesktopKind;
 using menu::platform::XdgDesktopFolders;
-using menu::formats::xdgDesktopDir;
 using menu::test::TempDir;
 
 namespace {
@@ -38,25 +38,24 @@ TEST_P(XdgUserDirs, NamesTheDesktop)
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, XdgUserDirs,
-    ::testing::Values(
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", "/home/jana/Desktop"},
-        UserDirsCase{"# comment\nXDG_DOWNLOAD_DIR=\"$HOME/Stiahnuté\"\n"
-                     "XDG_DESKTOP_DIR=\"$HOME/Pracovná plocha\"\n",
-                     "/home/jana/Pracovná plocha"},
-        UserDirsCase{"  XDG_DESKTOP_DIR = \"/data/plocha/\"\r\n", "/data/plocha"},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME\"\n", "/home/jana"},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/a\\\"b\\\\c\"\n", "/home/jana/a\"b\\c"},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/one\"\nXDG_DESKTOP_DIR=\"$HOME/two\"\n",
-                     "/home/jana/two"},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/one\"\nXDG_DESKTOP_DIR=\"relative\"\n",
-                     "/home/jana/one"},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"Desktop\"\n", nullptr},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOMEWORK/x\"\n", nullptr},
-        UserDirsCase{"XDG_DESKTOP_DIR=$HOME/Desktop\n", nullptr},
-        UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/unclosed\n", nullptr},
-        UserDirsCase{"#XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", nullptr},
-        UserDirsCase{"XDG_DESKTOP_DIRS=\"$HOME/Desktop\"\n", nullptr},
-        UserDirsCase{"", nullptr}));
+    ::testing::Values(UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", "/home/jana/Desktop"},
+                      UserDirsCase{"# comment\nXDG_DOWNLOAD_DIR=\"$HOME/Stiahnuté\"\n"
+                                   "XDG_DESKTOP_DIR=\"$HOME/Pracovná plocha\"\n",
+                                   "/home/jana/Pracovná plocha"},
+                      UserDirsCase{"  XDG_DESKTOP_DIR = \"/data/plocha/\"\r\n", "/data/plocha"},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME\"\n", "/home/jana"},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/a\\\"b\\\\c\"\n", "/home/jana/a\"b\\c"},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/one\"\nXDG_DESKTOP_DIR=\"$HOME/two\"\n",
+                                   "/home/jana/two"},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/one\"\nXDG_DESKTOP_DIR=\"relative\"\n",
+                                   "/home/jana/one"},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"Desktop\"\n", nullptr},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"$HOMEWORK/x\"\n", nullptr},
+                      UserDirsCase{"XDG_DESKTOP_DIR=$HOME/Desktop\n", nullptr},
+                      UserDirsCase{"XDG_DESKTOP_DIR=\"$HOME/unclosed\n", nullptr},
+                      UserDirsCase{"#XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n", nullptr},
+                      UserDirsCase{"XDG_DESKTOP_DIRS=\"$HOME/Desktop\"\n", nullptr},
+                      UserDirsCase{"", nullptr}));
 
 TEST(XdgDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
 {
@@ -70,9 +69,9 @@ TEST(XdgDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
 
     // $XDG_CONFIG_HOME wins over ~/.config; a relative one is ignored.
     tmp.write(QStringLiteral("conf/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"/plochy/jana\"\n");
-    EXPECT_EQ(XdgDesktopFolders(home, tmp.file(QStringLiteral("conf")))
-                  .folder(DesktopKind::CurrentUser),
-              QStringLiteral("/plochy/jana"));
+    EXPECT_EQ(
+        XdgDesktopFolders(home, tmp.file(QStringLiteral("conf"))).folder(DesktopKind::CurrentUser),
+        QStringLiteral("/plochy/jana"));
     EXPECT_EQ(XdgDesktopFolders(home, QStringLiteral("conf")).folder(DesktopKind::CurrentUser),
               home + QStringLiteral("/Plocha"));
 }

@@ -35,8 +35,8 @@ namespace fs = std::filesystem;
 // the program as a launcher's version block is.
 extern const unsigned char kVersionBlock[];
 [[gnu::used]] const unsigned char kVersionBlock[] = {
-    0xbd, 0x04, 0xef, 0xfe, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, FAKE_MENU_BUILD, 0x00,
-    0x00, 0x00};
+    0xbd, 0x04, 0xef, 0xfe, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, FAKE_MENU_BUILD,
+    0x00, 0x00, 0x00};
 
 namespace {
 
@@ -68,9 +68,9 @@ class Held {
     {
 #ifdef _WIN32
         module_ = ::LoadLibraryExW(path.wstring().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-        file_ = ::CreateFileW(path.wstring().c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+        file_ =
+            ::CreateFileW(path.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, 0, nullptr);
 #else
         fd_ = ::open(path.c_str(), O_RDONLY);
 #endif
@@ -108,8 +108,8 @@ int colleague(const fs::path &dir, const fs::path &ready, const fs::path &releas
 {
     std::vector<Held> held;
     for (const auto &entry : fs::recursive_directory_iterator(dir)) {
-        if (entry.is_regular_file() && entry.path().filename().string().find(".ini") ==
-                                           std::string::npos)
+        if (entry.is_regular_file() &&
+            entry.path().filename().string().find(".ini") == std::string::npos)
             held.emplace_back(entry.path());
     }
     touch(ready);

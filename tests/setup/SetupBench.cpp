@@ -138,7 +138,8 @@ void Bench::flatOld() const
     const fs::path fake = built(FAKE_MENU_OLD);
     fs::create_directories(menu() / "platforms");
     fs::copy_file(fake, starter(), fs::copy_options::overwrite_existing);
-    fs::copy_file(fake, menu() / "platforms" / "qwindows.dll", fs::copy_options::overwrite_existing);
+    fs::copy_file(fake, menu() / "platforms" / "qwindows.dll",
+                  fs::copy_options::overwrite_existing);
     write(menu() / "payload.txt", "old payload");
     write(menu() / "menu.ini", "[OPTIONS]\nkept=1\n");
 }
@@ -233,10 +234,10 @@ Process::Process(const fs::path &program, const std::vector<std::string> &argume
                  const fs::path &errors)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = errors.empty() ? INVALID_HANDLE_VALUE
-                                 : ::CreateFileW(errors.wstring().c_str(), GENERIC_WRITE,
-                                                 FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = errors.empty()
+                      ? INVALID_HANDLE_VALUE
+                      : ::CreateFileW(errors.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                      &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::wstring line = L"\"" + program.wstring() + L"\"";
     for (const std::string &argument : arguments)
         line += L" \"" + fs::path(argument).wstring() + L"\"";
@@ -298,7 +299,8 @@ Process::Process(const fs::path &program, const std::vector<std::string> &argume
         posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
     pid_t child = 0;
-    const int error = ::posix_spawn(&child, words[0].c_str(), &actions, nullptr, argv.data(), environ);
+    const int error =
+        ::posix_spawn(&child, words[0].c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     EXPECT_EQ(error, 0) << program << " did not start";
     id_ = error == 0 ? static_cast<unsigned>(child) : 0;

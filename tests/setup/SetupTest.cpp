@@ -277,7 +277,8 @@ TEST(SetupWait, TheLauncherIsWaitedForByItsProcessWhateverItsImage)
         fs::copy_file(bench.starter(), bench.root() / ("elsewhere-" + kLauncher));
         const Tree before = treeOf(bench.menu());
         ScopedVariable wait("ORVAN_SETUP_WAIT_MS", "300");
-        Running held(bench, elsewhere ? bench.root() / ("elsewhere-" + kLauncher) : bench.starter());
+        Running held(bench,
+                     elsewhere ? bench.root() / ("elsewhere-" + kLauncher) : bench.starter());
         ASSERT_TRUE(held.ready());
 
         const Result result =

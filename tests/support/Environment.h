@@ -16,9 +16,8 @@ class Environment {
     explicit Environment(const std::vector<std::pair<const char *, std::optional<QString>>> &values)
     {
         for (const auto &[name, value] : values) {
-            saved_.emplace_back(name, qEnvironmentVariableIsSet(name)
-                                          ? std::optional(qgetenv(name))
-                                          : std::nullopt);
+            saved_.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                                      : std::nullopt);
             if (value)
                 qputenv(name, value->toUtf8());
             else

@@ -28,9 +28,8 @@ bool MinisignTool::run(const QStringList &arguments) const
     tool.setStandardInputFile(QProcess::nullDevice());
     tool.start(program(), arguments);
     const bool ended = tool.waitForFinished(60'000);
-    EXPECT_TRUE(ended && tool.exitCode() == 0)
-        << "minisign " << arguments.join(u' ').toStdString() << ": "
-        << tool.readAllStandardError().toStdString();
+    EXPECT_TRUE(ended && tool.exitCode() == 0) << "minisign " << arguments.join(u' ').toStdString()
+                                               << ": " << tool.readAllStandardError().toStdString();
     return ended && tool.exitCode() == 0;
 }
 
@@ -47,7 +46,8 @@ QByteArray MinisignTool::sign(const QString &key, const QByteArray &message,
 {
     const QString document = dir_ + QStringLiteral("/signed-document");
     QFile file(document);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(message) != message.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(message) != message.size())
         return {};
     file.close();
     const QString signature = document + QStringLiteral(".minisig");

@@ -47,9 +47,15 @@ Socket openSocket(int type)
                         WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
 }
 
-void closeSocket(Socket socket) { ::closesocket(socket); }
+void closeSocket(Socket socket)
+{
+    ::closesocket(socket);
+}
 
-int pollSockets(pollfd *fds, ULONG count, int timeout) { return ::WSAPoll(fds, count, timeout); }
+int pollSockets(pollfd *fds, ULONG count, int timeout)
+{
+    return ::WSAPoll(fds, count, timeout);
+}
 
 // Non-blocking, so that a send never waits for a client that stopped reading.
 Socket acceptClient(Socket listener)
@@ -72,18 +78,33 @@ qsizetype sendNow(Socket socket, const char *data, qsizetype size)
     return sent;
 }
 
-qsizetype receive(Socket socket, char *buffer, int size) { return ::recv(socket, buffer, size, 0); }
+qsizetype receive(Socket socket, char *buffer, int size)
+{
+    return ::recv(socket, buffer, size, 0);
+}
 #else
 using Socket = int;
 constexpr Socket noSocket = -1;
 
-Socket openSocket(int type) { return ::socket(AF_INET, type | SOCK_CLOEXEC, 0); }
+Socket openSocket(int type)
+{
+    return ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+}
 
-void closeSocket(Socket socket) { ::close(socket); }
+void closeSocket(Socket socket)
+{
+    ::close(socket);
+}
 
-int pollSockets(pollfd *fds, nfds_t count, int timeout) { return ::poll(fds, count, timeout); }
+int pollSockets(pollfd *fds, nfds_t count, int timeout)
+{
+    return ::poll(fds, count, timeout);
+}
 
-Socket acceptClient(Socket listener) { return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC); }
+Socket acceptClient(Socket listener)
+{
+    return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
 
 // Bytes sent; 0 when the socket has no room now; -1 when the peer has gone.
 qsizetype sendNow(Socket socket, const char *data, qsizetype size)

@@ -7,7 +7,6 @@
 
 #include <string>
 
-
 namespace menu::test {
 
 // The path a lookup without case gives: the stored name's case on Linux; on Windows, whose
@@ -22,7 +21,7 @@ inline std::string comparablePath(const QString &path)
 }
 
 class TempDir {
-public:
+  public:
     TempDir();
     QString path() const { return dir_.path(); }
     // Full path of name inside the directory.
@@ -31,7 +30,7 @@ public:
     QString write(const QString &name, const QByteArray &bytes) const;
     QByteArray read(const QString &name) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

@@ -43,12 +43,13 @@ class DoctorCheckTest : public ::testing::Test {
     // The document with the TEA lines given, signed by key (nothing: no signature served).
     void publish(const QByteArray &tea, const char *key = "a")
     {
-        const QByteArray document = "[ORVAN]\r\nAktCis=1.1.0.8\r\nAktDat=10.01.2027\r\n[TEA]\r\n" + tea;
+        const QByteArray document =
+            "[ORVAN]\r\nAktCis=1.1.0.8\r\nAktDat=10.01.2027\r\n[TEA]\r\n" + tea;
         server_.answer("/ORVANWIN/orvan_akt.ini", ok(document));
         server_.answer("/ORVANWIN/orvan_akt.ini.minisig",
-                       key != nullptr ? ok(tool_.sign(QString::fromLatin1(key), document))
-                                      : ScriptedHttpServer::response("HTTP/1.0 404 Not Found",
-                                                                     "", ""));
+                       key != nullptr
+                           ? ok(tool_.sign(QString::fromLatin1(key), document))
+                           : ScriptedHttpServer::response("HTTP/1.0 404 Not Found", "", ""));
     }
     DoctorRun doctor(QStringList args) const
     {
@@ -68,7 +69,8 @@ TEST_F(DoctorCheckTest, CheckSaysWhatTheLauncherWouldMakeOfTheDocument)
     const QString values = QStringLiteral("ORVAN AktCis=1.1.0.8\nORVAN AktDat=10.01.2027\n"
                                           "TEA AktCis=15.51.5\n");
     const QString missing = QStringLiteral(
-        "error: Informácie o aktualizáciách nie sú podpísané!\\r\\rPodpis orvan_akt.ini.minisig nie "
+        "error: Informácie o aktualizáciách nie sú podpísané!\\r\\rPodpis orvan_akt.ini.minisig "
+        "nie "
         "je možné stiahnuť: Stiahnutie neúspešné (404)!\\rInformácie o aktualizáciách sa "
         "neuložili, platia posledné overené.\n");
     struct Case {
@@ -81,15 +83,30 @@ TEST_F(DoctorCheckTest, CheckSaysWhatTheLauncherWouldMakeOfTheDocument)
     const Case cases[] = {
         // The test build has no keys and may not update unsigned: the launcher would ask
         // nothing, so neither does check.
-        {"no keys", "a", {}, 1,
+        {"no keys",
+         "a",
+         {},
+         1,
          "accepted: false\nerror: " + menu::core::texts::updatesNeedKeys() + "\n"},
-        {"good", "a", {"--public-key", keyA_}, 0,
+        {"good",
+         "a",
+         {"--public-key", keyA_},
+         0,
          "signature: good " + idA_ + "\n" + values + "accepted: true\n"},
-        {"either of two keys", "a", {"--public-key", keyB_, "--public-key", keyA_}, 0,
+        {"either of two keys",
+         "a",
+         {"--public-key", keyB_, "--public-key", keyA_},
+         0,
          "signature: good " + idA_ + "\n" + values + "accepted: true\n"},
-        {"missing", nullptr, {"--public-key", keyA_}, 1,
+        {"missing",
+         nullptr,
+         {"--public-key", keyA_},
+         1,
          "signature: missing\n" + values + "accepted: false\n" + missing},
-        {"another key", "b", {"--public-key", keyA_}, 1,
+        {"another key",
+         "b",
+         {"--public-key", keyA_},
+         1,
          "signature: bad\n" + values + "accepted: false\n"},
     };
     for (const Case &c : cases) {
@@ -137,11 +154,15 @@ TEST_F(DoctorCheckTest, FetchDownloadsTheAnnouncedFileAndVerifiesIt)
         QString error;
     };
     const Case cases[] = {
-        {"checked", named + length + "AktSha256=" + kProgramSha.toUpper().toLatin1() + "\r\n", true,
+        {"checked",
+         named + length + "AktSha256=" + kProgramSha.toUpper().toLatin1() + "\r\n",
+         true,
          {}},
         {"wrong hash", named + length + "AktSha256=" + QByteArray(64, '0') + "\r\n", false, {}},
-        {"one byte short", named + "AktLen=18\r\nAktSha256=" + kProgramSha.toLatin1() + "\r\n",
-         false, {}},
+        {"one byte short",
+         named + "AktLen=18\r\nAktSha256=" + kProgramSha.toLatin1() + "\r\n",
+         false,
+         {}},
         {"no hash", named + length, false, menu::core::texts::fileNotVerifiable()},
         {"no file", "AktCis=15.51.5\r\n", false, menu::core::texts::nothingToDownload()},
     };
@@ -172,7 +193,8 @@ TEST_F(DoctorCheckTest, FetchDownloadsTheAnnouncedFileAndVerifiesIt)
     const int asked = server_.connections();
     const DoctorRun keyless = doctor({"fetch", "TEA", file("other.exe")});
     EXPECT_EQ(keyless.status, 1);
-    EXPECT_EQ(keyless.out, "accepted: false\nerror: " + menu::core::texts::updatesNeedKeys() + "\n");
+    EXPECT_EQ(keyless.out,
+              "accepted: false\nerror: " + menu::core::texts::updatesNeedKeys() + "\n");
     EXPECT_EQ(server_.connections(), asked);
     EXPECT_FALSE(QFile::exists(file("other.exe")));
     EXPECT_EQ(doctor({"fetch", "OTHER", file("x")}).status, 2);
@@ -186,18 +208,19 @@ TEST_F(DoctorCheckTest, CheckAndFetchGoThroughTheProxy)
     ASSERT_TRUE(tiny.ok()) << tiny.problem().toStdString();
     publish("AktFil=TeamViewerQS.exe\r\nAktLen=19\r\nAktSha256=" + kProgramSha.toLatin1() + "\r\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
-                             "NO_PROXY"})
+    for (const char *name :
+         {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
         env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("http_proxy"), tiny.address());
     const DoctorRun run = runDoctor({"fetch", server_.address(QString()), "TEA",
                                      file("TeamViewerQS.exe"), "--public-key", keyA_},
                                     env);
     EXPECT_EQ(run.status, 0) << run.out.toStdString();
-    const QString at = QStringLiteral("GET http://") + server_.address(QStringLiteral("/ORVANWIN/"));
-    EXPECT_EQ(tiny.requests(), QStringList({at + "orvan_akt.ini HTTP/1.0",
-                                            at + "orvan_akt.ini.minisig HTTP/1.0",
-                                            at + "FILES/TeamViewerQS.exe HTTP/1.0"}));
+    const QString at =
+        QStringLiteral("GET http://") + server_.address(QStringLiteral("/ORVANWIN/"));
+    EXPECT_EQ(tiny.requests(),
+              QStringList({at + "orvan_akt.ini HTTP/1.0", at + "orvan_akt.ini.minisig HTTP/1.0",
+                           at + "FILES/TeamViewerQS.exe HTTP/1.0"}));
 }
 
 TEST_F(DoctorCheckTest, AnnounceGivesTheLinesOfEachFile)
@@ -206,10 +229,9 @@ TEST_F(DoctorCheckTest, AnnounceGivesTheLinesOfEachFile)
     dir_.write(QStringLiteral("empty.zip"), {});
     const DoctorRun run = runDoctor({"announce", file("TeamViewerQS.exe"), file("empty.zip")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out,
-              "AktFil=TeamViewerQS.exe\nAktLen=19\nAktSha256=" + kProgramSha +
-                  "\n\nAktFil=empty.zip\nAktLen=0\nAktSha256="
-                  "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n");
+    EXPECT_EQ(run.out, "AktFil=TeamViewerQS.exe\nAktLen=19\nAktSha256=" + kProgramSha +
+                           "\n\nAktFil=empty.zip\nAktLen=0\nAktSha256="
+                           "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n");
     const DoctorRun missing = runDoctor({"announce", file("missing.zip")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("missing.zip"))) << missing.err.toStdString();

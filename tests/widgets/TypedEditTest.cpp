@@ -35,7 +35,7 @@ QColor background(const TypedEdit *edit)
 }
 
 class TypedEditTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         form = std::make_unique<QWidget>();
@@ -51,10 +51,7 @@ protected:
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
-    void TearDown() override
-    {
-        form.reset();
-    }
+    void TearDown() override { form.reset(); }
 
     // The form's controls by their names, top to bottom.
     TypedEdit *control(int i) const
@@ -388,7 +385,7 @@ TEST_F(TypedEditTest, TypedAccessUsesTheRegionalForms)
     edit->setAsInteger(12);
     EXPECT_EQ(edit->text(), QStringLiteral("12,00 €"));
     EXPECT_DOUBLE_EQ(edit->asDecimal(), 12.0);
-    EXPECT_EQ(edit->asInteger(), 0); // "12,00" is no whole number
+    EXPECT_EQ(edit->asInteger(), 0);    // "12,00" is no whole number
     edit->setText(QStringLiteral("x")); // no digits: nothing, which is 0
     EXPECT_EQ(edit->text(), QStringLiteral("0,00 €"));
     edit->setText(QStringLiteral("1,2,3"));
@@ -426,8 +423,8 @@ TEST_F(TypedEditTest, RendersItsStyles)
             const QImage image = edit.grab().toImage();
             const QString file =
                 QStringLiteral("%1/typededit-%2-%3.png")
-                    .arg(dir, QLatin1String(name), valid ? QLatin1String("valid")
-                                                         : QLatin1String("invalid"));
+                    .arg(dir, QLatin1String(name),
+                         valid ? QLatin1String("valid") : QLatin1String("invalid"));
             EXPECT_TRUE(image.save(file)) << file.toStdString();
             if (style != InnerButton::None && valid) {
                 // And with the button held down.
@@ -445,9 +442,9 @@ TEST_F(TypedEditTest, RendersItsStyles)
             if (style == InnerButton::Ellipsis) {
                 // The middle one of the three squares is black.
                 const QRect b = edit.buttonRect();
-                EXPECT_EQ(image.pixelColor(b.left() + b.width() / 2 - 1,
-                                           b.top() + b.height() / 2 - 1),
-                          QColor(Qt::black));
+                EXPECT_EQ(
+                    image.pixelColor(b.left() + b.width() / 2 - 1, b.top() + b.height() / 2 - 1),
+                    QColor(Qt::black));
             }
         }
     }

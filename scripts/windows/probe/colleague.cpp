@@ -39,10 +39,12 @@ void holdTree(const std::wstring &dir, std::vector<Held> &held)
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             holdTree(path, held);
-        } else if (::lstrcmpiW(end.c_str(), L".dll") == 0 || ::lstrcmpiW(end.c_str(), L".exe") == 0) {
+        } else if (::lstrcmpiW(end.c_str(), L".dll") == 0 ||
+                   ::lstrcmpiW(end.c_str(), L".exe") == 0) {
             HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-            HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE file =
+                ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
             if (module != nullptr && file != INVALID_HANDLE_VALUE)
                 held.push_back({module, file, readAll(file)});
         }

@@ -22,7 +22,8 @@ int wmain(int argc, wchar_t **argv)
         return 1;
     }
     RECT visible = bounds;
-    if (FAILED(::DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &visible, sizeof visible)))
+    if (FAILED(
+            ::DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &visible, sizeof visible)))
         visible = bounds;
     std::printf("%ld %ld %ld %ld (GetWindowRect: %ld %ld %ld %ld)\n", visible.left, visible.top,
                 visible.right - visible.left, visible.bottom - visible.top, bounds.left, bounds.top,

@@ -194,8 +194,7 @@ Result<QStringList> directoryEntries(const QString &dir)
     return names;
 }
 
-std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
-                                        std::int64_t nowNs)
+std::optional<QString> entryWithoutCase(const QString &dir, const QString &name, std::int64_t nowNs)
 {
     const QString exact = dir.endsWith(QLatin1Char('/')) ? dir + name : dir + u'/' + name;
     const auto listing = listingOf(dir.isEmpty() ? QStringLiteral("/") : dir, nowNs);
@@ -213,12 +212,13 @@ Status writeNewFile(const QString &path, const QByteArray &bytes)
 {
     const QByteArray target = encoded(path);
     const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray dir = slash < 0 ? QByteArrayLiteral(".") : target.left(std::max<qsizetype>(slash, 1));
+    const QByteArray dir =
+        slash < 0 ? QByteArrayLiteral(".") : target.left(std::max<qsizetype>(slash, 1));
     QByteArray temporary;
     UniqueFd fd;
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-        temporary = dir + "/." + QByteArray::number(QRandomGenerator::global()->generate64(), 36) +
-                    ".new";
+        temporary =
+            dir + "/." + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".new";
         fd.reset(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!fd.valid() && errno != EEXIST)
             return Failure::errnoValue(errno, path);
@@ -234,8 +234,8 @@ Status writeNewFile(const QString &path, const QByteArray &bytes)
     if (::fchmod(fd.get(), 0644) != 0)
         return fail(errno);
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t put = ::write(fd.get(), bytes.constData() + done,
-                                    static_cast<size_t>(bytes.size() - done));
+        const ssize_t put =
+            ::write(fd.get(), bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
@@ -315,7 +315,8 @@ Result<ReadOnlyFile> ReadOnlyFile::open(const QString &path)
         return fd.failure();
     auto native = std::make_unique<Native>();
     native->fd = std::move(*fd);
-    return ReadOnlyFile(std::move(native), static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)));
+    return ReadOnlyFile(std::move(native),
+                        static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)));
 }
 
 bool ReadOnlyFile::readAt(std::uint64_t offset, char *into, std::size_t length) const

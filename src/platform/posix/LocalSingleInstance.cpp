@@ -178,15 +178,14 @@ void LocalSingleInstance::listen(std::function<void()> onRaise)
                          while (QLocalSocket *client = server->nextPendingConnection()) {
                              QObject::connect(client, &QLocalSocket::disconnected, client,
                                               &QObject::deleteLater);
-                             QObject::connect(client, &QLocalSocket::readyRead, client,
-                                              [client, onRaise] {
-                                                  if (!client->canReadLine() ||
-                                                      client->readLine() != kRaise)
-                                                      return;
-                                                  onRaise();
-                                                  client->write(kRaised);
-                                                  client->flush();
-                                              });
+                             QObject::connect(
+                                 client, &QLocalSocket::readyRead, client, [client, onRaise] {
+                                     if (!client->canReadLine() || client->readLine() != kRaise)
+                                         return;
+                                     onRaise();
+                                     client->write(kRaised);
+                                     client->flush();
+                                 });
                          }
                      });
 }

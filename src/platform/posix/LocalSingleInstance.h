@@ -13,7 +13,7 @@ namespace menu::platform {
 // later start ask the running launcher to bring its window forward. Both live in a directory
 // of this user alone (privateRuntimeDir), so another user's files can never stand in for them.
 class LocalSingleInstance final : public SingleInstance {
-public:
+  public:
     // name: the mutex name, which names the two files.
     explicit LocalSingleInstance(const QString &name);
     ~LocalSingleInstance() override;
@@ -23,7 +23,7 @@ public:
     Failure claimFailure() const override { return failure_; }
     void listen(std::function<void()> onRaise) override;
 
-private:
+  private:
     bool heldElsewhere() const;
 
     QString socketPath_;

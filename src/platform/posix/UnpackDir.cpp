@@ -49,8 +49,7 @@ struct UnpackDir::Native {
         for (qsizetype i = 0; i < count; ++i) {
             const QByteArray name = QFile::encodeName(relative[i]);
             const QString shown = dir.shown(relative.mid(0, i + 1));
-            if (create && ::mkdirat(current.get(), name.constData(), 0777) != 0 &&
-                errno != EEXIST)
+            if (create && ::mkdirat(current.get(), name.constData(), 0777) != 0 && errno != EEXIST)
                 return Failure::errnoValue(errno, shown);
             const int next = ::openat(current.get(), name.constData(), kDirFlags);
             if (next < 0)
@@ -98,8 +97,7 @@ Status UnpackDir::makeDirs(const QStringList &relative)
     return {};
 }
 
-Status UnpackDir::setDirAttributes(const QStringList &relative,
-                                   const StoredAttributes &attributes)
+Status UnpackDir::setDirAttributes(const QStringList &relative, const StoredAttributes &attributes)
 {
     if (!attributes.unixMode)
         return {}; // the DOS read-only mark means nothing for a folder
@@ -182,10 +180,10 @@ Status UnpackDir::File::applyAttributes(const StoredAttributes &attributes)
             return Failure::errnoValue(errno, shownPath_);
         // The owner may always read what was unpacked; set-id bits are never taken over, and
         // the user's umask limits what the archive asks for.
-        mode_t mode = attributes.unixMode
-                          ? static_cast<mode_t>(((*attributes.unixMode & 0777) | S_IRUSR) &
-                                                ~currentUmask())
-                          : (st.st_mode & 0777);
+        mode_t mode =
+            attributes.unixMode
+                ? static_cast<mode_t>(((*attributes.unixMode & 0777) | S_IRUSR) & ~currentUmask())
+                : (st.st_mode & 0777);
         if (attributes.readOnly)
             mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
         if (::fchmod(fd.get(), mode) != 0)

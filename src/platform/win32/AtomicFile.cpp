@@ -32,14 +32,14 @@ QString linkTarget(const QString &path)
     if (const win32::Owner owner = win32::ownerOf(path);
         owner != win32::Owner::User && owner != win32::Owner::Administration)
         return path;
-    const UniqueHandle file(::CreateFileW(wide(path).c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                          nullptr));
+    const UniqueHandle file(
+        ::CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.valid())
         return path;
     wchar_t buffer[32768];
-    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), buffer, 32768, FILE_NAME_NORMALIZED);
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(file.get(), buffer, 32768, FILE_NAME_NORMALIZED);
     if (length == 0 || length >= 32768)
         return path;
     QString target = QString::fromWCharArray(buffer, static_cast<qsizetype>(length));
@@ -159,8 +159,8 @@ Result<AtomicFile> AtomicFile::begin(const QString &target, const Options &optio
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && !native->file.valid(); ++attempt) {
         native->temporary = win32::temporarySibling(native->target, QStringLiteral("tmp"));
-        native->file.reset(::CreateFileW(wide(native->temporary).c_str(), GENERIC_WRITE, 0,
-                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        native->file.reset(::CreateFileW(wide(native->temporary).c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!native->file.valid())
             error = ::GetLastError();
         if (!native->file.valid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
@@ -205,7 +205,8 @@ Status AtomicFile::commit()
     const std::wstring from = wide(n.temporary);
     const std::wstring to = wide(n.target);
     const DWORD old = ::GetFileAttributesW(to.c_str());
-    const bool replaceKeeping = n.keepMode && old != INVALID_FILE_ATTRIBUTES && !win32::isFolder(old);
+    const bool replaceKeeping =
+        n.keepMode && old != INVALID_FILE_ATTRIBUTES && !win32::isFolder(old);
     // A file in use goes aside before anything tries to replace it: Wine's ReplaceFileW would
     // leave a copy of its own behind.
     if (n.setAsideInUse && old != INVALID_FILE_ATTRIBUTES && win32::isInUse(n.target)) {

@@ -40,7 +40,8 @@ ConsoleTermination::~ConsoleTermination()
 
 void ConsoleTermination::requestFromAnyThread()
 {
-    QMetaObject::invokeMethod(this, [this] { onTerminate_(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { onTerminate_(); }, Qt::QueuedConnection);
 }
 
 bool ConsoleTermination::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)

@@ -34,8 +34,8 @@ std::optional<FileStamp> stampOf(HANDLE handle)
     FileStamp stamp;
     stamp.device = info.dwVolumeSerialNumber;
     stamp.inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) |
-                                           info.nFileSizeLow);
+    stamp.size =
+        static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
     stamp.mode = info.dwFileAttributes;
     stamp.modifiedNs = unixNs(info.ftLastWriteTime);
     stamp.changedNs = unixNs(basic.ChangeTime.QuadPart);

@@ -22,7 +22,8 @@ DWORD attributesOf(const QString &path);
 
 inline bool isReparsePoint(DWORD attributes)
 {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 inline bool isFolder(DWORD attributes)
 {

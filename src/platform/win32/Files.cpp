@@ -147,9 +147,9 @@ std::int64_t stampClockNs()
 Result<QStringList> directoryEntries(const QString &dir)
 {
     WIN32_FIND_DATAW found{};
-    const win32::UniqueFind search(::FindFirstFileExW(
-        wide(dir + QStringLiteral("/*")).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-        nullptr, 0));
+    const win32::UniqueFind search(::FindFirstFileExW(wide(dir + QStringLiteral("/*")).c_str(),
+                                                      FindExInfoBasic, &found,
+                                                      FindExSearchNameMatch, nullptr, 0));
     if (!search.valid())
         return lastFailure(dir);
     QStringList names;
@@ -166,8 +166,7 @@ Result<QStringList> directoryEntries(const QString &dir)
 // Names on Windows file systems are case-blind by nature: the system finds the entry whatever
 // the case it is asked in. How the name is stored is read from the folder's listing, since a
 // search for one name may answer in the case of the question (as Wine's does).
-std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
-                                        std::int64_t)
+std::optional<QString> entryWithoutCase(const QString &dir, const QString &name, std::int64_t)
 {
     if (name.isEmpty() || hasWildcards(name))
         return std::nullopt;
@@ -190,8 +189,8 @@ std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
 Status writeNewFile(const QString &path, const QByteArray &bytes)
 {
     const QString temporary = win32::temporarySibling(path, QStringLiteral("new"));
-    UniqueHandle file(::CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(::CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return lastFailure(path);
     const auto fail = [&](DWORD error) {
@@ -287,7 +286,8 @@ Result<ReadOnlyFile> ReadOnlyFile::open(const QString &path)
         return lastFailure(path);
     auto native = std::make_unique<Native>();
     native->file = std::move(*file);
-    return ReadOnlyFile(std::move(native), static_cast<std::uint64_t>(std::max<LONGLONG>(size.QuadPart, 0)));
+    return ReadOnlyFile(std::move(native),
+                        static_cast<std::uint64_t>(std::max<LONGLONG>(size.QuadPart, 0)));
 }
 
 bool ReadOnlyFile::readAt(std::uint64_t offset, char *into, std::size_t length) const

@@ -74,11 +74,10 @@ struct Descriptor {
 
 UniqueHandle openEntry(const QString &path, DWORD access)
 {
-    return UniqueHandle(::CreateFileW(wide(path).c_str(), access | READ_CONTROL,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr));
+    return UniqueHandle(::CreateFileW(
+        wide(path).c_str(), access | READ_CONTROL,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 Owner ownerOf(HANDLE entry)

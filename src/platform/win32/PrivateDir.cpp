@@ -111,7 +111,8 @@ Result<PrivateDir> PrivateDir::create(const QString &parent, const QString &pref
     for (int attempt = 0; attempt < 100; ++attempt) {
         QString name = prefix;
         for (qsizetype i = 0; i < kRandomChars; ++i)
-            name += kLetters[QRandomGenerator::system()->bounded(static_cast<int>(kLetters.size()))];
+            name +=
+                kLetters[QRandomGenerator::system()->bounded(static_cast<int>(kLetters.size()))];
         const QString path = QDir::fromNativeSeparators(parent) + u'/' + name;
         if (!::CreateDirectoryW(wide(path).c_str(), security.get())) {
             if (::GetLastError() == ERROR_ALREADY_EXISTS)
@@ -171,7 +172,8 @@ int removeStalePrivateDirs(const QString &parent, const QString &prefix,
     const std::int64_t before = stampClockNs() - std::int64_t{minAge.count()} * 1000000000;
     int removed = 0;
     for (const QString &name : *names) {
-        if (!name.startsWith(prefix, Qt::CaseInsensitive) || name.size() != prefix.size() + kRandomChars)
+        if (!name.startsWith(prefix, Qt::CaseInsensitive) ||
+            name.size() != prefix.size() + kRandomChars)
             continue;
         const QString path = QDir::fromNativeSeparators(parent) + u'/' + name;
         // Only this user's own: another user's folder (or a link) under a shared parent stays.

@@ -51,7 +51,8 @@ DWORD removeContents(HANDLE folder, const QString &path, int depth)
     for (const QString &name : names) {
         const QString inner = path + u'/' + name;
         const UniqueHandle entry = openForRemoval(inner);
-        const DWORD error = entry.valid() ? removeAt(entry.get(), inner, depth + 1) : ::GetLastError();
+        const DWORD error =
+            entry.valid() ? removeAt(entry.get(), inner, depth + 1) : ::GetLastError();
         if (first == 0)
             first = error;
     }

@@ -79,8 +79,8 @@ Status saveLink(const QString &file, const Shortcut &shortcut)
 
 QString ShellDesktopFolders::folder(DesktopKind kind) const
 {
-    const int id = kind == DesktopKind::AllUsers ? CSIDL_COMMON_DESKTOPDIRECTORY
-                                                 : CSIDL_DESKTOPDIRECTORY;
+    const int id =
+        kind == DesktopKind::AllUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY;
     wchar_t path[MAX_PATH] = {};
     // SHGFP_TYPE_CURRENT: where the folder is now, also after the user moved it.
     if (FAILED(::SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)))

@@ -69,10 +69,9 @@ Result<UnpackDir> UnpackDir::open(const QString &path)
     if (Status real = realFolder(path, path); !real.ok())
         return real.failure();
     auto native = std::make_unique<Native>();
-    native->dir.reset(::CreateFileW(wide(path).c_str(), FILE_LIST_DIRECTORY,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
+    native->dir.reset(::CreateFileW(
+        wide(path).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!native->dir.valid())
         return lastFailure(path);
     return UnpackDir(std::move(native), QDir::fromNativeSeparators(path));

@@ -151,8 +151,8 @@ std::string finalPath(const std::string &path)
 {
     // No access to the contents: the file may be a running program another seat holds.
     UniqueHandle file(::CreateFileW(wide(path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.valid())
         return {};
     for (const DWORD volume : {VOLUME_NAME_DOS, VOLUME_NAME_NT}) {

@@ -36,13 +36,20 @@ TEST(Win32Errors, KnownCodesBecomeErrnoValuesAndOthersKeepTheSystemsWords)
         DWORD error;
         int expected; // 0: stays a Windows code
     } const cases[] = {
-        {ERROR_FILE_NOT_FOUND, ENOENT},  {ERROR_PATH_NOT_FOUND, ENOENT},
-        {ERROR_ACCESS_DENIED, EACCES},   {ERROR_SHARING_VIOLATION, EBUSY},
-        {ERROR_LOCK_VIOLATION, EBUSY},   {ERROR_FILE_EXISTS, EEXIST},
-        {ERROR_ALREADY_EXISTS, EEXIST},  {ERROR_DISK_FULL, ENOSPC},
-        {ERROR_WRITE_PROTECT, EROFS},    {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},
-        {ERROR_NOT_SAME_DEVICE, EXDEV},  {ERROR_BAD_EXE_FORMAT, ENOEXEC},
-        {ERROR_DIRECTORY, ENOTDIR},      {ERROR_NETNAME_DELETED, 0},
+        {ERROR_FILE_NOT_FOUND, ENOENT},
+        {ERROR_PATH_NOT_FOUND, ENOENT},
+        {ERROR_ACCESS_DENIED, EACCES},
+        {ERROR_SHARING_VIOLATION, EBUSY},
+        {ERROR_LOCK_VIOLATION, EBUSY},
+        {ERROR_FILE_EXISTS, EEXIST},
+        {ERROR_ALREADY_EXISTS, EEXIST},
+        {ERROR_DISK_FULL, ENOSPC},
+        {ERROR_WRITE_PROTECT, EROFS},
+        {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},
+        {ERROR_NOT_SAME_DEVICE, EXDEV},
+        {ERROR_BAD_EXE_FORMAT, ENOEXEC},
+        {ERROR_DIRECTORY, ENOTDIR},
+        {ERROR_NETNAME_DELETED, 0},
         {ERROR_UNABLE_TO_REMOVE_REPLACED, EBUSY},
     };
     for (const Case &c : cases) {
@@ -89,10 +96,11 @@ TEST(Win32Files, NamesAreFoundWithoutCaseAndAsTheyAreStored)
                   .value_or(QString())
                   .toStdString(),
               "Tav");
-    EXPECT_EQ(platform::entryWithoutCase(dir.file(QStringLiteral("ORVAN/Tav")), QStringLiteral("tav.exe"))
-                  .value_or(QString())
-                  .toStdString(),
-              "Tav.EXE");
+    EXPECT_EQ(
+        platform::entryWithoutCase(dir.file(QStringLiteral("ORVAN/Tav")), QStringLiteral("tav.exe"))
+            .value_or(QString())
+            .toStdString(),
+        "Tav.EXE");
 }
 
 TEST(Win32Files, ReadOnlyFilesAreNotReplacedAndNewFilesNeverReplace)
@@ -171,7 +179,8 @@ TEST(Win32Files, UnpackingReplacesReadOnlyFilesAndMarksThemReadOnly)
         ASSERT_TRUE(file->close(true).ok());
     }
     EXPECT_EQ(dir.read(QStringLiteral("docs/readme.txt")), QByteArray("second"));
-    EXPECT_NE(attributes(dir.file(QStringLiteral("docs/readme.txt"))) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(attributes(dir.file(QStringLiteral("docs/readme.txt"))) & FILE_ATTRIBUTE_READONLY,
+              0u);
     auto onFolder = unpack->createFile({QStringLiteral("docs")});
     ASSERT_FALSE(onFolder.ok());
     EXPECT_TRUE(onFolder.failure().is(std::errc::is_a_directory));

@@ -72,7 +72,8 @@ bool symbolicLink(const QString &link, const QString &target, DWORD flags = 0)
     ::CreateSymbolicLinkW(win32::wide(link).c_str(), win32::wide(target).c_str(),
                           flags | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
     const DWORD attributes = ::GetFileAttributesW(win32::wide(link).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 // Whether folders keep the access list they were made with: Wine keeps only what Unix
@@ -82,10 +83,9 @@ bool keepsAccessLists(const TempDir &dir)
     const QString probe = folderWith(dir, QStringLiteral("probe"), L"D:P(A;;FA;;;BU)");
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const bool read =
-        ::GetNamedSecurityInfoW(win32::wide(probe).c_str(), SE_FILE_OBJECT,
-                                DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
-                                &descriptor) == ERROR_SUCCESS;
+    const bool read = ::GetNamedSecurityInfoW(win32::wide(probe).c_str(), SE_FILE_OBJECT,
+                                              DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
+                                              nullptr, &descriptor) == ERROR_SUCCESS;
     PSID users = nullptr;
     ::ConvertStringSidToSidW(L"S-1-5-32-545", &users);
     void *entry = nullptr;

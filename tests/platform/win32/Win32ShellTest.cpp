@@ -100,27 +100,31 @@ TEST(Win32Desktop, ShortcutReadsBackThroughTheShellAndIsNeverReplaced)
 {
     TempDir dir;
     const QString target = dir.write(QStringLiteral("ORVAN/MENU/menu.exe"), "MZ");
-    const platform::Shortcut shortcut{QStringLiteral("ORVAN"), target, dir.file(QStringLiteral("ORVAN/MENU"))};
+    const platform::Shortcut shortcut{QStringLiteral("ORVAN"), target,
+                                      dir.file(QStringLiteral("ORVAN/MENU"))};
     const platform::ShellDesktopFolders desktops;
     ASSERT_TRUE(desktops.createShortcut(dir.path(), shortcut).ok());
     const QString link = dir.file(QStringLiteral("ORVAN.lnk"));
 
     const platform::win32::ComApartment apartment;
     platform::win32::ComPtr<IShellLinkW> shell;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IShellLinkW, reinterpret_cast<void **>(shell.put()))));
+    ASSERT_TRUE(
+        SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkW, reinterpret_cast<void **>(shell.put()))));
     platform::win32::ComPtr<IPersistFile> file;
     ASSERT_TRUE(SUCCEEDED(shell.as(file)));
     ASSERT_TRUE(SUCCEEDED(file->Load(wide(link).c_str(), STGM_READ)));
     wchar_t text[MAX_PATH] = {};
     ASSERT_TRUE(SUCCEEDED(shell->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)));
-    EXPECT_EQ(QString::fromWCharArray(text).toCaseFolded(), QString::fromStdWString(wide(target)).toCaseFolded());
+    EXPECT_EQ(QString::fromWCharArray(text).toCaseFolded(),
+              QString::fromStdWString(wide(target)).toCaseFolded());
     ASSERT_TRUE(SUCCEEDED(shell->GetWorkingDirectory(text, MAX_PATH)));
     EXPECT_EQ(QString::fromWCharArray(text).toCaseFolded(),
               QString::fromStdWString(wide(shortcut.workingDir)).toCaseFolded());
     int icon = -1;
     ASSERT_TRUE(SUCCEEDED(shell->GetIconLocation(text, MAX_PATH, &icon)));
-    EXPECT_EQ(QString::fromWCharArray(text).toCaseFolded(), QString::fromStdWString(wide(target)).toCaseFolded());
+    EXPECT_EQ(QString::fromWCharArray(text).toCaseFolded(),
+              QString::fromStdWString(wide(target)).toCaseFolded());
     EXPECT_EQ(icon, 0);
     // The window's identity, so that a pinned shortcut and the running launcher are one.
     platform::win32::ComPtr<IPropertyStore> store;
@@ -132,7 +136,8 @@ TEST(Win32Desktop, ShortcutReadsBackThroughTheShellAndIsNeverReplaced)
     const HRESULT got = store->GetValue(appId, &value);
     // Wine's link object may not keep the property in the file, nor answer for it; Windows'
     // does both.
-    const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    const bool wine =
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     if (!wine || (SUCCEEDED(got) && value.vt != VT_EMPTY)) {
         ASSERT_TRUE(SUCCEEDED(got));
         ASSERT_EQ(value.vt, VT_LPWSTR);
@@ -159,8 +164,8 @@ TEST(Win32SingleInstance, SecondProcess)
     platform::MutexSingleInstance instance(name);
     const Claim claim = instance.claim();
     std::printf("claim=%s\n", claim == Claim::Claimed ? "claimed"
-                              : claim == Claim::Held   ? "held"
-                                                       : "unavailable");
+                              : claim == Claim::Held  ? "held"
+                                                      : "unavailable");
     std::fflush(stdout);
     if (claim == Claim::Held)
         std::printf("raised=%d\n", instance.raiseRunning() ? 1 : 0);

@@ -61,12 +61,21 @@ static void request(void)
 /* File handles are descriptors + 1: 0 marks the counter file. */
 #define FD(fi) ((int)(fi)->fh - 1)
 
-static int isCounter(const char *path) { return strcmp(path, kCounterPath) == 0; }
+static int isCounter(const char *path)
+{
+    return strcmp(path, kCounterPath) == 0;
+}
 
 /* The path below SOURCE: "." for the root, else without its leading slash. */
-static const char *rel(const char *path) { return path[1] == '\0' ? "." : path + 1; }
+static const char *rel(const char *path)
+{
+    return path[1] == '\0' ? "." : path + 1;
+}
 
-static int result(int rc) { return rc < 0 ? -errno : rc; }
+static int result(int rc)
+{
+    return rc < 0 ? -errno : rc;
+}
 
 static void *lfsInit(struct fuse_conn_info *conn, struct fuse_config *cfg)
 {
@@ -194,8 +203,8 @@ static int lfsRead(const char *path, char *buf, size_t size, off_t offset,
 {
     if (fi->fh == 0 && path != NULL && isCounter(path)) {
         char text[32];
-        const int length = snprintf(text, sizeof text, "%llu\n",
-                                    (unsigned long long)atomic_load(&fs.operations));
+        const int length =
+            snprintf(text, sizeof text, "%llu\n", (unsigned long long)atomic_load(&fs.operations));
         if (offset >= length)
             return 0;
         const size_t n = (size_t)(length - offset) < size ? (size_t)(length - offset) : size;
@@ -397,11 +406,10 @@ int main(int argc, char *argv[])
     struct fuse_args args = FUSE_ARGS_INIT(argc, argv);
     if (fuse_opt_parse(&args, &fs, kOptions, takeSource) != 0)
         return 2;
-    if (fs.sourcePath == NULL || (fs.cache != NULL && strcmp(fs.cache, "none") != 0 &&
-                                  strcmp(fs.cache, "attr") != 0)) {
-        fprintf(stderr,
-                "usage: latencyfs SOURCE MOUNTPOINT [--delay-us=N] [--cache=none|attr] "
-                "[FUSE options]\n");
+    if (fs.sourcePath == NULL ||
+        (fs.cache != NULL && strcmp(fs.cache, "none") != 0 && strcmp(fs.cache, "attr") != 0)) {
+        fprintf(stderr, "usage: latencyfs SOURCE MOUNTPOINT [--delay-us=N] [--cache=none|attr] "
+                        "[FUSE options]\n");
         return 2;
     }
     fs.source = open(fs.sourcePath, O_RDONLY | O_DIRECTORY);
