@@ -7,10 +7,9 @@
 
 namespace menu::platform {
 
-// Sets the C library's character conversions to the system's code page (Windows: its ANSI code
-// page; elsewhere nothing), so that such messages keep their letters. Called once by a program's
-// start, before any other thread runs: the C library's setlocale races with every thread that
-// converts characters meanwhile.
+// Prepares the C library's character conversions for such messages. Called once by a program's
+// start, before any other thread runs. It does nothing on either system today: on Windows the
+// system's code page made worker threads hang at their end (see the Windows side).
 void prepareLibraryTexts();
 
 // A library's text as a string: UTF-8 when it is valid UTF-8, else (Windows) the code page

@@ -2,14 +2,14 @@
 
 #include <QStringDecoder>
 
-#include <clocale>
-
 namespace menu::platform {
 
 void prepareLibraryTexts()
 {
-    // Only the conversions of characters: numbers and times keep the C library's own format.
-    std::setlocale(LC_CTYPE, "");
+    // Nothing: with the C library's character conversions set to the system's code page
+    // (setlocale LC_CTYPE ""), a worker thread often hung at its end under Wine, and the join
+    // with it never returned. libcurl's system messages keep only the letters the "C" locale
+    // converts, and libraryText reads what there is.
 }
 
 QString libraryText(const char *text)
@@ -18,7 +18,7 @@ QString libraryText(const char *text)
     const QString decoded = utf8.decode(QByteArrayView(text));
     if (!utf8.hasError())
         return decoded;
-    // The locale "" chose the ANSI code page, which is what Qt's local 8-bit is on Windows.
+    // Whatever the C library converted, read as the ANSI code page (Qt's local 8-bit here).
     return QString::fromLocal8Bit(text);
 }
 
