@@ -8,8 +8,8 @@
 namespace menu::platform {
 
 // Prepares the C library's character conversions for such messages. Called once by a program's
-// start, before any other thread runs. It does nothing on either system today: on Windows the
-// system's code page made worker threads hang at their end (see the Windows side).
+// start, before any other thread runs. It does nothing on either system today (see the
+// Windows side).
 void prepareLibraryTexts();
 
 // A library's text as a string: UTF-8 when it is valid UTF-8, else (Windows) the code page

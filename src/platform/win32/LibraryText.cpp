@@ -6,10 +6,10 @@ namespace menu::platform {
 
 void prepareLibraryTexts()
 {
-    // Nothing: with the C library's character conversions set to the system's code page
-    // (setlocale LC_CTYPE ""), a worker thread often hung at its end under Wine, and the join
-    // with it never returned. libcurl's system messages keep only the letters the "C" locale
-    // converts, and libraryText reads what there is.
+    // Nothing yet: the system's code page (setlocale LC_CTYPE "") was blamed twice for faults
+    // under Wine that proved to lie elsewhere, and stays off until a real Windows has shown it
+    // harmless. libcurl's system messages keep only the letters the "C" locale converts, and
+    // libraryText reads what there is.
 }
 
 QString libraryText(const char *text)
