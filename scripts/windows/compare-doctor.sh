@@ -52,9 +52,11 @@ done
 ln -sfn "$work/windows" "$drive"
 
 # Answers with the drive's part of paths replaced and line ends as on Linux. A download's
-# progress lines depend on how the bytes arrived; its result and the file it wrote count.
+# progress lines depend on how the bytes arrived, and libcurl's words on how long it tried; its
+# result and the file it wrote count.
 normalize() {
-  sed -e '/^received: /d' -e 's/\r$//' -e 's|^directory: .*orvan-update-.*|directory: <private>|' \
+  sed -e '/^received: /d' -e 's/\r$//' -e 's/ after [0-9]* ms/ after <n> ms/g' \
+    -e 's|^directory: .*orvan-update-.*|directory: <private>|' \
     -e "s|$work/linux|<drive>|g" -e 's|[Dd]:\\|<drive>\\|g' -e 's|[Dd]:/|<drive>/|g' \
     -e '/<drive>/s|\\|/|g' "$1"
 }
