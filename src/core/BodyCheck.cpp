@@ -19,10 +19,8 @@ bool isSha256(const QString &text)
 
 DownloadResult refused(const QString &text, bool tooLarge = false)
 {
-    DownloadResult result;
-    result.text = text;
+    DownloadResult result = DownloadResult::failure(FailureKind::Other, text);
     result.tooLarge = tooLarge;
-    result.kind = FailureKind::Other;
     return result;
 }
 

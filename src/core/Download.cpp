@@ -1,13 +1,17 @@
 #include "core/Download.h"
 
+#include "core/PartialFile.h"
 #include "core/Texts.h"
 #include "core/UpdateTexts.h"
 #include "platform/AtomicFile.h"
 
 #include <QStringList>
 #include <algorithm>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace menu::core {
@@ -114,17 +118,99 @@ MemoryDownload downloadToMemory(const QString &url, qint64 maxBytes, const Downl
     return fetched;
 }
 
-DownloadResult download(const QString &url, const QString &target, const DownloadOptions &options)
+namespace {
+
+// The pause before another try: retryPause, twice that, ...; false when a cancel ended it.
+bool pauseBeforeTry(const DownloadOptions &options, int tried)
+{
+    const auto pause = options.retryPause * (1LL << std::min(tried, 16));
+    if (options.cancel == nullptr) {
+        std::this_thread::sleep_for(pause);
+        return true;
+    }
+    std::mutex mutex;
+    std::condition_variable woken;
+    bool cancelled = false;
+    const CancelToken::WakerGuard waker(*options.cancel, [&] {
+        const std::lock_guard lock(mutex);
+        cancelled = true;
+        woken.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    return !woken.wait_for(lock, pause, [&] { return cancelled; });
+}
+
+// One try into target: straight into the file beside it, or through the kept part, which
+// goes on from an earlier try and is copied into place once whole.
+DownloadResult tryOnce(const QString &url, const QString &target, const DownloadOptions &options,
+                       PartialFile *partial, const ResumePoint &from)
 {
     BodyFile body(target);
-    DownloadResult result = fetchInto(url, body, options);
+    DownloadResult result;
+    if (partial == nullptr) {
+        result = fetchInto(url, body, options);
+    } else {
+        result = fetchInto(url, *partial, options, from);
+        partial->endTry(result.ok);
+        if (result.ok && !partial->copyTo(body))
+            return DownloadResult::critical(partial->error());
+    }
     if (result.ok && !body.commit()) {
-        result.ok = false;
-        result.kind = FailureKind::Other;
-        result.text = texts::downloadCritical();
-        result.hint = texts::downloadCriticalHint(body.error());
+        result = DownloadResult::critical(body.error());
         result.targetInUse = body.inUse();
     }
+    return result;
+}
+
+} // namespace
+
+DownloadResult download(const QString &url, const QString &target, const DownloadOptions &options)
+{
+    std::optional<PartialFile> partial = PartialFile::of(url, options);
+    PartialFile *kept = partial ? &*partial : nullptr;
+    bool startedAgain = false;
+    for (int tried = 0;; ++tried) {
+        const ResumePoint from = kept != nullptr ? kept->resumePoint() : ResumePoint{};
+        DownloadResult result = tryOnce(url, target, options, kept, from);
+        if (result.ok || result.cancelled) {
+            if (result.ok && kept != nullptr)
+                kept->discard();
+            return result;
+        }
+        if (result.kind != FailureKind::Cut && kept != nullptr) {
+            // What was kept did not lead to the file (a refused range, a hash that the pieces
+            // do not give, ...): it goes, and the file is fetched whole once more at once.
+            kept->discard();
+            if (from.offset > 0 && !startedAgain) {
+                startedAgain = true;
+                continue;
+            }
+        }
+        if (!result.dropped || tried >= options.retries)
+            return result;
+        if (!pauseBeforeTry(options, tried))
+            return DownloadResult::cancelledByUser();
+    }
+}
+
+DownloadResult DownloadResult::failure(FailureKind kind, const QString &text, const QString &hint)
+{
+    DownloadResult result;
+    result.kind = kind;
+    result.text = text;
+    result.hint = hint;
+    return result;
+}
+
+DownloadResult DownloadResult::critical(const QString &what, FailureKind kind)
+{
+    return failure(kind, texts::downloadCritical(), texts::downloadCriticalHint(what));
+}
+
+DownloadResult DownloadResult::cancelledByUser()
+{
+    DownloadResult result = failure(FailureKind::Cancelled, texts::downloadCancelled());
+    result.cancelled = true;
     return result;
 }
 

@@ -61,6 +61,13 @@ struct DownloadResult {
     // (on this computer or another) in a way that allows no replacement. The hint says so.
     bool targetInUse = false;
     FailureKind kind = FailureKind::None;
+    // The connection broke off or went quiet after the answer began: another try may go on.
+    bool dropped = false;
+
+    static DownloadResult failure(FailureKind kind, const QString &text, const QString &hint = {});
+    // "Kritická chyba pri sťahovaní!", with what happened in the hint.
+    static DownloadResult critical(const QString &what, FailureKind kind = FailureKind::Other);
+    static DownloadResult cancelledByUser();
 };
 
 // The most a package or program download may bring. The largest files the launcher fetches are
@@ -99,6 +106,21 @@ struct DownloadOptions {
     // A PEM file of the authorities an HTTPS server's certificate must come from, instead of
     // the system's (an authority of the vendor's own, and the tests'); empty: the system's.
     QString certificateAuthorities;
+    // download only: a connection that drops is tried again this many times, after a pause of
+    // retryPause, then twice that, and so on; a cancel ends the pause at once.
+    int retries = 3;
+    std::chrono::milliseconds retryPause{1000};
+    // download only: the user's own folder where a cut file waits for the next try, which asks
+    // the server for the rest (keptDownloadsDir). Only a file of known SHA-256 is kept: only
+    // that check can tell a file put together from two answers whole. Empty: nothing is kept.
+    QString partialDir;
+};
+
+// Where a try goes on from what an earlier one kept: the bytes kept, and the response's
+// validator (its ETag, or else its Last-Modified) that the server must still match.
+struct ResumePoint {
+    qint64 offset = 0;
+    QByteArray validator;
 };
 
 // Where fetchInto puts the body of an accepted response, block by block.
@@ -108,16 +130,33 @@ class BodySink {
     // false when the block cannot be taken; error() then says why (a Slovak text).
     virtual bool write(const char *data, qint64 length) = 0;
     virtual QString error() const = 0;
+    // Before the first block: the body starts at offset of the file (0 for a whole body), and
+    // the response names the file's version by validator (empty: it names none). A sink that
+    // kept the first offset bytes hands them to kept first, so that the checks cover the whole
+    // file; false when it cannot (error() says why).
+    virtual bool begin(qint64 offset, const QByteArray &validator,
+                       const std::function<bool(const char *, qint64)> &kept)
+    {
+        (void)validator;
+        (void)kept;
+        return offset == 0;
+    }
 };
 
 // Fetches url (host/path, http://host/path or https://host/path) under the rules above,
 // handing only the body of a 200 response to sink. ok means that the body arrived whole and
-// passed every check; otherwise what sink got must not be used.
-DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptions &options);
+// passed every check; otherwise what sink got must not be used. With a resume point, the
+// request asks for the rest of the file from from.offset if it still matches from.validator
+// ("Range" with "If-Range"); the server's 206 then continues the kept bytes, its 200 starts
+// the file again.
+DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptions &options,
+                         const ResumePoint &from = {});
 
 // Downloads url into target. The body streams into a new file beside the target, which
 // replaces it only when fetchInto succeeded: any failure, and a cancel, leave an existing file
-// as it was, and memory does not grow with the size of the file. A link at the target keeps
+// as it was, and memory does not grow with the size of the file. A dropped connection is tried
+// again (options.retries); with options.partialDir, a cut file goes on where it stopped, in
+// this call or a later one. A link at the target keeps
 // naming its file, whose content is replaced, and a replaced file keeps its permissions. A
 // target in use by a running program is moved aside where the system allows it
 // (AtomicFile::Options::setAsideInUse).

@@ -2,12 +2,12 @@
 #include "core/BodyCheck.h"
 #include "core/Download.h"
 #include "core/DownloadTexts.h"
+#include "core/HttpWire.h"
 #include "core/ProxySetup.h"
 #include "core/Texts.h"
 #include "core/TransferFailure.h"
 #include "core/UpdateTexts.h"
 #include "core/TransferWatch.h"
-#include "platform/LibraryText.h"
 
 #include <QByteArray>
 #include <QUrl>
@@ -38,6 +38,10 @@ struct CurlMultiDeleter {
     void operator()(CURLM *handle) const { curl_multi_cleanup(handle); }
 };
 using CurlMultiHandle = std::unique_ptr<CURLM, CurlMultiDeleter>;
+struct CurlListDeleter {
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
 
 // libcurl's global state must be set up once before the first handle, and not concurrently
 // with other threads creating handles: a function-local static gives both. (The C library's
@@ -48,79 +52,12 @@ bool curlReady()
     return ready;
 }
 
-// Addresses are written as host and path; a scheme in front is kept (libcurl refuses any but
-// http and https). Blanks, control characters and non-ASCII letters are percent-encoded, as
-// the wire form of an address must not hold them.
-QByteArray requestUrl(const QString &address)
-{
-    int i = 0;
-    while (i < address.size() && (address.at(i).isLetterOrNumber() || address.at(i) == u'+' ||
-                                  address.at(i) == u'-' || address.at(i) == u'.'))
-        ++i;
-    const bool hasScheme = i > 0 && address.at(0).isLetter() && address.mid(i, 3) == u"://";
-    const QByteArray utf8 = (hasScheme ? address : QStringLiteral("http://") + address).toUtf8();
-    QByteArray url;
-    url.reserve(utf8.size());
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7f) {
-            url += '%';
-            url += QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
-        } else {
-            url += c;
-        }
-    }
-    return url;
-}
-
-QString secondsText(long long ms)
-{
-    return ms % 1000 == 0 ? QString::number(ms / 1000) : QString::number(double(ms) / 1000.0);
-}
-
-DownloadResult withText(FailureKind kind, const QString &text, const QString &hint = {})
-{
-    DownloadResult result;
-    result.kind = kind;
-    result.text = text;
-    result.hint = hint;
-    return result;
-}
-
-DownloadResult critical(const QString &detail, FailureKind kind = FailureKind::Other)
-{
-    return withText(kind, texts::downloadCritical(), texts::downloadCriticalHint(detail));
-}
-
-// The body's progress for the gauge: counts every block, learns the length from its line.
-void countBlock(DownloadProgress &progress, std::size_t length)
-{
-    const long long sum =
-        static_cast<long long>(progress.received) + static_cast<long long>(length);
-    progress.received = static_cast<std::int32_t>(
-        std::min<long long>(sum, std::numeric_limits<std::int32_t>::max()));
-}
-
-void learnLength(DownloadProgress &progress, const QString &line)
-{
-    // Each line is looked at once, when it arrives: a long header costs no more than its length.
-    if (progress.total != -1)
-        return;
-    const qint64 length = contentLengthOf(line);
-    // A size below nothing is no size: the gauge could not show it.
-    if (length < -1)
-        throw ContentLengthError(texts::badFileSize(length).toStdString());
-    // One beyond the gauge is refused once the header has ended.
-    if (length <= std::numeric_limits<std::int32_t>::max())
-        progress.total = static_cast<std::int32_t>(length);
-}
-
 // One request: HTTP/1.0, the launcher's user agent, the system's proxy, no redirection,
 // certificates verified, and the limits of DownloadOptions.
 class Transfer {
   public:
-    Transfer(BodySink &sink, const DownloadOptions &options)
-        : sink_(sink), options_(options), check_(options),
+    Transfer(BodySink &sink, const DownloadOptions &options, const ResumePoint &from)
+        : sink_(sink), options_(options), from_(from), check_(options),
           watch_(options.minRate, options.rateWindow, options.deadline, Clock::now(),
                  options.plannedRate)
     {
@@ -141,7 +78,10 @@ class Transfer {
     CURLcode perform(CURLM *multi, CURL *easy);
     bool keepsGoing();
     bool arrived(size_t length, const QString *headerLine);
+    void readHeaderLine(const QByteArray &line);
     bool headerEnded();
+    bool beginBody();
+    QByteArray validator() const;
     bool stop(DownloadResult why);
     long status() const;
     DownloadResult verdict(CURLcode result);
@@ -151,6 +91,7 @@ class Transfer {
 
     BodySink &sink_;
     const DownloadOptions &options_;
+    const ResumePoint &from_;
     BodyCheck check_;
     TransferWatch watch_;
     DownloadProgress progress_;
@@ -164,6 +105,14 @@ class Transfer {
     bool cancelled_ = false;
     bool viaProxy_ = false; // the handle was given a proxy
     QByteArray url_;
+    CurlList requestHeaders_;
+    // Of the latest response header: its validators and the part of the file it carries.
+    QByteArray etag_;
+    QByteArray lastModified_;
+    QByteArray contentRange_;
+    qint64 bodyOffset_ = 0;  // where the body begins in the file: past the kept bytes for a 206
+    bool continues_ = false; // a 206 that goes on from the kept bytes
+    bool begun_ = false;     // the sink has been told where the body begins
     Clock::time_point lastActivity_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
@@ -173,11 +122,11 @@ DownloadResult Transfer::run(const QString &address)
     if (auto refusal = check_.refusalBefore())
         return *refusal;
     if (!curlReady())
-        return critical(texts::httpNotReady());
+        return DownloadResult::critical(texts::httpNotReady());
     CurlHandle handle(curl_easy_init());
     CurlMultiHandle multi(curl_multi_init());
     if (!handle || !multi)
-        return critical(texts::httpNotReady());
+        return DownloadResult::critical(texts::httpNotReady());
     curl_ = handle.get();
     url_ = requestUrl(address);
     configureHandle(handle.get(), url_);
@@ -195,6 +144,15 @@ void Transfer::configureHandle(CURL *h, const QByteArray &url)
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+    if (from_.offset > 0 && !from_.validator.isEmpty()) {
+        // If-Range: the rest only of the very file the kept bytes came from, else all of it.
+        curl_slist *list =
+            curl_slist_append(nullptr, "Range: bytes=" + QByteArray::number(from_.offset) + '-');
+        if (list != nullptr)
+            list = curl_slist_append(list, "If-Range: " + from_.validator);
+        requestHeaders_.reset(list);
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, requestHeaders_.get());
+    }
     viaProxy_ = useProxy(h, url);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
@@ -264,13 +222,13 @@ bool Transfer::keepsGoing()
     case TransferWatch::Verdict::Going:
         return true;
     case TransferWatch::Verdict::TooSlow:
-        return stop(critical(texts::transferTooSlow(watch_.lastWindowBytes(),
-                                                    secondsText(watch_.lastWindow().count()),
-                                                    watch_.minRate()),
-                             FailureKind::Cut));
+        return stop(DownloadResult::critical(
+            texts::transferTooSlow(watch_.lastWindowBytes(),
+                                   secondsText(watch_.lastWindow().count()), watch_.minRate()),
+            FailureKind::Cut));
     case TransferWatch::Verdict::TooLong:
-        return stop(critical(texts::transferTooLong(secondsText(watch_.allowed().count())),
-                             FailureKind::Cut));
+        return stop(DownloadResult::critical(
+            texts::transferTooLong(secondsText(watch_.allowed().count())), FailureKind::Cut));
     }
     return true;
 }
@@ -295,9 +253,7 @@ long Transfer::status() const
 DownloadResult Transfer::verdict(CURLcode result)
 {
     if (cancelled_) {
-        DownloadResult outcome = withText(FailureKind::Cancelled, texts::downloadCancelled());
-        outcome.cancelled = true;
-        return outcome;
+        return DownloadResult::cancelledByUser();
     }
     if (stopped_)
         return *stopped_;
@@ -305,18 +261,20 @@ DownloadResult Transfer::verdict(CURLcode result)
     // A proxy's 407 is no answer of the server's.
     if (code == 0 || code == 407)
         return noAnswer(result, code);
-    if (code != 200) {
+    if (code != 200 && !continues_) {
         if (code >= 100 && code <= 299)
-            return withText(FailureKind::HttpStatus,
-                            texts::statusNotAFile(static_cast<std::int32_t>(code)));
-        return withText(FailureKind::HttpStatus,
-                        texts::httpResult(static_cast<std::int32_t>(
-                            std::min<long>(code, std::numeric_limits<std::int32_t>::max()))));
+            return DownloadResult::failure(FailureKind::HttpStatus,
+                                           texts::statusNotAFile(static_cast<std::int32_t>(code)));
+        return DownloadResult::failure(FailureKind::HttpStatus,
+                                       texts::httpResult(static_cast<std::int32_t>(std::min<long>(
+                                           code, std::numeric_limits<std::int32_t>::max()))));
     }
     if (result != CURLE_OK)
         return incomplete(result);
     if (auto refusal = check_.verdict())
         return *refusal;
+    if (!beginBody())
+        return *stopped_;
     DownloadResult ok;
     ok.ok = true;
     return ok;
@@ -338,23 +296,33 @@ DownloadResult Transfer::noAnswer(CURLcode result, long code) const
 
 DownloadResult Transfer::incomplete(CURLcode result) const
 {
-    if (stalled_)
-        return critical(texts::serverSilent(secondsText(options_.waitLimit.count())),
-                        FailureKind::Cut);
+    if (stalled_) {
+        DownloadResult silent = DownloadResult::critical(
+            texts::serverSilent(secondsText(options_.waitLimit.count())), FailureKind::Cut);
+        silent.dropped = true;
+        return silent;
+    }
     curl_off_t received = 0;
     curl_off_t announced = -1;
     curl_easy_getinfo(curl_, CURLINFO_SIZE_DOWNLOAD_T, &received);
     curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    DownloadResult cut;
     if (result == CURLE_PARTIAL_FILE && announced >= 0)
-        return critical(texts::connectionEndedEarly(received, announced), FailureKind::Cut);
-    if (result == CURLE_PARTIAL_FILE)
-        return critical(texts::connectionEndedEarly(curlReason(result)), FailureKind::Cut);
-    // A connection reset or broken in the body is cut too; what libcurl refuses in the answer
-    // (an unreadable length, ...) is not.
-    const bool cut = result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
-                     result == CURLE_OPERATION_TIMEDOUT;
-    return critical(texts::transferFailed(curlReason(result)),
-                    cut ? FailureKind::Cut : FailureKind::Other);
+        cut = DownloadResult::critical(
+            texts::connectionEndedEarly(bodyOffset_ + received, bodyOffset_ + announced),
+            FailureKind::Cut);
+    else if (result == CURLE_PARTIAL_FILE)
+        cut = DownloadResult::critical(texts::connectionEndedEarly(curlReason(result)),
+                                       FailureKind::Cut);
+    else if (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
+             result == CURLE_OPERATION_TIMEDOUT)
+        // A connection reset or broken in the body is cut too; what libcurl refuses in the
+        // answer (an unreadable length, ...) is not.
+        cut = DownloadResult::critical(texts::transferFailed(curlReason(result)), FailureKind::Cut);
+    else
+        return DownloadResult::critical(texts::transferFailed(curlReason(result)));
+    cut.dropped = true;
+    return cut;
 }
 
 // Every block read, header or body, before it is taken apart: counted, reported, and for a
@@ -371,27 +339,81 @@ bool Transfer::arrived(size_t length, const QString *headerLine)
             learnLength(progress_, *headerLine);
         return true;
     } catch (const std::exception &error) {
-        return stop(critical(QString::fromUtf8(error.what())));
+        return stop(DownloadResult::critical(QString::fromUtf8(error.what())));
     } catch (...) {
         foreign_ = std::current_exception();
     }
-    return stop(critical(QString()));
+    return stop(DownloadResult::critical(QString()));
+}
+
+void Transfer::readHeaderLine(const QByteArray &line)
+{
+    // A new status line begins a new response (after a proxy's or an interim one).
+    if (line.startsWith("HTTP/")) {
+        etag_.clear();
+        lastModified_.clear();
+        contentRange_.clear();
+    } else if (auto etag = headerValue(line, "ETag")) {
+        etag_ = *etag;
+    } else if (auto modified = headerValue(line, "Last-Modified")) {
+        lastModified_ = *modified;
+    } else if (auto range = headerValue(line, "Content-Range")) {
+        contentRange_ = *range;
+    }
+}
+
+// What names this version of the file for If-Range: a strong ETag, else the modification time.
+QByteArray Transfer::validator() const
+{
+    return !etag_.isEmpty() && !etag_.startsWith("W/") ? etag_ : lastModified_;
 }
 
 // The header of the response has ended, before its body: the length it announces for a file
 // is judged now, so that a body that could not be taken is not waited for.
 bool Transfer::headerEnded()
 {
-    if (status() != 200)
+    const long code = status();
+    if (code == 206 && from_.offset > 0) {
+        // Only the rest from exactly the kept bytes on continues them.
+        if (rangeStart(contentRange_) != from_.offset)
+            return stop(DownloadResult::critical(texts::rangeNotContinued(from_.offset)));
+        continues_ = true;
+        bodyOffset_ = from_.offset;
+    } else if (code != 200) {
         return true;
+    }
     curl_off_t announced = -1;
     if (curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK ||
         announced < 0)
         return true;
-    if (auto refusal = check_.judgeAnnounced(announced))
+    if (auto refusal = check_.judgeAnnounced(bodyOffset_ + announced))
         return stop(std::move(*refusal));
     if (!options_.expectedLength)
         watch_.setAnnouncedLength(announced);
+    if (continues_) {
+        // The gauge shows the whole file, kept bytes included.
+        countBlock(progress_, static_cast<std::size_t>(bodyOffset_));
+        progress_.total = static_cast<std::int32_t>(
+            std::min<qint64>(bodyOffset_ + announced, std::numeric_limits<std::int32_t>::max()));
+    }
+    return true;
+}
+
+// Tells the sink where the body begins, once, and runs the kept bytes through the checks.
+bool Transfer::beginBody()
+{
+    if (begun_)
+        return !stopped_;
+    begun_ = true;
+    std::optional<DownloadResult> refusal;
+    const bool begun = sink_.begin(bodyOffset_, validator(), [&](const char *data, qint64 length) {
+        refusal = check_.add(data, length);
+        return !refusal;
+    });
+    if (refusal)
+        return stop(std::move(*refusal));
+    if (!begun)
+        return stop(DownloadResult::critical(sink_.error()));
     return true;
 }
 
@@ -401,7 +423,7 @@ size_t Transfer::onHeader(char *data, size_t size, size_t count, void *self)
     const size_t length = size * count;
     transfer->headerBytes_ += static_cast<qint64>(length);
     if (transfer->headerBytes_ > kMaxHeaderBytes) {
-        transfer->stop(critical(texts::headerTooLong(kMaxHeaderBytes)));
+        transfer->stop(DownloadResult::critical(texts::headerTooLong(kMaxHeaderBytes)));
         return 0;
     }
     QByteArray line(data, static_cast<qsizetype>(length));
@@ -410,6 +432,7 @@ size_t Transfer::onHeader(char *data, size_t size, size_t count, void *self)
     const QString text = QString::fromLatin1(line);
     if (!transfer->arrived(length, &text))
         return 0;
+    transfer->readHeaderLine(line);
     if (line.isEmpty() && !transfer->headerEnded())
         return 0;
     return length;
@@ -421,15 +444,18 @@ size_t Transfer::onBody(char *data, size_t size, size_t count, void *self)
     const size_t length = size * count;
     if (!transfer->arrived(length, nullptr))
         return 0;
-    // Only the body of a 200 is a file. Any other is not read on: its status says enough.
-    if (transfer->status() != 200)
+    // Only the body of a 200 is a file, or of a 206 that goes on from the kept bytes. Any
+    // other is not read on: its status says enough.
+    if (transfer->status() != 200 && !transfer->continues_)
+        return 0;
+    if (!transfer->beginBody())
         return 0;
     if (auto refusal = transfer->check_.add(data, static_cast<qint64>(length))) {
         transfer->stop(std::move(*refusal));
         return 0;
     }
     if (!transfer->sink_.write(data, static_cast<qint64>(length))) {
-        transfer->stop(critical(transfer->sink_.error()));
+        transfer->stop(DownloadResult::critical(transfer->sink_.error()));
         return 0;
     }
     return length;
@@ -465,9 +491,10 @@ int Transfer::onProgress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_of
 
 } // namespace
 
-DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptions &options)
+DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptions &options,
+                         const ResumePoint &from)
 {
-    Transfer transfer(sink, options);
+    Transfer transfer(sink, options, from);
     return transfer.run(url);
 }
 

@@ -8,15 +8,6 @@ namespace menu::core {
 
 namespace {
 
-DownloadResult failed(FailureKind kind, const QString &text, const QString &hint)
-{
-    DownloadResult result;
-    result.kind = kind;
-    result.text = text;
-    result.hint = hint;
-    return result;
-}
-
 // The certificate was checked and not trusted: its issuer unknown, its name another, ...
 bool isCertificateError(CURLcode code)
 {
@@ -40,29 +31,33 @@ DownloadResult failureOf(const NoAnswer &answer)
     const QString &reason = answer.reason;
     // Some proxies answer a tunnel's wrong credentials with 401.
     if (answer.status == 407 || answer.connectStatus == 407 || answer.connectStatus == 401)
-        return failed(FailureKind::ProxyCredentials, texts::proxyWantsCredentials(),
-                      texts::proxyWantsCredentialsHint(reason));
+        return DownloadResult::failure(FailureKind::ProxyCredentials,
+                                       texts::proxyWantsCredentials(),
+                                       texts::proxyWantsCredentialsHint(reason));
     const bool tunnelRefused =
         answer.connectStatus != 0 && (answer.connectStatus < 200 || answer.connectStatus > 299);
     if (tunnelRefused || answer.result == CURLE_COULDNT_RESOLVE_PROXY ||
         (answer.viaProxy && isUnreachable(answer.result)))
-        return failed(FailureKind::ProxyRefused, texts::proxyRefused(),
-                      texts::proxyRefusedHint(reason));
+        return DownloadResult::failure(FailureKind::ProxyRefused, texts::proxyRefused(),
+                                       texts::proxyRefusedHint(reason));
     if (answer.result == CURLE_COULDNT_RESOLVE_HOST)
-        return failed(FailureKind::NameNotResolved, texts::nameNotResolved(answer.host),
-                      texts::nameNotResolvedHint(answer.host, reason));
+        return DownloadResult::failure(FailureKind::NameNotResolved,
+                                       texts::nameNotResolved(answer.host),
+                                       texts::nameNotResolvedHint(answer.host, reason));
     if (isCertificateError(answer.result))
-        return failed(FailureKind::CertificateUntrusted, texts::certificateRejected(),
-                      texts::certificateRejectedHint(reason));
+        return DownloadResult::failure(FailureKind::CertificateUntrusted,
+                                       texts::certificateRejected(),
+                                       texts::certificateRejectedHint(reason));
     if (answer.result == CURLE_SSL_CONNECT_ERROR)
-        return failed(FailureKind::SecureConnection, texts::secureConnectionFailed(),
-                      texts::secureConnectionFailedHint(reason));
+        return DownloadResult::failure(FailureKind::SecureConnection,
+                                       texts::secureConnectionFailed(),
+                                       texts::secureConnectionFailedHint(reason));
     if (isUnreachable(answer.result))
-        return failed(FailureKind::ServerUnreachable, texts::httpResult(500),
-                      texts::serverUnreachableHint(reason));
+        return DownloadResult::failure(FailureKind::ServerUnreachable, texts::httpResult(500),
+                                       texts::serverUnreachableHint(reason));
     // An address libcurl does not take (another scheme, ...): the old text, with its words.
-    return failed(FailureKind::Other, texts::httpResult(500),
-                  texts::httpResult(500) + QStringLiteral("\r\r") + reason);
+    return DownloadResult::failure(FailureKind::Other, texts::httpResult(500),
+                                   texts::httpResult(500) + QStringLiteral("\r\r") + reason);
 }
 
 QString curlReason(const char *errorBuffer, CURLcode result)

@@ -238,6 +238,11 @@ QString transferFailed(const QString &reason)
     return QStringLiteral("Prenos zlyhal: %1").arg(reason);
 }
 
+QString rangeNotContinued(qint64 offset)
+{
+    return QStringLiteral("Server neposlal zvyšok súboru od bajtu %1.").arg(offset);
+}
+
 QString badContentLength(const QString &value)
 {
     return QStringLiteral("Dĺžka súboru v hlavičke odpovede '%1' nie je platné celé číslo.")

@@ -61,6 +61,7 @@ QString serverSilent(const QString &seconds);
 QString connectionEndedEarly(qint64 received, qint64 announced);
 QString connectionEndedEarly(const QString &reason);
 QString transferFailed(const QString &reason);
+QString rangeNotContinued(qint64 offset);
 QString badContentLength(const QString &value);
 
 } // namespace menu::core::texts

@@ -2,6 +2,7 @@
 
 #include "core/DesktopShortcut.h"
 #include "core/Launch.h"
+#include "core/PartialFile.h"
 #include "formats/MessageLines.h"
 #include "core/PackagePaths.h"
 #include "core/StatusBar.h"
@@ -227,6 +228,7 @@ void MainWindow::readSettings()
     context.launcherVersion = launcherVersion_;
     context.launcherDate = launcherDate_;
     context.updateAddress = services_.updateAddress;
+    context.partialDir = core::keptDownloadsDir(services_.cacheDir);
     context.teamViewer = [this] { return teamViewer(); };
     context.lastCheckText = [this] { return statusBar_->panelText(kLastCheckPanel).trimmed(); };
     context.installFailed = services_.installFailed;

@@ -105,6 +105,7 @@ void UpdateCommands::run(UpdateTarget target, bool instantStart,
     setup.instantStart = instantStart;
     setup.lastCheckText = context_.lastCheckText();
     setup.packageFilesUrl = core::packageFilesUrl(context_.updateAddress);
+    setup.partialDir = context_.partialDir;
     // The dialog shows, and downloads, only what is trusted now: the kept signed announcement.
     const core::UpdateChecker *checker = context_.checker;
     setup.trusted = [checker, launcher]() -> std::optional<core::Announcement> {

@@ -50,6 +50,7 @@ class UpdateCommands : public QObject {
         QString launcherVersion;
         QString launcherDate;
         QString updateAddress; // where the packages lie (see core/UpdateAddress.h)
+        QString partialDir;    // where a cut download waits for the next try; empty: nowhere
         std::function<InstalledProgram()> teamViewer;
         std::function<QString()> lastCheckText; // as the status bar shows it
         bool installFailed = false;             // started again by an installer that failed

@@ -283,10 +283,12 @@ void UpdateDialog::startImport()
     const QString url = setup_.packageFilesUrl + setup_.announced.file;
     const QString target = localFile_;
     const core::Announcement announced = setup_.announced;
+    const QString partialDir = setup_.partialDir;
     const bool started =
-        job_.start([result, url, target, announced](core::BackgroundJob::Control &job) {
+        job_.start([result, url, target, announced, partialDir](core::BackgroundJob::Control &job) {
             core::DownloadOptions options;
             core::expectAnnounced(options, announced);
+            options.partialDir = partialDir;
             options.cancel = &job.cancel();
             options.progress = [&job](const core::DownloadProgress &progress) {
                 job.progress(progress.received, progress.total);
@@ -294,7 +296,8 @@ void UpdateDialog::startImport()
             *result = core::download(url, target, options);
         });
     if (!started) {
-        *result = {false, false, core::texts::downloadCritical(), {}};
+        *result = core::DownloadResult::failure(core::FailureKind::Other,
+                                                core::texts::downloadCritical());
         download_ = std::move(result);
         downloadEnded(false);
         return;

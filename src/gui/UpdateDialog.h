@@ -36,6 +36,7 @@ class UpdateDialog : public QDialog {
         QString temporaryDir;    // the launcher: where each try makes its private directory
         QString lastCheckText;   // the status line's text until the dialog works
         QString packageFilesUrl; // the file's address is this followed by its name
+        QString partialDir;      // where a cut download waits for the next try (or "")
         // The announcement a download may follow now (checked again before each try); the
         // download starts only when it is the one shown. Unset: the shown one is taken.
         std::function<std::optional<core::Announcement>()> trusted;

@@ -5,11 +5,13 @@
 #include "core/AnnouncedFile.h"
 #include "core/AnnouncementFetch.h"
 #include "core/Download.h"
+#include "core/PartialFile.h"
 #include "core/Trust.h"
 #include "core/TrustTexts.h"
 #include "core/TrustedAnnouncement.h"
 #include "core/UpdateAddress.h"
 #include "core/UpdateCheck.h"
+#include "platform/UserCache.h"
 #include "tools/Doctor.h"
 
 #include <optional>
@@ -134,6 +136,7 @@ QString fetchAnnounced(const QString &address, const core::Announcement &announc
         return refusal->text;
     core::DownloadOptions options;
     core::expectAnnounced(options, announced);
+    options.partialDir = core::keptDownloadsDir(platform::userCacheDirectory());
     const core::DownloadResult result =
         core::download(core::packageFilesUrl(address) + announced.file, file, options);
     if (!result.ok)

@@ -204,6 +204,19 @@ void ScriptedHttpServer::answer(const QByteArray &path, Script script)
         byPath_[path] = std::move(script);
 }
 
+void ScriptedHttpServer::answerInTurn(std::vector<Script> scripts)
+{
+    const std::lock_guard lock(mutex_);
+    turns_ = std::move(scripts);
+    nextTurn_ = 0;
+}
+
+QByteArrayList ScriptedHttpServer::requests() const
+{
+    const std::lock_guard lock(mutex_);
+    return requests_;
+}
+
 QByteArrayList ScriptedHttpServer::requestedPaths() const
 {
     const std::lock_guard lock(mutex_);
@@ -218,7 +231,7 @@ QString ScriptedHttpServer::address(const QString &path) const
 QByteArray ScriptedHttpServer::lastRequest() const
 {
     const std::lock_guard lock(mutex_);
-    return lastRequest_;
+    return requests_.isEmpty() ? QByteArray() : requests_.constLast();
 }
 
 ScriptedHttpServer::Script ScriptedHttpServer::response(const QByteArray &statusLine,
@@ -267,10 +280,13 @@ void ScriptedHttpServer::serve()
             // "GET /path HTTP/1.0"
             const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
             const std::lock_guard lock(mutex_);
-            lastRequest_ = request;
+            requests_.append(request);
             paths_.append(path);
             const auto scripted = byPath_.find(path);
-            script = scripted != byPath_.end() ? scripted->second : script_;
+            if (!turns_.empty())
+                script = turns_.at(std::min(nextTurn_++, turns_.size() - 1));
+            else
+                script = scripted != byPath_.end() ? scripted->second : script_;
         }
         play(client.socket, script);
     }

@@ -44,12 +44,17 @@ class ScriptedHttpServer {
     // The answer to following requests for path ("/ORVANWIN/orvan_akt.ini"), ahead of the one
     // above; an empty script forgets it.
     void answer(const QByteArray &path, Script script);
+    // One script for each following connection in turn, ahead of the ones above; the last
+    // answers every connection after it.
+    void answerInTurn(std::vector<Script> scripts);
 
     unsigned short port() const { return port_; }
     // "127.0.0.1:<port>" + path: an address as the launcher writes it, without a scheme.
     QString address(const QString &path) const;
 
     QByteArray lastRequest() const;
+    // Every request header so far, in order.
+    QByteArrayList requests() const;
     // The path of every request so far, in order.
     QByteArrayList requestedPaths() const;
     int connections() const { return connections_; }
@@ -83,7 +88,9 @@ class ScriptedHttpServer {
     mutable std::mutex mutex_;
     Script script_;
     std::map<QByteArray, Script> byPath_;
-    QByteArray lastRequest_;
+    std::vector<Script> turns_;
+    std::size_t nextTurn_ = 0;
+    QByteArrayList requests_;
     QByteArrayList paths_;
     std::thread thread_;
 };
