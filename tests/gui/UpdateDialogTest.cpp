@@ -12,6 +12,7 @@
 #include "support/UpdateServer.h"
 #include "support/ZipTestArchives.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -346,6 +347,34 @@ TEST_F(UpdateDialogTest, FailedDownloadShowsItsTextAndASecondClickStartsAgain)
     // Team Viewer: the dialog stays open with the outcome until the user closes it.
     QCoreApplication::processEvents();
     EXPECT_TRUE(d->isVisible());
+}
+
+// A connection that drops goes on from what arrived, in the user's own folder: the next try
+// asks only for the rest, and the whole file is held to the announced hash.
+TEST_F(UpdateDialogTest, ADroppedDownloadGoesOnFromWhatArrived)
+{
+    ScriptedHttpServer server;
+    serveFrom(server);
+    const QByteArray body(60000, 'p');
+    const QByteArray tag = "ETag: \"tv-15.4\"\r\n";
+    server.answerInTurn(
+        {ScriptedHttpServer::response("HTTP/1.1 200 OK", "Content-Length: 60000\r\n" + tag,
+                                      body.left(25000)),
+         ScriptedHttpServer::response(
+             "HTTP/1.1 206 Partial Content",
+             "Content-Length: 35000\r\nContent-Range: bytes 25000-59999/60000\r\n" + tag,
+             body.mid(25000))});
+    UpdateDialog::Setup s = setup("T", "15.2.2756", "", "15.4.6.0", "");
+    s.announced.length = body.size();
+    s.announced.sha256 =
+        QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+    s.partialDir = dir.file(QStringLiteral("kept"));
+    auto d = dialog(s, "tv.exe");
+    import(*d);
+    EXPECT_TRUE(d->succeeded());
+    EXPECT_EQ(dir.read(QStringLiteral("tv.exe")), body);
+    EXPECT_TRUE(server.lastRequest().contains("\r\nRange: bytes=25000-\r\n"));
+    EXPECT_EQ(Controls(*d).gauge->value(), 60000);
 }
 
 TEST_F(UpdateDialogTest, NegativeSizeEndsTheDownloadAsCriticalError)
