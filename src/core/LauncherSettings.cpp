@@ -1,5 +1,7 @@
 #include "core/LauncherSettings.h"
 
+#include "formats/ProfileText.h"
+
 #include <initializer_list>
 #include <limits>
 #include <utility>
@@ -103,12 +105,53 @@ LauncherSettings::LauncherSettings(platform::ProfileStore &store, const QString 
 
 QString LauncherSettings::read(const QString &section, const QString &key) const
 {
+    {
+        const std::lock_guard lock(batchMutex_);
+        if (batchThread_ == std::this_thread::get_id())
+            return batch_ ? batch_->lookup(section, key).value_or(QString()) : QString();
+    }
     return store_.read(path_, section, key).value_or(QString());
 }
 
 Status LauncherSettings::write(const QString &section, const QString &key, const QString &value)
 {
-    return store_.write(path_, section, key, value);
+    return afterWrite(store_.write(path_, section, key, value));
+}
+
+Status LauncherSettings::afterWrite(Status written) const
+{
+    // Only the batch's own thread sets or ends it, so this thread's answer holds while it reads.
+    if (std::unique_lock lock(batchMutex_); batchThread_ == std::this_thread::get_id()) {
+        lock.unlock();
+        auto index = store_.readAll(path_);
+        lock.lock();
+        batch_ = std::move(index);
+    }
+    return written;
+}
+
+LauncherSettings::Batch::Batch(const LauncherSettings &settings) : settings_(settings)
+{
+    {
+        const std::lock_guard lock(settings.batchMutex_);
+        if (settings.batchThread_)
+            return; // the outer batch answers
+        outer_ = true;
+        settings.batchThread_ = std::this_thread::get_id();
+    }
+    // Until the file is read, this thread's reads would see no file: nothing reads meanwhile.
+    auto index = settings.store_.readAll(settings.path_);
+    const std::lock_guard lock(settings.batchMutex_);
+    settings.batch_ = std::move(index);
+}
+
+LauncherSettings::Batch::~Batch()
+{
+    if (!outer_)
+        return;
+    const std::lock_guard lock(settings_.batchMutex_);
+    settings_.batchThread_.reset();
+    settings_.batch_.reset();
 }
 
 ButtonArrangement LauncherSettings::arrangement() const
@@ -148,29 +191,31 @@ Announcement LauncherSettings::teamViewerAnnouncement() const
 Status LauncherSettings::saveArrangement(ButtonArrangement arrangement,
                                          const platform::LockWait &wait)
 {
-    return writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)}}, wait);
+    return afterWrite(
+        writeAll(store_, path_, {{kOptions, "ButtonsView", arrangementText(arrangement)}}, wait));
 }
 
 Status LauncherSettings::saveAtClose(const QRect &outer, bool maximized,
                                      ButtonArrangement arrangement, std::uint8_t checkFrequency,
                                      const QString &lastCheck, const platform::LockWait &wait)
 {
-    return writeAll(
-        store_, path_,
-        {{kOptions, "ButtonsView", arrangementText(arrangement)},
-         {kOptions, "Left", QString::number(outer.left())},
-         {kOptions, "Width", QString::number(outer.width())},
-         {kOptions, "Top", QString::number(outer.top())},
-         {kOptions, "Height", QString::number(outer.height())},
-         {kOptions, "WindowState", maximized ? QStringLiteral("1") : QStringLiteral("0")},
-         {kOptions, "LicKon", QString::number(checkFrequency)},
-         {kOptions, "LicKonLast", lastCheck}},
-        wait);
+    return afterWrite(
+        writeAll(store_, path_,
+                 {{kOptions, "ButtonsView", arrangementText(arrangement)},
+                  {kOptions, "Left", QString::number(outer.left())},
+                  {kOptions, "Width", QString::number(outer.width())},
+                  {kOptions, "Top", QString::number(outer.top())},
+                  {kOptions, "Height", QString::number(outer.height())},
+                  {kOptions, "WindowState", maximized ? QStringLiteral("1") : QStringLiteral("0")},
+                  {kOptions, "LicKon", QString::number(checkFrequency)},
+                  {kOptions, "LicKonLast", lastCheck}},
+                 wait));
 }
 
 Status LauncherSettings::saveCheckFrequency(std::uint8_t frequency, const platform::LockWait &wait)
 {
-    return writeAll(store_, path_, {{kOptions, "LicKon", QString::number(frequency)}}, wait);
+    return afterWrite(
+        writeAll(store_, path_, {{kOptions, "LicKon", QString::number(frequency)}}, wait));
 }
 
 Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
@@ -180,17 +225,17 @@ Status LauncherSettings::saveAnnouncements(const Announcement &launcher,
     const auto length = [](const Announcement &a) {
         return a.length ? QString::number(*a.length) : QString();
     };
-    return writeAll(store_, path_,
-                    {{kLauncher, "AktCis", launcher.version},
-                     {kLauncher, "AktDat", launcher.date},
-                     {kLauncher, "AktFil", launcher.file},
-                     {kLauncher, "AktLen", length(launcher)},
-                     {kLauncher, "AktSha256", launcher.sha256},
-                     {kTeamViewer, "AktCis", teamViewer.version},
-                     {kTeamViewer, "AktFil", teamViewer.file},
-                     {kTeamViewer, "AktLen", length(teamViewer)},
-                     {kTeamViewer, "AktSha256", teamViewer.sha256}},
-                    wait);
+    return afterWrite(writeAll(store_, path_,
+                               {{kLauncher, "AktCis", launcher.version},
+                                {kLauncher, "AktDat", launcher.date},
+                                {kLauncher, "AktFil", launcher.file},
+                                {kLauncher, "AktLen", length(launcher)},
+                                {kLauncher, "AktSha256", launcher.sha256},
+                                {kTeamViewer, "AktCis", teamViewer.version},
+                                {kTeamViewer, "AktFil", teamViewer.file},
+                                {kTeamViewer, "AktLen", length(teamViewer)},
+                                {kTeamViewer, "AktSha256", teamViewer.sha256}},
+                               wait));
 }
 
 } // namespace menu::core

@@ -11,7 +11,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace menu::core {
 
@@ -92,9 +95,29 @@ class LauncherSettings {
     QString read(const QString &section, const QString &key) const;
     Status write(const QString &section, const QString &key, const QString &value);
 
+    // While a batch lives, the reads of the thread that made it answer from one reading of
+    // menu.ini, and that thread's own writes read it again: a window's start reads a score of
+    // values, each a round trip to a slow drive otherwise. Other threads read the file as ever.
+    class Batch {
+      public:
+        explicit Batch(const LauncherSettings &settings);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+      private:
+        const LauncherSettings &settings_;
+        bool outer_ = false; // this batch reads; an inner one leaves it to the outer
+    };
+
   private:
+    Status afterWrite(Status written) const;
+
     platform::ProfileStore &store_;
     QString path_;
+    mutable std::mutex batchMutex_;
+    mutable std::optional<std::thread::id> batchThread_;
+    mutable std::shared_ptr<const formats::ProfileIndex> batch_; // null: no file
 };
 
 } // namespace menu::core

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <thread>
 
 using namespace menu::core;
 using menu::test::TempDir;
@@ -237,6 +239,66 @@ TEST(LauncherSettings, AGroupOfWritesIsOneRound)
     EXPECT_EQ(store.waits, (QList<std::chrono::milliseconds>{menu::platform::kSettingsLockWait,
                                                              std::chrono::milliseconds(0),
                                                              menu::platform::kSettingsLockWait}));
+}
+
+// Asks a real store, counting every time the file is asked for.
+class CountingStore final : public menu::platform::ProfileStore {
+  public:
+    std::optional<QString> read(const QString &file, const QString &section,
+                                const QString &key) const override
+    {
+        ++asked;
+        return files.read(file, section, key);
+    }
+    std::shared_ptr<const menu::formats::ProfileIndex> readAll(const QString &file) const override
+    {
+        ++asked;
+        return files.readAll(file);
+    }
+    menu::Status write(const QString &file, const QString &section, const QString &key,
+                       const QString &value) override
+    {
+        return files.write(file, section, key, value);
+    }
+    menu::Status writeValues(const QString &file, const QList<Value> &values,
+                             const menu::platform::LockWait &wait) override
+    {
+        return files.writeValues(file, values, wait);
+    }
+    menu::platform::ProfileFiles files;
+    mutable std::atomic<int> asked = 0;
+};
+
+// A batch asks for the file once however many values its thread reads, nested or not, and
+// reads it again after its own writes; other threads, and reads after it, see the file itself.
+TEST(LauncherSettings, ABatchReadsTheFileOnceForItsThread)
+{
+    TempDir dir;
+    dir.write(QStringLiteral("menu.ini"),
+              "[OPTIONS]\r\nButtonsView=Ver\r\nLeft=5\r\nTop=6\r\nWidth=700\r\nHeight=500\r\n"
+              "[ORVAN]\r\nAktCis=1.1.0.8\r\n");
+    CountingStore store;
+    LauncherSettings ini(store, dir.path() + QLatin1Char('/'));
+    {
+        const LauncherSettings::Batch batch(ini);
+        {
+            const LauncherSettings::Batch inner(ini);
+            EXPECT_EQ(ini.arrangement(), ButtonArrangement::Columns);
+        }
+        EXPECT_EQ(ini.placement(kScreen).width, 700);
+        EXPECT_EQ(ini.launcherAnnouncement().version, QStringLiteral("1.1.0.8"));
+        EXPECT_EQ(store.asked, 1);
+
+        dir.write(QStringLiteral("menu.ini"), "[OPTIONS]\r\nButtonsView=Hor\r\n");
+        std::thread([&] { EXPECT_EQ(ini.arrangement(), ButtonArrangement::Rows); }).join();
+        EXPECT_EQ(ini.arrangement(), ButtonArrangement::Columns); // the batch's reading
+
+        ASSERT_TRUE(ini.saveCheckFrequency(2).ok());
+        EXPECT_EQ(ini.checkFrequency(), 2);
+        EXPECT_EQ(ini.arrangement(), ButtonArrangement::Rows);
+    }
+    dir.write(QStringLiteral("menu.ini"), "[OPTIONS]\r\nButtonsView=Ver\r\n");
+    EXPECT_EQ(ini.arrangement(), ButtonArrangement::Columns);
 }
 
 } // namespace
