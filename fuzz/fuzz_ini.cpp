@@ -1,6 +1,7 @@
 // Feeds arbitrary files to the profile engine. The first bytes choose the section, the key
 // and the value; the rest is the file. After an update the key must read back as written
-// (as a reader sees it), and every other key that read before must read the same after.
+// (as a reader sees it), and every other key that read before must read the same after. The
+// index answers every probe as the scan does.
 #include "formats/ProfileText.h"
 
 #include <QByteArrayList>
@@ -12,6 +13,7 @@
 
 namespace {
 
+using menu::formats::ProfileIndex;
 using menu::formats::profileEdit;
 using menu::formats::profileLookup;
 
@@ -72,8 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         before.emplace_back(QString::fromUtf8(name), key);
     }
     std::vector<std::optional<QString>> values;
-    for (const auto &[s, k] : before)
+    const ProfileIndex index(file);
+    for (const auto &[s, k] : before) {
         values.push_back(profileLookup(file, s, k));
+        if (index.lookup(s, k) != values.back())
+            std::abort();
+    }
 
     const auto edit = profileEdit(file, section, key, value);
     if (!edit.ok()) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 namespace menu::formats {
@@ -46,6 +47,9 @@ struct Units {
         case Encoding::Utf8:
             return QString::fromUtf8(p, n);
         case Encoding::Windows1250:
+            // Names and most values are ASCII, which every code page shares.
+            if (isAscii(p, n))
+                return QString::fromLatin1(p, n);
             return decodeCodePage(CodePage::Windows1250, p, n);
         default: {
             QString text(n, Qt::Uninitialized);
@@ -378,48 +382,67 @@ std::optional<QString> profileLookup(const QByteArray &bytes, const QString &sec
 
 namespace {
 
-// Names equal under sameName are equal here: ASCII letters lowered, everything else folded
-// code unit by code unit as QString's case-insensitive comparison folds them (a low surrogate
-// with the character it completes).
-QString foldedName(const QString &name)
+// 8-bit text as code units, read without asking the encoding at every unit.
+struct ByteUnits {
+    const std::uint8_t *body;
+    char16_t at(qsizetype i) const { return body[i]; }
+};
+
+// Calls found(header line, parsed header) for every section header of text, in order.
+template <typename Text, typename Found>
+void forEachHeader(const Text &text, qsizetype count, const Found &found)
 {
-    QString folded = name;
-    char16_t last = 0;
-    for (qsizetype i = 0; i < folded.size(); ++i) {
-        const char16_t unit = name.at(i).unicode();
-        char32_t ucs4 = unit;
-        if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
-            ucs4 = QChar::surrogateToUcs4(last, unit);
-        last = unit;
-        const char32_t mapped = QChar::toCaseFolded(ucs4);
-        folded[i] = QChar::requiresSurrogates(mapped) ? QChar(QChar::lowSurrogate(mapped))
-                                                      : QChar(static_cast<char16_t>(mapped));
+    for (qsizetype pos = 0; pos < count;) {
+        const Line line = lineAt(text, pos, count);
+        pos = line.next;
+        // Only a line whose first unit past its blanks is '[' can be a header.
+        qsizetype first = line.begin;
+        while (first < line.end && isBlank(text.at(first)))
+            ++first;
+        if (first == line.end || text.at(first) != u'[')
+            continue;
+        const Parsed parsed = parse(text, line);
+        if (parsed.kind == Kind::Section)
+            found(line, parsed);
     }
-    return folded;
 }
 
 } // namespace
 
-ProfileIndex::ProfileIndex(const QByteArray &bytes)
+ProfileIndex::ProfileIndex(const QByteArray &bytes) : bytes_(bytes)
 {
-    const Units units = describe(bytes);
-    Keys *current = nullptr;
-    for (qsizetype pos = 0; pos < units.count;) {
-        const Line line = lineAt(units, pos, units.count);
+    const Units units = describe(bytes_);
+    encoding_ = static_cast<int>(units.encoding);
+    bom_ = units.bom;
+    count_ = units.count;
+    const auto found = [&](const Line &line, const Parsed &parsed) {
+        if (!sections_.empty())
+            sections_.back().end = line.begin;
+        sections_.push_back({parsed.nameBegin, parsed.nameEnd, line.next, count_});
+    };
+    if (units.wide()) {
+        forEachHeader(units, count_, found);
+        return;
+    }
+    // 8-bit text: a header begins with '[', which memchr finds far faster than a walk of every
+    // line; a '[' counts only where nothing but blanks stands before it on its line.
+    const char *body = bytes_.constData() + bom_;
+    const ByteUnits text{reinterpret_cast<const std::uint8_t *>(body)};
+    for (qsizetype pos = 0; pos < count_;) {
+        const auto *bracket = static_cast<const char *>(std::memchr(body + pos, '[', count_ - pos));
+        if (bracket == nullptr)
+            break;
+        qsizetype start = bracket - body;
+        while (start > 0 && isBlank(text.at(start - 1)))
+            --start;
+        pos = bracket - body + 1;
+        if (start > 0 && text.at(start - 1) != u'\r' && text.at(start - 1) != u'\n')
+            continue;
+        const Line line = lineAt(text, start, count_);
         pos = line.next;
-        const Parsed parsed = parse(units, line);
-        if (parsed.kind == Kind::Section) {
-            // Only the first section of a name counts; the keys of a later one are never seen.
-            auto [at, added] =
-                sections_.try_emplace(foldedName(units.decode(parsed.nameBegin, parsed.nameEnd)));
-            current = added ? &at->second : nullptr;
-            continue;
-        }
-        if (current == nullptr || parsed.kind != Kind::Key)
-            continue;
-        // The first key of a name wins.
-        current->try_emplace(foldedName(units.decode(parsed.nameBegin, parsed.nameEnd)),
-                             valueOf(units, parsed, line));
+        const Parsed parsed = parse(text, line);
+        if (parsed.kind == Kind::Section)
+            found(line, parsed);
     }
 }
 
@@ -429,13 +452,25 @@ std::optional<QString> ProfileIndex::lookup(const QString &section, const QStrin
     const QString wantedKey = trimmedName(key);
     if (wantedSection.isEmpty() || wantedKey.isEmpty())
         return std::nullopt;
-    const auto keys = sections_.find(foldedName(wantedSection));
-    if (keys == sections_.end())
+    Units units{bytes_};
+    units.encoding = static_cast<Encoding>(encoding_);
+    units.bom = bom_;
+    units.count = count_;
+    // Only the first section of a name counts; the keys of a later one are never seen.
+    const auto named = std::find_if(sections_.begin(), sections_.end(), [&](const Section &s) {
+        return sameName(units, Parsed{Kind::Section, s.nameBegin, s.nameEnd, 0}, wantedSection);
+    });
+    if (named == sections_.end())
         return std::nullopt;
-    const auto value = keys->second.find(foldedName(wantedKey));
-    if (value == keys->second.end())
-        return std::nullopt;
-    return value->second;
+    // The first key of a name wins.
+    for (qsizetype pos = named->begin; pos < named->end;) {
+        const Line line = lineAt(units, pos, named->end);
+        pos = line.next;
+        const Parsed parsed = parse(units, line);
+        if (parsed.kind == Kind::Key && sameName(units, parsed, wantedKey))
+            return valueOf(units, parsed, line);
+    }
+    return std::nullopt;
 }
 
 ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const QString &key,

@@ -15,11 +15,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHashFunctions>
 #include <QString>
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
+#include <vector>
 
 namespace menu::formats {
 
@@ -50,19 +49,30 @@ ProfileEdit profileEdit(const QByteArray &bytes, const QString &section, const Q
 QByteArray profileUpdate(const QByteArray &bytes, const QString &section, const QString &key,
                          const QString &value);
 
-// Every value of one profile text, found exactly as profileLookup finds it in the same bytes:
-// for a reader that asks one file for many values without scanning it for each.
+// The values of one profile text, found exactly as profileLookup finds them in the same bytes:
+// for a reader that asks one file for many values without scanning it for each. Building it
+// finds the sections only; a lookup reads the lines of its section, so that a file asked for a
+// few values costs little more than reading it.
 class ProfileIndex {
   public:
     explicit ProfileIndex(const QByteArray &bytes);
     std::optional<QString> lookup(const QString &section, const QString &key) const;
 
   private:
-    struct NameHash {
-        std::size_t operator()(const QString &name) const noexcept { return qHash(name); }
+    // A section's header name and its lines, in code units.
+    struct Section {
+        qsizetype nameBegin = 0;
+        qsizetype nameEnd = 0;
+        qsizetype begin = 0; // the line after the header
+        qsizetype end = 0;   // the next header's line, or the end of the text
     };
-    using Keys = std::unordered_map<QString, QString, NameHash>; // by case-folded key name
-    std::unordered_map<QString, Keys, NameHash> sections_;       // by case-folded section name
+
+    QByteArray bytes_;
+    // How the bytes are read, as found once: the encoding, the mark's bytes, the code units.
+    int encoding_ = 0;
+    qsizetype bom_ = 0;
+    qsizetype count_ = 0;
+    std::vector<Section> sections_; // in the text's order
 };
 
 } // namespace menu::formats
