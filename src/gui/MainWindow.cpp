@@ -80,9 +80,9 @@ MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes, 
         createComponents();
         readSettings();
         updateStatusBar(false);
+        setMaximumSize(screen_.maxWidth, screen_.maxHeight);
+        applyPlacement();
     }
-    setMaximumSize(screen_.maxWidth, screen_.maxHeight);
-    applyPlacement();
 }
 
 MainWindow::~MainWindow()
