@@ -13,8 +13,8 @@
 
 namespace {
 
-using menu::formats::ProfileIndex;
 using menu::formats::profileEdit;
+using menu::formats::ProfileIndex;
 using menu::formats::profileLookup;
 
 const char *const kNames[] = {"A",        "a", "Menu1", "OPTIONS", " b ",

@@ -9,6 +9,7 @@
 #include "gui/MainWindow.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
+#include "InstalledLauncherTest.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -51,15 +52,12 @@ QPushButton *exitButton(const CheckSettingsDialog &d)
     return child<QPushButton>(d, "exitButton");
 }
 
-class CheckSettingsDialogTest : public ::testing::Test {
+class CheckSettingsDialogTest : public menu::test::InstalledLauncherTest<menu::test::FailingStore> {
   protected:
     CheckSettingsDialogTest()
-        : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
+        : InstalledLauncherTest(QDateTime(QDate(2024, 3, 15), QTime(9, 30)), {1200, 900})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
-        menu::gui::setFaultBoxes(&boxes);
     }
-    ~CheckSettingsDialogTest() override { menu::gui::setFaultBoxes(nullptr); }
 
     QString ini() const { return dir.file(QStringLiteral("ORVAN/MENU/menu.ini")); }
     QString storedLicKon() const
@@ -100,14 +98,6 @@ class CheckSettingsDialogTest : public ::testing::Test {
             "checkSettingsDialog",
             [&] { child<QAction>(window, "checkSettingsAction")->trigger(); }, steps));
     }
-
-    menu::test::TempDir dir;
-    menu::test::FailingStore store;
-    menu::test::RecordingBoxes boxes;
-    menu::test::FixedClock clock;
-    menu::test::FixedScreen screen;
-    menu::test::RecordingShell shell;
-    menu::platform::Services services;
 };
 
 TEST_F(CheckSettingsDialogTest, OpensWithTheStoredChoiceAndSaveDisabled)

@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
+#include "InstalledLauncherTest.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -26,14 +27,12 @@ using menu::gui::MainWindow;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public menu::test::InstalledLauncherTest<menu::test::FailingStore> {
   protected:
-    MainWindowTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1200, 900})
+    MainWindowTest()
+        : InstalledLauncherTest(QDateTime(QDate(2024, 3, 15), QTime(9, 30)), {1200, 900})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
-        menu::gui::setFaultBoxes(&boxes);
     }
-    ~MainWindowTest() override { menu::gui::setFaultBoxes(nullptr); }
 
     QString ini() const { return dir.file(QStringLiteral("ORVAN/MENU/menu.ini")); }
     QString stored(const char *key) const
@@ -54,14 +53,6 @@ class MainWindowTest : public ::testing::Test {
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-
-    menu::test::TempDir dir;
-    menu::test::FailingStore store;
-    menu::test::RecordingBoxes boxes;
-    menu::test::FixedClock clock;
-    menu::test::FixedScreen screen;
-    menu::test::RecordingShell shell;
-    menu::platform::Services services;
 };
 
 TEST_F(MainWindowTest, OpensAtTheStoredPlacementAndSavesItOnClose)

@@ -1,6 +1,7 @@
 // The update commands of the main window: the offer at start, the two commands of the context
 // menu, the update dialog they open, and what follows a download.
 #include "UpdateTestSupport.h"
+#include "InstalledLauncherTest.h"
 #include "WindowTestSupport.h"
 #include "core/Texts.h"
 #include "core/UpdateTexts.h"
@@ -58,20 +59,17 @@ UpdateDialog *shownDialog()
     return nullptr;
 }
 
-class MainWindowUpdateTest : public ::testing::Test {
+class MainWindowUpdateTest : public menu::test::InstalledLauncherTest<> {
   protected:
     MainWindowUpdateTest()
-        : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1600, 1000})
+        : InstalledLauncherTest(QDateTime(QDate(2024, 3, 15), QTime(9, 30)), {1600, 1000})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
         QDir().mkpath(dir.file(QStringLiteral("tmp")));
         // The launcher itself, so that it has its real version.
         QFile::link(QStringLiteral(MENU_PATH), services.executablePath);
         services.internet = &internet;
-        menu::gui::setFaultBoxes(&boxes);
         ini("[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n");
     }
-    ~MainWindowUpdateTest() override { menu::gui::setFaultBoxes(nullptr); }
 
     void ini(const QByteArray &text) { dir.write(QStringLiteral("ORVAN/MENU/menu.ini"), text); }
     QString stored(const char *section, const char *key) const
@@ -109,14 +107,7 @@ class MainWindowUpdateTest : public ::testing::Test {
             "updateDialog", [&] { trigger(window, action); }, steps);
     }
 
-    menu::test::TempDir dir;
-    menu::platform::ProfileFiles store;
-    menu::test::RecordingBoxes boxes;
-    menu::test::FixedClock clock;
-    menu::test::FixedScreen screen;
-    menu::test::RecordingShell shell;
     menu::test::FakeInternet internet;
-    menu::platform::Services services;
     ScopedEnv tmpdir{"TMPDIR", dir.file(QStringLiteral("tmp")).toUtf8()};
 };
 

@@ -8,6 +8,7 @@
 #include "platform/posix/PosixShell.h"
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
+#include "InstalledLauncherTest.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -26,18 +27,16 @@ using menu::test::child;
 
 namespace {
 
-class ModuleButtonsTest : public ::testing::Test {
+class ModuleButtonsTest : public menu::test::InstalledLauncherTest<> {
   protected:
-    ModuleButtonsTest() : clock(QDateTime(QDate(2024, 3, 15), QTime(9, 30))), screen({1600, 1000})
+    ModuleButtonsTest()
+        : InstalledLauncherTest(QDateTime(QDate(2024, 3, 15), QTime(9, 30)), {1600, 1000})
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
-        menu::gui::setFaultBoxes(&boxes);
         // A window of 1000 x 500 with its frame leaves a panel of about 780 x 480: four columns,
         // four rows.
         writeIni(QStringLiteral("ORVAN/MENU/menu.ini"),
                  "[OPTIONS]\nLeft=0\nTop=0\nWidth=1000\nHeight=500\n");
     }
-    ~ModuleButtonsTest() override { menu::gui::setFaultBoxes(nullptr); }
 
     void writeIni(const QString &name, const char *text) { dir.write(name, QByteArray(text)); }
     std::unique_ptr<MainWindow> open()
@@ -49,14 +48,6 @@ class ModuleButtonsTest : public ::testing::Test {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !grid->filling(); }, 30'000));
         return window;
     }
-
-    menu::test::TempDir dir;
-    menu::platform::ProfileFiles store;
-    menu::test::RecordingBoxes boxes;
-    menu::test::FixedClock clock;
-    menu::test::FixedScreen screen;
-    menu::test::RecordingShell shell;
-    menu::platform::Services services;
 };
 
 ButtonGrid &gridOf(const MainWindow &window)

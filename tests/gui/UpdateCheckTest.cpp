@@ -13,6 +13,7 @@
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 #include "support/UpdateServer.h"
+#include "InstalledLauncherTest.h"
 #include "WindowTestSupport.h"
 
 #include <QAction>
@@ -38,16 +39,14 @@ const QString kDocument = QStringLiteral("[ORVAN]\r\nAktCis=1.1.0.7\r\nAktDat=04
                                          "AktFil=orvan_1107.zip\r\n[TEA]\r\nAktCis=15.2.1\r\n"
                                          "AktFil=TeamViewer.exe\r\n");
 
-class UpdateCheckTest : public ::testing::Test {
+class UpdateCheckTest : public menu::test::InstalledLauncherTest<> {
   protected:
     UpdateCheckTest()
-        : clock(QDateTime(QDate(2024, 3, 5), QTime(7, 4))), screen({1200, 900}),
+        : InstalledLauncherTest(QDateTime(QDate(2024, 3, 5), QTime(7, 4)), {1200, 900}),
           regional(menu::platform::slovakFormats(), QDate(2024, 3, 5))
     {
-        services = menu::test::installedLauncher(dir.path(), store, clock, screen, shell);
         services.internet = &internet;
         services.regional = &regional;
-        menu::gui::setFaultBoxes(&boxes);
         services.updateAddress = menu::test::updateAddressOn(server);
         serveDocument(kDocument.toUtf8());
     }
@@ -55,7 +54,6 @@ class UpdateCheckTest : public ::testing::Test {
     {
         // Whatever a test left running ends before the server and the files go.
         window.reset();
-        menu::gui::setFaultBoxes(nullptr);
     }
 
     void serveDocument(const QByteArray &body)
@@ -118,15 +116,8 @@ class UpdateCheckTest : public ::testing::Test {
     }
     void refresh() const { child<QAction>(*window, "refreshAction")->trigger(); }
 
-    menu::test::TempDir dir;
-    menu::platform::ProfileFiles store;
-    menu::test::RecordingBoxes boxes;
-    menu::test::FixedClock clock;
-    menu::test::FixedScreen screen;
-    menu::test::RecordingShell shell;
     menu::test::FakeInternet internet;
     menu::platform::FixedRegionalSettings regional;
-    menu::platform::Services services;
     ScriptedHttpServer server;
     std::unique_ptr<MainWindow> window;
 };
