@@ -4,7 +4,6 @@
 #include "core/DownloadTexts.h"
 #include "core/HttpWire.h"
 #include "core/ProxySetup.h"
-#include "core/Texts.h"
 #include "core/TransferFailure.h"
 #include "core/UpdateTexts.h"
 #include "core/TransferWatch.h"

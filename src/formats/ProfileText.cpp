@@ -27,8 +27,13 @@ struct Units {
     bool ascii = false;   // 8-bit text without a byte above 0x7F
 
     bool wide() const { return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be; }
+    qsizetype find(char c, qsizetype from, qsizetype to) const
+    {
+        while (from < to && at(from) != static_cast<char16_t>(c))
+            ++from;
+        return from;
+    }
     qsizetype byteAt(qsizetype unit) const { return bom + (wide() ? 2 * unit : unit); }
-
     char16_t at(qsizetype i) const
     {
         const auto *body = reinterpret_cast<const std::uint8_t *>(bytes.constData()) + bom;
@@ -38,7 +43,6 @@ struct Units {
             return static_cast<char16_t>((body[2 * i] << 8) | body[2 * i + 1]);
         return body[i];
     }
-
     QString decode(qsizetype from, qsizetype to) const
     {
         const char *p = bytes.constData() + byteAt(from);
@@ -47,9 +51,6 @@ struct Units {
         case Encoding::Utf8:
             return QString::fromUtf8(p, n);
         case Encoding::Windows1250:
-            // Names and most values are ASCII, which every code page shares.
-            if (isAscii(p, n))
-                return QString::fromLatin1(p, n);
             return decodeCodePage(CodePage::Windows1250, p, n);
         default: {
             QString text(n, Qt::Uninitialized);
@@ -364,6 +365,35 @@ ProfileEdit spliced(const QByteArray &bytes, const Units &units, qsizetype byteF
     return {result, {}, false};
 }
 
+// 8-bit text as code units, read without asking the encoding at every unit.
+struct ByteUnits {
+    const char *body;
+    char16_t at(qsizetype i) const { return static_cast<std::uint8_t>(body[i]); }
+    qsizetype find(char c, qsizetype from, qsizetype count) const
+    {
+        const auto *found = static_cast<const char *>(std::memchr(body + from, c, count - from));
+        return found == nullptr ? count : found - body;
+    }
+};
+
+// Calls found(line, parsed) for each section header of text in order: a line whose first unit
+// past its blanks is '[', which memchr finds in 8-bit text far faster than a walk of each line.
+template <typename Text, typename Found>
+void forEachHeader(const Text &text, qsizetype count, const Found &found)
+{
+    for (qsizetype pos = 0; (pos = text.find('[', pos, count)) < count;) {
+        qsizetype start = pos++;
+        while (start > 0 && isBlank(text.at(start - 1)))
+            --start;
+        if (start > 0 && text.at(start - 1) != u'\r' && text.at(start - 1) != u'\n')
+            continue;
+        const Line line = lineAt(text, start, count);
+        pos = line.next;
+        if (const Parsed parsed = parse(text, line); parsed.kind == Kind::Section)
+            found(line, parsed);
+    }
+}
+
 } // namespace
 
 std::optional<QString> profileLookup(const QByteArray &bytes, const QString &section,
@@ -380,35 +410,6 @@ std::optional<QString> profileLookup(const QByteArray &bytes, const QString &sec
     return valueOf(units, where.key, where.keyLine);
 }
 
-namespace {
-
-// 8-bit text as code units, read without asking the encoding at every unit.
-struct ByteUnits {
-    const std::uint8_t *body;
-    char16_t at(qsizetype i) const { return body[i]; }
-};
-
-// Calls found(header line, parsed header) for every section header of text, in order.
-template <typename Text, typename Found>
-void forEachHeader(const Text &text, qsizetype count, const Found &found)
-{
-    for (qsizetype pos = 0; pos < count;) {
-        const Line line = lineAt(text, pos, count);
-        pos = line.next;
-        // Only a line whose first unit past its blanks is '[' can be a header.
-        qsizetype first = line.begin;
-        while (first < line.end && isBlank(text.at(first)))
-            ++first;
-        if (first == line.end || text.at(first) != u'[')
-            continue;
-        const Parsed parsed = parse(text, line);
-        if (parsed.kind == Kind::Section)
-            found(line, parsed);
-    }
-}
-
-} // namespace
-
 ProfileIndex::ProfileIndex(const QByteArray &bytes) : bytes_(bytes)
 {
     const Units units = describe(bytes_);
@@ -420,30 +421,10 @@ ProfileIndex::ProfileIndex(const QByteArray &bytes) : bytes_(bytes)
             sections_.back().end = line.begin;
         sections_.push_back({parsed.nameBegin, parsed.nameEnd, line.next, count_});
     };
-    if (units.wide()) {
+    if (units.wide())
         forEachHeader(units, count_, found);
-        return;
-    }
-    // 8-bit text: a header begins with '[', which memchr finds far faster than a walk of every
-    // line; a '[' counts only where nothing but blanks stands before it on its line.
-    const char *body = bytes_.constData() + bom_;
-    const ByteUnits text{reinterpret_cast<const std::uint8_t *>(body)};
-    for (qsizetype pos = 0; pos < count_;) {
-        const auto *bracket = static_cast<const char *>(std::memchr(body + pos, '[', count_ - pos));
-        if (bracket == nullptr)
-            break;
-        qsizetype start = bracket - body;
-        while (start > 0 && isBlank(text.at(start - 1)))
-            --start;
-        pos = bracket - body + 1;
-        if (start > 0 && text.at(start - 1) != u'\r' && text.at(start - 1) != u'\n')
-            continue;
-        const Line line = lineAt(text, start, count_);
-        pos = line.next;
-        const Parsed parsed = parse(text, line);
-        if (parsed.kind == Kind::Section)
-            found(line, parsed);
-    }
+    else
+        forEachHeader(ByteUnits{bytes_.constData() + bom_}, count_, found);
 }
 
 std::optional<QString> ProfileIndex::lookup(const QString &section, const QString &key) const
@@ -452,10 +433,7 @@ std::optional<QString> ProfileIndex::lookup(const QString &section, const QStrin
     const QString wantedKey = trimmedName(key);
     if (wantedSection.isEmpty() || wantedKey.isEmpty())
         return std::nullopt;
-    Units units{bytes_};
-    units.encoding = static_cast<Encoding>(encoding_);
-    units.bom = bom_;
-    units.count = count_;
+    const Units units{bytes_, static_cast<Encoding>(encoding_), bom_, count_};
     // Only the first section of a name counts; the keys of a later one are never seen.
     const auto named = std::find_if(sections_.begin(), sections_.end(), [&](const Section &s) {
         return sameName(units, Parsed{Kind::Section, s.nameBegin, s.nameEnd, 0}, wantedSection);
@@ -466,8 +444,8 @@ std::optional<QString> ProfileIndex::lookup(const QString &section, const QStrin
     for (qsizetype pos = named->begin; pos < named->end;) {
         const Line line = lineAt(units, pos, named->end);
         pos = line.next;
-        const Parsed parsed = parse(units, line);
-        if (parsed.kind == Kind::Key && sameName(units, parsed, wantedKey))
+        if (const Parsed parsed = parse(units, line);
+            parsed.kind == Kind::Key && sameName(units, parsed, wantedKey))
             return valueOf(units, parsed, line);
     }
     return std::nullopt;

@@ -74,15 +74,13 @@ MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes, 
     closeSave_ = std::make_unique<CloseSave>(*settings_, *saver_, boxes_, *this);
     model_ =
         std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions, drivePrefix_);
-    {
-        // The start reads a score of values of menu.ini: one reading of a slow drive.
-        const core::LauncherSettings::Batch batch(*settings_);
-        createComponents();
-        readSettings();
-        updateStatusBar(false);
-        setMaximumSize(screen_.maxWidth, screen_.maxHeight);
-        applyPlacement();
-    }
+    // The start reads a score of values of menu.ini: one reading of a slow drive.
+    const core::LauncherSettings::Batch batch(*settings_);
+    createComponents();
+    readSettings();
+    updateStatusBar(false);
+    setMaximumSize(screen_.maxWidth, screen_.maxHeight);
+    applyPlacement();
 }
 
 MainWindow::~MainWindow()
