@@ -25,7 +25,7 @@ ctest --preset asan -j "$jobs"
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs" --target menu_core_tests
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
-  build/tsan/tests/menu_core_tests --gtest_filter='BackgroundJob*:Download*:MenuFill*:DetailCache*:-DownloadHttps*'
+  build/tsan/tests/menu_core_tests --gtest_filter='BackgroundJob*:Download*:MenuFill*:DetailCache*:WorkerPool*:-DownloadHttps*'
 
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs" --target fuzzers

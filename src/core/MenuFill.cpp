@@ -31,20 +31,16 @@ bool MenuFill::start(std::vector<MenuButton> buttons, DetailCache known)
         DetailCache learnt;
         model_.detailAll(buttons_, {icons_, &known_, &learnt}, &cancel_, [this](std::size_t index) {
             done_[index] = true;
-            // Queued to this object: nothing arrives once it is gone.
-            QMetaObject::invokeMethod(
-                this, [this, index] { arrived(index); }, Qt::QueuedConnection);
+            // One delivery at a time is asked for, and it takes every button done by then: a
+            // wake of the user-interface thread per button costs more than the button.
+            if (!deliveryAsked_.exchange(true))
+                askDelivery();
         });
         // Only a whole build replaces the cache: a cancelled one knows too little.
         if (!cancel_ && !cacheFile_.isEmpty())
             learnt.save(cacheFile_);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                workerEnded_ = true;
-                arrived(0);
-            },
-            Qt::QueuedConnection);
+        workerEnded_ = true;
+        askDelivery();
     };
     try {
         worker_ = std::thread(work);
@@ -59,10 +55,19 @@ void MenuFill::cancel()
     cancel_ = true;
 }
 
-void MenuFill::arrived(std::size_t)
+void MenuFill::askDelivery()
+{
+    // Queued to this object: nothing arrives once it is gone.
+    QMetaObject::invokeMethod(
+        this, [this] { arrived(); }, Qt::QueuedConnection);
+}
+
+void MenuFill::arrived()
 {
     if (cancel_ || finished_)
         return;
+    // Cleared before looking: a button done from here on asks again.
+    deliveryAsked_ = false;
     // In the buttons' order: a button waits for those before it.
     while (delivered_ < buttons_.size() && done_[delivered_]) {
         const std::size_t index = delivered_++;

@@ -39,7 +39,8 @@ class MenuFill : public QObject {
     void finished();
 
   private:
-    void arrived(std::size_t index);
+    void askDelivery();
+    void arrived();
 
     const MenuModel &model_;
     const platform::IconReader *icons_;
@@ -51,7 +52,8 @@ class MenuFill : public QObject {
     std::atomic<bool> cancel_{false};
     bool started_ = false;
     bool finished_ = false;
-    bool workerEnded_ = false;
+    std::atomic<bool> workerEnded_{false};
+    std::atomic<bool> deliveryAsked_{false};
     std::thread worker_;
 };
 

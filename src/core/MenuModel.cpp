@@ -161,7 +161,9 @@ DetailCache::Target MenuModel::target(const QString &configured, std::optional<b
     // The path as written is nearly always right: one look then tells all.
     const QString exact = modules_.drivePrefix() + QString(configured).replace(u'\\', u'/');
     found.exists = platform::isFile(exact);
-    found.path = found.exists ? exact : packagePath(modules_.drivePrefix(), configured);
+    found.path = found.exists ? exact
+                              : matchedPackagePath(modules_.drivePrefix(), configured,
+                                                   platform::stampClockNs(), sources.folders);
     if (!found.exists && found.path != exact)
         found.exists = platform::isFile(found.path);
     found.product = product.value_or(false);
@@ -267,6 +269,10 @@ void MenuModel::detailAll(std::vector<MenuButton> &buttons, const DetailSources 
         for (std::size_t e = 0; e <= buttons[b].entries.size(); ++e)
             items.push_back({b, e});
     }
+    FolderMatches folders;
+    DetailSources pass = sources;
+    if (pass.folders == nullptr)
+        pass.folders = &folders;
     std::unique_ptr<std::atomic<std::size_t>[]> left(new std::atomic<std::size_t>[buttons.size()]);
     for (std::size_t b = 0; b < buttons.size(); ++b)
         left[b] = buttons[b].entries.size() + 1;
@@ -291,9 +297,9 @@ void MenuModel::detailAll(std::vector<MenuButton> &buttons, const DetailSources 
                 }
             } finish{left[item.button], button, done, item.button};
             if (item.entry == 0)
-                detailButton(button, sources);
+                detailButton(button, pass);
             else
-                detailEntry(button.entries[item.entry - 1], sources);
+                detailEntry(button.entries[item.entry - 1], pass);
         },
         cancel);
 }

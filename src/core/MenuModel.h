@@ -5,6 +5,7 @@
 
 #include "core/DetailCache.h"
 #include "core/ModuleFiles.h"
+#include "core/PackagePaths.h"
 #include "core/VersionInfo.h"
 #include "platform/Executables.h"
 
@@ -80,6 +81,7 @@ struct DetailSources {
     const DetailCache *known = nullptr;          // what the last start learnt: reused where the
                                                  // target's size and time are unchanged
     DetailCache *learnt = nullptr;               // what this build learns
+    FolderMatches *folders = nullptr;            // the pass's folders (detailAll has its own)
 };
 
 class MenuModel {

@@ -66,15 +66,32 @@ std::optional<QString> drivePrefixOf(const QString &executablePath, PathRules ru
 
 QString packagePath(const QString &drivePrefix, const QString &windowsPath, std::int64_t nowNs)
 {
-    QString rest = windowsPath;
-    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString exact = drivePrefix + rest;
-    if (platform::exists(exact))
-        return exact;
+    const QString exact = drivePrefix + QString(windowsPath).replace(u'\\', u'/');
+    return platform::exists(exact) ? exact : matchedPackagePath(drivePrefix, windowsPath, nowNs);
+}
 
+std::optional<QString> FolderMatches::entryWithoutCase(const QString &dir, const QString &name,
+                                                       std::int64_t nowNs)
+{
+    const QString key = dir + QChar(0) + name;
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = known_.constFind(key); found != known_.constEnd())
+            return *found;
+    }
+    // Looked at without the lock: two workers that ask at once both look, and agree.
+    std::optional<QString> actual = platform::entryWithoutCase(dir, name, nowNs);
+    const std::lock_guard lock(mutex_);
+    known_.insert(key, actual);
+    return actual;
+}
+
+QString matchedPackagePath(const QString &drivePrefix, const QString &windowsPath,
+                           std::int64_t nowNs, FolderMatches *matches)
+{
     QString path = drivePrefix;
     bool parentExists = true; // below a missing component nothing can be matched
-    const QStringList parts = rest.split(QLatin1Char('/'));
+    const QStringList parts = QString(windowsPath).replace(u'\\', u'/').split(QLatin1Char('/'));
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QString parent = path.isEmpty() ? QStringLiteral("/") : path;
         if (i > 0)
@@ -86,7 +103,9 @@ QString packagePath(const QString &drivePrefix, const QString &windowsPath, std:
             path += part;
             parentExists = platform::exists(path);
         } else {
-            const std::optional<QString> actual = platform::entryWithoutCase(parent, part, nowNs);
+            const std::optional<QString> actual =
+                matches != nullptr ? matches->entryWithoutCase(parent, part, nowNs)
+                                   : platform::entryWithoutCase(parent, part, nowNs);
             path += actual.value_or(part);
             parentExists = actual.has_value();
         }

@@ -4,10 +4,12 @@
 
 #include "platform/Files.h"
 
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
 
+#include <mutex>
 #include <optional>
 
 namespace menu::core {
@@ -49,6 +51,25 @@ inline bool installationAccepted(const QString &executablePath, PathRules rules 
 // nowNs is the time on the clock that stamps files (see platform::entryWithoutCase).
 QString packagePath(const QString &drivePrefix, const QString &windowsPath,
                     std::int64_t nowNs = platform::stampClockNs());
+
+// The names one pass over many package paths has matched without case. A menu's targets lie in
+// a few folders, and each folder's name needs looking at once for the pass, not once per
+// target: on a network drive that is a round trip each. Safe from several workers at once.
+class FolderMatches {
+  public:
+    std::optional<QString> entryWithoutCase(const QString &dir, const QString &name,
+                                            std::int64_t nowNs);
+
+  private:
+    std::mutex mutex_;
+    QHash<QString, std::optional<QString>> known_; // by directory and name
+};
+
+// packagePath for a path whose exact form is known to be missing: each component is matched
+// without case, through matches when given.
+QString matchedPackagePath(const QString &drivePrefix, const QString &windowsPath,
+                           std::int64_t nowNs = platform::stampClockNs(),
+                           FolderMatches *matches = nullptr);
 
 // The package directory as shown to the user: on Windows the drive + "/ORVAN"; here the
 // directory as the executable's path names it ("/srv/Orvan" when that is its case). Empty when

@@ -1,38 +1,90 @@
 #include "core/WorkerPool.h"
 
 #include <algorithm>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace menu::core {
 
-void forEachParallel(std::size_t count, unsigned workers,
-                     const std::function<void(std::size_t)> &work, const std::atomic<bool> *cancel)
-{
-    std::atomic<std::size_t> next{0};
-    const auto drain = [&] {
-        for (std::size_t i = next++; i < count; i = next++) {
-            if (cancel != nullptr && cancel->load())
+namespace {
+
+class Pool {
+  public:
+    Pool(std::size_t count, std::size_t workers, const std::function<void(std::size_t)> &work,
+         const std::atomic<bool> *cancel)
+        : count_(count), workers_(workers), work_(work), cancel_(cancel)
+    {
+    }
+
+    void run()
+    {
+        const std::size_t cores = std::max(std::thread::hardware_concurrency(), 1U);
+        for (std::size_t t = 1; t < std::min(cores, workers_); ++t)
+            grow();
+        drain();
+        // Workers may add workers until the last of them ends: each one in the list was added
+        // by a worker still alive or already joined here.
+        for (;;) {
+            std::vector<std::thread> ended;
+            {
+                const std::lock_guard lock(mutex_);
+                ended.swap(threads_);
+            }
+            if (ended.empty())
                 return;
+            for (std::thread &thread : ended)
+                thread.join();
+        }
+    }
+
+  private:
+    void drain()
+    {
+        for (std::size_t i = next_++; i < count_; i = next_++) {
+            if (cancel_ != nullptr && cancel_->load())
+                return;
+            const auto began = std::chrono::steady_clock::now();
             try {
-                work(i);
+                work_(i);
             } catch (...) {
                 // An item that fails leaves its result as it was; the others go on.
             }
+            if (std::chrono::steady_clock::now() - began > kWaitingItem && next_ < count_)
+                grow();
         }
-    };
-    const std::size_t threads = std::min<std::size_t>(std::max(workers, 1U), count);
-    std::vector<std::thread> pool;
-    pool.reserve(threads > 0 ? threads - 1 : 0);
-    try {
-        for (std::size_t t = 1; t < threads; ++t)
-            pool.emplace_back(drain);
-    } catch (...) {
-        // Fewer threads than asked for: those there are (and this one) do the work.
     }
-    drain();
-    for (std::thread &thread : pool)
-        thread.join();
+
+    void grow()
+    {
+        const std::lock_guard lock(mutex_);
+        if (started_ >= workers_)
+            return;
+        try {
+            threads_.emplace_back([this] { drain(); });
+            ++started_;
+        } catch (...) {
+            // No thread to be had: those there are do the work.
+        }
+    }
+
+    const std::size_t count_;
+    const std::size_t workers_;
+    const std::function<void(std::size_t)> &work_;
+    const std::atomic<bool> *cancel_;
+    std::atomic<std::size_t> next_{0};
+    std::mutex mutex_;
+    std::vector<std::thread> threads_;
+    std::size_t started_ = 1; // this thread
+};
+
+} // namespace
+
+void forEachParallel(std::size_t count, unsigned workers,
+                     const std::function<void(std::size_t)> &work, const std::atomic<bool> *cancel)
+{
+    Pool(count, std::max<std::size_t>(std::min<std::size_t>(workers, count), 1), work, cancel)
+        .run();
 }
 
 } // namespace menu::core

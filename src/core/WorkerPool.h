@@ -3,17 +3,23 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 
 namespace menu::core {
 
-// Workers the menu uses for its file accesses: they mostly wait on the drive, not on a core.
+// Workers the menu uses for its file accesses at most: on a slow drive they mostly wait on it,
+// not on a core.
 inline constexpr unsigned kFileWorkers = 64;
+// An item that takes longer than this waited on its drive: a network round trip, not a local one.
+inline constexpr std::chrono::microseconds kWaitingItem{1000};
 
 // Runs work(i) for every i below count on at most workers threads (at least one; the calling
-// thread waits), items taken in order; returns once all have run. Items not yet taken are
-// skipped once cancel is set. An exception thrown by an item ends that item only.
+// thread works too), items taken in order; returns once all have run. It begins with one
+// worker per core, and each item that waited (kWaitingItem) adds one: a local disk keeps its
+// cores busy without a crowd of threads, a slow drive soon has its accesses overlap. Items not
+// yet taken are skipped once cancel is set. An exception thrown by an item ends that item only.
 void forEachParallel(std::size_t count, unsigned workers,
                      const std::function<void(std::size_t)> &work,
                      const std::atomic<bool> *cancel = nullptr);

@@ -237,6 +237,7 @@ void MainWindow::readSettings()
     commands_ = new UpdateCommands(std::move(context), this);
     connect(commands_, &UpdateCommands::installerStarted, this, &QWidget::close);
     connect(commands_, &UpdateCommands::teamViewerReplaced, this, &MainWindow::refresh);
+    connect(grid_, &ButtonGrid::filled, commands_, &UpdateCommands::menuFilled);
     connect(commands_, &UpdateCommands::versionInstalled, this, &MainWindow::showNotice);
 }
 

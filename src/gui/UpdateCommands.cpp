@@ -40,13 +40,19 @@ std::optional<core::Announcement> UpdateCommands::offerable() const
     return trusted->launcher;
 }
 
-void UpdateCommands::offerAtStart()
+void UpdateCommands::menuFilled()
 {
     // A Team Viewer update that found its program running moved the old one aside; it goes
-    // at a later start once nobody runs it.
+    // at a later start once nobody runs it. Asked once the menu has found the program, and
+    // done on a worker: its folder may lie on a slow drive.
     const QString program = context_.teamViewer ? context_.teamViewer().path : QString();
-    if (!program.isEmpty())
-        platform::removeSetAsideCopies(program);
+    if (!program.isEmpty() && !tidying_.running())
+        tidying_.start(
+            [program](core::BackgroundJob::Control &) { platform::removeSetAsideCopies(program); });
+}
+
+void UpdateCommands::offerAtStart()
+{
     watchInstallation();
     noteFailedInstallation();
     // Only the signed announcement kept in the user's storage is offered, never menu.ini's.

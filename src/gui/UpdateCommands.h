@@ -3,6 +3,7 @@
 // installer (the window then closes for it) or refreshes the menu.
 #pragma once
 
+#include "core/BackgroundJob.h"
 #include "core/LauncherSettings.h"
 #include "platform/Internet.h"
 #include "platform/PrivateDir.h"
@@ -62,6 +63,8 @@ class UpdateCommands : public QObject {
     void offerAtStart();
     // A command of the context menu; refused while the update check runs.
     void command(UpdateTarget target);
+    // Every button of the menu has its details.
+    void menuFilled();
 
   Q_SIGNALS:
     // The launcher's installer has been started: the launcher makes way for it.
@@ -91,6 +94,7 @@ class UpdateCommands : public QObject {
 
     Context context_;
     QTimer *installationWatch_ = nullptr;
+    core::BackgroundJob tidying_; // removes set-aside copies of Team Viewer
 };
 
 } // namespace menu::gui
