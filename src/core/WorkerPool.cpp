@@ -19,8 +19,11 @@ class Pool {
 
     void run()
     {
+        // A list short enough for a worker per item gets them all at once: its threads cost
+        // less than one round trip to a drive.
         const std::size_t cores = std::max(std::thread::hardware_concurrency(), 1U);
-        for (std::size_t t = 1; t < std::min(cores, workers_); ++t)
+        const std::size_t first = count_ <= workers_ ? count_ : std::min(cores, workers_);
+        for (std::size_t t = 1; t < first; ++t)
             grow();
         drain();
         // Workers may add workers until the last of them ends: each one in the list was added

@@ -16,10 +16,11 @@ inline constexpr unsigned kFileWorkers = 64;
 inline constexpr std::chrono::microseconds kWaitingItem{1000};
 
 // Runs work(i) for every i below count on at most workers threads (at least one; the calling
-// thread works too), items taken in order; returns once all have run. It begins with one
-// worker per core, and each item that waited (kWaitingItem) adds one: a local disk keeps its
-// cores busy without a crowd of threads, a slow drive soon has its accesses overlap. Items not
-// yet taken are skipped once cancel is set. An exception thrown by an item ends that item only.
+// thread works too), items taken in order; returns once all have run. A list of no more items
+// than workers gets a worker per item at once. A longer one begins with one worker per core, and
+// each item that waited (kWaitingItem) adds one: a local disk keeps its cores busy without a
+// crowd of threads, a slow drive soon has its accesses overlap. Items not yet taken are skipped
+// once cancel is set. An exception thrown by an item ends that item only.
 void forEachParallel(std::size_t count, unsigned workers,
                      const std::function<void(std::size_t)> &work,
                      const std::atomic<bool> *cancel = nullptr);
