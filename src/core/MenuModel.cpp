@@ -92,7 +92,19 @@ std::vector<MenuButton> MenuModel::read() const
     return buttons;
 }
 
+void MenuModel::readCaptionsAhead()
+{
+    // Without a thread to be had, readCaptions reads when asked.
+    ahead_ = std::async(std::launch::async | std::launch::deferred,
+                        [this] { return readModuleFiles(); });
+}
+
 std::vector<MenuButton> MenuModel::readCaptions() const
+{
+    return ahead_.valid() ? ahead_.get() : readModuleFiles();
+}
+
+std::vector<MenuButton> MenuModel::readModuleFiles() const
 {
     std::vector<std::vector<MenuButton>> modules(kModuleCodes.size());
     forEachParallel(kModuleCodes.size(), kFileWorkers, [&](std::size_t m) {

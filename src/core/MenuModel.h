@@ -14,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -95,6 +96,9 @@ class MenuModel {
     // The buttons and their entries as the module files name them, without their details:
     // the module files are read side by side, each once.
     std::vector<MenuButton> readCaptions() const;
+    // Begins the next readCaptions on a worker: a start reads the module files while it reads
+    // its own version and settings, since on a slow drive each is a chain of round trips.
+    void readCaptionsAhead();
     // Looks at the targets: the button's own (with its version, and its icon when icons are
     // given) or one entry's (entry from 1). Each is one unit of work for a pool.
     void detailButton(MenuButton &button, const DetailSources &sources = {}) const;
@@ -113,6 +117,7 @@ class MenuModel {
     QString drivePrefix() const { return modules_.drivePrefix(); }
 
   private:
+    std::vector<MenuButton> readModuleFiles() const;
     std::vector<MenuButton> moduleButtons(const QString &module) const;
     // The target of a configured path with what is known of it: from the cache when its size
     // and time are unchanged, else read (version only when asked for).
@@ -121,6 +126,7 @@ class MenuModel {
 
     ModuleFiles modules_;
     const platform::VersionReader &versions_;
+    mutable std::future<std::vector<MenuButton>> ahead_; // last: ends before what it reads
 };
 
 // The buttons of one module file, from its text read once: Menu1 ... Menu9, ending at the first

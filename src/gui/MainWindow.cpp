@@ -13,6 +13,7 @@
 #include "gui/CheckSettingsDialog.h"
 #include "gui/ErrorBoundary.h"
 #include "gui/Fonts.h"
+#include "gui/InfoPanel.h"
 #include "gui/StatusBarPanels.h"
 #include "gui/UpdateCommands.h"
 #include "gui/UpdateDialog.h"
@@ -26,14 +27,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStyle>
-#include <QVBoxLayout>
+#include <future>
 
 namespace menu::gui {
 
 namespace {
 
-constexpr int kInfoPanelWidth = 218;
-constexpr int kInfoBoxHeight = 129;
 constexpr int kStatusBarHeight = 19;
 constexpr int kLastCheckPanel = 1;
 
@@ -58,24 +57,30 @@ MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes, 
     resize(640, 480);
 
     programDir_ = core::programDirOf(services_.executablePath);
-    const core::LauncherVersion own =
-        core::readLauncherVersion(*services_.versions, services_.executablePath);
-    launcherVersion_ = own.version;
-    launcherDate_ = own.date;
-    if (!core::installationAccepted(services_.executablePath)) {
-        boxes_.show(nullptr, core::BoxKind::Error, core::texts::installationRefused(own.version));
+    drivePrefix_ = core::drivePrefixOf(services_.executablePath).value_or(QString());
+    installationAccepted_ = core::installationAccepted(services_.executablePath);
+    // The own version, the module files and menu.ini are each a chain of round trips on a slow
+    // drive: they are read side by side.
+    auto own = std::async(std::launch::async | std::launch::deferred, [this] {
+        return core::readLauncherVersion(*services_.versions, services_.executablePath);
+    });
+    model_ =
+        std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions, drivePrefix_);
+    if (!installationAccepted_) {
+        boxes_.show(nullptr, core::BoxKind::Error,
+                    core::texts::installationRefused(own.get().version));
         return;
     }
-    installationAccepted_ = true;
+    model_->readCaptionsAhead();
     screen_ = services_.screen->limits();
-    drivePrefix_ = core::drivePrefixOf(services_.executablePath).value_or(QString());
     settings_ = std::make_unique<core::LauncherSettings>(*services_.profiles, programDir_);
     saver_ = std::make_unique<core::SettingsSaver>(services_.settingsLockWait);
     closeSave_ = std::make_unique<CloseSave>(*settings_, *saver_, boxes_, *this);
-    model_ =
-        std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions, drivePrefix_);
     // The start reads a score of values of menu.ini: one reading of a slow drive.
     const core::LauncherSettings::Batch batch(*settings_);
+    const core::LauncherVersion version = own.get();
+    launcherVersion_ = version.version;
+    launcherDate_ = version.date;
     createComponents();
     readSettings();
     updateStatusBar(false);
@@ -97,31 +102,9 @@ void MainWindow::createComponents()
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid_, &ButtonGrid::launchRequested, this, &MainWindow::launch);
 
-    auto *infoPanel = new QFrame(this);
-    infoPanel->setObjectName(QStringLiteral("infoPanel"));
-    infoPanel->setFixedWidth(kInfoPanelWidth);
-    infoPanel->setAutoFillBackground(true);
-    QPalette grey = infoPanel->palette();
-    grey.setColor(QPalette::Window, QColor(128, 128, 128));
-    infoPanel->setPalette(grey);
-    infoPanel->setContextMenuPolicy(Qt::CustomContextMenu);
-    auto *infoBox = new QFrame(infoPanel);
-    infoBox->setObjectName(QStringLiteral("infoBox"));
-    infoBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    infoBox->setFixedHeight(kInfoBoxHeight);
-    infoBox->setAutoFillBackground(true);
-    QPalette face = infoBox->palette();
-    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-    infoBox->setPalette(face);
-    auto *rightLayout = new QVBoxLayout(infoPanel);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addStretch(1);
-    rightLayout->addWidget(infoBox);
-    infoLabel_ = new QLabel(infoBox);
-    infoLabel_->setObjectName(QStringLiteral("updateInfoLabel"));
-    infoLabel_->setGeometry(10, 81, 193, 40);
-    infoLabel_->setAlignment(Qt::AlignCenter);
-    infoLabel_->setWordWrap(true);
+    const InfoPanel info = createInfoPanel(this);
+    QFrame *infoPanel = info.panel;
+    infoLabel_ = info.notice;
 
     statusBar_ = new StatusBarPanels(core::kStatusPanels, this);
     statusBar_->setObjectName(QStringLiteral("statusBar"));

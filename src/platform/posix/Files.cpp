@@ -152,6 +152,10 @@ Result<StampedContent> readStampedFile(const QString &path, qint64 maxBytes)
         if (content.bytes.size() + got > maxBytes)
             return Failure::errnoValue(EFBIG, path);
         content.bytes.append(buffer, got);
+        // A short read that reaches the size found at the opening is the end: asking once
+        // more only to learn so costs a round trip on a network drive.
+        if (static_cast<std::size_t>(got) < sizeof buffer && content.bytes.size() >= info.st_size)
+            break;
     }
     return content;
 }

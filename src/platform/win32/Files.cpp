@@ -117,6 +117,10 @@ Result<StampedContent> readStampedFile(const QString &path, qint64 maxBytes)
         if (content.bytes.size() + got > maxBytes)
             return Failure::errnoValue(EFBIG, path);
         content.bytes.append(buffer, static_cast<qsizetype>(got));
+        // A short read that reaches the size found at the opening is the end: asking once
+        // more only to learn so costs a round trip on a network drive.
+        if (got < sizeof buffer && content.bytes.size() >= stamp->size)
+            break;
     }
     return content;
 }
