@@ -2,6 +2,7 @@
 // with) here.
 #include "formats/Minisign.h"
 
+#include "support/MinisignSigner.h"
 #include "support/TempDir.h"
 
 #include <QProcess>
@@ -155,6 +156,34 @@ TEST(MinisignTimestamp, OnlyTheFieldMinisignWrites)
     for (const char *comment : {"", "orvan_akt.ini", "timestamp:", "timestamp:-5", "timestamp:12x",
                                 "mytimestamp:5", "file:timestamp:5", "timestamp: +5"})
         EXPECT_FALSE(minisignTimestamp(QString::fromLatin1(comment))) << comment;
+}
+
+// The other suites sign in the test process with fixed keys, wherever they run: minisign must
+// make byte for byte the same signatures with those keys, and accept them.
+TEST_F(MinisignTest, TheTestSignerSignsAsMinisignDoes)
+{
+    using menu::test::MinisignFormat;
+    for (const char *name : {"a", "b", "k"}) {
+        dir_.write(QStringLiteral("fixed.pub"),
+                   "untrusted comment: x\n" + menu::test::minisignPublicKey(name) + "\n");
+        dir_.write(QStringLiteral("fixed.key"), menu::test::minisignSecretKeyFile(name));
+        for (const MinisignFormat format : {MinisignFormat::Prehashed, MinisignFormat::Legacy}) {
+            SCOPED_TRACE(testing::Message()
+                         << name << (format == MinisignFormat::Legacy ? " legacy" : ""));
+            const QByteArray ours =
+                menu::test::minisignSignature(name, kDocument, kComment, format);
+            dir_.write(QStringLiteral("fixed.minisig"), ours);
+            run({"-V", "-p", dir_.file("fixed.pub"), "-m", dir_.file("orvan_akt.ini"), "-x",
+                 dir_.file("fixed.minisig")});
+            const QStringList legacy =
+                format == MinisignFormat::Legacy ? QStringList{"-l"} : QStringList{};
+            run(QStringList{"-S", "-s", dir_.file("fixed.key"), "-m", dir_.file("orvan_akt.ini"),
+                            "-x", dir_.file("tool.minisig"), "-t", kComment} +
+                legacy);
+            EXPECT_EQ(ours.split('\n').mid(1),
+                      dir_.read(QStringLiteral("tool.minisig")).split('\n').mid(1));
+        }
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // what scripts/demo.sh leaves behind: the demo package, its menu-doctor, the demo vendor's key
 // and the signed announcement the demo's update server publishes. Each example prints what the
 // README shows under it ("…" stands for any lines; runs of blanks and tabs count as one blank).
-#include "support/MinisignTool.h"
+#include "support/MinisignSigner.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -82,7 +82,7 @@ trap 'kill $(jobs -p) 2>/dev/null' EXIT
 
 TEST(Readme, DoctorExamplesRunAsWrittenAfterTheDemo)
 {
-    if (menu::test::MinisignTool::program().isEmpty())
+    if (menu::test::minisignProgram().isEmpty())
         GTEST_SKIP() << "minisign is not installed";
     const std::vector<Example> examples = readmeExamples();
     ASSERT_FALSE(examples.empty());
