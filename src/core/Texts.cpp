@@ -233,34 +233,35 @@ QString launchMissing(const QString &name, const QString &path)
 }
 
 namespace {
-QString launchReason(int code)
+QString launchReason(platform::ShellCode code)
 {
+    using platform::ShellCode;
     switch (code) {
-    case 0:
+    case ShellCode::OutOfResources:
         return QStringLiteral("Operačný systém má nedostatok pamäte alebo zdrojov !");
-    case 2:
+    case ShellCode::FileNotFound:
         return QStringLiteral("Súbor nebol nájdený !");
-    case 3:
+    case ShellCode::PathNotFound:
         return QStringLiteral("Cesta k súboru sa nenašla !");
-    case 8:
+    case ShellCode::OutOfMemory:
         return QStringLiteral("Nebol dostatok pamäte na dokončenie operácie !");
-    case 11:
+    case ShellCode::BadFormat:
         return QStringLiteral("Súbor je pravdepodobne poškodený !");
-    case 26:
+    case ShellCode::SharingViolation:
         return QStringLiteral("Došlo k porušeniu zdieľania !");
-    case 27:
+    case ShellCode::IncompleteAssociation:
         return QStringLiteral("Názov súboru je neplatný alebo neúplný !");
-    case 28:
+    case ShellCode::DdeTimeout:
         return QStringLiteral(
             "Transakcia DDE nemôže byť dokončená, pretože vypršal časový limit žiadosti !");
-    case 29:
+    case ShellCode::DdeFailed:
         return QStringLiteral("Transakcia DDE zlyhala !");
-    case 30:
+    case ShellCode::DdeBusy:
         return QStringLiteral("Transakcia DDE nemôže byť dokončená, pretože ostatní DDE transakcie "
                               "boli spracované !");
-    case 31:
+    case ShellCode::NoAssociation:
         return QStringLiteral("Neexistuje aplikácia, súvisiaca s danou príponou súboru !");
-    case 32:
+    case ShellCode::DllNotFound:
         return QStringLiteral("Špecifikovaná DLL sa nenašla !");
     default:
         return {};
@@ -271,23 +272,24 @@ QString launchReason(int code)
 namespace {
 QString launchWhy(const platform::ShellResult &result)
 {
-    QString why = result.code == 5 ? launchNotAllowed(*result.reason) : launchReason(result.code);
-    return why.isEmpty() ? unknownLaunchFailure(result.code, result.reason) : why;
+    QString why = result.code == platform::ShellCode::AccessDenied
+                      ? launchNotAllowed(*result.reason)
+                      : launchReason(result.code);
+    return why.isEmpty() ? unknownLaunchFailure(static_cast<int>(result.code), result.reason) : why;
 }
 } // namespace
 
 QString launchFailed(const QString &name, const platform::ShellResult &result)
 {
-    if (result.started() || (result.code == 5 && !result.reason))
+    if (result.started() || result.declined())
         return {};
     return QStringLiteral("Chyba pri spustení aplikácie ") + name + kCr + kCr + launchWhy(result);
 }
 
 QString installerNotStarted(const platform::ShellResult &result)
 {
-    const QString why = result.code == 5 && !result.reason
-                            ? QStringLiteral("Spustenie bolo zrušené.")
-                            : launchWhy(result);
+    const QString why =
+        result.declined() ? QStringLiteral("Spustenie bolo zrušené.") : launchWhy(result);
     return QStringLiteral("Inštalácia novej verzie sa nespustila.") + kCr + kCr + why + kCr + kCr +
            QStringLiteral("Program ORVAN-Základná ponuka zostáva spustený a túto verziu pri "
                           "štarte znova neponúkne. Ak počítač nepovoľuje spúšťať programy "

@@ -12,22 +12,36 @@
 
 namespace menu::platform {
 
-// Results as the Windows shell numbers them: above 32 the target was started; otherwise
-// 0 out of resources, 2 file not found, 3 path not found, 5 access denied, 8 out of memory,
-// 11 bad format, 26 sharing violation, 27 incomplete association, 28–30 DDE failures,
-// 31 no application for the file's kind, 32 a library not found.
-// 5 without a reason is the user's own no to the system's question (an elevation prompt);
-// with a reason the system refused to run the file.
-inline constexpr int kShellStarted = 42;
-// A failure that has no number of its own; its reason says what happened.
-inline constexpr int kShellOtherFailure = 1;
+// Results as the Windows shell numbers them: above 32 the target was started. A number not
+// named here keeps its value and is told as an unknown failure.
+enum class ShellCode : int {
+    OutOfResources = 0,
+    Other = 1, // a failure without a number of its own; its reason says what happened
+    FileNotFound = 2,
+    PathNotFound = 3,
+    // Without a reason the user's own no to the system's question (an elevation prompt); with
+    // one the system refused to run the file.
+    AccessDenied = 5,
+    OutOfMemory = 8,
+    BadFormat = 11,
+    SharingViolation = 26,
+    IncompleteAssociation = 27,
+    DdeTimeout = 28,
+    DdeFailed = 29,
+    DdeBusy = 30,
+    NoAssociation = 31, // no application for the file's kind
+    DllNotFound = 32,
+    Started = 42,
+};
 
 struct ShellResult {
-    int code = kShellStarted;
+    ShellCode code = ShellCode::Started;
     // The system's own reason where it says more than the number; its path is the file the
     // system refused.
     std::optional<Failure> reason;
-    bool started() const { return code > 32; }
+    bool started() const { return static_cast<int>(code) > 32; }
+    // The user said no to the system's question: nothing to tell.
+    bool declined() const { return code == ShellCode::AccessDenied && !reason; }
 };
 
 // The native handle of the window on whose behalf the shell acts (QWidget::winId()); 0 for

@@ -12,6 +12,7 @@
 
 using namespace menu::core;
 namespace texts = menu::core::texts;
+using menu::platform::ShellCode;
 
 namespace {
 
@@ -94,13 +95,14 @@ TEST(Texts, LaunchFailureReasonByShellResult)
         {25, "Neznáma chyba číslo 25 !"},
     };
     for (const auto &row : table) {
-        EXPECT_EQ(texts::launchFailed(QStringLiteral("Mzdy"), {row.result, std::nullopt}),
-                  QStringLiteral("Chyba pri spustení aplikácie Mzdy\r\r") +
-                      QString::fromUtf8(row.reason))
+        EXPECT_EQ(
+            texts::launchFailed(QStringLiteral("Mzdy"), {ShellCode(row.result), std::nullopt}),
+            QStringLiteral("Chyba pri spustení aplikácie Mzdy\r\r") + QString::fromUtf8(row.reason))
             << row.result;
     }
-    for (const int quiet : {5, 33, menu::platform::kShellStarted})
-        EXPECT_TRUE(texts::launchFailed(QStringLiteral("Mzdy"), {quiet, std::nullopt}).isEmpty())
+    for (const int quiet : {5, 33, 42})
+        EXPECT_TRUE(
+            texts::launchFailed(QStringLiteral("Mzdy"), {ShellCode(quiet), std::nullopt}).isEmpty())
             << quiet;
 }
 

@@ -85,7 +85,8 @@ QStringList itemsOf(const QMenu &menu)
 
 QString launchFailed(const QString &name, int code)
 {
-    return menu::core::texts::launchFailed(name, menu::platform::ShellResult{code, {}});
+    return menu::core::texts::launchFailed(
+        name, menu::platform::ShellResult{static_cast<menu::platform::ShellCode>(code), {}});
 }
 
 TEST_F(ModuleButtonsTest, NoModuleFilesNoButtons)
@@ -220,9 +221,9 @@ TEST_F(ModuleButtonsTest, ClicksLaunchWhatTheFileSaysNow)
     EXPECT_EQ(shell.owners, (std::vector<menu::platform::OwnerWindow>(2, window->winId())));
 
     // Failures in the defined words; access denied stays silent.
-    shell.result = 31;
+    shell.result = menu::platform::ShellCode::NoAssociation;
     QTest::mouseClick(button, Qt::LeftButton);
-    shell.result = 5;
+    shell.result = menu::platform::ShellCode::AccessDenied;
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].kind, BoxKind::Error);
@@ -271,7 +272,7 @@ TEST_F(ModuleButtonsTest, EveryShellResultOfAClickGivesItsBox)
     ASSERT_TRUE(item->isEnabled());
 
     for (int result = 0; result <= 43; ++result) {
-        shell.result = result;
+        shell.result = static_cast<menu::platform::ShellCode>(result);
         boxes.boxes.clear();
         QTest::mouseClick(button, Qt::LeftButton);
         item->trigger();

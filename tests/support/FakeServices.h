@@ -98,7 +98,7 @@ class RecordingShell final : public platform::Shell {
     std::vector<std::pair<QString, QString>> opened;
     std::vector<QStringList> startArguments;
     std::vector<platform::OwnerWindow> owners;
-    int result = platform::kShellStarted;
+    platform::ShellCode result = platform::ShellCode::Started;
     std::optional<Failure> reason; // the system's reason behind a result that did not start
     platform::Shell *passOn = nullptr;
 };

@@ -19,12 +19,6 @@ extern char **environ;
 namespace menu::platform {
 
 namespace {
-constexpr int kFileNotFound = 2;
-constexpr int kPathNotFound = 3;
-constexpr int kAccessDenied = 5;
-constexpr int kOutOfMemory = 8;
-constexpr int kBadFormat = 11;
-constexpr int kNoAssociation = 31;
 
 bool startsWith(const QString &path, const QByteArray &magic)
 {
@@ -36,26 +30,27 @@ bool startsWith(const QString &path, const QByteArray &magic)
 
 // 0 stays for a shortage of resources; an error without a number of its own is told by its
 // reason.
-int codeOf(int error)
+ShellCode codeOf(int error)
 {
     switch (error) {
     case ENOENT:
-        return kFileNotFound;
+        return ShellCode::FileNotFound;
     case ENOTDIR:
-        return kPathNotFound;
+        return ShellCode::PathNotFound;
     case EACCES:
     case EPERM:
-        return kAccessDenied; // with its reason: the file may not be run, e.g. a noexec mount
+        return ShellCode::AccessDenied; // with its reason: the file may not be run, e.g. a noexec
+                                        // mount
     case ENOMEM:
-        return kOutOfMemory;
+        return ShellCode::OutOfMemory;
     case ENOEXEC:
-        return kBadFormat;
+        return ShellCode::BadFormat;
     case EAGAIN:
     case EMFILE:
     case ENFILE:
-        return 0;
+        return ShellCode::OutOfResources;
     default:
-        return kShellOtherFailure;
+        return ShellCode::Other;
     }
 }
 } // namespace
@@ -142,14 +137,16 @@ ShellResult PosixShell::open(const QString &path, const QString &workingDir, Own
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return {QFileInfo::exists(info.absolutePath()) ? kFileNotFound : kPathNotFound, {}};
+        return {QFileInfo::exists(info.absolutePath()) ? ShellCode::FileNotFound
+                                                       : ShellCode::PathNotFound,
+                {}};
     switch (openWayFor(path)) {
     case OpenWay::Direct:
         return spawnDetached(path, {}, workingDir);
     case OpenWay::Wine: {
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
-            return {kNoAssociation, {}};
+            return {ShellCode::NoAssociation, {}};
         return spawnDetached(wine, {path}, workingDir);
     }
     case OpenWay::Associated:
@@ -159,7 +156,7 @@ ShellResult PosixShell::open(const QString &path, const QString &workingDir, Own
     // xdg-open starts whatever it finds, or nothing, and tells no one; a document that no
     // application takes is said to be one before the click seems to work.
     if (opener.isEmpty() || desktopOpens(path) == std::optional<bool>(false))
-        return {kNoAssociation, {}};
+        return {ShellCode::NoAssociation, {}};
     return spawnDetached(opener, {path}, workingDir);
 }
 
@@ -168,20 +165,22 @@ ShellResult PosixShell::start(const QString &program, const QStringList &argumen
 {
     const QFileInfo info(program);
     if (!info.exists())
-        return {QFileInfo::exists(info.absolutePath()) ? kFileNotFound : kPathNotFound, {}};
+        return {QFileInfo::exists(info.absolutePath()) ? ShellCode::FileNotFound
+                                                       : ShellCode::PathNotFound,
+                {}};
     switch (openWayFor(program)) {
     case OpenWay::Direct:
         return spawnDetached(program, arguments, workingDir);
     case OpenWay::Wine: {
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
-            return {kNoAssociation, {}};
+            return {ShellCode::NoAssociation, {}};
         return spawnDetached(wine, QStringList{program} + arguments, workingDir);
     }
     case OpenWay::Associated:
         break;
     }
-    return {kBadFormat, {}};
+    return {ShellCode::BadFormat, {}};
 }
 
 } // namespace menu::platform

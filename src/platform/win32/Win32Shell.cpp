@@ -47,7 +47,7 @@ ShellResult execute(const QString &path, const std::wstring *parameters, const Q
                         workingDir.isEmpty() ? nullptr : dir.c_str(), SW_SHOWNORMAL));
     const DWORD error = ::GetLastError();
     ShellResult result;
-    result.code = code > 32 ? kShellStarted : static_cast<int>(code);
+    result.code = code > 32 ? ShellCode::Started : static_cast<ShellCode>(code);
     // The user's no to the elevation prompt is access denied without a reason: nothing refused
     // the file itself.
     if (!result.started() && error != ERROR_SUCCESS && error != ERROR_CANCELLED)
