@@ -2,7 +2,7 @@
 // and the desktop entry it writes, read back and started by the desktop's own library (GLib).
 #include "core/DesktopShortcut.h"
 
-#include "platform/posix/XdgDesktopFolders.h"
+#include "platform/posix/PosixDesktopFolders.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -81,7 +81,7 @@ class FixedDesktops : public menu::platform::DesktopFolders {
   private:
     QString shared_;
     QString own_;
-    menu::platform::XdgDesktopFolders system_;
+    menu::platform::PosixDesktopFolders system_;
 };
 
 // What a desktop looks like before the command runs.
@@ -302,7 +302,7 @@ TEST(DesktopShortcut, TheDesktopStartsTheLauncherInItsDirectory)
             tmp.write(prefix.mid(tmp.path().size() + 1) + QStringLiteral("/ORVAN/MENU/menu"),
                       "#!/bin/sh\npwd > '" + QFile::encodeName(ran) + "'\n");
         QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner);
-        const menu::platform::XdgDesktopFolders desktops(home, QString());
+        const menu::platform::PosixDesktopFolders desktops(home, QString());
 
         const std::vector<Box> shown = runCommand(desktops, prefix, true);
         ASSERT_EQ(shown.size(), 2u);

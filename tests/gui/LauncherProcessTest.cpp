@@ -3,8 +3,8 @@
 // background check, closing on a termination signal, and the refusal to run outside the
 // installation directory.
 #include "platform/ProfileFiles.h"
-#include "platform/posix/InterfaceInternetState.h"
-#include "platform/posix/LocalSingleInstance.h"
+#include "platform/posix/PosixInternetState.h"
+#include "platform/posix/PosixSingleInstance.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
 #include "VirtualDisplay.h"
@@ -44,8 +44,8 @@ TEST(SingleInstance, ALaterStartRaisesTheRunningOne)
 {
     menu::test::TempDir dir;
     qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
-    menu::platform::LocalSingleInstance first(QStringLiteral("Orvan-Menu-test"));
-    menu::platform::LocalSingleInstance second(QStringLiteral("Orvan-Menu-test"));
+    menu::platform::PosixSingleInstance first(QStringLiteral("Orvan-Menu-test"));
+    menu::platform::PosixSingleInstance second(QStringLiteral("Orvan-Menu-test"));
     qunsetenv("XDG_RUNTIME_DIR");
 
     using Claim = menu::platform::SingleInstance::Claim;
@@ -218,7 +218,7 @@ TEST_F(LauncherProcess, SecondStartEndsAndRaisesTheFirstWindow)
 TEST_F(LauncherProcess, ASecondStartThatCannotReachTheFirstSaysSo)
 {
     qputenv("XDG_RUNTIME_DIR", dir.file(QStringLiteral("run")).toUtf8());
-    menu::platform::LocalSingleInstance silent(QStringLiteral("Orvan-Menu"));
+    menu::platform::PosixSingleInstance silent(QStringLiteral("Orvan-Menu"));
     qunsetenv("XDG_RUNTIME_DIR");
     ASSERT_EQ(silent.claim(), menu::platform::SingleInstance::Claim::Claimed);
 
@@ -284,7 +284,7 @@ TEST_F(LauncherProcess, TheWindowOpensWhereItClosedAtTheSizeItClosed)
 // The launcher looks for news only on a computer with a network connection.
 bool online()
 {
-    const menu::Result<bool> connected = menu::platform::InterfaceInternetState().connected();
+    const menu::Result<bool> connected = menu::platform::PosixInternetState().connected();
     return connected.ok() && *connected;
 }
 

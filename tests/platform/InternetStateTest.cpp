@@ -1,4 +1,4 @@
-#include "platform/posix/InterfaceInternetState.h"
+#include "platform/posix/PosixInternetState.h"
 
 #include <arpa/inet.h>
 #include <cstring>
@@ -81,7 +81,7 @@ TEST(InternetState, ConnectedOnlyThroughAnInterfaceThatIsUpWithAnAddress)
 
 TEST(InternetState, SystemTestAnswersWithoutError)
 {
-    const menu::platform::InterfaceInternetState state;
+    const menu::platform::PosixInternetState state;
     const menu::Result<bool> connected = state.connected();
     EXPECT_TRUE(connected.ok()) << connected.failure().code.message();
 }

@@ -1,6 +1,6 @@
 // Where the single-instance lock and socket live: a directory of this user alone, so that
 // another user's files in a shared directory can never make the launcher give up.
-#include "platform/posix/LocalSingleInstance.h"
+#include "platform/posix/PosixSingleInstance.h"
 #include "support/Environment.h"
 #include "support/TempDir.h"
 
@@ -145,7 +145,7 @@ TEST(PrivateRuntimeDir, AClaimWithoutOneFailsWithTheReason)
     const Environment environment({{"XDG_RUNTIME_DIR", std::nullopt},
                                    {"XDG_CACHE_HOME", std::nullopt},
                                    {"HOME", tmp.file(QStringLiteral("jana"))}});
-    menu::platform::LocalSingleInstance instance(QStringLiteral("Orvan-Menu-test"));
+    menu::platform::PosixSingleInstance instance(QStringLiteral("Orvan-Menu-test"));
     EXPECT_EQ(instance.claim(), menu::platform::SingleInstance::Claim::Unavailable);
     EXPECT_TRUE(instance.claimFailure().is(std::errc::permission_denied));
     EXPECT_EQ(instance.claimFailure().path, tmp.file(QStringLiteral("jana/.cache/orvan-menu")));

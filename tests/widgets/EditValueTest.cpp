@@ -2,8 +2,8 @@
 #include "widgets/DateUtil.h"
 #include "widgets/EditValue.h"
 // The system's forms on the POSIX side of the seam; the test of them is left out elsewhere.
-#if __has_include("platform/posix/PosixRegional.h")
-#include "platform/posix/PosixRegional.h"
+#if __has_include("platform/posix/Regional.h")
+#include "platform/posix/Regional.h"
 #define MENU_HAS_POSIX_REGIONAL 1
 #endif
 

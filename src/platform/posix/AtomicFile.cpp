@@ -197,15 +197,4 @@ QString AtomicFile::target() const
 // A rename replaces a file here however it is used: nothing is ever moved aside.
 void removeSetAsideCopies(const QString &) {}
 
-Status replaceFileContent(const QString &target, const QByteArray &bytes,
-                          const AtomicFile::Options &options)
-{
-    Result<AtomicFile> file = AtomicFile::begin(target, options);
-    if (!file.ok())
-        return file.failure();
-    if (Status written = file->write(bytes); !written.ok())
-        return written;
-    return file->commit();
-}
-
 } // namespace menu::platform

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/FileReading.h"
 
 #include "platform/posix/UniqueFd.h"
 
@@ -135,37 +136,17 @@ Result<StampedContent> readStampedFile(const QString &path, qint64 maxBytes)
     Result<UniqueFd> fd = openRegular(path, info);
     if (!fd.ok())
         return fd.failure();
-    if (info.st_size > maxBytes)
-        return Failure::errnoValue(EFBIG, path);
-    StampedContent content;
-    content.stamp = stampOf(info);
-    content.bytes.reserve(static_cast<qsizetype>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd->get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return Failure::errnoValue(errno, path);
-        if (got == 0)
-            break;
-        if (content.bytes.size() + got > maxBytes)
-            return Failure::errnoValue(EFBIG, path);
-        content.bytes.append(buffer, got);
-        // A short read that reaches the size found at the opening is the end: asking once
-        // more only to learn so costs a round trip on a network drive.
-        if (static_cast<std::size_t>(got) < sizeof buffer && content.bytes.size() >= info.st_size)
-            break;
-    }
-    return content;
-}
-
-Result<QByteArray> readWholeFile(const QString &path, qint64 maxBytes)
-{
-    Result<StampedContent> content = readStampedFile(path, maxBytes);
-    if (!content.ok())
-        return content.failure();
-    return std::move(content->bytes);
+    const int descriptor = fd->get();
+    const auto read = [&](char *buffer, qint64 size) -> Result<qint64> {
+        for (;;) {
+            const ssize_t got = ::read(descriptor, buffer, static_cast<std::size_t>(size));
+            if (got >= 0)
+                return qint64{got};
+            if (errno != EINTR)
+                return Failure::errnoValue(errno, path);
+        }
+    };
+    return readToEnd(read, stampOf(info), maxBytes, path);
 }
 
 std::optional<FileStamp> fileStamp(const QString &path)

@@ -5,11 +5,11 @@
 #include "platform/ProfileFiles.h"
 #include "platform/ProgramFiles.h"
 #include "platform/SystemClock.h"
-#include "platform/posix/InterfaceInternetState.h"
-#include "platform/posix/LocalSingleInstance.h"
+#include "platform/posix/PosixInternetState.h"
+#include "platform/posix/PosixSingleInstance.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/TerminationSignals.h"
-#include "platform/posix/XdgDesktopFolders.h"
+#include "platform/posix/PosixDesktopFolders.h"
 
 #include <QFile>
 
@@ -26,15 +26,15 @@ std::unique_ptr<SystemServices> makeSystemServices()
     system->versions = std::make_unique<FileVersionReader>();
     system->icons = std::make_unique<FileIconReader>();
     system->shell = std::make_unique<PosixShell>();
-    system->desktops = std::make_unique<XdgDesktopFolders>();
-    system->internet = std::make_unique<InterfaceInternetState>();
+    system->desktops = std::make_unique<PosixDesktopFolders>();
+    system->internet = std::make_unique<PosixInternetState>();
     system->regional = std::make_unique<SystemRegionalSettings>(system->clock.get());
     return system;
 }
 
 std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name)
 {
-    return std::make_unique<LocalSingleInstance>(name);
+    return std::make_unique<PosixSingleInstance>(name);
 }
 
 std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate)

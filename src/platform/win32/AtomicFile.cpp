@@ -251,15 +251,4 @@ QString AtomicFile::target() const
     return native_->target;
 }
 
-Status replaceFileContent(const QString &target, const QByteArray &bytes,
-                          const AtomicFile::Options &options)
-{
-    Result<AtomicFile> file = AtomicFile::begin(target, options);
-    if (!file.ok())
-        return file.failure();
-    if (Status written = file->write(bytes); !written.ok())
-        return written;
-    return file->commit();
-}
-
 } // namespace menu::platform

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/FileReading.h"
 
 #include "platform/win32/FileTimes.h"
 #include "platform/win32/UniqueHandle.h"
@@ -102,35 +103,14 @@ Result<StampedContent> readStampedFile(const QString &path, qint64 maxBytes)
     const std::optional<FileStamp> stamp = win32::stampOf(file->get());
     if (!stamp)
         return lastFailure(path);
-    if (stamp->size > maxBytes)
-        return Failure::errnoValue(EFBIG, path);
-    StampedContent content;
-    content.stamp = *stamp;
-    content.bytes.reserve(static_cast<qsizetype>(stamp->size));
-    char buffer[65536];
-    for (;;) {
+    const HANDLE handle = file->get();
+    const auto read = [&](char *buffer, qint64 size) -> Result<qint64> {
         DWORD got = 0;
-        if (!::ReadFile(file->get(), buffer, sizeof buffer, &got, nullptr))
+        if (!::ReadFile(handle, buffer, static_cast<DWORD>(size), &got, nullptr))
             return lastFailure(path);
-        if (got == 0)
-            break;
-        if (content.bytes.size() + got > maxBytes)
-            return Failure::errnoValue(EFBIG, path);
-        content.bytes.append(buffer, static_cast<qsizetype>(got));
-        // A short read that reaches the size found at the opening is the end: asking once
-        // more only to learn so costs a round trip on a network drive.
-        if (got < sizeof buffer && content.bytes.size() >= stamp->size)
-            break;
-    }
-    return content;
-}
-
-Result<QByteArray> readWholeFile(const QString &path, qint64 maxBytes)
-{
-    Result<StampedContent> content = readStampedFile(path, maxBytes);
-    if (!content.ok())
-        return content.failure();
-    return std::move(content->bytes);
+        return qint64{got};
+    };
+    return readToEnd(read, *stamp, maxBytes, path);
 }
 
 std::optional<FileStamp> fileStamp(const QString &path)

@@ -3,11 +3,11 @@
 #include "platform/ProfileFiles.h"
 #include "platform/ProgramFiles.h"
 #include "platform/System.h"
-#include "platform/win32/AdapterInternetState.h"
+#include "platform/win32/Win32InternetState.h"
 #include "platform/win32/ConsoleTermination.h"
 #include "platform/win32/LocalTimeClock.h"
-#include "platform/win32/MutexSingleInstance.h"
-#include "platform/win32/ShellDesktopFolders.h"
+#include "platform/win32/Win32SingleInstance.h"
+#include "platform/win32/Win32DesktopFolders.h"
 #include "platform/win32/Win32Shell.h"
 
 #include <cstdlib>
@@ -32,15 +32,15 @@ std::unique_ptr<SystemServices> makeSystemServices()
     system->versions = std::make_unique<FileVersionReader>();
     system->icons = std::make_unique<FileIconReader>();
     system->shell = std::make_unique<Win32Shell>();
-    system->desktops = std::make_unique<ShellDesktopFolders>();
-    system->internet = std::make_unique<AdapterInternetState>();
+    system->desktops = std::make_unique<Win32DesktopFolders>();
+    system->internet = std::make_unique<Win32InternetState>();
     system->regional = std::make_unique<SystemRegionalSettings>(system->clock.get());
     return system;
 }
 
 std::unique_ptr<SingleInstance> makeSingleInstance(const QString &name)
 {
-    return std::make_unique<MutexSingleInstance>(name);
+    return std::make_unique<Win32SingleInstance>(name);
 }
 
 std::unique_ptr<QObject> watchTermination(std::function<void()> onTerminate)

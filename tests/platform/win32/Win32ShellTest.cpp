@@ -1,10 +1,10 @@
 // The Windows side's shell, desktop folders, shortcuts, single instance and internet state,
 // against the system itself.
 #include "platform/Files.h"
-#include "platform/win32/AdapterInternetState.h"
+#include "platform/win32/Win32InternetState.h"
 #include "platform/win32/ComPtr.h"
-#include "platform/win32/MutexSingleInstance.h"
-#include "platform/win32/ShellDesktopFolders.h"
+#include "platform/win32/Win32SingleInstance.h"
+#include "platform/win32/Win32DesktopFolders.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/WinError.h"
 #include "support/TempDir.h"
@@ -85,7 +85,7 @@ TEST(Win32Shell, ResultsAreTheShellsOwnNumbers)
 
 TEST(Win32Desktop, BothDesktopsAreFoldersOfTheirOwn)
 {
-    const platform::ShellDesktopFolders desktops;
+    const platform::Win32DesktopFolders desktops;
     const QString own = desktops.folder(platform::DesktopKind::CurrentUser);
     const QString shared = desktops.folder(platform::DesktopKind::AllUsers);
     EXPECT_TRUE(platform::isDirectory(own)) << own.toStdString();
@@ -102,7 +102,7 @@ TEST(Win32Desktop, ShortcutReadsBackThroughTheShellAndIsNeverReplaced)
     const QString target = dir.write(QStringLiteral("ORVAN/MENU/menu.exe"), "MZ");
     const platform::Shortcut shortcut{QStringLiteral("ORVAN"), target,
                                       dir.file(QStringLiteral("ORVAN/MENU"))};
-    const platform::ShellDesktopFolders desktops;
+    const platform::Win32DesktopFolders desktops;
     ASSERT_TRUE(desktops.createShortcut(dir.path(), shortcut).ok());
     const QString link = dir.file(QStringLiteral("ORVAN.lnk"));
 
@@ -161,7 +161,7 @@ TEST(Win32SingleInstance, SecondProcess)
     if (name.isEmpty())
         GTEST_SKIP() << "started by MutexHeldByAnotherProcess only";
     using Claim = platform::SingleInstance::Claim;
-    platform::MutexSingleInstance instance(name);
+    platform::Win32SingleInstance instance(name);
     const Claim claim = instance.claim();
     std::printf("claim=%s\n", claim == Claim::Claimed ? "claimed"
                               : claim == Claim::Held  ? "held"
@@ -188,7 +188,7 @@ TEST(Win32SingleInstance, MutexHeldByAnotherProcess)
                       {QStringLiteral("--gtest_filter=Win32SingleInstance.SecondProcess")});
     };
 
-    auto first = std::make_unique<platform::MutexSingleInstance>(instanceName);
+    auto first = std::make_unique<platform::Win32SingleInstance>(instanceName);
     ASSERT_EQ(first->claim(), platform::SingleInstance::Claim::Claimed);
     QProcess process;
     startSecond(process);
@@ -257,5 +257,5 @@ TEST(Win32Internet, AdaptersThatAreUpWithAnAddressBeyondTheirLinkConnect)
         adapter.FirstUnicastAddress = &address;
         EXPECT_EQ(platform::anyConnectedAdapter(&adapter), c.connected);
     }
-    EXPECT_TRUE(platform::AdapterInternetState().connected().ok());
+    EXPECT_TRUE(platform::Win32InternetState().connected().ok());
 }

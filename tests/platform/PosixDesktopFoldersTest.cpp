@@ -1,5 +1,5 @@
 #include "formats/UserDirs.h"
-#include "platform/posix/XdgDesktopFolders.h"
+#include "platform/posix/PosixDesktopFolders.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 
 using menu::formats::xdgDesktopDir;
 using menu::platform::DesktopKind;
-using menu::platform::XdgDesktopFolders;
+using menu::platform::PosixDesktopFolders;
 using menu::test::TempDir;
 
 namespace {
@@ -57,11 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                       UserDirsCase{"XDG_DESKTOP_DIRS=\"$HOME/Desktop\"\n", nullptr},
                       UserDirsCase{"", nullptr}));
 
-TEST(XdgDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
+TEST(PosixDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
 {
     TempDir tmp;
     const QString home = tmp.file(QStringLiteral("jana"));
-    const XdgDesktopFolders plain(home, QString());
+    const PosixDesktopFolders plain(home, QString());
     EXPECT_EQ(plain.folder(DesktopKind::CurrentUser), home + QStringLiteral("/Desktop"));
 
     tmp.write(QStringLiteral("jana/.config/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/Plocha\"\n");
@@ -70,19 +70,19 @@ TEST(XdgDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
     // $XDG_CONFIG_HOME wins over ~/.config; a relative one is ignored.
     tmp.write(QStringLiteral("conf/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"/plochy/jana\"\n");
     EXPECT_EQ(
-        XdgDesktopFolders(home, tmp.file(QStringLiteral("conf"))).folder(DesktopKind::CurrentUser),
+        PosixDesktopFolders(home, tmp.file(QStringLiteral("conf"))).folder(DesktopKind::CurrentUser),
         QStringLiteral("/plochy/jana"));
-    EXPECT_EQ(XdgDesktopFolders(home, QStringLiteral("conf")).folder(DesktopKind::CurrentUser),
+    EXPECT_EQ(PosixDesktopFolders(home, QStringLiteral("conf")).folder(DesktopKind::CurrentUser),
               home + QStringLiteral("/Plocha"));
 }
 
-TEST(XdgDesktopFolders, NoSharedDesktopAndNoHomeMeansNoFolder)
+TEST(PosixDesktopFolders, NoSharedDesktopAndNoHomeMeansNoFolder)
 {
-    EXPECT_TRUE(XdgDesktopFolders(QStringLiteral("/home/jana"), QString())
+    EXPECT_TRUE(PosixDesktopFolders(QStringLiteral("/home/jana"), QString())
                     .folder(DesktopKind::AllUsers)
                     .isEmpty());
-    EXPECT_TRUE(XdgDesktopFolders(QString(), QString()).folder(DesktopKind::CurrentUser).isEmpty());
-    EXPECT_EQ(XdgDesktopFolders(QStringLiteral("/"), QString()).folder(DesktopKind::CurrentUser),
+    EXPECT_TRUE(PosixDesktopFolders(QString(), QString()).folder(DesktopKind::CurrentUser).isEmpty());
+    EXPECT_EQ(PosixDesktopFolders(QStringLiteral("/"), QString()).folder(DesktopKind::CurrentUser),
               QStringLiteral("/Desktop"));
 }
 

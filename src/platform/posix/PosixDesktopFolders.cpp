@@ -1,4 +1,4 @@
-#include "platform/posix/XdgDesktopFolders.h"
+#include "platform/posix/PosixDesktopFolders.h"
 
 #include "formats/DesktopEntry.h"
 #include "formats/UserDirs.h"
@@ -68,19 +68,19 @@ void markTrusted(const QString &path)
 
 } // namespace
 
-XdgDesktopFolders::XdgDesktopFolders()
-    : XdgDesktopFolders(qEnvironmentVariable("HOME"), qEnvironmentVariable("XDG_CONFIG_HOME"))
+PosixDesktopFolders::PosixDesktopFolders()
+    : PosixDesktopFolders(qEnvironmentVariable("HOME"), qEnvironmentVariable("XDG_CONFIG_HOME"))
 {
     if (home_.isEmpty())
         home_ = withoutTrailingSlashes(userDatabaseHome());
 }
 
-XdgDesktopFolders::XdgDesktopFolders(QString home, QString configHome)
+PosixDesktopFolders::PosixDesktopFolders(QString home, QString configHome)
     : home_(withoutTrailingSlashes(std::move(home))), configHome_(std::move(configHome))
 {
 }
 
-QString XdgDesktopFolders::folder(DesktopKind kind) const
+QString PosixDesktopFolders::folder(DesktopKind kind) const
 {
     if (kind == DesktopKind::AllUsers)
         return {}; // no desktop is shared by all users here
@@ -102,14 +102,14 @@ QString XdgDesktopFolders::folder(DesktopKind kind) const
     return belowHome(home_, QStringLiteral("/Desktop"));
 }
 
-QStringList XdgDesktopFolders::shortcutFiles(const QString &folder, const QString &name) const
+QStringList PosixDesktopFolders::shortcutFiles(const QString &folder, const QString &name) const
 {
     // A link written for Windows (or by an older launcher) counts as the shortcut too.
     return {folder + u'/' + name + QStringLiteral(".desktop"),
             folder + u'/' + name + QStringLiteral(".lnk")};
 }
 
-Status XdgDesktopFolders::createShortcut(const QString &folder, const Shortcut &shortcut) const
+Status PosixDesktopFolders::createShortcut(const QString &folder, const Shortcut &shortcut) const
 {
     const QString path = shortcutFiles(folder, shortcut.name).constFirst();
     Result<QByteArray> bytes = formats::desktopEntryEncode(

@@ -13,12 +13,12 @@ namespace menu::platform {
 // later start ask the running launcher to bring its window forward; the later start allows
 // the running one to take the foreground, which Windows grants only to the process the user
 // last worked with.
-class MutexSingleInstance final : public SingleInstance {
+class Win32SingleInstance final : public SingleInstance {
   public:
     // name: the mutex's name ("Orvan-Menu"); the event is name + "-raise". Both live in the
     // session's namespace, so users of one computer do not see each other's.
-    explicit MutexSingleInstance(const QString &name);
-    ~MutexSingleInstance() override;
+    explicit Win32SingleInstance(const QString &name);
+    ~Win32SingleInstance() override;
 
     bool raiseRunning() override;
     Claim claim() override;

@@ -1,4 +1,4 @@
-#include "platform/posix/LocalSingleInstance.h"
+#include "platform/posix/PosixSingleInstance.h"
 
 #include "platform/posix/SharedParent.h"
 
@@ -91,7 +91,7 @@ QString privateCacheDir()
     return cache + QStringLiteral("/orvan-menu");
 }
 
-LocalSingleInstance::LocalSingleInstance(const QString &name)
+PosixSingleInstance::PosixSingleInstance(const QString &name)
 {
     const QString dir = privateRuntimeDir();
     if (dir.isEmpty()) {
@@ -103,14 +103,14 @@ LocalSingleInstance::LocalSingleInstance(const QString &name)
     lockPath_ = dir + u'/' + name + QStringLiteral(".lock");
 }
 
-LocalSingleInstance::~LocalSingleInstance()
+PosixSingleInstance::~PosixSingleInstance()
 {
     if (server_)
         server_->close();
     lock_.reset(); // releases the lock
 }
 
-bool LocalSingleInstance::heldElsewhere() const
+bool PosixSingleInstance::heldElsewhere() const
 {
     if (lock_.valid() || lockPath_.isEmpty())
         return false;
@@ -118,7 +118,7 @@ bool LocalSingleInstance::heldElsewhere() const
     return fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
-bool LocalSingleInstance::raiseRunning()
+bool PosixSingleInstance::raiseRunning()
 {
     if (socketPath_.isEmpty())
         return false;
@@ -141,7 +141,7 @@ bool LocalSingleInstance::raiseRunning()
     return true;
 }
 
-SingleInstance::Claim LocalSingleInstance::claim()
+SingleInstance::Claim PosixSingleInstance::claim()
 {
     if (lock_.valid())
         return Claim::Claimed;
@@ -163,7 +163,7 @@ SingleInstance::Claim LocalSingleInstance::claim()
     return Claim::Claimed;
 }
 
-void LocalSingleInstance::listen(std::function<void()> onRaise)
+void PosixSingleInstance::listen(std::function<void()> onRaise)
 {
     if (socketPath_.isEmpty())
         return;

@@ -8,7 +8,7 @@ struct ifaddrs;
 
 namespace menu::platform {
 
-class InterfaceInternetState final : public InternetState {
+class PosixInternetState final : public InternetState {
   public:
     Result<bool> connected() const override;
 };

@@ -1,4 +1,4 @@
-#include "platform/posix/InterfaceInternetState.h"
+#include "platform/posix/PosixInternetState.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -46,7 +46,7 @@ bool anyConnectedInterface(const ifaddrs *list)
     return false;
 }
 
-Result<bool> InterfaceInternetState::connected() const
+Result<bool> PosixInternetState::connected() const
 {
     ifaddrs *raw = nullptr;
     if (getifaddrs(&raw) != 0)

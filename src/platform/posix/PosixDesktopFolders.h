@@ -11,13 +11,13 @@
 
 namespace menu::platform {
 
-class XdgDesktopFolders : public DesktopFolders {
+class PosixDesktopFolders : public DesktopFolders {
   public:
     // From $HOME (or the user database) and $XDG_CONFIG_HOME.
-    XdgDesktopFolders();
+    PosixDesktopFolders();
     // With the home and configuration directories given; an empty configHome means
     // home + "/.config".
-    XdgDesktopFolders(QString home, QString configHome);
+    PosixDesktopFolders(QString home, QString configHome);
 
     QString folder(DesktopKind kind) const override;
     QStringList shortcutFiles(const QString &folder, const QString &name) const override;

@@ -1,4 +1,4 @@
-#include "platform/win32/AdapterInternetState.h"
+#include "platform/win32/Win32InternetState.h"
 
 #include "platform/win32/WinError.h"
 
@@ -50,7 +50,7 @@ bool anyConnectedAdapter(const IP_ADAPTER_ADDRESSES *list)
     return false;
 }
 
-Result<bool> AdapterInternetState::connected() const
+Result<bool> Win32InternetState::connected() const
 {
     constexpr ULONG kFlags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
                              GAA_FLAG_SKIP_DNS_SERVER | GAA_FLAG_SKIP_FRIENDLY_NAME;

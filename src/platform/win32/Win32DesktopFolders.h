@@ -10,7 +10,7 @@ namespace menu::platform {
 // and the shortcut that names the starter are one item on the taskbar and when pinned.
 inline constexpr wchar_t kAppUserModelId[] = L"ORVAN.ZakladnaPonuka";
 
-class ShellDesktopFolders final : public DesktopFolders {
+class Win32DesktopFolders final : public DesktopFolders {
   public:
     QString folder(DesktopKind kind) const override;
     QStringList shortcutFiles(const QString &folder, const QString &name) const override;

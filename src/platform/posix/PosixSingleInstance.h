@@ -12,11 +12,11 @@ namespace menu::platform {
 // One launcher per user: a lock file plays the named mutex, a local socket beside it lets a
 // later start ask the running launcher to bring its window forward. Both live in a directory
 // of this user alone (privateRuntimeDir), so another user's files can never stand in for them.
-class LocalSingleInstance final : public SingleInstance {
+class PosixSingleInstance final : public SingleInstance {
   public:
     // name: the mutex name, which names the two files.
-    explicit LocalSingleInstance(const QString &name);
-    ~LocalSingleInstance() override;
+    explicit PosixSingleInstance(const QString &name);
+    ~PosixSingleInstance() override;
 
     bool raiseRunning() override;
     Claim claim() override;

@@ -10,7 +10,7 @@
 
 namespace menu::platform {
 
-class AdapterInternetState final : public InternetState {
+class Win32InternetState final : public InternetState {
   public:
     Result<bool> connected() const override;
 };

@@ -1,4 +1,4 @@
-#include "platform/win32/MutexSingleInstance.h"
+#include "platform/win32/Win32SingleInstance.h"
 
 #include "platform/win32/WinError.h"
 
@@ -17,16 +17,16 @@ std::wstring raiseEventName(const QString &name)
 }
 } // namespace
 
-MutexSingleInstance::MutexSingleInstance(const QString &name) : name_(name) {}
+Win32SingleInstance::Win32SingleInstance(const QString &name) : name_(name) {}
 
-MutexSingleInstance::~MutexSingleInstance()
+Win32SingleInstance::~Win32SingleInstance()
 {
     notifier_.reset();
     if (mutex_.valid())
         ::ReleaseMutex(mutex_.get());
 }
 
-bool MutexSingleInstance::heldElsewhere() const
+bool Win32SingleInstance::heldElsewhere() const
 {
     if (mutex_.valid())
         return false;
@@ -39,7 +39,7 @@ bool MutexSingleInstance::heldElsewhere() const
     return waited == WAIT_TIMEOUT;
 }
 
-bool MutexSingleInstance::raiseRunning()
+bool Win32SingleInstance::raiseRunning()
 {
     // Only the running launcher makes the event; opening it is the question "is one there?".
     const QDeadlineTimer starting(kStartingMs);
@@ -57,7 +57,7 @@ bool MutexSingleInstance::raiseRunning()
     return true;
 }
 
-SingleInstance::Claim MutexSingleInstance::claim()
+SingleInstance::Claim Win32SingleInstance::claim()
 {
     if (mutex_.valid())
         return Claim::Claimed;
@@ -79,7 +79,7 @@ SingleInstance::Claim MutexSingleInstance::claim()
     return Claim::Claimed;
 }
 
-void MutexSingleInstance::listen(std::function<void()> onRaise)
+void Win32SingleInstance::listen(std::function<void()> onRaise)
 {
     raise_.reset(::CreateEventW(nullptr, FALSE, FALSE, raiseEventName(name_).c_str()));
     if (!raise_.valid())

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixRegional.h"
+#include "platform/posix/Regional.h"
 
 #include "platform/Services.h"
 

@@ -1,4 +1,4 @@
-#include "platform/win32/ShellDesktopFolders.h"
+#include "platform/win32/Win32DesktopFolders.h"
 
 #include "platform/Files.h"
 #include "platform/win32/ComPtr.h"
@@ -77,7 +77,7 @@ Status saveLink(const QString &file, const Shortcut &shortcut)
 
 } // namespace
 
-QString ShellDesktopFolders::folder(DesktopKind kind) const
+QString Win32DesktopFolders::folder(DesktopKind kind) const
 {
     const int id =
         kind == DesktopKind::AllUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY;
@@ -91,7 +91,7 @@ QString ShellDesktopFolders::folder(DesktopKind kind) const
     return found;
 }
 
-QStringList ShellDesktopFolders::shortcutFiles(const QString &folder, const QString &name) const
+QStringList Win32DesktopFolders::shortcutFiles(const QString &folder, const QString &name) const
 {
     return {folder + u'/' + name + QStringLiteral(".lnk")};
 }
@@ -100,7 +100,7 @@ QStringList ShellDesktopFolders::shortcutFiles(const QString &folder, const QStr
 // volume and network share, the data that lets it find a moved target again. It saves under
 // a new name beside the shortcut, which then takes the shortcut's name only where that is
 // free: an existing shortcut is never replaced, and a failure leaves nothing.
-Status ShellDesktopFolders::createShortcut(const QString &folder, const Shortcut &shortcut) const
+Status Win32DesktopFolders::createShortcut(const QString &folder, const Shortcut &shortcut) const
 {
     const win32::ComApartment apartment;
     const QString path = shortcutFiles(folder, shortcut.name).constFirst();
