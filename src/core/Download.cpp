@@ -214,7 +214,7 @@ DownloadResult DownloadResult::cancelledByUser()
     return result;
 }
 
-qint64 contentLengthOf(const QString &line)
+Result<qint64> contentLengthOf(const QString &line)
 {
     // Only the header itself counts: another header with the name inside its own (such as
     // "X-Content-Length: abc") must neither set the gauge nor end the download.
@@ -224,9 +224,9 @@ qint64 contentLengthOf(const QString &line)
     if (pieces.size() != 2)
         return -1;
     const QString text = pieces.at(1).trimmed();
-    const auto refuse = [&text]() -> ContentLengthError {
+    const auto refuse = [&text] {
         const QString shown = text.size() > 40 ? text.left(40) + QStringLiteral("...") : text;
-        return ContentLengthError(texts::badContentLength(shown).toStdString());
+        return Failure::of(std::errc::bad_message, {}, texts::badContentLength(shown));
     };
     qsizetype i = 0;
     bool negative = false;
@@ -235,15 +235,15 @@ qint64 contentLengthOf(const QString &line)
         ++i;
     }
     if (i == text.size())
-        throw refuse();
+        return refuse();
     qint64 value = 0;
     for (; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         if (c < u'0' || c > u'9')
-            throw refuse();
+            return refuse();
         const int digit = c - u'0';
         if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
-            throw refuse();
+            return refuse();
         value = value * 10 + digit;
     }
     return negative ? -value : value;

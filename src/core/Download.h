@@ -10,6 +10,7 @@
 #pragma once
 
 #include "core/CancelToken.h"
+#include "formats/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +19,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 
 namespace menu::core {
 
@@ -163,18 +163,12 @@ DownloadResult fetchInto(const QString &url, BodySink &sink, const DownloadOptio
 DownloadResult download(const QString &url, const QString &target,
                         const DownloadOptions &options = {});
 
-// Raised by contentLengthOf when the value of a length line is not a number.
-class ContentLengthError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 // The body length a response header line announces, for the gauge: -1 unless the line begins
 // with "Content-Length:" (exact case) and splits at its colons into exactly two pieces; the second
-// piece, without surrounding blanks, is read as a decimal number. Raises ContentLengthError
-// when it is not one (or does not fit 64 bits). What HTTP makes of the line is libcurl's to
-// read: the limits go by that.
-qint64 contentLengthOf(const QString &line);
+// piece, without surrounding blanks, is read as a decimal number. When it is not one (or does
+// not fit 64 bits) the failure (EBADMSG) carries the user's text as its detail. What HTTP makes
+// of the line is libcurl's to read: the limits go by that.
+Result<qint64> contentLengthOf(const QString &line);
 
 // ---- Small documents into memory ----
 

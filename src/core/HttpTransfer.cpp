@@ -334,8 +334,10 @@ bool Transfer::arrived(size_t length, const QString *headerLine)
         countBlock(progress_, length);
         if (options_.progress)
             options_.progress(progress_);
-        if (headerLine != nullptr)
-            learnLength(progress_, *headerLine);
+        if (headerLine != nullptr) {
+            if (const Status learnt = learnLength(progress_, *headerLine); !learnt.ok())
+                return stop(DownloadResult::critical(learnt.failure().detail));
+        }
         return true;
     } catch (const std::exception &error) {
         return stop(DownloadResult::critical(QString::fromUtf8(error.what())));

@@ -43,18 +43,21 @@ void countBlock(DownloadProgress &progress, std::size_t length)
         std::min<long long>(sum, std::numeric_limits<std::int32_t>::max()));
 }
 
-void learnLength(DownloadProgress &progress, const QString &line)
+Status learnLength(DownloadProgress &progress, const QString &line)
 {
     // Each line is looked at once, when it arrives: a long header costs no more than its length.
     if (progress.total != -1)
-        return;
-    const qint64 length = contentLengthOf(line);
+        return {};
+    const Result<qint64> length = contentLengthOf(line);
+    if (!length.ok())
+        return length.failure();
     // A size below nothing is no size: the gauge could not show it.
-    if (length < -1)
-        throw ContentLengthError(texts::badFileSize(length).toStdString());
+    if (*length < -1)
+        return Failure::of(std::errc::bad_message, {}, texts::badFileSize(*length));
     // One beyond the gauge is refused once the header has ended.
-    if (length <= std::numeric_limits<std::int32_t>::max())
-        progress.total = static_cast<std::int32_t>(length);
+    if (*length <= std::numeric_limits<std::int32_t>::max())
+        progress.total = static_cast<std::int32_t>(*length);
+    return {};
 }
 
 std::optional<QByteArray> headerValue(const QByteArray &line, const char *name)

@@ -21,9 +21,9 @@ QByteArray requestUrl(const QString &address);
 QString secondsText(long long ms);
 
 // The gauge's progress: counts every block (held at the 32-bit top), learns the length from
-// its line. learnLength raises ContentLengthError for a length that is no size.
+// its line; a length that is no size is a failure whose detail is the user's text.
 void countBlock(DownloadProgress &progress, std::size_t length);
-void learnLength(DownloadProgress &progress, const QString &line);
+Status learnLength(DownloadProgress &progress, const QString &line);
 
 // The value of a header line whose name is name (any case), without surrounding blanks;
 // nothing when the line has another name.
