@@ -334,11 +334,9 @@ bool Transfer::arrived(size_t length, const QString *headerLine)
         countBlock(progress_, length);
         if (options_.progress)
             options_.progress(progress_);
-        if (headerLine != nullptr) {
-            if (const Status learnt = learnLength(progress_, *headerLine); !learnt.ok())
-                return stop(DownloadResult::critical(learnt.failure().detail));
-        }
-        return true;
+        const Status learnt =
+            headerLine != nullptr ? learnLength(progress_, *headerLine) : Status();
+        return learnt.ok() || stop(DownloadResult::critical(learnt.failure().detail));
     } catch (const std::exception &error) {
         return stop(DownloadResult::critical(QString::fromUtf8(error.what())));
     } catch (...) {
