@@ -69,9 +69,9 @@ TEST(PosixDesktopFolders, UserDesktopFromTheConfigurationElseDesktopInHome)
 
     // $XDG_CONFIG_HOME wins over ~/.config; a relative one is ignored.
     tmp.write(QStringLiteral("conf/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"/plochy/jana\"\n");
-    EXPECT_EQ(
-        PosixDesktopFolders(home, tmp.file(QStringLiteral("conf"))).folder(DesktopKind::CurrentUser),
-        QStringLiteral("/plochy/jana"));
+    EXPECT_EQ(PosixDesktopFolders(home, tmp.file(QStringLiteral("conf")))
+                  .folder(DesktopKind::CurrentUser),
+              QStringLiteral("/plochy/jana"));
     EXPECT_EQ(PosixDesktopFolders(home, QStringLiteral("conf")).folder(DesktopKind::CurrentUser),
               home + QStringLiteral("/Plocha"));
 }
@@ -81,7 +81,8 @@ TEST(PosixDesktopFolders, NoSharedDesktopAndNoHomeMeansNoFolder)
     EXPECT_TRUE(PosixDesktopFolders(QStringLiteral("/home/jana"), QString())
                     .folder(DesktopKind::AllUsers)
                     .isEmpty());
-    EXPECT_TRUE(PosixDesktopFolders(QString(), QString()).folder(DesktopKind::CurrentUser).isEmpty());
+    EXPECT_TRUE(
+        PosixDesktopFolders(QString(), QString()).folder(DesktopKind::CurrentUser).isEmpty());
     EXPECT_EQ(PosixDesktopFolders(QStringLiteral("/"), QString()).folder(DesktopKind::CurrentUser),
               QStringLiteral("/Desktop"));
 }

@@ -67,19 +67,20 @@ TEST(Win32Shell, ResultsAreTheShellsOwnNumbers)
     platform::Win32Shell shell;
 
     const auto missing = shell.open(dir.file(QStringLiteral("chýba.exe")), dir.path(), 0);
-    EXPECT_EQ(missing.code, SE_ERR_FNF);
+    EXPECT_EQ(static_cast<int>(missing.code), SE_ERR_FNF);
     ASSERT_TRUE(missing.reason.has_value());
     EXPECT_TRUE(missing.reason->is(std::errc::no_such_file_or_directory));
 
     const auto noPath = shell.open(dir.file(QStringLiteral("chýba/tav.exe")), dir.path(), 0);
     EXPECT_FALSE(noPath.started());
-    EXPECT_TRUE(noPath.code == SE_ERR_PNF || noPath.code == SE_ERR_FNF) << noPath.code;
+    const int noPathCode = static_cast<int>(noPath.code);
+    EXPECT_TRUE(noPathCode == SE_ERR_PNF || noPathCode == SE_ERR_FNF) << noPathCode;
 
     const auto unknown = shell.open(document, dir.path(), 0);
-    EXPECT_EQ(unknown.code, SE_ERR_NOASSOC);
+    EXPECT_EQ(static_cast<int>(unknown.code), SE_ERR_NOASSOC);
 
     const auto folder = shell.open(dir.path(), dir.path(), 0);
-    EXPECT_TRUE(folder.started()) << folder.code;
+    EXPECT_TRUE(folder.started()) << static_cast<int>(folder.code);
     endChildren();
 }
 
