@@ -287,7 +287,7 @@ run_launcher() {
   MENU_WINDOWS_CACHE=$menu_win_cache MENU_JOBS=$menu_win_jobs scripts/windows/launcher.sh \
     >build/windows-launcher.log 2>&1 ||
     { tail -n 40 build/windows-launcher.log >&2; die "menu.exe failed under Wine; the whole log is build/windows-launcher.log"; }
-  grep -E '^== .*(refused|bounds|forward|shortcut|replaced|updated itself|passed)' build/windows-launcher.log >&2 || true
+  grep -E '^== .*(refused|bounds|set-aside|forward|shortcut|replaced|updated itself|passed)' build/windows-launcher.log >&2 || true
 }
 
 main() {
