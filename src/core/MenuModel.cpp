@@ -283,8 +283,7 @@ void MenuModel::detailAll(std::vector<MenuButton> &buttons, const DetailSources 
     }
     FolderMatches folders;
     DetailSources pass = sources;
-    if (pass.folders == nullptr)
-        pass.folders = &folders;
+    pass.folders = &folders;
     std::unique_ptr<std::atomic<std::size_t>[]> left(new std::atomic<std::size_t>[buttons.size()]);
     for (std::size_t b = 0; b < buttons.size(); ++b)
         left[b] = buttons[b].entries.size() + 1;

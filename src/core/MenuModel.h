@@ -82,7 +82,7 @@ struct DetailSources {
     const DetailCache *known = nullptr;          // what the last start learnt: reused where the
                                                  // target's size and time are unchanged
     DetailCache *learnt = nullptr;               // what this build learns
-    FolderMatches *folders = nullptr;            // the pass's folders (detailAll has its own)
+    FolderMatches *folders = nullptr;            // what detailAll's pass matched
 };
 
 class MenuModel {

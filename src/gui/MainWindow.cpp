@@ -64,13 +64,13 @@ MainWindow::MainWindow(const platform::Services &services, MessageBoxes &boxes, 
     auto own = std::async(std::launch::async | std::launch::deferred, [this] {
         return core::readLauncherVersion(*services_.versions, services_.executablePath);
     });
-    model_ =
-        std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions, drivePrefix_);
     if (!installationAccepted_) {
         boxes_.show(nullptr, core::BoxKind::Error,
                     core::texts::installationRefused(own.get().version));
         return;
     }
+    model_ =
+        std::make_unique<core::MenuModel>(*services_.profiles, *services_.versions, drivePrefix_);
     model_->readCaptionsAhead();
     screen_ = services_.screen->limits();
     settings_ = std::make_unique<core::LauncherSettings>(*services_.profiles, programDir_);

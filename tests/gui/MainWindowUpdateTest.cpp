@@ -396,7 +396,7 @@ TEST_F(MainWindowUpdateTest, UpdateCommandsWaitForARunningCheckAndNeedTheInterne
 TEST_F(MainWindowUpdateTest, AForgedSettingsFileIsNeitherOfferedNorFetched)
 {
     const auto key =
-        menu::formats::parseMinisignKey(menu::test::minisignPublicKey(QStringLiteral("k")));
+        menu::formats::parseMinisignKey(menu::test::minisignPublicKey(QStringLiteral("a")));
     ASSERT_TRUE(key);
     const menu::core::TrustPolicy before = menu::core::trustPolicy();
     menu::core::setTrustPolicy({{*key}, false, dir.file(QStringLiteral("user"))});

@@ -17,7 +17,7 @@ enum class MinisignFormat {
 // The minisign program, or empty when it is not installed.
 QString minisignProgram();
 
-// The public key's line ("RW...") of the fixed pair name ("a", "b" or "k"); empty for another.
+// The public key's line ("RW...") of the fixed pair name ("a" or "b"); empty for another.
 QByteArray minisignPublicKey(const QString &name);
 // The secret key file of the fixed pair, unencrypted, as minisign -S reads it.
 QByteArray minisignSecretKeyFile(const QString &name);
